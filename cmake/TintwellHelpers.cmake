@@ -1,0 +1,32 @@
+# Warning flags shared by every target of the project.
+function(tintwell_target_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual)
+    if(TINTWELL_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# tintwell_add_library(NAME SOURCES ... LIBS ... [QT])
+# A static library of one subsystem, with the alias tintwell::NAME.
+function(tintwell_add_library name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    add_library(tintwell::${name} ALIAS ${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+    tintwell_target_warnings(${name})
+endfunction()
+
+# tintwell_add_test(NAME SOURCES ... LIBS ... LABELS ...)
+# One GoogleTest executable; every test in it becomes a ctest test carrying LABELS.
+function(tintwell_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    tintwell_target_warnings(${name})
+    gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 30)
+endfunction()

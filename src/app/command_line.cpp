@@ -1,0 +1,117 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace tintwell::app {
+namespace {
+
+struct Options {
+    QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
+    QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
+    QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
+    QCommandLineOption json{"json", "With --print: print one JSON object."};
+    QCommandLineOption location{"location", "With --print: evaluate for this place (degrees, north and east positive).",
+                                "LAT,LON"};
+    QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
+                                "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
+                          "TIME"};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.addOptions({help, version, print, json, location, at});
+    }
+};
+
+QString quoted(const QString& s) { return "\"" + s + "\""; }
+
+} // namespace
+
+std::optional<double> parseNumber(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<GeoLocation> parseLocation(const QString& text) {
+    const QStringList parts = text.split(',');
+    if (parts.size() != 2)
+        return std::nullopt;
+    const auto lat = parseNumber(parts[0]);
+    const auto lon = parseNumber(parts[1]);
+    if (!lat || !lon)
+        return std::nullopt;
+    return GeoLocation{*lat, *lon};
+}
+
+std::optional<Instant> parseInstant(const QString& text) {
+    // A zone is required: a bare local time is ambiguous around daylight-saving changes.
+    static const QRegularExpression zoned(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
+    const QString trimmed = text.trimmed();
+    if (!zoned.match(trimmed).hasMatch())
+        return std::nullopt;
+    const QDateTime dt = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        return std::nullopt;
+    return instantFromSecondsSinceEpoch(static_cast<double>(dt.toMSecsSinceEpoch()) / 1000.0);
+}
+
+std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    Options o;
+    o.addTo(parser);
+    if (!parser.parse(arguments))
+        return UsageError{parser.errorText()};
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
+
+    CommandLine cl;
+    if (parser.isSet(o.help))
+        cl.mode = Mode::Help;
+    else if (parser.isSet(o.version))
+        cl.mode = Mode::Version;
+    else if (parser.isSet(o.print))
+        cl.mode = Mode::Print;
+    else if (arguments.size() <= 1)
+        cl.mode = Mode::Run;
+    else
+        return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};
+
+    cl.json = parser.isSet(o.json);
+    if (parser.isSet(o.location)) {
+        const QString text = parser.value(o.location);
+        const auto loc = parseLocation(text);
+        if (!loc)
+            return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
+        if (loc->latitude < -90 || loc->latitude > 90)
+            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) + ": must be between -90 and 90."};
+        if (loc->longitude < -180 || loc->longitude > 180)
+            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
+        cl.location = loc;
+    }
+    if (parser.isSet(o.at)) {
+        const QString text = parser.value(o.at);
+        cl.at = parseInstant(text);
+        if (!cl.at)
+            return UsageError{"Invalid time " + quoted(text) +
+                              ": expected ISO 8601 with a zone, such as 2024-06-21T12:00:00Z."};
+    }
+    return cl;
+}
+
+QString helpText() {
+    QCommandLineParser parser;
+    Options o;
+    o.addTo(parser);
+    parser.setApplicationDescription(
+        "Tintwell warms or cools every display by where the sun is at your location.\n"
+        "Without options it runs the application.");
+    return parser.helpText();
+}
+
+} // namespace tintwell::app

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/instant.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace tintwell::app {
+
+enum class Mode { Help, Version, Print, Run };
+
+struct GeoLocation {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+/// What the user asked for on the command line, validated.
+struct CommandLine {
+    Mode mode = Mode::Help;
+    bool json = false;
+    std::optional<GeoLocation> location;
+    std::optional<Instant> at;
+};
+
+/// Bad input: one line for standard error, naming the offending value.
+struct UsageError {
+    QString message;
+};
+
+std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments);
+
+/// The text of --help.
+QString helpText();
+
+// Parsers for option values; each yields nothing for text it cannot accept.
+std::optional<GeoLocation> parseLocation(const QString& text);
+std::optional<Instant> parseInstant(const QString& text);
+std::optional<double> parseNumber(const QString& text);
+
+} // namespace tintwell::app

@@ -1,0 +1,35 @@
+#include "app/command_line.h"
+#include "app/print_command.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+using namespace tintwell::app;
+
+int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName("tintwell");
+    QCoreApplication::setApplicationVersion(TINTWELL_VERSION);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    const auto parsed = parseCommandLine(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::cerr << "tintwell: " << error->message.toStdString() << '\n';
+        return 2;
+    }
+    const CommandLine& cl = std::get<CommandLine>(parsed);
+    switch (cl.mode) {
+    case Mode::Version:
+        std::cout << "tintwell " << TINTWELL_VERSION << '\n';
+        return 0;
+    case Mode::Print:
+        return runPrint(cl, std::cout);
+    case Mode::Help:
+    case Mode::Run:
+        std::cout << helpText().toStdString();
+        return 0;
+    }
+    return 0;
+}

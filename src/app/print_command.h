@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/command_line.h"
+#include "engine/solar_engine.h"
+#include "scheduling/scheduler_core.h"
+
+#include <ostream>
+
+namespace tintwell::app {
+
+/// One evaluation of the schedule, as `--print` reports it.
+struct Evaluation {
+    double latitude = 0;
+    double longitude = 0;
+    Instant time;
+    engine::SolarEngine::Position sun;
+    scheduling::SchedulerCore::Output output;
+};
+
+/// Evaluates the schedule once for the given input (its time and place included).
+Evaluation evaluate(const scheduling::SchedulerCore::Input& input);
+
+void printEvaluation(const Evaluation& e, bool json, std::ostream& out);
+
+/// `--print`: evaluates with the default settings, or the place and instant given.
+int runPrint(const CommandLine& cl, std::ostream& out);
+
+} // namespace tintwell::app

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/color_temperature.h"
+#include "scheduling/value_records.h"
+
+#include <QObject>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tintwell::platform {
+
+using scheduling::DisplayId;
+
+/// A rectangle in the global display coordinate space (pixels, y grows downwards).
+struct Rect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    bool operator==(const Rect&) const = default;
+    bool intersects(const Rect& o) const {
+        return width > 0 && height > 0 && o.width > 0 && o.height > 0 && x < o.x + o.width && o.x < x + width &&
+               y < o.y + o.height && o.y < y + height;
+    }
+};
+
+/// What the platform knows about one online display.
+struct DisplayDescription {
+    DisplayId id = 0;
+    std::string name;
+    Rect bounds;
+    bool isMain = false;
+    std::optional<DisplayId> mirrorOf;  ///< the display this one mirrors, if any
+    std::optional<std::string> key;     ///< stable identity across reconnections (upper-case UUID)
+    int gammaSize = 0;                  ///< entries in the display's hardware ramp; 0 when it has none
+    bool operator==(const DisplayDescription&) const = default;
+};
+
+/// The displays and their colour transfer tables.
+///
+/// Every method may be called from any thread; `displaysReconfigured` is emitted on the thread that
+/// owns the object (the main thread).
+class DisplayServices : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~DisplayServices() override = default;
+
+    /// Online displays (active outputs, mirrors included) in platform order.
+    virtual std::vector<DisplayId> onlineDisplays() = 0;
+    /// Description of one online display; nothing when it is not online.
+    virtual std::optional<DisplayDescription> describe(DisplayId id) = 0;
+    /// Loads 256-entry tables into the display. Failures are logged and absorbed.
+    virtual void setTransferTables(DisplayId id, const engine::TransferTables& tables) = 0;
+    /// The tables the display shows now, resampled to 256 entries; nothing when unreadable.
+    virtual std::optional<engine::TransferTables> readTransferTables(DisplayId id) = 0;
+    /// Returns every display to the calibration it had before this process first wrote to it.
+    virtual void restoreSystemCalibration() = 0;
+
+Q_SIGNALS:
+    /// A display was added, removed, moved, or changed mode.
+    void displaysReconfigured();
+};
+
+} // namespace tintwell::platform

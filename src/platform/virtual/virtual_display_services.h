@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/display_services.h"
+
+#include <QThread>
+
+#include <chrono>
+#include <mutex>
+
+namespace tintwell::platform {
+
+/// In-memory displays side by side, for tests and `--backend virtual`. Records every write.
+class VirtualDisplayServices final : public DisplayServices {
+    Q_OBJECT
+public:
+    struct Write {
+        DisplayId id = 0;
+        engine::TransferTables tables;
+        Qt::HANDLE thread = nullptr;
+        std::chrono::steady_clock::time_point time;
+    };
+
+    /// `count` displays of 1920x1080 in a row, identifiers 1…count, the first one main.
+    explicit VirtualDisplayServices(int count = 2, QObject* parent = nullptr);
+
+    std::vector<DisplayId> onlineDisplays() override;
+    std::optional<DisplayDescription> describe(DisplayId id) override;
+    void setTransferTables(DisplayId id, const engine::TransferTables& tables) override;
+    std::optional<engine::TransferTables> readTransferTables(DisplayId id) override;
+    void restoreSystemCalibration() override;
+
+    // Control interface for tests.
+    void setDisplays(std::vector<DisplayDescription> displays); ///< emits displaysReconfigured
+    std::vector<Write> writes() const;
+    void clearWrites();
+    int restoreCount() const;
+    /// Each write sleeps this long before it lands, to provoke reordering on the pool.
+    void setWriteDelay(std::chrono::microseconds delay);
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<DisplayDescription> displays_;
+    std::unordered_map<DisplayId, engine::TransferTables> current_;
+    std::vector<Write> writes_;
+    int restoreCount_ = 0;
+    std::chrono::microseconds writeDelay_{0};
+};
+
+} // namespace tintwell::platform
