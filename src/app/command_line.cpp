@@ -19,9 +19,13 @@ struct Options {
     QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
                                 "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
+    QCommandLineOption backend{"backend",
+                               "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
+                               "Default: x11.",
+                               "NAME"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at});
+        parser.addOptions({help, version, print, json, location, at, backend});
     }
 };
 
@@ -60,6 +64,20 @@ std::optional<Instant> parseInstant(const QString& text) {
     return instantFromSecondsSinceEpoch(static_cast<double>(dt.toMSecsSinceEpoch()) / 1000.0);
 }
 
+std::optional<Backend> parseBackend(const QString& text) {
+    if (text == "x11")
+        return Backend{Backend::Kind::X11, 0};
+    if (text == "virtual")
+        return Backend{Backend::Kind::Virtual, 2};
+    if (text.startsWith("virtual:")) {
+        bool ok = false;
+        const int n = text.mid(8).toInt(&ok);
+        if (ok && n >= 0 && n <= 64)
+            return Backend{Backend::Kind::Virtual, n};
+    }
+    return std::nullopt;
+}
+
 std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -93,6 +111,13 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         if (loc->longitude < -180 || loc->longitude > 180)
             return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
         cl.location = loc;
+    }
+    if (parser.isSet(o.backend)) {
+        const QString text = parser.value(o.backend);
+        const auto backend = parseBackend(text);
+        if (!backend)
+            return UsageError{"Invalid backend " + quoted(text) + ": expected x11, virtual or virtual:N (0 to 64)."};
+        cl.backend = *backend;
     }
     if (parser.isSet(o.at)) {
         const QString text = parser.value(o.at);

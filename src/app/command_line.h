@@ -17,9 +17,17 @@ struct GeoLocation {
     double longitude = 0;
 };
 
+/// Which implementation of the platform services to use.
+struct Backend {
+    enum class Kind { X11, Virtual };
+    Kind kind = Kind::X11;
+    int virtualDisplayCount = 2; ///< with Virtual: how many displays
+};
+
 /// What the user asked for on the command line, validated.
 struct CommandLine {
     Mode mode = Mode::Help;
+    Backend backend;
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
@@ -39,5 +47,6 @@ QString helpText();
 std::optional<GeoLocation> parseLocation(const QString& text);
 std::optional<Instant> parseInstant(const QString& text);
 std::optional<double> parseNumber(const QString& text);
+std::optional<Backend> parseBackend(const QString& text);
 
 } // namespace tintwell::app
