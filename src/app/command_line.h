@@ -2,11 +2,11 @@
 
 #include "engine/instant.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <optional>
 #include <variant>
+
+#include <QString>
+#include <QStringList>
 
 namespace tintwell::app {
 

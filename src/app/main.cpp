@@ -1,9 +1,9 @@
 #include "app/command_line.h"
 #include "app/print_command.h"
 
-#include <QCoreApplication>
-
 #include <iostream>
+
+#include <QCoreApplication>
 
 using namespace tintwell::app;
 
