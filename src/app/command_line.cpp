@@ -1,10 +1,10 @@
 #include "app/command_line.h"
 
+#include <cmath>
+
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QRegularExpression>
-
-#include <cmath>
 
 namespace tintwell::app {
 namespace {
@@ -13,11 +13,14 @@ struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
     QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
-    QCommandLineOption json{"json", "With --print: print one JSON object."};
-    QCommandLineOption location{"location", "With --print: evaluate for this place (degrees, north and east positive).",
-                                "LAT,LON"};
-    QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
-                                "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
+    QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
+                                             "frontmost, and the displays showing their windows."};
+    QCommandLineOption json{"json", "With --print or --list-apps: print JSON."};
+    QCommandLineOption location{
+        "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
+    QCommandLineOption at{"at",
+                          "With --print: evaluate for this instant, ISO 8601 with a zone "
+                          "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
     QCommandLineOption backend{"backend",
                                "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
@@ -25,11 +28,13 @@ struct Options {
                                "NAME"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend});
+        parser.addOptions({help, version, print, listApps, json, location, at, backend});
     }
 };
 
-QString quoted(const QString& s) { return "\"" + s + "\""; }
+QString quoted(const QString& s) {
+    return "\"" + s + "\"";
+}
 
 } // namespace
 
@@ -54,7 +59,8 @@ std::optional<GeoLocation> parseLocation(const QString& text) {
 
 std::optional<Instant> parseInstant(const QString& text) {
     // A zone is required: a bare local time is ambiguous around daylight-saving changes.
-    static const QRegularExpression zoned(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
+    static const QRegularExpression zoned(
+        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
     const QString trimmed = text.trimmed();
     if (!zoned.match(trimmed).hasMatch())
         return std::nullopt;
@@ -95,6 +101,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Version;
     else if (parser.isSet(o.print))
         cl.mode = Mode::Print;
+    else if (parser.isSet(o.listApps))
+        cl.mode = Mode::ListApps;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else
@@ -107,16 +115,19 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         if (!loc)
             return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
         if (loc->latitude < -90 || loc->latitude > 90)
-            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) + ": must be between -90 and 90."};
+            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) +
+                              ": must be between -90 and 90."};
         if (loc->longitude < -180 || loc->longitude > 180)
-            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
+            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) +
+                              ": must be between -180 and 180."};
         cl.location = loc;
     }
     if (parser.isSet(o.backend)) {
         const QString text = parser.value(o.backend);
         const auto backend = parseBackend(text);
         if (!backend)
-            return UsageError{"Invalid backend " + quoted(text) + ": expected x11, virtual or virtual:N (0 to 64)."};
+            return UsageError{"Invalid backend " + quoted(text) +
+                              ": expected x11, virtual or virtual:N (0 to 64)."};
         cl.backend = *backend;
     }
     if (parser.isSet(o.at)) {

@@ -2,15 +2,15 @@
 
 #include "engine/instant.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <optional>
 #include <variant>
 
+#include <QString>
+#include <QStringList>
+
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, Run };
+enum class Mode { Help, Version, Print, ListApps, Run };
 
 struct GeoLocation {
     double latitude = 0;
