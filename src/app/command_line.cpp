@@ -1,10 +1,10 @@
 #include "app/command_line.h"
 
-#include <cmath>
-
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QRegularExpression>
+
+#include <cmath>
 
 namespace tintwell::app {
 namespace {
@@ -16,11 +16,10 @@ struct Options {
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
     QCommandLineOption json{"json", "With --print or --list-apps: print JSON."};
-    QCommandLineOption location{
-        "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
-    QCommandLineOption at{"at",
-                          "With --print: evaluate for this instant, ISO 8601 with a zone "
-                          "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
+    QCommandLineOption location{"location", "With --print: evaluate for this place (degrees, north and east positive).",
+                                "LAT,LON"};
+    QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
+                                "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
     QCommandLineOption backend{"backend",
                                "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
@@ -32,9 +31,7 @@ struct Options {
     }
 };
 
-QString quoted(const QString& s) {
-    return "\"" + s + "\"";
-}
+QString quoted(const QString& s) { return "\"" + s + "\""; }
 
 } // namespace
 
@@ -59,8 +56,7 @@ std::optional<GeoLocation> parseLocation(const QString& text) {
 
 std::optional<Instant> parseInstant(const QString& text) {
     // A zone is required: a bare local time is ambiguous around daylight-saving changes.
-    static const QRegularExpression zoned(
-        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
+    static const QRegularExpression zoned(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
     const QString trimmed = text.trimmed();
     if (!zoned.match(trimmed).hasMatch())
         return std::nullopt;
@@ -115,19 +111,16 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         if (!loc)
             return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
         if (loc->latitude < -90 || loc->latitude > 90)
-            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) +
-                              ": must be between -90 and 90."};
+            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) + ": must be between -90 and 90."};
         if (loc->longitude < -180 || loc->longitude > 180)
-            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) +
-                              ": must be between -180 and 180."};
+            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
         cl.location = loc;
     }
     if (parser.isSet(o.backend)) {
         const QString text = parser.value(o.backend);
         const auto backend = parseBackend(text);
         if (!backend)
-            return UsageError{"Invalid backend " + quoted(text) +
-                              ": expected x11, virtual or virtual:N (0 to 64)."};
+            return UsageError{"Invalid backend " + quoted(text) + ": expected x11, virtual or virtual:N (0 to 64)."};
         cl.backend = *backend;
     }
     if (parser.isSet(o.at)) {

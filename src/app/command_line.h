@@ -2,11 +2,11 @@
 
 #include "engine/instant.h"
 
-#include <optional>
-#include <variant>
-
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <variant>
 
 namespace tintwell::app {
 

@@ -2,9 +2,9 @@
 #include "app/list_apps_command.h"
 #include "app/print_command.h"
 
-#include <iostream>
-
 #include <QCoreApplication>
+
+#include <iostream>
 
 using namespace tintwell::app;
 

@@ -22,7 +22,7 @@ enum class ActivationPolicy {
 
 /// One running application: a process that owns at least one managed window.
 struct RunningApplication {
-    ProcessId pid = 0;
+    ProcessId pid = 0;         ///< 0 when its window does not say which process owns it
     std::string applicationId; ///< X11: the WM_CLASS class of its windows; empty when unknown
     std::string localizedName; ///< from its desktop entry in the user's language, else the application id
     std::string iconName;      ///< the desktop entry's Icon value (theme name or absolute path); may be empty

@@ -312,16 +312,15 @@ std::optional<DesktopApplicationInfo> DesktopEntryIndex::lookup(const std::strin
     if (const auto it = cache_.find(windowClass); it != cache_.end())
         return it->second;
 
-    const Entry* match = nullptr;
-    for (const auto& e : entries_)
-        if (!match && e.startupWmClass == windowClass)
-            match = &e;
-    for (const auto& e : entries_)
-        if (!match && e.fileId == windowClass)
-            match = &e;
-    for (const auto& e : entries_)
-        if (!match && equalsIgnoringCase(e.fileId, windowClass))
-            match = &e;
+    const auto first = [this](auto matches) -> const Entry* {
+        const auto it = std::find_if(entries_.begin(), entries_.end(), matches);
+        return it == entries_.end() ? nullptr : &*it;
+    };
+    const Entry* match = first([&](const Entry& e) { return e.startupWmClass == windowClass; });
+    if (!match)
+        match = first([&](const Entry& e) { return e.fileId == windowClass; });
+    if (!match)
+        match = first([&](const Entry& e) { return equalsIgnoringCase(e.fileId, windowClass); });
 
     std::optional<DesktopApplicationInfo> result;
     if (match)

@@ -16,9 +16,11 @@ namespace tintwell::platform {
 /// the window manager's EWMH properties.
 ///
 /// An application is a process (`_NET_WM_PID`) owning managed client windows; its id is the
-/// WM_CLASS class of those windows. Without an EWMH window manager there is no frontmost
-/// application and no window list. Changes of the active window arrive through the X connection,
-/// which this object watches from the thread it lives on.
+/// WM_CLASS class of those windows. The frontmost application owns `_NET_ACTIVE_WINDOW`; when the
+/// window manager clears that property (between two activations, or on a click on the desktop) the
+/// last application stays frontmost until another one is activated or its window closes. Without
+/// an EWMH window manager there is no frontmost application and no window list. Changes arrive
+/// through the X connection, which this object watches from the thread it lives on.
 class X11WorkspaceServices final : public WorkspaceServices {
     Q_OBJECT
 public:
