@@ -13,7 +13,9 @@ struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
     QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
-    QCommandLineOption json{"json", "With --print: print one JSON object."};
+    QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
+                                             "frontmost, and the displays showing their windows."};
+    QCommandLineOption json{"json", "With --print or --list-apps: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -26,7 +28,7 @@ struct Options {
                                "NAME"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend});
+        parser.addOptions({help, version, print, listApps, json, location, at, backend});
     }
 };
 
@@ -99,6 +101,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Version;
     else if (parser.isSet(o.print))
         cl.mode = Mode::Print;
+    else if (parser.isSet(o.listApps))
+        cl.mode = Mode::ListApps;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else

@@ -10,7 +10,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, Run };
+enum class Mode { Help, Version, Print, ListApps, Run };
 
 struct GeoLocation {
     double latitude = 0;

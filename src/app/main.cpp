@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/list_apps_command.h"
 #include "app/print_command.h"
 
 #include <iostream>
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         return 0;
     case Mode::Print:
         return runPrint(cl, std::cout);
+    case Mode::ListApps:
+        return runListApps(cl, std::cout, std::cerr);
     case Mode::Help:
     case Mode::Run:
         std::cout << helpText().toStdString();
