@@ -10,7 +10,7 @@
 namespace tintwell::scheduling {
 namespace {
 
-Q_LOGGING_CATEGORY(lcDebugTime, "tintwell.debugtime")
+Q_LOGGING_CATEGORY(lcDebugTime, "tintwell.debugtime", QtInfoMsg)
 
 QString describe(Instant instant) {
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSinceEpoch(instant) * 1000)), Qt::UTC)

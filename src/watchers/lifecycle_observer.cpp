@@ -8,7 +8,7 @@
 namespace tintwell::watchers {
 namespace {
 
-Q_LOGGING_CATEGORY(lcLifecycle, "tintwell.lifecycle")
+Q_LOGGING_CATEGORY(lcLifecycle, "tintwell.lifecycle", QtInfoMsg)
 
 } // namespace
 

@@ -47,8 +47,9 @@ void ClockSetSource::stop() {
         ::close(std::exchange(fd_, -1));
 }
 
-// The timer itself never expires (it stays disarmed); only the cancel-on-set registration
-// matters, and it is dropped by every cancellation, so it is renewed after each one.
+// The timer itself never expires (it stays disarmed); only its cancel-on-set registration
+// matters. A cancelled timer counts as no longer armed, so it is armed again after each
+// cancellation rather than relying on the kernel to keep reporting.
 bool ClockSetSource::arm() {
     const itimerspec disarmed{};
     if (::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &disarmed, nullptr) != 0) {

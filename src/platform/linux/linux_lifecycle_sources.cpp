@@ -9,7 +9,7 @@
 
 namespace tintwell::platform {
 
-Q_LOGGING_CATEGORY(lcLifecycleSources, "tintwell.lifecycle")
+Q_LOGGING_CATEGORY(lcLifecycleSources, "tintwell.lifecycle", QtInfoMsg)
 
 std::vector<std::unique_ptr<LifecycleEventSource>> createLinuxLifecycleSources(bool withX11) {
     std::vector<std::unique_ptr<LifecycleEventSource>> sources;
