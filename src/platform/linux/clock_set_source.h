@@ -19,9 +19,6 @@ public:
     void stop() override;
     QString description() const override;
 
-    /// The timer descriptor while started, else -1 (for tests).
-    int descriptor() const { return fd_; }
-
 private:
     bool arm();
     void onReadable();
