@@ -1,0 +1,118 @@
+#include "../support/qt_test_support.h"
+#include "scheduling/debug_time_controller.h"
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace tintwell::scheduling;
+using tintwell::test::waitUntil;
+
+namespace {
+
+class RecordingTarget : public TickTarget {
+public:
+    explicit RecordingTarget(std::shared_ptr<Clock> initial) : clock(std::move(initial)) {}
+    void setClock(std::shared_ptr<Clock> c) override {
+        clock = std::move(c);
+        ++clockChanges;
+    }
+    void tick() override { ticks.push_back(clock->now()); }
+
+    std::shared_ptr<Clock> clock;
+    int clockChanges = 0;
+    std::vector<Instant> ticks;
+};
+
+constexpr double hour = 3600;
+
+struct DebugTimeTest : ::testing::Test {
+    Instant t0 = instantFromSecondsSinceEpoch(1'718'971'200); // 2024-06-21T12:00:00Z
+    std::shared_ptr<FakeClock> real = std::make_shared<FakeClock>(t0);
+    std::shared_ptr<RecordingTarget> target =
+        std::make_shared<RecordingTarget>(std::make_shared<SystemClock>());
+    DebugTimeController controller{target, nullptr, real};
+
+    double ticked(size_t i) const { return secondsSinceEpoch(target->ticks.at(i)) - secondsSinceEpoch(t0); }
+};
+
+TEST_F(DebugTimeTest, JumpsAccumulateOnOneFrozenClockStartedAtTheRealTime) {
+    controller.jump(int(6 * hour));
+    real->current += Seconds(600); // real time passing changes nothing while frozen
+    controller.jump(int(6 * hour));
+    ASSERT_EQ(target->ticks.size(), 2u);
+    EXPECT_EQ(ticked(0), 6 * hour);
+    EXPECT_EQ(ticked(1), 12 * hour);
+    EXPECT_EQ(target->clockChanges, 1);
+    EXPECT_EQ(target->clock, controller.fakeClock());
+}
+
+TEST_F(DebugTimeTest, BackAndForthReturnsToTheInstantOfTheFirstJump) {
+    controller.jump(int(-6 * hour));
+    real->current += Seconds(600);
+    controller.jump(int(6 * hour));
+    EXPECT_EQ(ticked(1), 0);
+}
+
+TEST_F(DebugTimeTest, ResetReturnsToTheSystemClockAndTheNextJumpStartsFromRealTimeAgain) {
+    controller.jump(int(hour));
+    controller.resetClock();
+    EXPECT_EQ(controller.fakeClock(), nullptr);
+    EXPECT_NE(dynamic_cast<SystemClock*>(target->clock.get()), nullptr);
+    ASSERT_EQ(target->ticks.size(), 2u);
+
+    real->current += Seconds(hour * 24);
+    controller.jump(int(hour));
+    EXPECT_EQ(ticked(2), 25 * hour);
+}
+
+TEST_F(DebugTimeTest, ResetWithoutFrozenTimeReplacesTheClockAndTicksOnce) {
+    const auto before = target->clock;
+    controller.resetClock();
+    EXPECT_EQ(target->ticks.size(), 1u);
+    EXPECT_EQ(target->clockChanges, 1);
+    EXPECT_NE(target->clock, before);
+}
+
+TEST_F(DebugTimeTest, WithTheOwnerGoneJumpsOnlyMoveTheFrozenClock) {
+    target.reset();
+    controller.jump(int(hour));
+    controller.jump(int(hour));
+    ASSERT_NE(controller.fakeClock(), nullptr);
+    EXPECT_EQ(secondsSinceEpoch(controller.fakeClock()->now()) - secondsSinceEpoch(t0), 2 * hour);
+    controller.resetClock();
+    EXPECT_EQ(controller.fakeClock(), nullptr);
+}
+
+TEST(DebugTimeController, SimulatedTimeZoneChangesCoalesceIntoOneRun) {
+    int runs = 0;
+    watchers::LifecycleObserver observer([&] { ++runs; }, nullptr, {}, 0.05);
+    observer.start();
+    DebugTimeController controller({}, &observer);
+    controller.simulateTZChange();
+    controller.simulateTZChange();
+    controller.simulateWake();
+    controller.simulateClockChange();
+    controller.simulateTZChange();
+    EXPECT_EQ(runs, 0);
+    ASSERT_TRUE(waitUntil([&] { return runs > 0; }));
+    EXPECT_FALSE(observer.isPending());
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(DebugTimeController, IsEnabledOnlyForExactlyOne) {
+    const struct {
+        const char* value;
+        bool enabled;
+    } rows[] = {{"1", true},   {"true", false}, {"0", false},  {"", false},
+                {"01", false}, {"1 ", false},   {"yes", false}};
+    for (const auto& row : rows) {
+        ::setenv("TINTWELL_DEBUG_TIME", row.value, 1);
+        EXPECT_EQ(DebugTimeController::isEnabled(), row.enabled) << '"' << row.value << '"';
+    }
+    ::unsetenv("TINTWELL_DEBUG_TIME");
+    EXPECT_FALSE(DebugTimeController::isEnabled());
+}
+
+} // namespace

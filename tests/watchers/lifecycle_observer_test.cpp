@@ -1,0 +1,127 @@
+#include "../support/qt_test_support.h"
+#include "platform/virtual/virtual_display_services.h"
+#include "watchers/lifecycle_observer.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+using tintwell::platform::LifecycleEventSource;
+using tintwell::platform::VirtualDisplayServices;
+using tintwell::test::waitUntil;
+using tintwell::watchers::LifecycleObserver;
+
+namespace {
+
+class FakeSource : public LifecycleEventSource {
+public:
+    explicit FakeSource(bool available) : available_(available) {}
+    bool start() override { return running = available_; }
+    void stop() override { running = false; }
+    QString description() const override { return QStringLiteral("fake"); }
+    void fire() { Q_EMIT occurred(); }
+    bool running = false;
+
+private:
+    bool available_;
+};
+
+struct Harness {
+    explicit Harness(double debounceSeconds, bool secondSourceAvailable = true) {
+        std::vector<std::unique_ptr<LifecycleEventSource>> sources;
+        sources.push_back(std::make_unique<FakeSource>(true));
+        sources.push_back(std::make_unique<FakeSource>(secondSourceAvailable));
+        first = static_cast<FakeSource*>(sources[0].get());
+        second = static_cast<FakeSource*>(sources[1].get());
+        observer = std::make_unique<LifecycleObserver>([this] { ++runs; }, &displays, std::move(sources),
+                                                       debounceSeconds);
+        observer->start();
+    }
+    VirtualDisplayServices displays{2};
+    FakeSource* first = nullptr;
+    FakeSource* second = nullptr;
+    std::unique_ptr<LifecycleObserver> observer;
+    int runs = 0;
+};
+
+TEST(LifecycleObserver, ABurstFromEverySourceRunsTheHandlerOnce) {
+    Harness h(0.1);
+    QElapsedTimer sinceLastEvent;
+    h.first->fire();
+    h.displays.setDisplays({});
+    h.observer->simulateWake();
+    h.second->fire();
+    h.observer->simulateClockChange();
+    h.observer->simulateTimeZoneChange();
+    h.first->fire();
+    sinceLastEvent.start();
+    EXPECT_EQ(h.runs, 0);
+    ASSERT_TRUE(waitUntil([&] { return h.runs > 0; }));
+    EXPECT_GE(sinceLastEvent.elapsed(), 100);
+    EXPECT_FALSE(h.observer->isPending());
+    EXPECT_EQ(h.runs, 1);
+
+    // An event after the run starts a new cycle.
+    h.displays.setDisplays({});
+    ASSERT_TRUE(waitUntil([&] { return h.runs > 1; }));
+    EXPECT_EQ(h.runs, 2);
+}
+
+TEST(LifecycleObserver, EachEventPostponesTheRunByTheWholeInterval) {
+    Harness h(0.3);
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    h.first->fire();
+    ASSERT_TRUE(waitUntil([&] { return sinceFirst.elapsed() >= 150; }));
+    ASSERT_EQ(h.runs, 0) << "the machine stalled past the interval";
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    h.second->fire();
+    ASSERT_TRUE(waitUntil([&] { return h.runs > 0; }));
+    EXPECT_GE(sinceSecond.elapsed(), 300);
+    EXPECT_EQ(h.runs, 1);
+}
+
+TEST(LifecycleObserver, WithoutIntervalEveryEventRunsTheHandlerAtOnce) {
+    Harness h(0, /*secondSourceAvailable=*/false); // an unavailable source leaves the others working
+    h.first->fire();
+    EXPECT_EQ(h.runs, 1);
+    h.displays.setDisplays({});
+    h.observer->simulateTimeZoneChange();
+    EXPECT_EQ(h.runs, 3);
+    EXPECT_FALSE(h.observer->isPending());
+}
+
+TEST(LifecycleObserver, StopDropsThePendingRunAndLaterEvents) {
+    Harness h(0.05);
+    h.first->fire();
+    ASSERT_TRUE(h.observer->isPending());
+    h.observer->stop();
+    EXPECT_FALSE(h.observer->isPending());
+    EXPECT_FALSE(h.first->running);
+    h.first->fire();
+    h.displays.setDisplays({});
+    h.observer->simulateWake();
+    EXPECT_FALSE(h.observer->isPending());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.runs, 0);
+}
+
+TEST(LifecycleObserver, ARunPendingWhenTheObserverGoesAwayNeverHappens) {
+    int goneRuns = 0;
+    std::vector<std::unique_ptr<LifecycleEventSource>> sources;
+    sources.push_back(std::make_unique<FakeSource>(true));
+    auto* source = static_cast<FakeSource*>(sources.front().get());
+    auto gone = std::make_unique<LifecycleObserver>([&] { ++goneRuns; }, nullptr, std::move(sources), 0.02);
+    gone->start();
+    source->fire();
+    ASSERT_TRUE(gone->isPending());
+    gone.reset();
+    // A witness scheduled later with the same interval runs after the dropped run would have.
+    Harness witness(0.02);
+    witness.first->fire();
+    ASSERT_TRUE(waitUntil([&] { return witness.runs > 0; }));
+    EXPECT_EQ(goneRuns, 0);
+}
+
+} // namespace
