@@ -1,10 +1,10 @@
 #include "app/command_line.h"
 
+#include <cmath>
+
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QRegularExpression>
-
-#include <cmath>
 
 namespace tintwell::app {
 namespace {
@@ -13,23 +13,38 @@ struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
     QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
-    QCommandLineOption json{"json", "With --print: print one JSON object."};
-    QCommandLineOption location{"location", "With --print: evaluate for this place (degrees, north and east positive).",
-                                "LAT,LON"};
-    QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
-                                "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
+    QCommandLineOption json{"json", "With --print or --list-displays: print JSON."};
+    QCommandLineOption location{
+        "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
+    QCommandLineOption at{"at",
+                          "With --print: evaluate for this instant, ISO 8601 with a zone "
+                          "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
     QCommandLineOption backend{"backend",
                                "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
                                "Default: x11.",
                                "NAME"};
 
+    QCommandLineOption listDisplays{"list-displays",
+                                    "List the displays: identifier, name, key, bounds, main, "
+                                    "the display it mirrors, gamma ramp size."};
+    QCommandLineOption oneshot{"oneshot",
+                               "Tint every display to this colour temperature once and exit; the tint "
+                               "stays.",
+                               "KELVIN"};
+    QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
+    QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
+    QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend});
+        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, oneshot,
+                           brightness, gamma, reset});
     }
 };
 
-QString quoted(const QString& s) { return "\"" + s + "\""; }
+QString quoted(const QString& s) {
+    return "\"" + s + "\"";
+}
 
 } // namespace
 
@@ -54,7 +69,8 @@ std::optional<GeoLocation> parseLocation(const QString& text) {
 
 std::optional<Instant> parseInstant(const QString& text) {
     // A zone is required: a bare local time is ambiguous around daylight-saving changes.
-    static const QRegularExpression zoned(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
+    static const QRegularExpression zoned(
+        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
     const QString trimmed = text.trimmed();
     if (!zoned.match(trimmed).hasMatch())
         return std::nullopt;
@@ -95,6 +111,12 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Version;
     else if (parser.isSet(o.print))
         cl.mode = Mode::Print;
+    else if (parser.isSet(o.listDisplays))
+        cl.mode = Mode::ListDisplays;
+    else if (parser.isSet(o.oneshot))
+        cl.mode = Mode::Oneshot;
+    else if (parser.isSet(o.reset))
+        cl.mode = Mode::Reset;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else
@@ -107,17 +129,42 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         if (!loc)
             return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
         if (loc->latitude < -90 || loc->latitude > 90)
-            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) + ": must be between -90 and 90."};
+            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) +
+                              ": must be between -90 and 90."};
         if (loc->longitude < -180 || loc->longitude > 180)
-            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
+            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) +
+                              ": must be between -180 and 180."};
         cl.location = loc;
     }
     if (parser.isSet(o.backend)) {
         const QString text = parser.value(o.backend);
         const auto backend = parseBackend(text);
         if (!backend)
-            return UsageError{"Invalid backend " + quoted(text) + ": expected x11, virtual or virtual:N (0 to 64)."};
+            return UsageError{"Invalid backend " + quoted(text) +
+                              ": expected x11, virtual or virtual:N (0 to 64)."};
         cl.backend = *backend;
+    }
+    if ((parser.isSet(o.brightness) || parser.isSet(o.gamma)) && !parser.isSet(o.oneshot))
+        return UsageError{"--brightness and --gamma go with --oneshot."};
+    const struct {
+        const QCommandLineOption& option;
+        const char* what;
+        double low, high;
+        double* into;
+    } ranged[] = {{o.oneshot, "Kelvin value", 1000, 40000, &cl.oneshot.kelvin},
+                  {o.brightness, "brightness", 0.1, 1, &cl.oneshot.brightness},
+                  {o.gamma, "gamma", 0.1, 10, &cl.oneshot.gamma}};
+    for (const auto& r : ranged) {
+        if (!parser.isSet(r.option))
+            continue;
+        const QString text = parser.value(r.option);
+        const auto value = parseNumber(text);
+        if (!value || *value < r.low || *value > r.high)
+            return UsageError{QString("Invalid %1 %2: expected a number from %3 to %4.")
+                                  .arg(r.what, quoted(text))
+                                  .arg(r.low)
+                                  .arg(r.high)};
+        *r.into = *value;
     }
     if (parser.isSet(o.at)) {
         const QString text = parser.value(o.at);

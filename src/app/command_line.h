@@ -1,16 +1,17 @@
 #pragma once
 
 #include "engine/instant.h"
-
-#include <QString>
-#include <QStringList>
+#include "scheduling/value_records.h"
 
 #include <optional>
 #include <variant>
 
+#include <QString>
+#include <QStringList>
+
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, Run };
+enum class Mode { Help, Version, Print, ListDisplays, Oneshot, Reset, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -31,6 +32,7 @@ struct CommandLine {
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
+    scheduling::Target oneshot; ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
 };
 
 /// Bad input: one line for standard error, naming the offending value.

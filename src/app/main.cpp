@@ -1,9 +1,11 @@
 #include "app/command_line.h"
+#include "app/list_displays_command.h"
+#include "app/oneshot_command.h"
 #include "app/print_command.h"
 
-#include <QCoreApplication>
-
 #include <iostream>
+
+#include <QCoreApplication>
 
 using namespace tintwell::app;
 
@@ -26,6 +28,15 @@ int main(int argc, char** argv) {
         return 0;
     case Mode::Print:
         return runPrint(cl, std::cout);
+    case Mode::ListDisplays: {
+        QCoreApplication app(argc, argv);
+        return runListDisplays(cl, std::cout, std::cerr);
+    }
+    case Mode::Oneshot:
+    case Mode::Reset: {
+        QCoreApplication app(argc, argv);
+        return runOneshot(cl, std::cerr);
+    }
     case Mode::Help:
     case Mode::Run:
         std::cout << helpText().toStdString();

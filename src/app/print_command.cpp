@@ -1,12 +1,12 @@
 #include "app/print_command.h"
 
+#include <cmath>
+#include <iomanip>
+
 #include <QDateTime>
 #include <QTimeZone>
 
 #include <nlohmann/json.hpp>
-
-#include <cmath>
-#include <iomanip>
 
 namespace tintwell::app {
 namespace {
@@ -40,9 +40,12 @@ Evaluation evaluate(const scheduling::SchedulerCore::Input& input) {
 
 void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
     if (json) {
-        const nlohmann::ordered_json j = {{"latitude", e.latitude},       {"longitude", e.longitude},
-                                          {"time", isoUtc(e.time)},       {"altitude", e.sun.altitude},
-                                          {"azimuth", e.sun.azimuth},     {"curveKelvin", e.output.curveKelvin},
+        const nlohmann::ordered_json j = {{"latitude", e.latitude},
+                                          {"longitude", e.longitude},
+                                          {"time", isoUtc(e.time)},
+                                          {"altitude", e.sun.altitude},
+                                          {"azimuth", e.sun.azimuth},
+                                          {"curveKelvin", e.output.curveKelvin},
                                           {"nextIntervalSec", e.output.nextIntervalSec}};
         out << j.dump(2) << '\n';
         return;
