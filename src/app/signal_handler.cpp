@@ -11,10 +11,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcApp, "tintwell.app")
-
 namespace tintwell::app {
 namespace {
+
+Q_LOGGING_CATEGORY(lcApp, "tintwell.app")
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int pipeFds[2] = {-1, -1}; // [0] written by the C handler, [1] read on the main thread

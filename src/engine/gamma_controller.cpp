@@ -8,10 +8,10 @@
 #include <QThreadPool>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcEngine, "tintwell.engine")
-
 namespace tintwell::engine {
 namespace {
+
+Q_LOGGING_CATEGORY(lcEngine, "tintwell.engine")
 
 TransferTables identityTables() {
     const TransferTable t = ColorTemperature::identityTable();

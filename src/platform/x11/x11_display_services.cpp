@@ -19,10 +19,10 @@
 
 #include <nlohmann/json.hpp>
 
-Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays")
-
 namespace tintwell::platform {
 namespace {
+
+Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays")
 
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
