@@ -167,7 +167,7 @@ TEST_F(X11DisplayServicesTest, OneShotServicesRecordNothing) {
 
 TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsListedAndReported) {
     QSignalSpy reconfigured(services.get(), &DisplayServices::displaysReconfigured);
-    const DisplayId added = switchOn("DUMMY5");
+    const DisplayId added = switchOn("DUMMY11");
     ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
     const auto ids = services->onlineDisplays();
     EXPECT_NE(std::find(ids.begin(), ids.end(), added), ids.end());
@@ -182,13 +182,13 @@ TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsListedAndReported) {
     services->restoreSystemCalibration();
 
     reconfigured.clear();
-    X11Session::switchOff("DUMMY5");
+    X11Session::switchOff("DUMMY11");
     ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
     EXPECT_FALSE(services->describe(added));
 }
 
 TEST_F(X11DisplayServicesTest, AnEdidNamesTheDisplayAndKeepsItsKeyAcrossOffAndOn) {
-    const auto output = *session.output("DUMMY6");
+    const auto output = *session.output("DUMMY12");
     session.setEdid(output, test::fakeEdid("TW Studio 27", 4711));
     struct RemoveEdid {
         X11Session& s;
@@ -202,15 +202,15 @@ TEST_F(X11DisplayServicesTest, AnEdidNamesTheDisplayAndKeepsItsKeyAcrossOffAndOn
         reconfigured.clear();
         return seen;
     };
-    switchOn("DUMMY6");
+    switchOn("DUMMY12");
     ASSERT_TRUE(settled());
     const auto first = services->describe(output);
     ASSERT_TRUE(first && first->key);
     EXPECT_EQ(first->name, "TW Studio 27");
-    ASSERT_TRUE(X11Session::switchOff("DUMMY6"));
+    ASSERT_TRUE(X11Session::switchOff("DUMMY12"));
     ASSERT_TRUE(settled());
     EXPECT_FALSE(services->describe(output));
-    switchOn("DUMMY6");
+    switchOn("DUMMY12");
     ASSERT_TRUE(settled());
     const auto again = services->describe(output);
     ASSERT_TRUE(again && again->key);
