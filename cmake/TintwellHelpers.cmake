@@ -20,13 +20,16 @@ function(tintwell_add_library name)
     tintwell_target_warnings(${name})
 endfunction()
 
-# tintwell_add_test(NAME SOURCES ... LIBS ... LABELS ...)
-# One GoogleTest executable; every test in it becomes a ctest test carrying LABELS.
+# tintwell_add_test(NAME SOURCES ... LIBS ... LABELS ... [PROPERTIES ...])
+# One GoogleTest executable; every test in it becomes a ctest test carrying LABELS and the extra
+# ctest PROPERTIES (for example RESOURCE_LOCK for tests that take the X server for themselves).
+# Headers shared by tests are included as "support/...".
 function(tintwell_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     tintwell_target_warnings(${name})
-    gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 30)
+    gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" ${ARG_PROPERTIES} DISCOVERY_TIMEOUT 30)
 endfunction()

@@ -15,7 +15,7 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print or --list-apps: print JSON."};
+    QCommandLineOption json{"json", "With --print, --list-displays or --list-apps: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -27,8 +27,20 @@ struct Options {
                                "Default: x11.",
                                "NAME"};
 
+    QCommandLineOption listDisplays{"list-displays",
+                                    "List the displays: identifier, name, key, bounds, main, "
+                                    "the display it mirrors, gamma ramp size."};
+    QCommandLineOption oneshot{"oneshot",
+                               "Tint every display to this colour temperature once and exit; the tint "
+                               "stays.",
+                               "KELVIN"};
+    QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
+    QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
+    QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, listApps, json, location, at, backend});
+        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, oneshot,
+                           brightness, gamma, reset});
     }
 };
 
@@ -103,6 +115,12 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Print;
     else if (parser.isSet(o.listApps))
         cl.mode = Mode::ListApps;
+    else if (parser.isSet(o.listDisplays))
+        cl.mode = Mode::ListDisplays;
+    else if (parser.isSet(o.oneshot))
+        cl.mode = Mode::Oneshot;
+    else if (parser.isSet(o.reset))
+        cl.mode = Mode::Reset;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else
@@ -129,6 +147,28 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
             return UsageError{"Invalid backend " + quoted(text) +
                               ": expected x11, virtual or virtual:N (0 to 64)."};
         cl.backend = *backend;
+    }
+    if ((parser.isSet(o.brightness) || parser.isSet(o.gamma)) && !parser.isSet(o.oneshot))
+        return UsageError{"--brightness and --gamma go with --oneshot."};
+    const struct {
+        const QCommandLineOption& option;
+        const char* what;
+        double low, high;
+        double* into;
+    } ranged[] = {{o.oneshot, "Kelvin value", 1000, 40000, &cl.oneshot.kelvin},
+                  {o.brightness, "brightness", 0.1, 1, &cl.oneshot.brightness},
+                  {o.gamma, "gamma", 0.1, 10, &cl.oneshot.gamma}};
+    for (const auto& r : ranged) {
+        if (!parser.isSet(r.option))
+            continue;
+        const QString text = parser.value(r.option);
+        const auto value = parseNumber(text);
+        if (!value || *value < r.low || *value > r.high)
+            return UsageError{QString("Invalid %1 %2: expected a number from %3 to %4.")
+                                  .arg(r.what, quoted(text))
+                                  .arg(r.low)
+                                  .arg(r.high)};
+        *r.into = *value;
     }
     if (parser.isSet(o.at)) {
         const QString text = parser.value(o.at);

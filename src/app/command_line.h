@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/instant.h"
+#include "scheduling/value_records.h"
 
 #include <optional>
 #include <variant>
@@ -10,7 +11,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListApps, Run };
+enum class Mode { Help, Version, Print, ListDisplays, ListApps, Oneshot, Reset, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -31,6 +32,7 @@ struct CommandLine {
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
+    scheduling::Target oneshot; ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
 };
 
 /// Bad input: one line for standard error, naming the offending value.

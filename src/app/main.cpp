@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 #include "app/list_apps_command.h"
+#include "app/list_displays_command.h"
+#include "app/oneshot_command.h"
 #include "app/print_command.h"
 
 #include <iostream>
@@ -29,6 +31,15 @@ int main(int argc, char** argv) {
         return runPrint(cl, std::cout);
     case Mode::ListApps:
         return runListApps(cl, std::cout, std::cerr);
+    case Mode::ListDisplays: {
+        QCoreApplication app(argc, argv);
+        return runListDisplays(cl, std::cout, std::cerr);
+    }
+    case Mode::Oneshot:
+    case Mode::Reset: {
+        QCoreApplication app(argc, argv);
+        return runOneshot(cl, std::cerr);
+    }
     case Mode::Help:
     case Mode::Run:
         std::cout << helpText().toStdString();

@@ -12,7 +12,7 @@
 namespace tintwell::platform {
 namespace {
 
-using test_support::spinUntil;
+using test::spinUntil;
 
 /// A stand-in application: its own process, WM_CLASS and _NET_WM_PID, one window.
 class TestApplication {
@@ -49,7 +49,7 @@ private:
 class X11Workspace : public ::testing::Test {
 protected:
     void SetUp() override {
-        test_support::application();
+        test::application();
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the test X session (scripts/test-session)";
         workspace = X11WorkspaceServices::create();

@@ -3,34 +3,32 @@
 #include <chrono>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTimer>
+#include <QElapsedTimer>
 
-namespace tintwell::test_support {
+namespace tintwell::test {
 
-/// The process's application object, made on first use (timers and socket notifiers need one).
+/// The process's QCoreApplication, created on first use (the GoogleTest main creates none).
 inline QCoreApplication& application() {
     static int argc = 1;
-    static char name[] = "tintwell-tests";
+    static char name[] = "tintwell-test";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QCoreApplication(argc, argv);
+    static QCoreApplication* app =
+        QCoreApplication::instance() ? QCoreApplication::instance() : new QCoreApplication(argc, argv);
     return *app;
 }
 
-/// Runs the event loop until `condition` holds or `timeout` passes; returns the condition.
-template <class Condition>
+/// Runs the event loop until `condition` holds or `timeout` passes; returns the condition's last value.
+template <typename Condition>
 bool spinUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
     application();
-    const QDeadlineTimer deadline(timeout);
-    // Wakes the loop regularly so that conditions on outside state (another process) are re-checked.
-    QTimer wake;
-    wake.start(5);
+    QElapsedTimer elapsed;
+    elapsed.start();
     while (!condition()) {
-        if (deadline.hasExpired())
+        if (elapsed.hasExpired(timeout.count()))
             return condition();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     }
     return true;
 }
 
-} // namespace tintwell::test_support
+} // namespace tintwell::test

@@ -10,7 +10,7 @@ namespace {
 using platform::RunningApplication;
 using scheduling::Disable;
 using scheduling::ForceKelvin;
-using test_support::spinUntil;
+using test::spinUntil;
 
 const AppExceptionRule kEditorPinned{"org.example.Editor", "Editor", ForceKelvin{4000}, true};
 const AppExceptionRule kEditorOff{"org.example.Editor", "Editor", ForceKelvin{3000}, false};
@@ -23,7 +23,7 @@ RunningApplication app(const std::string& id, platform::ProcessId pid = 100) {
 
 struct Fixture : ::testing::Test {
     Fixture() {
-        test_support::application();
+        test::application();
         QObject::connect(&manager, &AppExceptionsManager::activeOverrideChanged,
                          [this](const auto& o) { published.push_back(o); });
     }

@@ -45,10 +45,11 @@ std::optional<DisplayDescription> VirtualDisplayServices::describe(DisplayId id)
 }
 
 void VirtualDisplayServices::setTransferTables(DisplayId id, const engine::TransferTables& tables) {
-    std::chrono::microseconds delay;
+    std::chrono::microseconds delay{0};
     {
         std::lock_guard lock(mutex_);
-        delay = writeDelay_;
+        if (!writeDelays_.empty())
+            delay = writeDelays_[nextDelay_++ % writeDelays_.size()];
     }
     if (delay.count() > 0)
         std::this_thread::sleep_for(delay);
@@ -98,8 +99,13 @@ int VirtualDisplayServices::restoreCount() const {
 }
 
 void VirtualDisplayServices::setWriteDelay(std::chrono::microseconds delay) {
+    setWriteDelays({delay});
+}
+
+void VirtualDisplayServices::setWriteDelays(std::vector<std::chrono::microseconds> delays) {
     std::lock_guard lock(mutex_);
-    writeDelay_ = delay;
+    writeDelays_ = std::move(delays);
+    nextDelay_ = 0;
 }
 
 } // namespace tintwell::platform

@@ -36,6 +36,8 @@ public:
     int restoreCount() const;
     /// Each write sleeps this long before it lands, to provoke reordering on the pool.
     void setWriteDelay(std::chrono::microseconds delay);
+    /// Successive writes sleep for these delays in turn (cycling), so that later writes can overtake.
+    void setWriteDelays(std::vector<std::chrono::microseconds> delays);
 
 private:
     mutable std::mutex mutex_;
@@ -43,7 +45,8 @@ private:
     std::unordered_map<DisplayId, engine::TransferTables> current_;
     std::vector<Write> writes_;
     int restoreCount_ = 0;
-    std::chrono::microseconds writeDelay_{0};
+    std::vector<std::chrono::microseconds> writeDelays_;
+    std::size_t nextDelay_ = 0;
 };
 
 } // namespace tintwell::platform

@@ -1,0 +1,28 @@
+#include "app/platform_backend.h"
+
+#include "platform/virtual/virtual_display_services.h"
+#include "platform/x11/x11_display_services.h"
+
+namespace tintwell::app {
+
+std::optional<PlatformServices> createPlatformServices(const Backend& backend, const PlatformOptions& options,
+                                                       QString* error) {
+    PlatformServices services;
+    switch (backend.kind) {
+    case Backend::Kind::Virtual:
+        services.displays = std::make_unique<platform::VirtualDisplayServices>(backend.virtualDisplayCount);
+        break;
+    case Backend::Kind::X11: {
+        platform::X11DisplayServices::Options x11;
+        if (!options.keepTransferTablesOnExit)
+            x11.stateDirectory = platform::X11DisplayServices::defaultStateDirectory();
+        services.displays = platform::X11DisplayServices::create(x11, error);
+        if (!services.displays)
+            return std::nullopt;
+        break;
+    }
+    }
+    return services;
+}
+
+} // namespace tintwell::app

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/command_line.h"
+#include "platform/display_services.h"
+
+#include <memory>
+#include <optional>
+
+#include <QString>
+
+namespace tintwell::app {
+
+struct PlatformOptions {
+    /// One-shot commands leave their tint on screen when they exit: nothing is recorded for a
+    /// later restore, and no record of a running instance is touched.
+    bool keepTransferTablesOnExit = false;
+};
+
+/// The platform services of one backend, created once at start-up.
+struct PlatformServices {
+    std::unique_ptr<platform::DisplayServices> displays;
+};
+
+/// Creates the services of `backend`. On failure (no X display, no RandR…) returns nothing and sets
+/// `error` to one line for the user. Call on the main thread.
+std::optional<PlatformServices> createPlatformServices(const Backend& backend, const PlatformOptions& options,
+                                                       QString* error);
+
+} // namespace tintwell::app

@@ -1,0 +1,233 @@
+#include "engine/gamma_controller.h"
+
+#include <atomic>
+#include <cmath>
+#include <map>
+
+#include <QLoggingCategory>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace tintwell::engine {
+namespace {
+
+Q_LOGGING_CATEGORY(lcEngine, "tintwell.engine")
+
+TransferTables identityTables() {
+    const TransferTable t = ColorTemperature::identityTable();
+    return {t, t, t};
+}
+
+double lerp(double from, double to, double s) {
+    return from + s * (to - from);
+}
+
+} // namespace
+
+/// Puts tables on the displays in issue order. Shared with the pool's work items, which may outlive
+/// the controller: every write carries its display's sequence number and lands only if no later
+/// write has been issued for that display, checked under the display's write mutex, so a stale
+/// frame can neither overtake nor follow a newer write.
+class GammaController::Writer {
+public:
+    explicit Writer(platform::DisplayServices& displays) : displays_(&displays) {}
+
+    struct Channel {
+        std::mutex mutex;
+        std::atomic<std::uint64_t> issued{0};
+    };
+
+    /// Reserves the next place in the display's order.
+    std::pair<Channel*, std::uint64_t> issue(DisplayId id) {
+        std::lock_guard lock(channelsMutex_);
+        auto& channel = channels_[id];
+        if (!channel)
+            channel = std::make_unique<Channel>();
+        return {channel.get(), ++channel->issued};
+    }
+
+    /// Writes `target` (identity when absent) unless a later write was issued meanwhile.
+    void land(DisplayId id, Channel& channel, std::uint64_t seq, const std::optional<Target>& target) {
+        if (channel.issued.load() != seq)
+            return;
+        const TransferTables tables =
+            target ? ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
+                   : identityTables();
+        std::lock_guard lock(channel.mutex);
+        if (channel.issued.load() != seq)
+            return;
+        displays_->setTransferTables(id, tables);
+    }
+
+    /// Supersedes every write issued so far, waits for the ones landing now, then runs `then` while
+    /// no write can land.
+    void supersedeAll(const std::function<void()>& then) {
+        std::lock_guard lock(channelsMutex_);
+        std::vector<std::unique_lock<std::mutex>> held;
+        for (auto& [id, channel] : channels_) {
+            held.emplace_back(channel->mutex);
+            ++channel->issued;
+        }
+        if (then)
+            then();
+    }
+
+private:
+    platform::DisplayServices* displays_;
+    std::mutex channelsMutex_;
+    std::map<DisplayId, std::unique_ptr<Channel>> channels_; // ordered: a fixed locking order
+};
+
+GammaController::GammaController(platform::DisplayServices& displays, QObject* parent)
+    : QObject(parent), displays_(displays), writer_(std::make_shared<Writer>(displays)),
+      now_([] { return std::chrono::steady_clock::now(); }) {}
+
+GammaController::~GammaController() {
+    // Queued frames hold the writer, not the controller; superseding them keeps them off the
+    // displays, which may go away with the controller.
+    writer_->supersedeAll(nullptr);
+}
+
+void GammaController::setTimeSource(std::function<TimePoint()> now) {
+    now_ = std::move(now);
+}
+
+void GammaController::apply(const std::unordered_map<DisplayId, Decision>& decisions, double smoothThresholdK,
+                            double smoothDurationSec) {
+    // A non-finite duration would make a ramp that never ends.
+    const double d = std::isfinite(smoothDurationSec) && smoothDurationSec > kMinimumRampSec
+                         ? smoothDurationSec
+                         : kMinimumRampSec;
+    for (const auto& [id, decision] : decisions) {
+        std::optional<Decision> prev;
+        {
+            std::lock_guard lock(lock_);
+            if (const auto it = lastDecision_.find(id); it != lastDecision_.end())
+                prev = it->second;
+        }
+        const Target* prevTarget = prev ? std::get_if<Target>(&*prev) : nullptr;
+        if (std::holds_alternative<scheduling::Native>(decision)) {
+            if (prev && !prevTarget)
+                continue;
+            cancelRamp(id);
+            pushIdentity(id);
+        } else {
+            const Target& target = std::get<Target>(decision);
+            if (prevTarget && *prevTarget == target)
+                continue;
+            const double dk = prevTarget ? std::abs(target.kelvin - prevTarget->kelvin) : 0.0;
+            // Only a finite change can be ramped through; anything else is written at once (the
+            // table builder turns non-finite values into neutral ones).
+            if (prevTarget && std::isfinite(dk) && dk > smoothThresholdK) {
+                cancelRamp(id);
+                startRamp(id, *prevTarget, target, d);
+            } else {
+                cancelRamp(id);
+                writeNow(id, target);
+            }
+        }
+        std::lock_guard lock(lock_);
+        lastDecision_[id] = decision;
+    }
+}
+
+void GammaController::reapply() {
+    std::unordered_map<DisplayId, Decision> decisions;
+    {
+        std::lock_guard lock(lock_);
+        decisions = lastDecision_;
+        cancelAllRampsLocked();
+    }
+    for (const auto& [id, decision] : decisions) {
+        if (const Target* target = std::get_if<Target>(&decision))
+            writeNow(id, *target);
+        else
+            pushIdentity(id);
+    }
+}
+
+void GammaController::restoreSystem() {
+    {
+        std::lock_guard lock(lock_);
+        cancelAllRampsLocked();
+        lastDecision_.clear();
+    }
+    writer_->supersedeAll([this] { displays_.restoreSystemCalibration(); });
+}
+
+bool GammaController::isRamping(DisplayId id) const {
+    std::lock_guard lock(lock_);
+    return ramps_.count(id) > 0;
+}
+
+void GammaController::cancelRamp(DisplayId id) {
+    std::lock_guard lock(lock_);
+    const auto it = ramps_.find(id);
+    if (it == ramps_.end())
+        return;
+    it->second.timer->stop();
+    it->second.timer->deleteLater();
+    ramps_.erase(it);
+}
+
+void GammaController::cancelAllRampsLocked() {
+    for (auto& [id, ramp] : ramps_) {
+        ramp.timer->stop();
+        ramp.timer->deleteLater();
+    }
+    ramps_.clear();
+}
+
+void GammaController::startRamp(DisplayId id, const Target& from, const Target& to, double durationSec) {
+    auto* timer = new QTimer(this);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(kFrameInterval);
+    connect(timer, &QTimer::timeout, this, [this, id, timer] { advanceRamp(id, timer); });
+    timer->start();
+    qCDebug(lcEngine) << "Ramp on display" << id << "from" << from.kelvin << "K to" << to.kelvin << "K over"
+                      << durationSec << "s";
+    RampState state{from, to, now_(), durationSec, timer};
+    std::lock_guard lock(lock_);
+    ramps_[id] = state;
+}
+
+void GammaController::advanceRamp(DisplayId id, QTimer* currentTimer) {
+    Target frame;
+    std::pair<Writer::Channel*, std::uint64_t> slot;
+    {
+        std::lock_guard lock(lock_);
+        const auto it = ramps_.find(id);
+        if (it == ramps_.end() || it->second.timer != currentTimer)
+            return;
+        const RampState& r = it->second;
+        const double p = std::chrono::duration<double>(now_() - r.startTime).count() / r.durationSec;
+        if (p >= 1.0) {
+            frame = r.toTarget;
+            r.timer->stop();
+            r.timer->deleteLater();
+            ramps_.erase(it);
+        } else {
+            const double t = p < 0.0 ? 0.0 : std::min(p, 1.0);
+            const double s = t * t * (3.0 - 2.0 * t);
+            frame = {lerp(r.fromTarget.kelvin, r.toTarget.kelvin, s),
+                     lerp(r.fromTarget.brightness, r.toTarget.brightness, s),
+                     lerp(r.fromTarget.gamma, r.toTarget.gamma, s)};
+        }
+        // The place in the display's order is taken now, on the main thread, in frame order.
+        slot = writer_->issue(id);
+    }
+    QThreadPool::globalInstance()->start(
+        [writer = writer_, id, slot, frame] { writer->land(id, *slot.first, slot.second, frame); });
+}
+
+void GammaController::pushIdentity(DisplayId id) {
+    const auto [channel, seq] = writer_->issue(id);
+    writer_->land(id, *channel, seq, std::nullopt);
+}
+
+void GammaController::writeNow(DisplayId id, const Target& target) {
+    const auto [channel, seq] = writer_->issue(id);
+    writer_->land(id, *channel, seq, target);
+}
+
+} // namespace tintwell::engine

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/display_services.h"
+#include "scheduling/value_records.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include <QObject>
+
+class QTimer;
+
+namespace tintwell::engine {
+
+/// The only writer of the displays' transfer tables. Takes one decision per display: small changes
+/// are written at once, Kelvin changes above the threshold are ramped at 30 frames a second, native
+/// colour is the identity table. Repeated identical decisions cost nothing.
+///
+/// All public methods are called on the main thread; ramp frames are written on the global thread
+/// pool. Writes to one display land in the order they were issued: a frame still queued when a
+/// later write is issued is dropped, so a ramp never leaves an intermediate colour on screen.
+class GammaController : public QObject {
+    Q_OBJECT
+public:
+    using DisplayId = scheduling::DisplayId;
+    using Target = scheduling::Target;
+    using Decision = scheduling::Decision;
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    /// Interval between ramp frames.
+    static constexpr std::chrono::milliseconds kFrameInterval{33};
+    /// The shortest ramp; shorter, non-finite or negative durations are raised to it.
+    static constexpr double kMinimumRampSec = 0.05;
+
+    explicit GammaController(platform::DisplayServices& displays, QObject* parent = nullptr);
+    ~GammaController() override;
+
+    /// Replaces the clock that measures ramp progress (steady clock by default).
+    void setTimeSource(std::function<TimePoint()> now);
+
+    /// Makes each display show its decision. `smoothThresholdK`: the largest Kelvin change written
+    /// at once; `smoothDurationSec`: ramp length in seconds. Displays not in `decisions` are left
+    /// as they are, ramps included.
+    void apply(const std::unordered_map<DisplayId, Decision>& decisions, double smoothThresholdK,
+               double smoothDurationSec);
+    /// Ends every ramp at its final target and writes every display's last decision again.
+    void reapply();
+    /// Cancels every ramp, forgets every decision and returns every display to the system calibration;
+    /// no write issued before lands after it.
+    void restoreSystem();
+
+    /// Whether a ramp is in flight for the display.
+    bool isRamping(DisplayId id) const;
+
+private:
+    struct RampState {
+        Target fromTarget;
+        Target toTarget;
+        TimePoint startTime;
+        double durationSec = 0;
+        QTimer* timer = nullptr;
+    };
+    class Writer;
+
+    void cancelRamp(DisplayId id);
+    void cancelAllRampsLocked();
+    void startRamp(DisplayId id, const Target& from, const Target& to, double durationSec);
+    void advanceRamp(DisplayId id, QTimer* currentTimer);
+    void pushIdentity(DisplayId id);
+    void writeNow(DisplayId id, const Target& target);
+
+    platform::DisplayServices& displays_;
+    std::shared_ptr<Writer> writer_;
+    std::function<TimePoint()> now_;
+
+    mutable std::mutex lock_; // guards lastDecision_ and ramps_
+    std::unordered_map<DisplayId, Decision> lastDecision_;
+    std::unordered_map<DisplayId, RampState> ramps_;
+};
+
+} // namespace tintwell::engine

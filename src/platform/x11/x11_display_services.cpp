@@ -1,0 +1,483 @@
+#include "platform/x11/x11_display_services.h"
+
+#include "platform/x11/x11_gamma_ramp.h"
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <set>
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QUuid>
+
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
+
+#include <nlohmann/json.hpp>
+
+namespace tintwell::platform {
+namespace {
+
+Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays")
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// Display keys are name-based UUIDs in a namespace of our own, so the same monitor gets the same key
+// on every machine and every run.
+const QUuid kDisplayKeyNamespace("{5b0e7c1a-93d4-4e6f-a2b8-1c7d3f90e4a6}");
+
+struct Output {
+    DisplayDescription description;
+    xcb_randr_crtc_t crtc = XCB_NONE;
+};
+
+struct SavedRamp {
+    HardwareRamp r, g, b;
+};
+
+std::string edidMonitorName(const std::vector<std::uint8_t>& edid) {
+    // Four 18-byte descriptors follow the base block's fixed fields; 0xFC is the monitor name.
+    if (edid.size() < 128)
+        return {};
+    for (std::size_t off : {54u, 72u, 90u, 108u}) {
+        if (edid[off] != 0 || edid[off + 1] != 0 || edid[off + 3] != 0xFC)
+            continue;
+        std::string name;
+        for (std::size_t i = off + 5; i < off + 18 && edid[i] != 0x0A; ++i)
+            name += static_cast<char>(edid[i] >= 0x20 && edid[i] < 0x7F ? edid[i] : '?');
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (!name.empty())
+            return name;
+    }
+    return {};
+}
+
+std::string displayKey(const std::vector<std::uint8_t>& edid, const std::string& outputName) {
+    const QByteArray data =
+        edid.empty() ? QByteArray("output:") + QByteArray::fromStdString(outputName)
+                     : QByteArray(reinterpret_cast<const char*>(edid.data()), qsizetype(edid.size()));
+    return QUuid::createUuidV5(kDisplayKeyNamespace, data)
+        .toString(QUuid::WithoutBraces)
+        .toUpper()
+        .toStdString();
+}
+
+bool negotiateRandr(xcb_connection_t* c, QString* error, const QString& display) {
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+    if (!ext || !ext->present) {
+        *error = QString("The X server on %1 has no RandR extension.").arg(display);
+        return false;
+    }
+    Reply<xcb_randr_query_version_reply_t> version(
+        xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
+    if (!version || version->major_version < 1 ||
+        (version->major_version == 1 && version->minor_version < 3)) {
+        *error = QString("The X server on %1 has RandR %2.%3; 1.3 or later is needed.")
+                     .arg(display)
+                     .arg(version ? version->major_version : 0)
+                     .arg(version ? version->minor_version : 0);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+struct X11DisplayServices::Impl {
+    xcb_connection_t* conn = nullptr;   // requests, from any thread, under `mutex`
+    xcb_connection_t* events = nullptr; // change notifications, read on the main thread only
+    xcb_window_t root = XCB_NONE;
+    xcb_atom_t edidAtom = XCB_NONE;
+    std::uint8_t randrFirstEvent = 0;
+    Options options;
+    QString display;
+    QSocketNotifier* notifier = nullptr;
+
+    std::mutex mutex;
+    std::vector<Output> outputs;
+    bool dirty = true;
+    std::map<xcb_randr_crtc_t, SavedRamp> saved;
+    std::set<DisplayId> reported;
+    bool persistFailureReported = false;
+
+    ~Impl() {
+        if (events)
+            xcb_disconnect(events);
+        if (conn)
+            xcb_disconnect(conn);
+    }
+
+    void reportOnce(DisplayId id, const QString& message) {
+        if (reported.insert(id).second)
+            qCWarning(lcDisplays).noquote() << message;
+    }
+
+    void refreshLocked() {
+        dirty = false;
+        outputs.clear();
+        const auto resCookie = xcb_randr_get_screen_resources_current(conn, root);
+        const auto primaryCookie = xcb_randr_get_output_primary(conn, root);
+        Reply<xcb_randr_get_screen_resources_current_reply_t> res(
+            xcb_randr_get_screen_resources_current_reply(conn, resCookie, nullptr));
+        Reply<xcb_randr_get_output_primary_reply_t> primary(
+            xcb_randr_get_output_primary_reply(conn, primaryCookie, nullptr));
+        if (!res) {
+            dirty = true;
+            return;
+        }
+        const xcb_randr_output_t* ids = xcb_randr_get_screen_resources_current_outputs(res.get());
+        const int count = xcb_randr_get_screen_resources_current_outputs_length(res.get());
+
+        // Pipeline each stage's requests before collecting any reply.
+        std::vector<xcb_randr_get_output_info_cookie_t> infoCookies;
+        for (int i = 0; i < count; ++i)
+            infoCookies.push_back(xcb_randr_get_output_info(conn, ids[i], res->config_timestamp));
+        struct Candidate {
+            xcb_randr_output_t id;
+            xcb_randr_crtc_t crtc;
+            std::string name;
+            xcb_randr_get_crtc_info_cookie_t crtcCookie;
+            xcb_randr_get_crtc_gamma_size_cookie_t sizeCookie;
+            xcb_randr_get_output_property_cookie_t edidCookie;
+        };
+        std::vector<Candidate> candidates;
+        for (int i = 0; i < count; ++i) {
+            Reply<xcb_randr_get_output_info_reply_t> info(
+                xcb_randr_get_output_info_reply(conn, infoCookies[std::size_t(i)], nullptr));
+            // The connection state is only as fresh as the last probe, which only a full
+            // GetScreenResources (slow, and it can blank some panels) performs; an output that a CRTC
+            // is driving is part of the desktop whatever it last said, so the CRTC decides.
+            if (!info || info->crtc == XCB_NONE)
+                continue;
+            const auto* name = reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get()));
+            Candidate c{ids[i],
+                        info->crtc,
+                        std::string(name, std::size_t(xcb_randr_get_output_info_name_length(info.get()))),
+                        xcb_randr_get_crtc_info(conn, info->crtc, res->config_timestamp),
+                        xcb_randr_get_crtc_gamma_size(conn, info->crtc),
+                        xcb_randr_get_output_property(conn, ids[i], edidAtom, XCB_ATOM_ANY, 0, 256, 0, 0)};
+            candidates.push_back(std::move(c));
+        }
+        for (auto& c : candidates) {
+            Reply<xcb_randr_get_crtc_info_reply_t> crtc(
+                xcb_randr_get_crtc_info_reply(conn, c.crtcCookie, nullptr));
+            Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(
+                xcb_randr_get_crtc_gamma_size_reply(conn, c.sizeCookie, nullptr));
+            Reply<xcb_randr_get_output_property_reply_t> edidReply(
+                xcb_randr_get_output_property_reply(conn, c.edidCookie, nullptr));
+            if (!crtc || crtc->mode == XCB_NONE)
+                continue;
+            std::vector<std::uint8_t> edid;
+            if (edidReply && edidReply->format == 8) {
+                const std::uint8_t* data = xcb_randr_get_output_property_data(edidReply.get());
+                edid.assign(data, data + xcb_randr_get_output_property_data_length(edidReply.get()));
+            }
+            Output o;
+            o.crtc = c.crtc;
+            DisplayDescription& d = o.description;
+            d.id = c.id;
+            d.name = edidMonitorName(edid);
+            if (d.name.empty())
+                d.name = c.name;
+            d.bounds = {double(crtc->x), double(crtc->y), double(crtc->width), double(crtc->height)};
+            d.isMain = primary && primary->output == c.id;
+            for (const Output& earlier : outputs)
+                if (earlier.crtc == c.crtc) {
+                    d.mirrorOf = earlier.description.id;
+                    break;
+                }
+            d.key = displayKey(edid, c.name);
+            d.gammaSize = size ? size->size : 0;
+            outputs.push_back(std::move(o));
+        }
+        const bool anyMain =
+            std::any_of(outputs.begin(), outputs.end(), [](const Output& o) { return o.description.isMain; });
+        if (!anyMain && !outputs.empty())
+            outputs.front().description.isMain = true;
+    }
+
+    const Output* findLocked(DisplayId id) {
+        if (dirty)
+            refreshLocked();
+        const auto match = [&] {
+            return std::find_if(outputs.begin(), outputs.end(),
+                                [&](const Output& o) { return o.description.id == id; });
+        };
+        auto it = match();
+        if (it == outputs.end()) {
+            // The change notification may still be on its way; look again before giving up.
+            refreshLocked();
+            it = match();
+        }
+        return it == outputs.end() ? nullptr : &*it;
+    }
+
+    std::optional<SavedRamp> readRampLocked(xcb_randr_crtc_t crtc) {
+        Reply<xcb_randr_get_crtc_gamma_reply_t> reply(
+            xcb_randr_get_crtc_gamma_reply(conn, xcb_randr_get_crtc_gamma(conn, crtc), nullptr));
+        if (!reply || reply->size == 0)
+            return std::nullopt;
+        const auto channel = [&](const std::uint16_t* p) { return HardwareRamp(p, p + reply->size); };
+        return SavedRamp{channel(xcb_randr_get_crtc_gamma_red(reply.get())),
+                         channel(xcb_randr_get_crtc_gamma_green(reply.get())),
+                         channel(xcb_randr_get_crtc_gamma_blue(reply.get()))};
+    }
+
+    bool writeRampLocked(xcb_randr_crtc_t crtc, const HardwareRamp& r, const HardwareRamp& g,
+                         const HardwareRamp& b) {
+        const auto cookie = xcb_randr_set_crtc_gamma_checked(conn, crtc, std::uint16_t(r.size()), r.data(),
+                                                             g.data(), b.data());
+        Reply<xcb_generic_error_t> error(xcb_request_check(conn, cookie));
+        return !error;
+    }
+
+    QString stateFile() const {
+        if (options.stateDirectory.isEmpty())
+            return {};
+        QString name = display;
+        for (QChar& ch : name)
+            if (!ch.isLetterOrNumber())
+                ch = '_';
+        return options.stateDirectory + "/saved-ramps-" + name + ".json";
+    }
+
+    void persistLocked() {
+        const QString path = stateFile();
+        if (path.isEmpty())
+            return;
+        if (saved.empty()) {
+            QFile::remove(path);
+            return;
+        }
+        nlohmann::json crtcs = nlohmann::json::array();
+        for (const auto& [crtc, ramp] : saved)
+            crtcs.push_back({{"crtc", crtc}, {"red", ramp.r}, {"green", ramp.g}, {"blue", ramp.b}});
+        const std::string text = nlohmann::json{{"crtcs", crtcs}}.dump();
+        QDir().mkpath(options.stateDirectory);
+        QSaveFile file(path);
+        const bool ok = file.open(QIODevice::WriteOnly) &&
+                        file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
+        if (!ok && !persistFailureReported) {
+            persistFailureReported = true;
+            qCWarning(lcDisplays) << "Cannot record the original gamma ramps in" << path << ":"
+                                  << file.errorString();
+        }
+    }
+
+    void loadPersisted() {
+        QFile file(stateFile());
+        if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
+            return;
+        try {
+            const auto j = nlohmann::json::parse(file.readAll().toStdString());
+            for (const auto& entry : j.at("crtcs")) {
+                SavedRamp ramp{entry.at("red").get<HardwareRamp>(), entry.at("green").get<HardwareRamp>(),
+                               entry.at("blue").get<HardwareRamp>()};
+                if (ramp.r.empty() || ramp.r.size() != ramp.g.size() || ramp.r.size() != ramp.b.size())
+                    continue;
+                saved[entry.at("crtc").get<xcb_randr_crtc_t>()] = std::move(ramp);
+            }
+        } catch (const std::exception& e) {
+            qCWarning(lcDisplays) << "Ignoring unreadable saved ramps in" << file.fileName() << ":"
+                                  << e.what();
+            return;
+        }
+        if (!saved.empty())
+            qCInfo(lcDisplays) << "A previous run did not end cleanly; its saved ramps will be restored from"
+                               << file.fileName();
+    }
+};
+
+QString X11DisplayServices::defaultStateDirectory() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? QString() : runtime + "/tintwell";
+}
+
+std::unique_ptr<X11DisplayServices> X11DisplayServices::create(const Options& options, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty()) {
+        *error = "No X display: DISPLAY is not set.";
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->options = options;
+    impl->display = display;
+    int screenNumber = 0;
+    impl->conn = xcb_connect(nullptr, &screenNumber);
+    impl->events = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(impl->conn) || xcb_connection_has_error(impl->events)) {
+        *error = QString("Cannot open the X display %1.").arg(display);
+        return nullptr;
+    }
+    if (!negotiateRandr(impl->conn, error, display) || !negotiateRandr(impl->events, error, display))
+        return nullptr;
+
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(impl->conn));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    if (!it.rem) {
+        *error = QString("The X display %1 has no screen %2.").arg(display).arg(screenNumber);
+        return nullptr;
+    }
+    impl->root = it.data->root;
+
+    static const char kEdid[] = "EDID";
+    Reply<xcb_intern_atom_reply_t> atom(
+        xcb_intern_atom_reply(impl->conn, xcb_intern_atom(impl->conn, 0, sizeof kEdid - 1, kEdid), nullptr));
+    impl->edidAtom = atom ? atom->atom : XCB_NONE;
+
+    impl->randrFirstEvent = xcb_get_extension_data(impl->events, &xcb_randr_id)->first_event;
+    xcb_randr_select_input(impl->events, impl->root,
+                           XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                               XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    xcb_flush(impl->events);
+    impl->loadPersisted();
+
+    std::unique_ptr<X11DisplayServices> services(new X11DisplayServices(std::move(impl)));
+    return services;
+}
+
+X11DisplayServices::X11DisplayServices(std::unique_ptr<Impl> impl) : d(std::move(impl)) {
+    d->notifier = new QSocketNotifier(xcb_get_file_descriptor(d->events), QSocketNotifier::Read, this);
+    connect(d->notifier, &QSocketNotifier::activated, this, &X11DisplayServices::readEvents);
+}
+
+X11DisplayServices::~X11DisplayServices() {
+    std::lock_guard lock(d->mutex);
+    // Ramps still saved here were never restored, so the tint stays on screen: keep the record, so
+    // the next start can still give the originals back.
+    if (d->saved.empty())
+        d->persistLocked();
+}
+
+void X11DisplayServices::readEvents() {
+    bool changed = false;
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(d->events)) {
+        Reply<xcb_generic_event_t> event(raw);
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (type == d->randrFirstEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
+            changed = true;
+        } else if (type == d->randrFirstEvent + XCB_RANDR_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_randr_notify_event_t*>(raw);
+            // Of the output properties only the EDID matters (it names the display and makes its key);
+            // others, such as a backlight level, change often and mean nothing here.
+            if (notify->subCode != XCB_RANDR_NOTIFY_OUTPUT_PROPERTY || notify->u.op.atom == d->edidAtom)
+                changed = true;
+        }
+    }
+    if (xcb_connection_has_error(d->events)) {
+        qCWarning(lcDisplays) << "Lost the connection to the X server; display changes are no longer seen.";
+        d->notifier->setEnabled(false);
+    }
+    if (changed) {
+        {
+            std::lock_guard lock(d->mutex);
+            d->dirty = true;
+        }
+        Q_EMIT displaysReconfigured();
+    }
+}
+
+std::vector<DisplayId> X11DisplayServices::onlineDisplays() {
+    std::lock_guard lock(d->mutex);
+    d->refreshLocked();
+    std::vector<DisplayId> ids;
+    for (const Output& o : d->outputs)
+        ids.push_back(o.description.id);
+    return ids;
+}
+
+std::optional<DisplayDescription> X11DisplayServices::describe(DisplayId id) {
+    std::lock_guard lock(d->mutex);
+    const Output* o = d->findLocked(id);
+    return o ? std::optional(o->description) : std::nullopt;
+}
+
+void X11DisplayServices::setTransferTables(DisplayId id, const engine::TransferTables& tables) {
+    std::lock_guard lock(d->mutex);
+    const Output* o = d->findLocked(id);
+    if (!o) {
+        d->reportOnce(id, QString("Display %1 is not online; its transfer tables are not written.").arg(id));
+        return;
+    }
+    const int size = o->description.gammaSize;
+    if (size <= 0) {
+        d->reportOnce(id, QString("Display %1 (%2) has no gamma ramp; it cannot be tinted.")
+                              .arg(id)
+                              .arg(QString::fromStdString(o->description.name)));
+        return;
+    }
+    const xcb_randr_crtc_t crtc = o->crtc;
+    if (!d->saved.count(crtc)) {
+        auto original = d->readRampLocked(crtc);
+        if (!original) {
+            d->reportOnce(id, QString("Cannot read the gamma ramp of display %1; it is left alone.").arg(id));
+            return;
+        }
+        d->saved[crtc] = std::move(*original);
+        d->persistLocked();
+    }
+    if (!d->writeRampLocked(crtc, toHardwareRamp(tables.r, size), toHardwareRamp(tables.g, size),
+                            toHardwareRamp(tables.b, size)))
+        d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
+}
+
+std::optional<engine::TransferTables> X11DisplayServices::readTransferTables(DisplayId id) {
+    std::lock_guard lock(d->mutex);
+    const Output* o = d->findLocked(id);
+    if (!o)
+        return std::nullopt;
+    const auto ramp = d->readRampLocked(o->crtc);
+    if (!ramp)
+        return std::nullopt;
+    return engine::TransferTables{fromHardwareRamp(ramp->r), fromHardwareRamp(ramp->g),
+                                  fromHardwareRamp(ramp->b)};
+}
+
+void X11DisplayServices::restoreSystemCalibration() {
+    std::lock_guard lock(d->mutex);
+    d->refreshLocked();
+    std::map<xcb_randr_crtc_t, int> sizes;
+    for (const Output& o : d->outputs)
+        sizes[o.crtc] = o.description.gammaSize;
+    for (const auto& [crtc, ramp] : d->saved)
+        if (!sizes.count(crtc)) {
+            Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(xcb_randr_get_crtc_gamma_size_reply(
+                d->conn, xcb_randr_get_crtc_gamma_size(d->conn, crtc), nullptr));
+            sizes[crtc] = size ? size->size : 0;
+        }
+    for (const auto& [crtc, size] : sizes) {
+        if (size <= 0)
+            continue;
+        const auto it = d->saved.find(crtc);
+        const bool ok = it == d->saved.end()
+                            ? d->writeRampLocked(crtc, identityHardwareRamp(size), identityHardwareRamp(size),
+                                                 identityHardwareRamp(size))
+                            : d->writeRampLocked(crtc, resampleHardwareRamp(it->second.r, size),
+                                                 resampleHardwareRamp(it->second.g, size),
+                                                 resampleHardwareRamp(it->second.b, size));
+        if (!ok)
+            qCWarning(lcDisplays) << "Cannot restore the gamma ramp of CRTC" << crtc;
+    }
+    // The next write saves afresh, so a calibration loaded while the tint was off is kept.
+    d->saved.clear();
+    d->persistLocked();
+}
+
+QString X11DisplayServices::savedRampsFile() const {
+    return d->stateFile();
+}
+
+} // namespace tintwell::platform

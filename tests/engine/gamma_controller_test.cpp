@@ -1,0 +1,302 @@
+#include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_display_services.h"
+#include "support/event_loop.h"
+
+#include <cmath>
+#include <limits>
+
+#include <QThread>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace tintwell::engine;
+using scheduling::Decision;
+using scheduling::DisplayId;
+using scheduling::Native;
+using scheduling::Target;
+using Write = platform::VirtualDisplayServices::Write;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TransferTables tablesFor(const Target& t) {
+    return ColorTemperature::gammaRamp(t.kelvin, t.brightness, t.gamma);
+}
+TransferTables identity() {
+    const auto t = ColorTemperature::identityTable();
+    return {t, t, t};
+}
+
+class GammaControllerTest : public ::testing::Test {
+protected:
+    using Clock = std::chrono::steady_clock;
+
+    void SetUp() override {
+        test::application();
+        controller->setTimeSource([this] {
+            if (stepping)
+                now += std::chrono::nanoseconds(33'333'333);
+            return now;
+        });
+    }
+    void TearDown() override {
+        controller.reset();
+        QThreadPool::globalInstance()->waitForDone();
+        for (const Write& w : displays.writes())
+            for (const auto* channel : {&w.tables.r, &w.tables.g, &w.tables.b})
+                for (float v : *channel)
+                    ASSERT_TRUE(std::isfinite(v) && v >= 0 && v <= 1) << "display " << w.id;
+    }
+
+    void apply(DisplayId id, Decision d, double thresholdK = 750, double durationSec = 0.3) {
+        controller->apply({{id, d}}, thresholdK, durationSec);
+    }
+    /// Lets every ramp finish and every queued write land.
+    void settle() {
+        stepping = true;
+        ASSERT_TRUE(test::spinUntil([&] { return !controller->isRamping(1) && !controller->isRamping(2); }));
+        QThreadPool::globalInstance()->waitForDone();
+    }
+    /// Runs the ramp timer until at least `count` writes have landed.
+    void waitForWrites(std::size_t count) {
+        ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= count; }));
+        QThreadPool::globalInstance()->waitForDone();
+    }
+    std::vector<Write> writesTo(DisplayId id) {
+        std::vector<Write> out;
+        for (const Write& w : displays.writes())
+            if (w.id == id)
+                out.push_back(w);
+        return out;
+    }
+    TransferTables shown(DisplayId id) { return *displays.readTransferTables(id); }
+
+    platform::VirtualDisplayServices displays{2};
+    std::unique_ptr<GammaController> controller = std::make_unique<GammaController>(displays);
+    Clock::time_point now = Clock::now();
+    bool stepping = false; // each reading of the clock advances it by one frame
+};
+
+/// Sets the global pool's size for one test.
+struct PoolThreads {
+    explicit PoolThreads(int n) { QThreadPool::globalInstance()->setMaxThreadCount(n); }
+    ~PoolThreads() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
+};
+
+enum class Action { Nothing, Jump, Identity, Ramp };
+
+struct DecisionRow {
+    const char* name;
+    std::optional<Decision> prev;
+    Decision next;
+    Action action;
+    double thresholdK = 750;
+};
+
+TEST_F(GammaControllerTest, ChoosesTheActionFromThePreviousAndTheNewDecision) {
+    const Target warm{3400, 1, 1};
+    const DecisionRow rows[] = {
+        {"first target", std::nullopt, warm, Action::Jump},
+        {"first native", std::nullopt, Native{}, Action::Identity},
+        {"target to native", warm, Native{}, Action::Identity},
+        {"same target", warm, warm, Action::Nothing},
+        {"exactly the threshold", warm, Target{4150, 1, 1}, Action::Jump},
+        {"just above the threshold", warm, Target{4150.5, 1, 1}, Action::Ramp},
+        {"far below", warm, Target{2000, 1, 1}, Action::Ramp},
+        {"brightness only", Target{3400, 1.0, 1}, Target{3400, 0.5, 1}, Action::Jump},
+        {"gamma with a small Kelvin step", warm, Target{3500, 1, 1.8}, Action::Jump},
+        {"native to native", Native{}, Native{}, Action::Nothing},
+        {"native to a far target", Native{}, Target{1900, 1, 1}, Action::Jump},
+        {"to NaN Kelvin", warm, Target{kNaN, 1, 1}, Action::Jump},
+        {"to infinite Kelvin", warm, Target{kInf, 1, 1}, Action::Jump},
+        {"NaN brightness and gamma", warm, Target{3400, kNaN, kNaN}, Action::Jump},
+        {"NaN threshold", warm, Target{6500, 1, 1}, Action::Jump, kNaN},
+        {"zero threshold", warm, Target{3401, 1, 1}, Action::Ramp, 0},
+    };
+    DisplayId id = 0;
+    for (const DecisionRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        id = id == 1 ? 2 : 1;
+        controller->restoreSystem();
+        if (row.prev)
+            apply(id, *row.prev);
+        displays.clearWrites();
+
+        apply(id, row.next, row.thresholdK);
+        const auto writes = displays.writes();
+        switch (row.action) {
+        case Action::Nothing:
+            EXPECT_TRUE(writes.empty());
+            break;
+        case Action::Identity:
+        case Action::Jump:
+            ASSERT_EQ(writes.size(), 1u);
+            EXPECT_EQ(writes[0].tables,
+                      row.action == Action::Identity ? identity() : tablesFor(std::get<Target>(row.next)));
+            EXPECT_EQ(writes[0].thread, QThread::currentThreadId()); // written at once
+            break;
+        case Action::Ramp:
+            EXPECT_TRUE(writes.empty()); // nothing is written when a ramp starts
+            EXPECT_TRUE(controller->isRamping(id));
+            settle();
+            ASSERT_GE(displays.writes().size(), 2u);
+            EXPECT_EQ(shown(id), tablesFor(std::get<Target>(row.next)));
+            break;
+        }
+        EXPECT_FALSE(controller->isRamping(id));
+    }
+}
+
+TEST_F(GammaControllerTest, RampsWriteSmoothFramesOnThePoolAndEndExactlyOnTheTarget) {
+    const struct {
+        double durationSec;
+        std::size_t minFrames, maxFrames;
+    } rows[] = {{0.3, 9, 10}, {0.0, 2, 2}, {-1.0, 2, 2}, {kNaN, 2, 2}, {kInf, 2, 2}, {0.6, 18, 19}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.durationSec);
+        controller->restoreSystem();
+        apply(1, Target{6500, 1, 1});
+        displays.clearWrites();
+        apply(1, Target{2000, 0.8, 1}, 750, row.durationSec);
+        settle();
+        const auto writes = writesTo(1);
+        EXPECT_GE(writes.size(), row.minFrames);
+        EXPECT_LE(writes.size(), row.maxFrames);
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            EXPECT_NE(writes[i].thread, QThread::currentThreadId());
+            if (i > 0) { // warming: blue falls frame after frame, never back
+                EXPECT_LE(writes[i].tables.b[255], writes[i - 1].tables.b[255]) << "frame " << i;
+            }
+        }
+        EXPECT_EQ(writes.back().tables, tablesFor({2000, 0.8, 1}));
+        EXPECT_NE(writes.front().tables, tablesFor({2000, 0.8, 1}));
+        stepping = false;
+    }
+}
+
+TEST_F(GammaControllerTest, ANewFarTargetMidRampStartsFromThePreviousTarget) {
+    apply(1, Target{6500, 1, 1});
+    apply(1, Target{3400, 1, 1});
+    now += std::chrono::milliseconds(150); // half way
+    waitForWrites(2);
+    const std::size_t before = displays.writes().size();
+
+    apply(1, Target{2000, 1, 1}); // 1400 K from the last accepted target
+    EXPECT_EQ(displays.writes().size(), before);
+    waitForWrites(before + 1);
+    EXPECT_EQ(displays.writes()[before].tables, tablesFor({3400, 1, 1})); // the new ramp's start
+    settle();
+    EXPECT_EQ(shown(1), tablesFor({2000, 1, 1}));
+}
+
+TEST_F(GammaControllerTest, ANearTargetMidRampEndsTheRampAndIsWrittenAtOnce) {
+    apply(1, Target{6500, 1, 1});
+    apply(1, Target{3400, 1, 1});
+    now += std::chrono::milliseconds(150);
+    waitForWrites(2);
+
+    apply(1, Target{3000, 1, 1});
+    EXPECT_FALSE(controller->isRamping(1));
+    EXPECT_EQ(displays.writes().back().tables, tablesFor({3000, 1, 1}));
+    const std::size_t count = displays.writes().size();
+    settle();
+    EXPECT_EQ(displays.writes().size(), count);
+}
+
+TEST_F(GammaControllerTest, ReapplyDuringARampEndsItOnItsTargetAndRewritesNative) {
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Native{}}}, 750, 0.3);
+    apply(1, Target{2500, 1, 1});
+    now += std::chrono::milliseconds(100);
+    waitForWrites(3);
+    displays.clearWrites();
+
+    controller->reapply();
+    EXPECT_FALSE(controller->isRamping(1));
+    ASSERT_EQ(displays.writes().size(), 2u);
+    settle();
+    EXPECT_EQ(displays.writes().size(), 2u);
+    EXPECT_EQ(shown(1), tablesFor({2500, 1, 1}));
+    EXPECT_EQ(shown(2), identity());
+
+    apply(1, Target{2500, 1, 1}); // the decision was kept
+    EXPECT_EQ(displays.writes().size(), 2u);
+}
+
+TEST_F(GammaControllerTest, RestoreDuringARampLeavesNoWriteBehindIt) {
+    // Writes slower than frames on one pool thread: frames queue up behind each other.
+    displays.setWriteDelay(std::chrono::milliseconds(45));
+    PoolThreads pool(1);
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
+    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1500, 1, 1}}}, 750, 0.3);
+    stepping = true;
+    ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
+
+    controller->restoreSystem();
+    const std::size_t count = displays.writes().size();
+    EXPECT_EQ(displays.restoreCount(), 1);
+    EXPECT_FALSE(controller->isRamping(1));
+    QThreadPool::globalInstance()->waitForDone();
+    test::spinUntil([] { return false; }, std::chrono::milliseconds(100)); // a stray timer would fire here
+    EXPECT_EQ(displays.writes().size(), count);
+    EXPECT_EQ(shown(1), identity());
+    EXPECT_EQ(shown(2), identity());
+
+    displays.clearWrites();
+    apply(1, Target{3000, 1, 1}); // nothing to ramp from
+    EXPECT_FALSE(controller->isRamping(1));
+    EXPECT_EQ(displays.writes().size(), 1u);
+}
+
+TEST_F(GammaControllerTest, AJumpIsNotOvertakenByQueuedFrames) {
+    displays.setWriteDelay(std::chrono::milliseconds(45));
+    PoolThreads pool(1);
+    apply(1, Target{6500, 1, 1});
+    apply(1, Target{2000, 1, 1});
+    stepping = true;
+    ASSERT_TRUE(test::spinUntil([&] { return writesTo(1).size() >= 3; }));
+
+    apply(1, Target{2300, 1, 1}); // within the threshold of the last target: written at once
+    const std::size_t jumpIndex = writesTo(1).size() - 1;
+    EXPECT_EQ(writesTo(1)[jumpIndex].tables, tablesFor({2300, 1, 1}));
+    settle();
+    EXPECT_EQ(writesTo(1).size(), jumpIndex + 1) << "a stale frame landed after the jump";
+    EXPECT_EQ(shown(1), tablesFor({2300, 1, 1}));
+}
+
+TEST_F(GammaControllerTest, FramesLandInOrderWhenLaterOnesAreFaster) {
+    // Every other write is slow, so a frame started later would finish first.
+    displays.setWriteDelays({std::chrono::milliseconds(70), std::chrono::milliseconds(2)});
+    PoolThreads pool(8);
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
+    displays.clearWrites();
+    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 0.3);
+    settle();
+    EXPECT_EQ(shown(1), tablesFor({2000, 1, 1}));
+    EXPECT_EQ(shown(2), tablesFor({1800, 1, 1}));
+    for (DisplayId id : {1u, 2u}) {
+        const auto frames = writesTo(id);
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            EXPECT_LE(frames[i].tables.b[255], frames[i - 1].tables.b[255])
+                << "frame " << i << " out of order";
+    }
+}
+
+TEST_F(GammaControllerTest, NoQueuedFrameLandsAfterTheControllerIsGone) {
+    displays.setWriteDelay(std::chrono::milliseconds(45));
+    PoolThreads pool(1);
+    apply(1, Target{6500, 1, 1});
+    apply(1, Target{2000, 1, 1});
+    stepping = true;
+    ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
+
+    controller.reset();
+    const std::size_t count = displays.writes().size();
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(displays.writes().size(), count);
+}
+
+} // namespace

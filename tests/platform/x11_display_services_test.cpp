@@ -1,0 +1,225 @@
+// The RandR display services against the real test X server (scripts/test-session).
+
+#include "platform/x11/x11_display_services.h"
+#include "support/event_loop.h"
+#include "support/x11_session.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace tintwell::platform;
+using engine::ColorTemperature;
+using test::Ramp;
+using test::X11Session;
+
+namespace {
+
+class X11DisplayServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        ASSERT_TRUE(session.ok());
+        ASSERT_TRUE(state.isValid());
+        services = create(state.path());
+        ASSERT_TRUE(services);
+        // Every test starts from identity ramps on every active CRTC.
+        for (DisplayId id : services->onlineDisplays())
+            identity(session.crtcOf(id));
+    }
+    void TearDown() override {
+        for (const QString& name : extraOutputs)
+            X11Session::switchOff(name);
+    }
+
+    static std::unique_ptr<X11DisplayServices> create(const QString& dir) {
+        QString error;
+        auto s = X11DisplayServices::create({dir}, &error);
+        EXPECT_TRUE(s) << error.toStdString();
+        return s;
+    }
+    void identity(xcb_randr_crtc_t crtc) {
+        Ramp ramp;
+        for (int i = 0; i < 256; ++i)
+            ramp.r.push_back(std::uint16_t(std::lround(i * 65535.0 / 255.0)));
+        ramp.g = ramp.b = ramp.r;
+        session.writeRamp(crtc, ramp);
+    }
+    double rightEdge() {
+        double right = 0;
+        for (DisplayId id : services->onlineDisplays())
+            right = std::max(right, services->describe(id)->bounds.x + services->describe(id)->bounds.width);
+        return right;
+    }
+    DisplayId switchOn(const QString& name) {
+        extraOutputs << name;
+        EXPECT_TRUE(X11Session::switchOn(name, int(rightEdge())));
+        return *session.output(name.toStdString());
+    }
+
+    X11Session session;
+    QTemporaryDir state;
+    std::unique_ptr<X11DisplayServices> services;
+    QStringList extraOutputs;
+};
+
+void expectRampMatches(const Ramp& ramp, const engine::TransferTables& t) {
+    ASSERT_EQ(ramp.r.size(), 256u);
+    for (std::size_t i = 0; i < 256; ++i) {
+        EXPECT_EQ(ramp.r[i], std::lround(double(t.r[i]) * 65535.0)) << "red " << i;
+        EXPECT_EQ(ramp.g[i], std::lround(double(t.g[i]) * 65535.0)) << "green " << i;
+        EXPECT_EQ(ramp.b[i], std::lround(double(t.b[i]) * 65535.0)) << "blue " << i;
+    }
+}
+
+TEST_F(X11DisplayServicesTest, ListsTheActiveOutputsWithBoundsKeysAndOneMain) {
+    const auto ids = services->onlineDisplays();
+    ASSERT_GE(ids.size(), 2u);
+    const QRegularExpression keyForm("^[0-9A-F]{8}-[0-9A-F]{4}-5[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+    int mains = 0;
+    for (DisplayId id : ids) {
+        const auto d = services->describe(id);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->id, id);
+        EXPECT_EQ(d->gammaSize, 256);
+        EXPECT_FALSE(d->mirrorOf);
+        ASSERT_TRUE(d->key);
+        EXPECT_TRUE(keyForm.match(QString::fromStdString(*d->key)).hasMatch()) << *d->key;
+        mains += d->isMain;
+    }
+    EXPECT_EQ(mains, 1);
+    const auto first = services->describe(*session.output("DUMMY0"));
+    EXPECT_EQ(first->name, "DUMMY0");
+    EXPECT_TRUE(first->isMain); // the session makes DUMMY0 primary
+    EXPECT_EQ(first->bounds, (Rect{0, 0, 1280, 800}));
+    EXPECT_FALSE(services->describe(*session.output("DUMMY15"))); // switched off
+}
+
+TEST_F(X11DisplayServicesTest, WritesEveryChannelOfEveryCrtcAsAnotherClientReadsIt) {
+    const auto ids = services->onlineDisplays();
+    std::vector<engine::TransferTables> written;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        written.push_back(ColorTemperature::gammaRamp(2500 + 1000.0 * double(i), 0.9, 1.2));
+        services->setTransferTables(ids[i], written.back());
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(ids[i]);
+        expectRampMatches(session.readRamp(session.crtcOf(ids[i])), written[i]);
+        const auto back = services->readTransferTables(ids[i]);
+        ASSERT_TRUE(back);
+        for (std::size_t k = 0; k < 256; ++k)
+            EXPECT_NEAR(back->g[k], written[i].g[k], 1.0 / 65535.0);
+    }
+    services->restoreSystemCalibration();
+}
+
+TEST_F(X11DisplayServicesTest, RestoreGivesBackTheRampFoundBeforeTheFirstWrite) {
+    const auto ids = services->onlineDisplays();
+    const xcb_randr_crtc_t calibrated = session.crtcOf(ids[0]);
+    Ramp calibration;
+    for (int i = 0; i < 256; ++i) {
+        calibration.r.push_back(std::uint16_t(i * 250));
+        calibration.g.push_back(std::uint16_t(i * 240));
+        calibration.b.push_back(std::uint16_t(i * 200));
+    }
+    session.writeRamp(calibrated, calibration);
+
+    services->setTransferTables(ids[0], ColorTemperature::gammaRamp(3000, 1, 1));
+    services->setTransferTables(ids[0], ColorTemperature::gammaRamp(2000, 1, 1));
+    const Ramp tinted = session.readRamp(session.crtcOf(ids[1]));
+    services->setTransferTables(ids[1], ColorTemperature::gammaRamp(2000, 1, 1));
+    EXPECT_TRUE(QFile::exists(services->savedRampsFile()));
+
+    services->restoreSystemCalibration();
+    EXPECT_EQ(session.readRamp(calibrated), calibration);
+    EXPECT_EQ(session.readRamp(session.crtcOf(ids[1])), tinted);
+    EXPECT_FALSE(QFile::exists(services->savedRampsFile()));
+}
+
+TEST_F(X11DisplayServicesTest, AfterACrashTheNextStartRestoresTheTrueOriginals) {
+    const auto ids = services->onlineDisplays();
+    const xcb_randr_crtc_t crtc = session.crtcOf(ids[0]);
+    const Ramp original = session.readRamp(crtc);
+    services->setTransferTables(ids[0], ColorTemperature::gammaRamp(1900, 0.5, 1));
+    services.reset(); // ends without restoring, as a crash would: the tint stays on screen
+    ASSERT_NE(session.readRamp(crtc), original);
+
+    auto next = create(state.path());
+    next->setTransferTables(ids[0], ColorTemperature::gammaRamp(4000, 1, 1));
+    next->restoreSystemCalibration();
+    EXPECT_EQ(session.readRamp(crtc), original);
+}
+
+TEST_F(X11DisplayServicesTest, OneShotServicesRecordNothing) {
+    auto oneShot = create(QString());
+    oneShot->setTransferTables(oneShot->onlineDisplays()[0], ColorTemperature::gammaRamp(3400, 1, 1));
+    oneShot.reset();
+    EXPECT_TRUE(QDir(state.path()).isEmpty());
+}
+
+TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsListedAndReported) {
+    QSignalSpy reconfigured(services.get(), &DisplayServices::displaysReconfigured);
+    const DisplayId added = switchOn("DUMMY11");
+    ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
+    const auto ids = services->onlineDisplays();
+    EXPECT_NE(std::find(ids.begin(), ids.end(), added), ids.end());
+    const auto d = services->describe(added);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->bounds.width, 1024);
+    EXPECT_EQ(d->gammaSize, 256);
+
+    const auto tables = ColorTemperature::gammaRamp(2800, 1, 1);
+    services->setTransferTables(added, tables);
+    expectRampMatches(session.readRamp(session.crtcOf(added)), tables);
+    services->restoreSystemCalibration();
+
+    reconfigured.clear();
+    X11Session::switchOff("DUMMY11");
+    ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
+    EXPECT_FALSE(services->describe(added));
+}
+
+TEST_F(X11DisplayServicesTest, AnEdidNamesTheDisplayAndKeepsItsKeyAcrossOffAndOn) {
+    const auto output = *session.output("DUMMY12");
+    session.setEdid(output, test::fakeEdid("TW Studio 27", 4711));
+    struct RemoveEdid {
+        X11Session& s;
+        xcb_randr_output_t o;
+        ~RemoveEdid() { s.deleteEdid(o); }
+    } removeEdid{session, output};
+
+    QSignalSpy reconfigured(services.get(), &DisplayServices::displaysReconfigured);
+    const auto settled = [&] {
+        const bool seen = test::spinUntil([&] { return reconfigured.count() > 0; });
+        reconfigured.clear();
+        return seen;
+    };
+    switchOn("DUMMY12");
+    ASSERT_TRUE(settled());
+    const auto first = services->describe(output);
+    ASSERT_TRUE(first && first->key);
+    EXPECT_EQ(first->name, "TW Studio 27");
+    ASSERT_TRUE(X11Session::switchOff("DUMMY12"));
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(services->describe(output));
+    switchOn("DUMMY12");
+    ASSERT_TRUE(settled());
+    const auto again = services->describe(output);
+    ASSERT_TRUE(again && again->key);
+    EXPECT_EQ(*again->key, *first->key);
+
+    // Another monitor on the same connector is another display.
+    session.setEdid(output, test::fakeEdid("TW Studio 27", 4712));
+    ASSERT_TRUE(settled());
+    EXPECT_NE(*services->describe(output)->key, *first->key);
+}
+
+} // namespace

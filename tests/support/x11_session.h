@@ -1,0 +1,149 @@
+#pragma once
+
+// A second, independent connection to the test X server, for checking what the code under test did
+// and for changing the monitor layout the way a user would.
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
+
+namespace tintwell::test {
+
+struct Ramp {
+    std::vector<std::uint16_t> r, g, b;
+    bool operator==(const Ramp&) const = default;
+};
+
+class X11Session {
+public:
+    X11Session() : conn_(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(conn_))
+            return;
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+        std::free(xcb_randr_query_version_reply(conn_, xcb_randr_query_version(conn_, 1, 5), nullptr));
+    }
+    ~X11Session() { xcb_disconnect(conn_); }
+    X11Session(const X11Session&) = delete;
+    X11Session& operator=(const X11Session&) = delete;
+
+    bool ok() const { return !xcb_connection_has_error(conn_) && root_ != XCB_NONE; }
+
+    std::optional<xcb_randr_output_t> output(const std::string& name) {
+        auto* res = xcb_randr_get_screen_resources_current_reply(
+            conn_, xcb_randr_get_screen_resources_current(conn_, root_), nullptr);
+        if (!res)
+            return std::nullopt;
+        std::optional<xcb_randr_output_t> found;
+        const auto* ids = xcb_randr_get_screen_resources_current_outputs(res);
+        for (int i = 0; i < xcb_randr_get_screen_resources_current_outputs_length(res) && !found; ++i) {
+            auto* info =
+                xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, ids[i], 0), nullptr);
+            if (info && std::string(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info)),
+                                    std::size_t(xcb_randr_get_output_info_name_length(info))) == name)
+                found = ids[i];
+            std::free(info);
+        }
+        std::free(res);
+        return found;
+    }
+
+    xcb_randr_crtc_t crtcOf(xcb_randr_output_t output) {
+        auto* info =
+            xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, output, 0), nullptr);
+        const xcb_randr_crtc_t crtc = info ? info->crtc : XCB_NONE;
+        std::free(info);
+        return crtc;
+    }
+
+    Ramp readRamp(xcb_randr_crtc_t crtc) {
+        auto* reply = xcb_randr_get_crtc_gamma_reply(conn_, xcb_randr_get_crtc_gamma(conn_, crtc), nullptr);
+        Ramp ramp;
+        if (reply) {
+            const auto channel = [&](const std::uint16_t* p) {
+                return std::vector<std::uint16_t>(p, p + reply->size);
+            };
+            ramp = {channel(xcb_randr_get_crtc_gamma_red(reply)),
+                    channel(xcb_randr_get_crtc_gamma_green(reply)),
+                    channel(xcb_randr_get_crtc_gamma_blue(reply))};
+        }
+        std::free(reply);
+        return ramp;
+    }
+
+    void writeRamp(xcb_randr_crtc_t crtc, const Ramp& ramp) {
+        xcb_randr_set_crtc_gamma(conn_, crtc, std::uint16_t(ramp.r.size()), ramp.r.data(), ramp.g.data(),
+                                 ramp.b.data());
+        sync();
+    }
+
+    void setEdid(xcb_randr_output_t output, const std::vector<std::uint8_t>& edid) {
+        xcb_randr_change_output_property(conn_, output, edidAtom(), XCB_ATOM_INTEGER, 8,
+                                         XCB_PROP_MODE_REPLACE, std::uint32_t(edid.size()), edid.data());
+        sync();
+    }
+
+    void deleteEdid(xcb_randr_output_t output) {
+        xcb_randr_delete_output_property(conn_, output, edidAtom());
+        sync();
+    }
+
+    /// Runs xrandr with the given arguments; true when it succeeded.
+    static bool xrandr(const QStringList& arguments) { return QProcess::execute("xrandr", arguments) == 0; }
+
+    /// Switches an extra monitor on to the right of everything, at 1024x768.
+    static bool switchOn(const QString& name, int x) {
+        xrandr({"--addmode", name, "1024x768"}); // fails harmlessly when the mode is already there
+        return xrandr({"--output", name, "--mode", "1024x768", "--pos", QString("%1x0").arg(x)});
+    }
+    static bool switchOff(const QString& name) { return xrandr({"--output", name, "--off"}); }
+
+private:
+    void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
+    xcb_atom_t edidAtom() {
+        auto* reply = xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, 4, "EDID"), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return atom;
+    }
+
+    xcb_connection_t* conn_;
+    xcb_window_t root_ = XCB_NONE;
+};
+
+/// A 128-byte EDID base block whose monitor-name descriptor holds `name` (at most 13 characters).
+inline std::vector<std::uint8_t> fakeEdid(const std::string& name, std::uint32_t serial) {
+    std::vector<std::uint8_t> e(128, 0);
+    const std::uint8_t header[] = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00};
+    std::copy(std::begin(header), std::end(header), e.begin());
+    e[8] = 0x51; // manufacturer "TWL"
+    e[9] = 0x8c;
+    for (int i = 0; i < 4; ++i)
+        e[std::size_t(12 + i)] = std::uint8_t(serial >> (8 * i));
+    e[18] = 1;
+    e[19] = 4;
+    const std::size_t off = 54; // first descriptor: monitor name
+    e[off + 3] = 0xFC;
+    std::size_t i = off + 5;
+    for (char c : name.substr(0, 13))
+        e[i++] = std::uint8_t(c);
+    if (i < off + 18)
+        e[i++] = 0x0A;
+    while (i < off + 18)
+        e[i++] = 0x20;
+    std::uint8_t sum = 0;
+    for (std::size_t k = 0; k < 127; ++k)
+        sum = std::uint8_t(sum + e[k]);
+    e[127] = std::uint8_t(0x100 - sum);
+    return e;
+}
+
+} // namespace tintwell::test
