@@ -1,7 +1,9 @@
 #include "app/platform_backend.h"
 
 #include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_workspace_services.h"
 #include "platform/x11/x11_display_services.h"
+#include "platform/x11/x11_workspace_services.h"
 
 namespace tintwell::app {
 
@@ -11,6 +13,7 @@ std::optional<PlatformServices> createPlatformServices(const Backend& backend, c
     switch (backend.kind) {
     case Backend::Kind::Virtual:
         services.displays = std::make_unique<platform::VirtualDisplayServices>(backend.virtualDisplayCount);
+        services.workspace = std::make_unique<platform::VirtualWorkspaceServices>();
         break;
     case Backend::Kind::X11: {
         platform::X11DisplayServices::Options x11;
@@ -19,6 +22,11 @@ std::optional<PlatformServices> createPlatformServices(const Backend& backend, c
         services.displays = platform::X11DisplayServices::create(x11, error);
         if (!services.displays)
             return std::nullopt;
+        services.workspace = platform::X11WorkspaceServices::create();
+        if (!services.workspace) {
+            *error = QString("Cannot open the X display %1.").arg(qEnvironmentVariable("DISPLAY"));
+            return std::nullopt;
+        }
         break;
     }
     }

@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "platform/display_services.h"
+#include "platform/workspace_services.h"
 
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@ struct PlatformOptions {
 /// The platform services of one backend, created once at start-up.
 struct PlatformServices {
     std::unique_ptr<platform::DisplayServices> displays;
+    std::unique_ptr<platform::WorkspaceServices> workspace;
 };
 
 /// Creates the services of `backend`. On failure (no X display, no RandR…) returns nothing and sets
