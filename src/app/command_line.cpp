@@ -1,10 +1,10 @@
 #include "app/command_line.h"
 
+#include <cmath>
+
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QRegularExpression>
-
-#include <cmath>
 
 namespace tintwell::app {
 namespace {
@@ -14,22 +14,32 @@ struct Options {
     QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption json{"json", "With --print: print one JSON object."};
-    QCommandLineOption location{"location", "With --print: evaluate for this place (degrees, north and east positive).",
-                                "LAT,LON"};
-    QCommandLineOption at{"at", "With --print: evaluate for this instant, ISO 8601 with a zone "
-                                "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
+    QCommandLineOption location{
+        "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
+    QCommandLineOption at{"at",
+                          "With --print: evaluate for this instant, ISO 8601 with a zone "
+                          "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
+    QCommandLineOption set{"set",
+                           "Store settings: --set KEY=VALUE [KEY=VALUE…]. Keys as for --get; times ISO 8601 "
+                           "with a zone, or none.",
+                           "KEY=VALUE"};
+    QCommandLineOption get{"get",
+                           "Print the stored settings, or only the KEYs named after it (--get [KEY…]); "
+                           "with --json as one object."};
     QCommandLineOption backend{"backend",
                                "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
                                "Default: x11.",
                                "NAME"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend});
+        parser.addOptions({help, version, print, set, get, json, location, at, backend});
     }
 };
 
-QString quoted(const QString& s) { return "\"" + s + "\""; }
+QString quoted(const QString& s) {
+    return "\"" + s + "\"";
+}
 
 } // namespace
 
@@ -54,7 +64,8 @@ std::optional<GeoLocation> parseLocation(const QString& text) {
 
 std::optional<Instant> parseInstant(const QString& text) {
     // A zone is required: a bare local time is ambiguous around daylight-saving changes.
-    static const QRegularExpression zoned(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
+    static const QRegularExpression zoned(
+        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
     const QString trimmed = text.trimmed();
     if (!zoned.match(trimmed).hasMatch())
         return std::nullopt;
@@ -85,8 +96,11 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     o.addTo(parser);
     if (!parser.parse(arguments))
         return UsageError{parser.errorText()};
-    if (!parser.positionalArguments().isEmpty())
+    const bool settingsMode = parser.isSet(o.set) || parser.isSet(o.get);
+    if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
+    if (int(parser.isSet(o.print)) + int(parser.isSet(o.set)) + int(parser.isSet(o.get)) > 1)
+        return UsageError{"Choose one of --print, --set and --get."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -95,28 +109,40 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Version;
     else if (parser.isSet(o.print))
         cl.mode = Mode::Print;
+    else if (parser.isSet(o.set))
+        cl.mode = Mode::Set;
+    else if (parser.isSet(o.get))
+        cl.mode = Mode::Get;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else
         return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};
 
     cl.json = parser.isSet(o.json);
+    if (cl.mode == Mode::Set) {
+        cl.assignments = parser.values(o.set) + parser.positionalArguments();
+    } else if (cl.mode == Mode::Get) {
+        cl.keys = parser.positionalArguments();
+    }
     if (parser.isSet(o.location)) {
         const QString text = parser.value(o.location);
         const auto loc = parseLocation(text);
         if (!loc)
             return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
         if (loc->latitude < -90 || loc->latitude > 90)
-            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) + ": must be between -90 and 90."};
+            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) +
+                              ": must be between -90 and 90."};
         if (loc->longitude < -180 || loc->longitude > 180)
-            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) + ": must be between -180 and 180."};
+            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) +
+                              ": must be between -180 and 180."};
         cl.location = loc;
     }
     if (parser.isSet(o.backend)) {
         const QString text = parser.value(o.backend);
         const auto backend = parseBackend(text);
         if (!backend)
-            return UsageError{"Invalid backend " + quoted(text) + ": expected x11, virtual or virtual:N (0 to 64)."};
+            return UsageError{"Invalid backend " + quoted(text) +
+                              ": expected x11, virtual or virtual:N (0 to 64)."};
         cl.backend = *backend;
     }
     if (parser.isSet(o.at)) {

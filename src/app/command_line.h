@@ -2,15 +2,15 @@
 
 #include "engine/instant.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <optional>
 #include <variant>
 
+#include <QString>
+#include <QStringList>
+
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, Run };
+enum class Mode { Help, Version, Print, Set, Get, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -31,6 +31,8 @@ struct CommandLine {
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
+    QStringList assignments; ///< with Set: KEY=VALUE, unchecked
+    QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

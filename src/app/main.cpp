@@ -1,9 +1,10 @@
 #include "app/command_line.h"
 #include "app/print_command.h"
-
-#include <QCoreApplication>
+#include "app/settings_command.h"
 
 #include <iostream>
+
+#include <QCoreApplication>
 
 using namespace tintwell::app;
 
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
         return 0;
     case Mode::Print:
         return runPrint(cl, std::cout);
+    case Mode::Set:
+        return runSet(cl, std::cout, std::cerr);
+    case Mode::Get:
+        return runGet(cl, std::cout, std::cerr);
     case Mode::Help:
     case Mode::Run:
         std::cout << helpText().toStdString();
