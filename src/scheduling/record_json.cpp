@@ -38,8 +38,12 @@ bool boolean(const json& j, const char* name) {
 } // namespace
 
 void to_json(json& j, const DisplaySettings& s) {
-    j = json{{"dayKelvin", s.dayKelvin},       {"nightKelvin", s.nightKelvin}, {"transitionWidthDeg", s.transitionWidthDeg},
-             {"brightness", s.brightness},     {"gamma", s.gamma},             {"manualKelvin", s.manualKelvin}};
+    j = json{{"dayKelvin", s.dayKelvin},
+             {"nightKelvin", s.nightKelvin},
+             {"transitionWidthDeg", s.transitionWidthDeg},
+             {"brightness", s.brightness},
+             {"gamma", s.gamma},
+             {"manualKelvin", s.manualKelvin}};
 }
 
 void from_json(const json& j, DisplaySettings& s) {
@@ -88,7 +92,10 @@ void from_json(const json& j, AppExceptionAction& a) {
         throw DecodingError("Expected an object for an exception action.");
     if (j.size() != 1)
         throw DecodingError("Invalid number of keys found, expected one.");
-    const auto& [name, payload] = *j.items().begin();
+    // Not a structured binding over items(): that binds to a proxy that is gone by the next line.
+    const auto only = j.begin();
+    const std::string& name = only.key();
+    const json& payload = only.value();
     if (name == "forceKelvin") {
         a = ForceKelvin{number(payload, "_0")};
     } else if (name == "disable") {
@@ -101,7 +108,10 @@ void from_json(const json& j, AppExceptionAction& a) {
 }
 
 void to_json(json& j, const AppExceptionRule& r) {
-    j = json{{"bundleId", r.bundleId}, {"displayName", r.displayName}, {"action", r.action}, {"enabled", r.enabled}};
+    j = json{{"bundleId", r.bundleId},
+             {"displayName", r.displayName},
+             {"action", r.action},
+             {"enabled", r.enabled}};
 }
 
 void from_json(const json& j, AppExceptionRule& r) {

@@ -185,22 +185,24 @@ void AppState::setCurrentKelvin(double v) {
 void AppState::save() {
     if (suspendSave_)
         return;
-    defaults_.setDouble(keys::dayKelvin, dayKelvin_);
-    defaults_.setDouble(keys::nightKelvin, nightKelvin_);
-    defaults_.setDouble(keys::transitionWidthDeg, transitionWidthDeg_);
-    defaults_.setDouble(keys::brightness, brightness_);
-    defaults_.setDouble(keys::gamma, gamma_);
-    defaults_.setBool(keys::manualOverride, manualOverride_);
-    defaults_.setDouble(keys::manualKelvin, manualKelvin_);
-    if (manualOverrideUntil_)
-        defaults_.setDouble(keys::manualOverrideUntil, secondsSinceEpoch(*manualOverrideUntil_));
-    else
-        defaults_.setInteger(keys::manualOverrideUntil, 0);
-    defaults_.setBool(keys::paused, paused_);
-    defaults_.setBool(keys::useAutoLocation, useAutoLocation_);
-    defaults_.setDouble(keys::latitude, latitude_);
-    defaults_.setDouble(keys::longitude, longitude_);
-    defaults_.setString(keys::updateChannel, updateChannel_);
+    const auto number = [](double v) { return Value(std::in_place_type<double>, v); };
+    const auto flag = [](bool v) { return Value(std::in_place_type<bool>, v); };
+    defaults_.setValues({
+        {keys::dayKelvin, number(dayKelvin_)},
+        {keys::nightKelvin, number(nightKelvin_)},
+        {keys::transitionWidthDeg, number(transitionWidthDeg_)},
+        {keys::brightness, number(brightness_)},
+        {keys::gamma, number(gamma_)},
+        {keys::manualOverride, flag(manualOverride_)},
+        {keys::manualKelvin, number(manualKelvin_)},
+        {keys::manualOverrideUntil, manualOverrideUntil_ ? number(secondsSinceEpoch(*manualOverrideUntil_))
+                                                         : Value(std::in_place_type<std::int64_t>, 0)},
+        {keys::paused, flag(paused_)},
+        {keys::useAutoLocation, flag(useAutoLocation_)},
+        {keys::latitude, number(latitude_)},
+        {keys::longitude, number(longitude_)},
+        {keys::updateChannel, Value(std::in_place_type<std::string>, updateChannel_)},
+    });
 }
 
 void AppState::saveActiveProfileId() {

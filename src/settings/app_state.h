@@ -113,7 +113,7 @@ public:
     bool suspendSave() const { return suspendSave_; }
     void setSuspendSave(bool v) { suspendSave_ = v; }
 
-    /// Writes all thirteen scalar keys (not the lists, the identifier or the consent).
+    /// Writes all thirteen scalar keys, as one write (not the lists, the identifier or the consent).
     void save();
 
     /// True when the store holds any "tintwell." key other than the consent: settings from a run

@@ -262,6 +262,13 @@ void JsonFileUserDefaults::set(const std::string& key, const Value& value) {
     commit([&](json& doc) { doc[key] = toJson(value); });
 }
 
+void JsonFileUserDefaults::setValues(const std::vector<std::pair<std::string, Value>>& values) {
+    commit([&](json& doc) {
+        for (const auto& [key, value] : values)
+            doc[key] = toJson(value);
+    });
+}
+
 void JsonFileUserDefaults::remove(const std::string& key) {
     commit([&](json& doc) { doc.erase(key); });
 }
@@ -311,6 +318,12 @@ void JsonFileUserDefaults::commit(const std::function<void(json&)>& change) {
     std::string error;
     json previous = document_;
     change(document_);
+    // Re-assigning what the file already holds (sliders report equal values too) costs no write.
+    if (stamp && stamp == stamp_ && document_ == previous) {
+        lastWriteSucceeded_ = true;
+        lastWriteError_.clear();
+        return;
+    }
     if (!writeFile(error)) {
         document_ = std::move(previous);
         return fail(error);

@@ -44,6 +44,8 @@ public:
     void set(const std::string& key, const Value& value) override;
     void remove(const std::string& key) override;
     Dictionary dictionaryRepresentation() const override;
+    /// One file write for all of them.
+    void setValues(const std::vector<std::pair<std::string, Value>>& values) override;
 
     /// Called with the temporary file's path after it is complete and synced, just before the
     /// rename; lets tests stop a write at its most delicate point.

@@ -43,6 +43,11 @@ public:
     virtual void remove(const std::string& key) = 0;
     /// Every key with its value.
     virtual Dictionary dictionaryRepresentation() const = 0;
+    /// Stores several values as one write where the store can, in the order given.
+    virtual void setValues(const std::vector<std::pair<std::string, Value>>& values) {
+        for (const auto& [key, value] : values)
+            set(key, value);
+    }
 
     void setDouble(const std::string& key, double value) {
         set(key, Value(std::in_place_type<double>, value));

@@ -73,6 +73,20 @@ TEST_F(JsonFileUserDefaultsTest, CreatesFolderAndPrivateFileOnlyOnFirstWrite) {
     EXPECT_EQ(JsonFileUserDefaults(path).dictionaryRepresentation(), Dictionary{});
 }
 
+TEST_F(JsonFileUserDefaultsTest, RewritingTheSameValueLeavesTheFileAlone) {
+    JsonFileUserDefaults store(path);
+    store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
+    struct stat first {
+    }, second{};
+    ASSERT_EQ(::stat(path.c_str(), &first), 0);
+    store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
+    ASSERT_EQ(::stat(path.c_str(), &second), 0);
+    EXPECT_EQ(first.st_ino, second.st_ino);
+    store.setDouble("a", 2.5);
+    ASSERT_EQ(::stat(path.c_str(), &second), 0);
+    EXPECT_NE(first.st_ino, second.st_ino);
+}
+
 TEST_F(JsonFileUserDefaultsTest, KeepsKeysAndShapesItDoesNotOwn) {
     QDir().mkpath(dir.path() + "/tintwell");
     writeAll(path, R"({"GlobalShortcuts_tintwell.togglePause": false, "SUEnableAutomaticChecks": true,
