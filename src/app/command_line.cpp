@@ -13,7 +13,9 @@ struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
     QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
-    QCommandLineOption json{"json", "With --print: print one JSON object."};
+    QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
+                                             "frontmost, and the displays showing their windows."};
+    QCommandLineOption json{"json", "With --print, --list-apps or --get: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -33,7 +35,7 @@ struct Options {
                                "NAME"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, set, get, json, location, at, backend});
+        parser.addOptions({help, version, print, listApps, set, get, json, location, at, backend});
     }
 };
 
@@ -99,8 +101,10 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     const bool settingsMode = parser.isSet(o.set) || parser.isSet(o.get);
     if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
-    if (int(parser.isSet(o.print)) + int(parser.isSet(o.set)) + int(parser.isSet(o.get)) > 1)
-        return UsageError{"Choose one of --print, --set and --get."};
+    if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
+            int(parser.isSet(o.get)) >
+        1)
+        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -109,6 +113,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Version;
     else if (parser.isSet(o.print))
         cl.mode = Mode::Print;
+    else if (parser.isSet(o.listApps))
+        cl.mode = Mode::ListApps;
     else if (parser.isSet(o.set))
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))

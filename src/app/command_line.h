@@ -10,7 +10,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, Set, Get, Run };
+enum class Mode { Help, Version, Print, ListApps, Set, Get, Run };
 
 struct GeoLocation {
     double latitude = 0;

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/list_apps_command.h"
 #include "app/print_command.h"
 #include "app/settings_command.h"
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     case Mode::Print:
         return runPrint(cl, std::cout);
+    case Mode::ListApps:
+        return runListApps(cl, std::cout, std::cerr);
     case Mode::Set:
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:

@@ -12,9 +12,13 @@ using Seconds = std::chrono::duration<double>;
 /// instants before 1970; the range is far beyond what a 64-bit nanosecond clock can hold.
 using Instant = std::chrono::time_point<std::chrono::system_clock, Seconds>;
 
-inline double secondsSinceEpoch(Instant instant) { return instant.time_since_epoch().count(); }
+inline double secondsSinceEpoch(Instant instant) {
+    return instant.time_since_epoch().count();
+}
 
-inline Instant instantFromSecondsSinceEpoch(double seconds) { return Instant(Seconds(seconds)); }
+inline Instant instantFromSecondsSinceEpoch(double seconds) {
+    return Instant(Seconds(seconds));
+}
 
 inline Instant instantFromSystemClock(std::chrono::system_clock::time_point tp) {
     return std::chrono::time_point_cast<Seconds>(tp);

@@ -8,8 +8,12 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-double radians(double degrees) { return degrees * kPi / 180.0; }
-double degrees(double radians) { return radians * 180.0 / kPi; }
+double radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+double degrees(double radians) {
+    return radians * 180.0 / kPi;
+}
 
 } // namespace
 
@@ -69,8 +73,8 @@ SolarEngine::Position SolarEngine::position(double latitude, double longitude, I
 
     const double d = std::cos(phi) * std::sin(zenith);
     if (std::fabs(d) > 0.000001) {
-        const double a =
-            degrees(std::acos(std::clamp((std::sin(phi) * std::cos(zenith) - std::sin(declination)) / d, -1.0, 1.0)));
+        const double a = degrees(
+            std::acos(std::clamp((std::sin(phi) * std::cos(zenith) - std::sin(declination)) / d, -1.0, 1.0)));
         double v = 180.0 - a;
         if (hourAngle > 0.0)
             v = -v;

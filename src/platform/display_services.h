@@ -3,11 +3,11 @@
 #include "engine/color_temperature.h"
 #include "scheduling/value_records.h"
 
-#include <QObject>
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <QObject>
 
 namespace tintwell::platform {
 
@@ -21,8 +21,8 @@ struct Rect {
     double height = 0;
     bool operator==(const Rect&) const = default;
     bool intersects(const Rect& o) const {
-        return width > 0 && height > 0 && o.width > 0 && o.height > 0 && x < o.x + o.width && o.x < x + width &&
-               y < o.y + o.height && o.y < y + height;
+        return width > 0 && height > 0 && o.width > 0 && o.height > 0 && x < o.x + o.width &&
+               o.x < x + width && y < o.y + o.height && o.y < y + height;
     }
 };
 
@@ -32,9 +32,9 @@ struct DisplayDescription {
     std::string name;
     Rect bounds;
     bool isMain = false;
-    std::optional<DisplayId> mirrorOf;  ///< the display this one mirrors, if any
-    std::optional<std::string> key;     ///< stable identity across reconnections (upper-case UUID)
-    int gammaSize = 0;                  ///< entries in the display's hardware ramp; 0 when it has none
+    std::optional<DisplayId> mirrorOf; ///< the display this one mirrors, if any
+    std::optional<std::string> key;    ///< stable identity across reconnections (upper-case UUID)
+    int gammaSize = 0;                 ///< entries in the display's hardware ramp; 0 when it has none
     bool operator==(const DisplayDescription&) const = default;
 };
 

@@ -92,7 +92,6 @@ void from_json(const json& j, AppExceptionAction& a) {
         throw DecodingError("Expected an object for an exception action.");
     if (j.size() != 1)
         throw DecodingError("Invalid number of keys found, expected one.");
-    // Not a structured binding over items(): that binds to a proxy that is gone by the next line.
     const auto only = j.begin();
     const std::string& name = only.key();
     const json& payload = only.value();

@@ -2,11 +2,11 @@
 
 #include "scheduling/value_records.h"
 
-#include <nlohmann/json.hpp>
-
 #include <optional>
 #include <stdexcept>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 namespace tintwell::scheduling {
 

@@ -8,7 +8,9 @@
 namespace tintwell::scheduling {
 namespace {
 
-double effectiveWidth(double width) { return std::isnan(width) ? 0.5 : std::max(width, 0.5); }
+double effectiveWidth(double width) {
+    return std::isnan(width) ? 0.5 : std::max(width, 0.5);
+}
 
 } // namespace
 
@@ -22,7 +24,8 @@ double SchedulerCore::curveKelvin(double altitudeDeg, double dayKelvin, double n
 
 SchedulerCore::Output SchedulerCore::decide(const Input& in) {
     Output out;
-    out.manualOverrideExpired = in.manualOverride && in.manualOverrideUntil && !(in.now < *in.manualOverrideUntil);
+    out.manualOverrideExpired =
+        in.manualOverride && in.manualOverrideUntil && !(in.now < *in.manualOverrideUntil);
     const double a = engine::SolarEngine::position(in.latitude, in.longitude, in.now).altitude;
     out.altitude = a;
 
@@ -59,7 +62,8 @@ SchedulerCore::Output SchedulerCore::decide(const Input& in) {
         }
         const auto own = in.perDisplaySettings.find(id);
         const DisplaySettings& s = own != in.perDisplaySettings.end() ? own->second : global;
-        const double kelvin = manual ? s.manualKelvin : curveKelvin(a, s.dayKelvin, s.nightKelvin, s.transitionWidthDeg);
+        const double kelvin =
+            manual ? s.manualKelvin : curveKelvin(a, s.dayKelvin, s.nightKelvin, s.transitionWidthDeg);
         decisions[id] = Target{kelvin, s.brightness, s.gamma};
     }
     out.action = Output::ApplyDecisions{std::move(decisions)};

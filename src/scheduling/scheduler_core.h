@@ -44,8 +44,8 @@ struct SchedulerCore {
         };
         using Action = std::variant<ApplyDecisions, RestoreSystem>;
 
-        double altitude = 0;         ///< degrees, always computed
-        double curveKelvin = 6500;   ///< the global Kelvin in force
+        double altitude = 0;       ///< degrees, always computed
+        double curveKelvin = 6500; ///< the global Kelvin in force
         bool manualOverrideExpired = false;
         Action action = RestoreSystem{};
         double nextIntervalSec = 60; ///< seconds until the caller should decide again

@@ -2,10 +2,10 @@
 
 #include "platform/display_services.h"
 
-#include <QThread>
-
 #include <chrono>
 #include <mutex>
+
+#include <QThread>
 
 namespace tintwell::platform {
 

@@ -1,0 +1,332 @@
+#include "platform/x11/desktop_entry_index.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace tintwell::platform {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::vector<std::string> splitColons(const std::string& s) {
+    std::vector<std::string> parts;
+    std::stringstream in(s);
+    std::string part;
+    while (std::getline(in, part, ':'))
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
+}
+
+std::string trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+std::string unescape(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        switch (s[++i]) {
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            out += s[i];
+            break;
+        }
+    }
+    return out;
+}
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+std::optional<fs::file_time_type> modificationTime(const fs::path& dir) {
+    std::error_code ec;
+    const auto t = fs::last_write_time(dir, ec);
+    if (ec)
+        return std::nullopt;
+    return t;
+}
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec);
+}
+
+/// Ranks an icon theme's size folder: raster icons by size, then scalable ones, which need an SVG
+/// reader that may be missing.
+int sizeRank(const std::string& sizeDir, const fs::path& file) {
+    if (file.extension() == ".svg")
+        return 1;
+    return 2 + std::atoi(sizeDir.c_str());
+}
+
+const char* const kIconExtensions[] = {".png", ".svg", ".xpm"};
+
+} // namespace
+
+std::vector<std::string> DesktopEntryIndex::localeSuffixes(const std::string& locale) {
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.starts_with("C."))
+        return {};
+    std::string rest = locale;
+    std::string modifier;
+    if (const auto at = rest.find('@'); at != std::string::npos) {
+        modifier = rest.substr(at + 1);
+        rest.erase(at);
+    }
+    if (const auto dot = rest.find('.'); dot != std::string::npos)
+        rest.erase(dot);
+    std::string lang = rest;
+    std::string country;
+    if (const auto us = rest.find('_'); us != std::string::npos) {
+        lang = rest.substr(0, us);
+        country = rest.substr(us + 1);
+    }
+    if (lang.empty())
+        return {};
+    std::vector<std::string> out;
+    if (!country.empty() && !modifier.empty())
+        out.push_back(lang + "_" + country + "@" + modifier);
+    if (!country.empty())
+        out.push_back(lang + "_" + country);
+    if (!modifier.empty())
+        out.push_back(lang + "@" + modifier);
+    out.push_back(lang);
+    return out;
+}
+
+DesktopEntryIndex::Environment DesktopEntryIndex::environment() {
+    Environment e;
+    const std::string home = env("HOME");
+    std::string dataHome = env("XDG_DATA_HOME");
+    if (dataHome.empty() && !home.empty())
+        dataHome = home + "/.local/share";
+    if (!dataHome.empty())
+        e.dataDirs.emplace_back(dataHome);
+    std::string dataDirs = env("XDG_DATA_DIRS");
+    if (dataDirs.empty())
+        dataDirs = "/usr/local/share:/usr/share";
+    for (const auto& d : splitColons(dataDirs))
+        e.dataDirs.emplace_back(d);
+
+    std::string locale = env("LC_ALL");
+    if (locale.empty())
+        locale = env("LC_MESSAGES");
+    if (locale.empty())
+        locale = env("LANG");
+    e.localeSuffixes = localeSuffixes(locale);
+    if (!home.empty())
+        e.iconDirs.emplace_back(home + "/.icons");
+    return e;
+}
+
+DesktopEntryIndex::DesktopEntryIndex(Environment env) : env_(std::move(env)) {}
+
+void DesktopEntryIndex::scanIfStale() {
+    std::vector<std::optional<fs::file_time_type>> times;
+    for (const auto& dir : env_.dataDirs)
+        times.push_back(modificationTime(dir / "applications"));
+    if (scanned_ && times == scannedTimes_)
+        return;
+    scanned_ = true;
+    scannedTimes_ = std::move(times);
+    entries_.clear();
+    cache_.clear();
+
+    // The first data folder holding a desktop file id wins; later ones are shadowed.
+    std::set<std::string> seen;
+    for (const auto& dir : env_.dataDirs) {
+        const fs::path apps = dir / "applications";
+        std::error_code ec;
+        std::vector<fs::path> files;
+        for (fs::recursive_directory_iterator it(apps, fs::directory_options::skip_permission_denied, ec),
+             end;
+             !ec && it != end; it.increment(ec)) {
+            if (it->path().extension() == ".desktop" && isFile(it->path()))
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files) {
+            std::string id = fs::relative(file, apps, ec).replace_extension().generic_string();
+            if (ec)
+                continue;
+            std::replace(id.begin(), id.end(), '/', '-');
+            if (!seen.insert(id).second)
+                continue;
+            if (auto entry = parse(file)) {
+                entry->fileId = id;
+                entries_.push_back(std::move(*entry));
+            }
+        }
+    }
+}
+
+std::optional<DesktopEntryIndex::Entry> DesktopEntryIndex::parse(const fs::path& file) const {
+    std::ifstream in(file);
+    if (!in)
+        return std::nullopt;
+    Entry e;
+    bool inMainGroup = false;
+    bool hidden = false;
+    std::string type;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trim(line);
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup)
+            continue;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = trim(line.substr(0, eq));
+        const std::string value = unescape(trim(line.substr(eq + 1)));
+        if (key == "Type")
+            type = value;
+        else if (key == "Hidden")
+            hidden = value == "true";
+        else if (key == "Icon")
+            e.icon = value;
+        else if (key == "StartupWMClass")
+            e.startupWmClass = value;
+        else if (key == "Name")
+            e.names[""] = value;
+        else if (key.starts_with("Name[") && key.ends_with("]"))
+            e.names[key.substr(5, key.size() - 6)] = value;
+    }
+    // Hidden means "deleted" in the desktop entry rules.
+    if (hidden || type != "Application" || !e.names.contains(""))
+        return std::nullopt;
+    return e;
+}
+
+DesktopApplicationInfo DesktopEntryIndex::describe(const Entry& e) const {
+    DesktopApplicationInfo info;
+    info.name = e.names.at("");
+    for (const auto& suffix : env_.localeSuffixes) {
+        if (const auto it = e.names.find(suffix); it != e.names.end()) {
+            info.name = it->second;
+            break;
+        }
+    }
+    info.iconName = e.icon;
+    info.iconPath = findIcon(e.icon);
+    return info;
+}
+
+std::string DesktopEntryIndex::findIcon(const std::string& icon) const {
+    if (icon.empty())
+        return {};
+    const fs::path asPath(icon);
+    if (asPath.is_absolute())
+        return isFile(asPath) ? icon : std::string();
+    if (icon.find('/') != std::string::npos)
+        return {};
+
+    std::vector<std::string> fileNames;
+    const std::string ext = asPath.extension().string();
+    if (ext == ".png" || ext == ".svg" || ext == ".xpm")
+        fileNames.push_back(icon);
+    else
+        for (const char* e : kIconExtensions)
+            fileNames.push_back(icon + e);
+
+    std::vector<fs::path> bases = env_.iconDirs;
+    for (const auto& dir : env_.dataDirs)
+        bases.push_back(dir / "icons");
+    std::vector<std::string> themes = env_.iconThemes;
+    themes.erase(std::remove(themes.begin(), themes.end(), "hicolor"), themes.end());
+    themes.push_back("hicolor");
+
+    for (const auto& theme : themes) {
+        fs::path best;
+        int bestRank = 0;
+        for (const auto& base : bases) {
+            std::error_code ec;
+            // <theme>/<size>/<context>/<name>.<ext>
+            for (fs::directory_iterator size(base / theme, ec), end; !ec && size != end; size.increment(ec)) {
+                std::error_code ec2;
+                for (fs::directory_iterator context(size->path(), ec2), end2; !ec2 && context != end2;
+                     context.increment(ec2)) {
+                    for (const auto& name : fileNames) {
+                        const fs::path candidate = context->path() / name;
+                        if (!isFile(candidate))
+                            continue;
+                        const int rank = sizeRank(size->path().filename().string(), candidate);
+                        if (rank > bestRank) {
+                            bestRank = rank;
+                            best = candidate;
+                        }
+                    }
+                }
+            }
+        }
+        if (bestRank > 0)
+            return best.string();
+    }
+    for (const auto& dir : env_.dataDirs)
+        for (const auto& name : fileNames)
+            if (isFile(dir / "pixmaps" / name))
+                return (dir / "pixmaps" / name).string();
+    return {};
+}
+
+std::optional<DesktopApplicationInfo> DesktopEntryIndex::lookup(const std::string& windowClass) {
+    if (windowClass.empty())
+        return std::nullopt;
+    scanIfStale();
+    if (const auto it = cache_.find(windowClass); it != cache_.end())
+        return it->second;
+
+    const auto first = [this](auto matches) -> const Entry* {
+        const auto it = std::find_if(entries_.begin(), entries_.end(), matches);
+        return it == entries_.end() ? nullptr : &*it;
+    };
+    const Entry* match = first([&](const Entry& e) { return e.startupWmClass == windowClass; });
+    if (!match)
+        match = first([&](const Entry& e) { return e.fileId == windowClass; });
+    if (!match)
+        match = first([&](const Entry& e) { return equalsIgnoringCase(e.fileId, windowClass); });
+
+    std::optional<DesktopApplicationInfo> result;
+    if (match)
+        result = describe(*match);
+    cache_[windowClass] = result;
+    return result;
+}
+
+} // namespace tintwell::platform

@@ -1,0 +1,90 @@
+#include "engine/solar_engine.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::engine {
+namespace {
+
+// Seconds since 1970 for a UTC calendar date, without relying on the platform's time functions.
+double utcSeconds(int year, int month, int day, int hour, int minute = 0, int second = 0) {
+    // Days from civil (proleptic Gregorian), after H. Hinnant.
+    year -= month <= 2;
+    const int era = (year >= 0 ? year : year - 399) / 400;
+    const int yoe = year - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const double days = era * 146097.0 + doe - 719468.0;
+    return days * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
+}
+
+struct WorkedValue {
+    double latitude, longitude;
+    double utc;
+    double altitude, azimuth;
+};
+
+TEST(SolarEngineTest, ReproducesWorkedValues) {
+    const WorkedValue rows[] = {
+        {0, 0, utcSeconds(2000, 1, 1, 12), 66.95, 178.06},
+        {51.5, -0.1, utcSeconds(2024, 6, 21, 12), 61.93, 178.87},
+        {40, -105, utcSeconds(2024, 12, 21, 19), 26.56, 180.39},
+        {-33.87, 151.21, utcSeconds(2024, 3, 20, 2), 56.14, 1.16},
+    };
+    for (const auto& row : rows) {
+        const auto p =
+            SolarEngine::position(row.latitude, row.longitude, instantFromSecondsSinceEpoch(row.utc));
+        EXPECT_NEAR(p.altitude, row.altitude, 0.005) << row.latitude << "," << row.longitude;
+        EXPECT_NEAR(p.azimuth, row.azimuth, 0.005) << row.latitude << "," << row.longitude;
+    }
+}
+
+TEST(SolarEngineTest, PolesUseFixedAzimuthAndDeclinationAsAltitude) {
+    const auto when = instantFromSecondsSinceEpoch(utcSeconds(2024, 6, 21, 7, 13));
+    for (const double hourOffset : {0.0, 5.5, 13.25}) {
+        const auto t = when + Seconds(hourOffset * 3600);
+        const auto north = SolarEngine::position(90, 10, t);
+        const auto south = SolarEngine::position(-90, 10, t);
+        EXPECT_EQ(north.azimuth, 180);
+        EXPECT_EQ(south.azimuth, 0);
+        EXPECT_NEAR(north.altitude, -south.altitude, 1e-9);
+        EXPECT_NEAR(north.altitude, 23.43, 0.05); // the June solstice declination
+    }
+}
+
+TEST(SolarEngineTest, WorksBefore1970AndWithFractionalSeconds) {
+    const auto before =
+        SolarEngine::position(48.85, 2.35, instantFromSecondsSinceEpoch(utcSeconds(1969, 7, 20, 12)));
+    EXPECT_GT(before.altitude, 55);
+    EXPECT_LT(before.altitude, 65);
+    EXPECT_GE(before.azimuth, 0);
+    EXPECT_LT(before.azimuth, 360);
+
+    // Half a second moves the sun by about 1/480 of a degree: fractions must not be truncated.
+    const double noon = utcSeconds(2024, 3, 20, 6);
+    const auto a = SolarEngine::position(0, 0, instantFromSecondsSinceEpoch(noon));
+    const auto b = SolarEngine::position(0, 0, instantFromSecondsSinceEpoch(noon + 0.5));
+    EXPECT_GT(b.altitude - a.altitude, 0.001);
+}
+
+TEST(SolarEngineTest, LongitudeWrapsAndResultsStayInRange) {
+    const auto t = instantFromSecondsSinceEpoch(utcSeconds(2023, 11, 5, 16, 40));
+    const auto east = SolarEngine::position(30, 190, t);
+    const auto west = SolarEngine::position(30, -170, t);
+    EXPECT_NEAR(east.altitude, west.altitude, 1e-9);
+    EXPECT_NEAR(east.azimuth, west.azimuth, 1e-9);
+
+    for (double lat = -90; lat <= 90; lat += 7.5)
+        for (double hour = 0; hour < 48; hour += 0.37) {
+            const auto p = SolarEngine::position(lat, 13.4, t + Seconds(hour * 3600));
+            ASSERT_FALSE(std::isnan(p.altitude));
+            ASSERT_GE(p.altitude, -90);
+            ASSERT_LE(p.altitude, 90);
+            ASSERT_GE(p.azimuth, 0);
+            ASSERT_LT(p.azimuth, 360);
+        }
+}
+
+} // namespace
+} // namespace tintwell::engine

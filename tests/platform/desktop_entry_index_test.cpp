@@ -1,0 +1,140 @@
+#include "platform/x11/desktop_entry_index.h"
+
+#include <fstream>
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::platform {
+namespace {
+namespace fs = std::filesystem;
+
+class TempTree {
+public:
+    TempTree() {
+        root_ = fs::temp_directory_path() / ("tintwell-desktop-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root_);
+    }
+    ~TempTree() { fs::remove_all(root_); }
+    fs::path path(const std::string& rel) const { return root_ / rel; }
+    fs::path write(const std::string& rel, const std::string& text = "x") const {
+        const fs::path p = root_ / rel;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << text;
+        return p;
+    }
+
+private:
+    fs::path root_;
+};
+
+std::string entry(const std::string& body) {
+    return "[Desktop Entry]\nType=Application\n" + body;
+}
+
+TEST(DesktopEntryIndex, LocaleSuffixesBestFirst) {
+    const struct {
+        const char* locale;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"de_CH.UTF-8@euro", {"de_CH@euro", "de_CH", "de@euro", "de"}},
+        {"fr_FR.UTF-8", {"fr_FR", "fr"}},
+        {"sr@latin", {"sr@latin", "sr"}},
+        {"pt", {"pt"}},
+        {"C.UTF-8", {}},
+        {"POSIX", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DesktopEntryIndex::localeSuffixes(c.locale), c.expected) << c.locale;
+}
+
+TEST(DesktopEntryIndex, MatchesByWindowClassThenFileId) {
+    TempTree t;
+    t.write("home/applications/editor.desktop",
+            entry("Name=Editor\nName[de]=Bearbeiter\nName[de_CH]=Editorli\n"
+                  "StartupWMClass=EditorMain\nIcon=editor\n"));
+    t.write("home/applications/org.example.Viewer.desktop", entry("Name=Viewer\n"));
+    t.write("home/applications/sub/tool.desktop", entry("Name=Tool \\s\\\\ Kit\n"));
+    t.write("home/applications/gone.desktop", entry("Name=Gone\nHidden=true\n"));
+    t.write("home/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\n");
+    t.write("home/applications/player.desktop", entry("Name=Player (user)\n"));
+    t.write("system/applications/player.desktop", entry("Name=Player (system)\nName[fr]=Lecteur\n"));
+    t.write("system/applications/EditorMain.desktop", entry("Name=Shadowed by StartupWMClass\n"));
+
+    const struct {
+        const char* windowClass;
+        std::vector<std::string> locale;
+        std::optional<std::string> name;
+    } cases[] = {
+        {"EditorMain", {}, "Editor"},
+        {"EditorMain", {"de_CH", "de"}, "Editorli"},
+        {"EditorMain", {"de_AT", "de"}, "Bearbeiter"},
+        {"EditorMain", {"fr"}, "Editor"},
+        {"editor", {}, "Editor"},
+        {"Org.example.Viewer", {}, "Viewer"},
+        {"sub-tool", {}, "Tool  \\ Kit"},
+        {"player", {"fr"}, "Player (user)"}, // the user's folder shadows the system's
+        {"gone", {}, std::nullopt},
+        {"link", {}, std::nullopt},
+        {"Unknown", {}, std::nullopt},
+        {"", {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        DesktopEntryIndex index({{t.path("home"), t.path("system")}, c.locale, {}, {}});
+        const auto info = index.lookup(c.windowClass);
+        EXPECT_EQ(info ? std::optional(info->name) : std::nullopt, c.name) << c.windowClass;
+    }
+}
+
+TEST(DesktopEntryIndex, FindsIconsThroughTheTheme) {
+    TempTree t;
+    t.write("share/icons/hicolor/16x16/apps/raster.png");
+    const auto large = t.write("share/icons/hicolor/128x128/apps/raster.png");
+    t.write("share/icons/hicolor/scalable/apps/raster.svg");
+    const auto svg = t.write("share/icons/hicolor/scalable/apps/vector.svg");
+    const auto themed = t.write("user-icons/Mine/48x48/apps/raster.png");
+    const auto pixmap = t.write("share/pixmaps/old.xpm");
+    const auto absolute = t.write("elsewhere/app.png");
+    const struct {
+        std::string icon;
+        std::vector<std::string> themes;
+        std::string expected;
+    } cases[] = {
+        {"raster", {}, large.string()},
+        {"raster", {"Mine"}, themed.string()},
+        {"vector", {}, svg.string()},
+        {"old", {}, pixmap.string()},
+        {"old.xpm", {}, pixmap.string()},
+        {absolute.string(), {}, absolute.string()},
+        {"missing", {}, ""},
+        {(t.path("elsewhere") / "none.png").string(), {}, ""},
+    };
+    for (const auto& c : cases) {
+        TempTree apps;
+        apps.write("applications/app.desktop", entry("Name=App\nIcon=" + c.icon + "\n"));
+        DesktopEntryIndex index({{apps.path(""), t.path("share")}, {}, {t.path("user-icons")}, c.themes});
+        const auto info = index.lookup("app");
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->iconName, c.icon);
+        EXPECT_EQ(info->iconPath, c.expected) << c.icon;
+    }
+}
+
+TEST(DesktopEntryIndex, SeesApplicationsInstalledLater) {
+    TempTree t;
+    t.write("share/applications/first.desktop", entry("Name=First\n"));
+    DesktopEntryIndex index({{t.path("share")}, {}, {}, {}});
+    ASSERT_TRUE(index.lookup("first"));
+    ASSERT_FALSE(index.lookup("second"));
+    t.write("share/applications/second.desktop", entry("Name=Second\n"));
+    // The folder's modification time must move for the change to be seen; make sure it does.
+    fs::last_write_time(t.path("share/applications"),
+                        fs::last_write_time(t.path("share/applications")) + std::chrono::seconds(1));
+    const auto second = index.lookup("second");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->name, "Second");
+}
+
+} // namespace
+} // namespace tintwell::platform

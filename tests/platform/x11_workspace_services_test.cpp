@@ -1,0 +1,164 @@
+#include "platform/virtual/virtual_display_services.h"
+#include "platform/x11/x11_workspace_services.h"
+#include "support/event_loop.h"
+#include "watchers/display_windows.h"
+
+#include <algorithm>
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::platform {
+namespace {
+
+using test_support::spinUntil;
+
+/// A stand-in application: its own process, WM_CLASS and _NET_WM_PID, one window.
+class TestApplication {
+public:
+    TestApplication(const QString& windowClass, const QString& geometry, bool dock = false)
+        : class_(windowClass) {
+        QStringList args{"--class", windowClass, "--geometry", geometry};
+        if (dock)
+            args << "--dock";
+        process_.start(TINTWELL_TEST_WINDOW, args);
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            window_ = process_.readLine().trimmed();
+    }
+    ~TestApplication() { quit(); }
+    void quit() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    bool ok() const { return !window_.isEmpty(); }
+    ProcessId pid() const { return static_cast<ProcessId>(process_.processId()); }
+    std::string id() const { return class_.toStdString(); }
+    /// Runs xdotool on this application's window, e.g. xdo({"windowmove", "%w", "10", "10"}).
+    bool xdo(QStringList args) const {
+        args.replaceInStrings("%w", window_);
+        return QProcess::execute("xdotool", args) == 0;
+    }
+
+private:
+    QString class_;
+    QString window_;
+    QProcess process_;
+};
+
+class X11Workspace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test_support::application();
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        workspace = X11WorkspaceServices::create();
+        ASSERT_TRUE(workspace);
+        ASSERT_TRUE(workspace->hasWindowManager());
+        // The monitors scripts/test-session switches on.
+        DisplayDescription left{1, "DUMMY0", {0, 0, 1280, 800}, true, {}, {}, 256};
+        DisplayDescription right{2, "DUMMY1", {1280, 0, 1024, 768}, false, {}, {}, 256};
+        displays.setDisplays({left, right});
+    }
+
+    std::optional<RunningApplication> running(ProcessId pid) {
+        for (auto& app : workspace->runningApplications())
+            if (app.pid == pid)
+                return app;
+        return std::nullopt;
+    }
+    std::vector<WindowInfo> windowsOf(ProcessId pid) {
+        auto windows = workspace->onScreenWindows();
+        std::erase_if(windows, [&](const WindowInfo& w) { return w.ownerPid != pid; });
+        return windows;
+    }
+    std::set<DisplayId> displaysOf(ProcessId pid) {
+        return watchers::displaysContainingWindows(*workspace, displays, pid);
+    }
+    std::string frontmostId() {
+        const auto app = workspace->frontmostApplication();
+        return app ? app->applicationId : "";
+    }
+
+    std::unique_ptr<X11WorkspaceServices> workspace;
+    VirtualDisplayServices displays{0};
+};
+
+TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
+    TestApplication a("TintwellTestA", "300x200+100+100");
+    TestApplication b("TintwellTestB", "300x200+1400+100");
+    ASSERT_TRUE(a.ok() && b.ok());
+    ASSERT_TRUE(spinUntil([&] { return running(a.pid()) && running(b.pid()); }));
+    EXPECT_EQ(running(a.pid())->applicationId, "TintwellTestA");
+    EXPECT_EQ(running(a.pid())->localizedName, "TintwellTestA"); // no desktop entry installed
+    EXPECT_EQ(running(b.pid())->activationPolicy, ActivationPolicy::Regular);
+
+    ASSERT_TRUE(b.xdo({"windowactivate", "--sync", "%w"}));
+    ASSERT_TRUE(spinUntil([&] { return frontmostId() == b.id(); }));
+    std::vector<std::string> announced;
+    QObject::connect(workspace.get(), &WorkspaceServices::frontmostApplicationChanged,
+                     [&](const auto& app) { announced.push_back(app ? app->applicationId : ""); });
+
+    // jwm announces each activation twice; only real changes come through.
+    for (const TestApplication* next : {&a, &b, &a}) {
+        ASSERT_TRUE(next->xdo({"windowactivate", "--sync", "%w"}));
+        ASSERT_TRUE(spinUntil([&] { return frontmostId() == next->id(); }));
+    }
+    EXPECT_EQ(announced, (std::vector<std::string>{a.id(), b.id(), a.id()}));
+    EXPECT_EQ(workspace->frontmostApplication()->pid, a.pid());
+
+    // When the frontmost application quits and leaves no window to activate, none is frontmost.
+    b.quit();
+    a.quit();
+    EXPECT_TRUE(spinUntil([&] { return !workspace->frontmostApplication(); }));
+}
+
+TEST_F(X11Workspace, MovingAWindowChangesTheDisplaySet) {
+    TestApplication a("TintwellTestMove", "300x200+100+100");
+    ASSERT_TRUE(a.ok());
+    ASSERT_TRUE(spinUntil([&] { return displaysOf(a.pid()) == std::set<DisplayId>{1}; }));
+    const struct {
+        const char* x;
+        std::set<DisplayId> expected;
+    } moves[] = {{"1500", {2}}, {"1100", {1, 2}}, {"200", {1}}};
+    for (const auto& m : moves) {
+        ASSERT_TRUE(a.xdo({"windowmove", "--sync", "%w", m.x, "100"}));
+        EXPECT_TRUE(spinUntil([&] { return displaysOf(a.pid()) == m.expected; })) << "moved to x " << m.x;
+    }
+}
+
+TEST_F(X11Workspace, ThinWindowsAndDocksShowNoApplication) {
+    TestApplication thin("TintwellTestThin", "1x200+1400+100");
+    TestApplication dock("TintwellTestDock", "1280x30+0+0", true);
+    ASSERT_TRUE(thin.ok() && dock.ok());
+    ASSERT_TRUE(
+        spinUntil([&] { return windowsOf(thin.pid()).size() == 1 && windowsOf(dock.pid()).size() == 1; }));
+    EXPECT_EQ(windowsOf(thin.pid())[0].bounds.width, 1);
+    EXPECT_EQ(windowsOf(thin.pid())[0].layer, 0);
+    EXPECT_GT(windowsOf(dock.pid())[0].layer, 8);
+    EXPECT_EQ(displaysOf(thin.pid()), std::set<DisplayId>{});
+    EXPECT_EQ(displaysOf(dock.pid()), std::set<DisplayId>{});
+    EXPECT_EQ(running(dock.pid())->activationPolicy, ActivationPolicy::Accessory);
+}
+
+TEST_F(X11Workspace, MinimisedAndOtherDesktopWindowsAreNotOnScreen) {
+    TestApplication shown("TintwellTestShown", "300x200+100+100");
+    TestApplication minimised("TintwellTestMinimised", "300x200+500+100");
+    TestApplication elsewhere("TintwellTestElsewhere", "300x200+1400+100");
+    ASSERT_TRUE(shown.ok() && minimised.ok() && elsewhere.ok());
+    ASSERT_TRUE(spinUntil([&] {
+        return windowsOf(shown.pid()).size() == 1 && windowsOf(minimised.pid()).size() == 1 &&
+               windowsOf(elsewhere.pid()).size() == 1;
+    }));
+    ASSERT_TRUE(minimised.xdo({"windowminimize", "--sync", "%w"}));
+    ASSERT_TRUE(elsewhere.xdo({"set_desktop_for_window", "%w", "1"}));
+    EXPECT_TRUE(
+        spinUntil([&] { return windowsOf(minimised.pid()).empty() && windowsOf(elsewhere.pid()).empty(); }));
+    EXPECT_EQ(windowsOf(shown.pid()).size(), 1u);
+    // Still running, just not visible.
+    EXPECT_TRUE(running(minimised.pid()));
+    EXPECT_TRUE(running(elsewhere.pid()));
+}
+
+} // namespace
+} // namespace tintwell::platform

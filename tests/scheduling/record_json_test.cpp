@@ -1,0 +1,94 @@
+#include "scheduling/record_json.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::scheduling {
+namespace {
+
+using nlohmann::json;
+
+TEST(ValueRecordsTest, DecisionEquality) {
+    const Decision a = Target{4000, 1, 1};
+    EXPECT_EQ(a, (Decision{Target{4000, 1, 1}}));
+    EXPECT_NE(a, (Decision{Target{4000, 0.99, 1}}));
+    EXPECT_NE(a, Decision{Native{}});
+    EXPECT_EQ(Decision{Native{}}, Decision{Native{}});
+}
+
+TEST(RecordJsonTest, RoundTripsEveryRecord) {
+    const DisplaySettings settings{6100, 3300, 10, 0.8, 1.2, 4200};
+    EXPECT_EQ(json(settings).get<DisplaySettings>(), settings);
+
+    const Profile profile{
+        *Uuid::parse("6F9619FF-8B86-D011-B42D-00C04FC964FF"), "Évening ☾", 6000, 2700, 8, 0.9, 1, 3000};
+    const json encoded = profile;
+    EXPECT_EQ(encoded["id"], "6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    EXPECT_EQ(encoded.size(), 8u);
+    EXPECT_EQ(encoded.get<Profile>(), profile);
+
+    const std::vector<AppExceptionRule> rules = {{"org.gimp.GIMP", "GIMP", Disable{}, true},
+                                                 {"mpv", "mpv", ForceKelvin{4500}, false}};
+    EXPECT_EQ(json::parse(json(rules).dump()).get<std::vector<AppExceptionRule>>(), rules);
+    EXPECT_EQ(json(rules[0])["action"], json::parse(R"({"disable": {}})"));
+    EXPECT_EQ(json(rules[1])["action"], json::parse(R"({"forceKelvin": {"_0": 4500}})"));
+}
+
+TEST(RecordJsonTest, LowerCaseIdentifiersAreAcceptedAndWrittenUpperCase) {
+    auto j = json(Profile{Uuid::random(), "p"});
+    j["id"] = "6f9619ff-8b86-d011-b42d-00c04fc964ff";
+    EXPECT_EQ(json(j.get<Profile>())["id"], "6F9619FF-8B86-D011-B42D-00C04FC964FF");
+}
+
+TEST(RecordJsonTest, DecodingFailures) {
+    const DisplaySettings settings;
+    json noManual = settings;
+    noManual.erase("manualKelvin");
+    json stringKelvin = settings;
+    stringKelvin["dayKelvin"] = "6500";
+    json badId = Profile{Uuid::random(), "p"};
+    badId["id"] = "not-a-uuid";
+    json shortId = badId;
+    shortId["id"] = "6F9619FF-8B86-D011-B42D-00C04FC964F";
+    json misplacedHyphen = badId;
+    misplacedHyphen["id"] = "6F9619F-F8B86-D011-B42D-00C04FC964FF";
+
+    EXPECT_FALSE(decodeJson<DisplaySettings>(noManual).value);
+    EXPECT_FALSE(decodeJson<DisplaySettings>(stringKelvin).value);
+    EXPECT_FALSE(decodeJson<DisplaySettings>(json::array()).value);
+    EXPECT_FALSE(decodeJson<Profile>(badId).value);
+    EXPECT_FALSE(decodeJson<Profile>(shortId).value);
+    EXPECT_FALSE(decodeJson<Profile>(misplacedHyphen).value);
+    EXPECT_FALSE(decodeJsonText<std::vector<Profile>>("[{").value);
+
+    struct Row {
+        const char* text;
+        const char* error; // empty: any message
+    };
+    const Row actions[] = {
+        {"{}", "Invalid number of keys found, expected one."},
+        {R"({"disable": {}, "forceKelvin": {"_0": 1}})", "Invalid number of keys found, expected one."},
+        {R"({"forceKelvin": {}})", ""},
+        {R"({"forceKelvin": {"_0": "warm"}})", ""},
+        {R"({"dim": {}})", ""},
+        {"[]", ""},
+    };
+    for (const auto& row : actions) {
+        const auto decoded = decodeJsonText<AppExceptionAction>(row.text);
+        EXPECT_FALSE(decoded.value) << row.text;
+        if (*row.error) {
+            EXPECT_EQ(decoded.error, row.error) << row.text;
+        }
+    }
+    EXPECT_EQ(decodeJsonText<AppExceptionAction>(R"({"forceKelvin": {"_0": 4500}})").value,
+              AppExceptionAction{ForceKelvin{4500}});
+    EXPECT_EQ(decodeJsonText<AppExceptionAction>(R"({"disable": {}})").value, AppExceptionAction{Disable{}});
+
+    // One bad element fails the whole collection.
+    const auto rules =
+        json::parse(R"([{"bundleId": "a", "displayName": "A", "action": {"disable": {}}, "enabled": true},
+                                      {"bundleId": "b", "displayName": "B", "action": {"disable": {}}}])");
+    EXPECT_FALSE(decodeJson<std::vector<AppExceptionRule>>(rules).value);
+}
+
+} // namespace
+} // namespace tintwell::scheduling

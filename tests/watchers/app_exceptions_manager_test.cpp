@@ -1,0 +1,149 @@
+#include "platform/virtual/virtual_workspace_services.h"
+#include "support/event_loop.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::watchers {
+namespace {
+
+using platform::RunningApplication;
+using scheduling::Disable;
+using scheduling::ForceKelvin;
+using test_support::spinUntil;
+
+const AppExceptionRule kEditorPinned{"org.example.Editor", "Editor", ForceKelvin{4000}, true};
+const AppExceptionRule kEditorOff{"org.example.Editor", "Editor", ForceKelvin{3000}, false};
+const AppExceptionRule kEditorNative{"org.example.Editor", "Editor", Disable{}, true};
+const AppExceptionRule kPlayer{"org.example.Player", "Player", Disable{}, true};
+
+RunningApplication app(const std::string& id, platform::ProcessId pid = 100) {
+    return RunningApplication{pid, id, id, {}, {}, platform::ActivationPolicy::Regular};
+}
+
+struct Fixture : ::testing::Test {
+    Fixture() {
+        test_support::application();
+        QObject::connect(&manager, &AppExceptionsManager::activeOverrideChanged,
+                         [this](const auto& o) { published.push_back(o); });
+    }
+    std::vector<AppExceptionRule> rules;
+    platform::VirtualWorkspaceServices workspace;
+    AppExceptionsManager manager{[this] { return rules; }, &workspace};
+    std::vector<std::optional<ResolvedAppOverride>> published;
+};
+
+struct ResolutionCase {
+    const char* name;
+    std::vector<AppExceptionRule> rules;
+    std::optional<std::string> frontmost;
+    std::optional<AppExceptionRule> expected;
+};
+
+class Resolution : public Fixture, public ::testing::WithParamInterface<ResolutionCase> {};
+
+TEST_P(Resolution, FirstEnabledExactMatchIsInForce) {
+    rules = GetParam().rules;
+    manager.setDebounceInterval(0);
+    manager.setFrontmost(GetParam().frontmost);
+    ASSERT_FALSE(manager.resolvePending());
+    const auto expected = GetParam().expected;
+    EXPECT_EQ(manager.activeOverride(),
+              expected ? std::optional(ResolvedAppOverride{*expected}) : std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AppExceptions, Resolution,
+    ::testing::Values(
+        ResolutionCase{"match", {kPlayer, kEditorPinned}, "org.example.Editor", kEditorPinned},
+        ResolutionCase{
+            "firstDisabledSecondEnabled", {kEditorOff, kEditorNative}, "org.example.Editor", kEditorNative},
+        ResolutionCase{
+            "firstEnabledWins", {kEditorPinned, kEditorNative}, "org.example.Editor", kEditorPinned},
+        ResolutionCase{"onlyDisabled", {kEditorOff}, "org.example.Editor", std::nullopt},
+        ResolutionCase{"letterCaseDiffers", {kEditorPinned}, "org.example.editor", std::nullopt},
+        ResolutionCase{"noFrontmost", {kEditorPinned}, std::nullopt, std::nullopt},
+        ResolutionCase{"noRules", {}, "org.example.Editor", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Fixture, BurstResolvesOnceForTheLastApplication) {
+    rules = {kEditorPinned, kPlayer};
+    manager.setDebounceInterval(0.02);
+    manager.setFrontmost("org.example.Editor");
+    manager.setFrontmost("org.example.Player");
+    manager.setFrontmost("org.example.Editor");
+    EXPECT_FALSE(manager.activeOverride()) << "the resolve waits for the burst to end";
+    ASSERT_TRUE(spinUntil([&] { return !manager.resolvePending(); }));
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_EQ(published[0], ResolvedAppOverride{kEditorPinned});
+
+    // The same burst again, with the Editor's rule already in force: nothing new is published.
+    manager.setFrontmost("org.example.Player");
+    manager.setFrontmost("org.example.Editor");
+    ASSERT_TRUE(spinUntil([&] { return !manager.resolvePending(); }));
+    EXPECT_EQ(published.size(), 1u);
+}
+
+TEST_F(Fixture, FollowsTheWorkspaceFromStartAndIgnoresRepeatedAnnouncements) {
+    rules = {kEditorPinned};
+    manager.setDebounceInterval(0);
+    workspace.setFrontmostApplication(app("org.example.Editor"));
+    std::vector<std::optional<std::string>> frontmost;
+    QObject::connect(&manager, &AppExceptionsManager::frontmostBundleIdChanged,
+                     [&](const auto& id) { frontmost.push_back(id); });
+
+    manager.start();
+    EXPECT_EQ(manager.activeOverride(), ResolvedAppOverride{kEditorPinned});
+    workspace.setFrontmostApplication(app("org.example.Editor"));
+    workspace.setFrontmostApplication(app("org.example.Player"));
+    workspace.setFrontmostApplication(app("")); // an application without an id counts as none
+    workspace.setFrontmostApplication(std::nullopt);
+    const std::vector<std::optional<std::string>> expected{"org.example.Editor", "org.example.Player",
+                                                           std::nullopt};
+    EXPECT_EQ(frontmost, expected);
+    EXPECT_FALSE(manager.activeOverride());
+
+    manager.stop();
+    workspace.setFrontmostApplication(app("org.example.Editor"));
+    EXPECT_FALSE(manager.frontmostBundleId());
+}
+
+TEST_F(Fixture, StopDropsAPendingResolve) {
+    rules = {kEditorPinned};
+    manager.setDebounceInterval(0.01);
+    manager.setFrontmost("org.example.Editor");
+    manager.stop();
+    EXPECT_FALSE(manager.resolvePending());
+    EXPECT_EQ(manager.frontmostBundleId(), "org.example.Editor");
+    EXPECT_TRUE(published.empty());
+}
+
+TEST_F(Fixture, ListChangesTakeEffectOnResolve) {
+    rules = {kEditorPinned};
+    manager.setDebounceInterval(0);
+    manager.setFrontmost("org.example.Editor");
+    rules[0].action = ForceKelvin{4100};
+    manager.resolve();
+    rules[0].enabled = false;
+    manager.resolve();
+    manager.resolve();
+    ASSERT_EQ(published.size(), 3u);
+    EXPECT_EQ(std::get<ForceKelvin>(published[1]->rule.action).kelvin, 4100);
+    EXPECT_FALSE(published[2]);
+}
+
+TEST(ResolvedAppOverrideSummary, ReadsAsTheStatusLine) {
+    const struct {
+        scheduling::AppExceptionAction action;
+        const char* expected;
+    } cases[] = {
+        {ForceKelvin{4499.5}, "Editor \u2014 4500 K"}, {ForceKelvin{4500.49}, "Editor \u2014 4500 K"},
+        {ForceKelvin{-0.4}, "Editor \u2014 0 K"},      {ForceKelvin{-2.5}, "Editor \u2014 -3 K"},
+        {Disable{}, "Editor \u2014 paused"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ((ResolvedAppOverride{{"id", "Editor", c.action, true}}.summary()), c.expected);
+}
+
+} // namespace
+} // namespace tintwell::watchers
