@@ -334,8 +334,18 @@ void JsonFileUserDefaults::commit(const std::function<void(json&)>& change) {
 }
 
 bool JsonFileUserDefaults::writeFile(std::string& error) {
-    const std::string dir = parentOf(path_);
-    std::string temp = dir + "/." + baseNameOf(path_) + ".XXXXXX";
+    // A settings file that is a symbolic link (kept with the user's dotfiles, say) is updated where
+    // it points, so the link survives.
+    std::string target = path_;
+    struct stat link {};
+    if (::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* real = ::realpath(path_.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const std::string dir = parentOf(target);
+    std::string temp = dir + "/." + baseNameOf(target) + ".XXXXXX";
     // mkostemp creates the file with mode 0600, which is what the settings file must have.
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -369,8 +379,8 @@ bool JsonFileUserDefaults::writeFile(std::string& error) {
     }
     if (beforeRename_)
         beforeRename_(temp);
-    if (::rename(temp.c_str(), path_.c_str()) != 0) {
-        error = errnoText("cannot replace " + path_);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        error = errnoText("cannot replace " + target);
         ::unlink(temp.c_str());
         return false;
     }

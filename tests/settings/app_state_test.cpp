@@ -1,5 +1,6 @@
 #include "scheduling/record_json.h"
 #include "settings/app_state.h"
+#include "support/event_loop.h"
 
 #include <cmath>
 
@@ -161,6 +162,28 @@ TEST(AppState, EveryAssignmentNotifiesAfterWillChange) {
     s.setNightKelvin(3400);
     s.setNightKelvin(3000);
     EXPECT_EQ(events, (std::vector<std::string>{"will:3400", "changed:3400", "will:3400", "changed:3000"}));
+}
+
+TEST(AppState, SignalsCanBeDeliveredQueued) {
+    tintwell::test_support::application();
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    std::optional<tintwell::Instant> until;
+    std::optional<Uuid> active;
+    DisplayOverrides overrides;
+    QObject::connect(
+        &s, &AppState::manualOverrideUntilChanged, &s, [&](auto v) { until = v; }, Qt::QueuedConnection);
+    QObject::connect(
+        &s, &AppState::activeProfileIdChanged, &s, [&](auto v) { active = v; }, Qt::QueuedConnection);
+    QObject::connect(
+        &s, &AppState::displayOverridesChanged, &s, [&](const auto& v) { overrides = v; },
+        Qt::QueuedConnection);
+    const Uuid id = Uuid::random();
+    s.setManualOverrideUntil(instantFromSecondsSinceEpoch(5));
+    s.setActiveProfileId(id);
+    s.setDisplaySettings({}, "K");
+    EXPECT_TRUE(tintwell::test_support::spinUntil([&] { return until && active && !overrides.empty(); }));
+    EXPECT_EQ(active, id);
 }
 
 TEST(AppState, UndecodableDataStaysStoredUntilThePropertyIsAssigned) {

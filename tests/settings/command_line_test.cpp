@@ -1,5 +1,6 @@
 // The settings file as the tintwell program itself writes and reads it, one fresh process per call.
-#include <QCoreApplication>
+#include "support/event_loop.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -18,13 +19,7 @@ struct Outcome {
 
 class TintwellProcess : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "settings_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { tintwell::test_support::application(); }
 
     QTemporaryDir config;
     QString path = config.path() + "/tintwell/defaults.json";

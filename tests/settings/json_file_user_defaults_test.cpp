@@ -87,6 +87,19 @@ TEST_F(JsonFileUserDefaultsTest, RewritingTheSameValueLeavesTheFileAlone) {
     EXPECT_NE(first.st_ino, second.st_ino);
 }
 
+TEST_F(JsonFileUserDefaultsTest, ASymlinkedFileIsUpdatedWhereItPoints) {
+    QDir().mkpath(dir.path() + "/dotfiles");
+    QDir().mkpath(dir.path() + "/tintwell");
+    const std::string real = (dir.path() + "/dotfiles/tintwell.json").toStdString();
+    writeAll(real, "{}");
+    ASSERT_EQ(::symlink(real.c_str(), path.c_str()), 0);
+    JsonFileUserDefaults(path).setBool("k", true);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(JsonFileUserDefaults(real).object("k"), Value(true));
+}
+
 TEST_F(JsonFileUserDefaultsTest, KeepsKeysAndShapesItDoesNotOwn) {
     QDir().mkpath(dir.path() + "/tintwell");
     writeAll(path, R"({"GlobalShortcuts_tintwell.togglePause": false, "SUEnableAutomaticChecks": true,
