@@ -15,13 +15,20 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print, --list-displays or --list-apps: print JSON."};
+    QCommandLineOption json{"json", "With --print, --list-displays, --list-apps or --get: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
                           "With --print: evaluate for this instant, ISO 8601 with a zone "
                           "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
                           "TIME"};
+    QCommandLineOption set{"set",
+                           "Store settings: --set KEY=VALUE [KEY=VALUE…]. Keys as for --get; times ISO 8601 "
+                           "with a zone, or none.",
+                           "KEY=VALUE"};
+    QCommandLineOption get{"get",
+                           "Print the stored settings, or only the KEYs named after it (--get [KEY…]); "
+                           "with --json as one object."};
     QCommandLineOption backend{"backend",
                                "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
                                "Default: x11.",
@@ -39,8 +46,8 @@ struct Options {
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, oneshot,
-                           brightness, gamma, reset});
+        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set, get,
+                           oneshot, brightness, gamma, reset});
     }
 };
 
@@ -103,8 +110,13 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     o.addTo(parser);
     if (!parser.parse(arguments))
         return UsageError{parser.errorText()};
-    if (!parser.positionalArguments().isEmpty())
+    const bool settingsMode = parser.isSet(o.set) || parser.isSet(o.get);
+    if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
+    if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
+            int(parser.isSet(o.get)) >
+        1)
+        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -121,12 +133,21 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Oneshot;
     else if (parser.isSet(o.reset))
         cl.mode = Mode::Reset;
+    else if (parser.isSet(o.set))
+        cl.mode = Mode::Set;
+    else if (parser.isSet(o.get))
+        cl.mode = Mode::Get;
     else if (arguments.size() <= 1)
         cl.mode = Mode::Run;
     else
         return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};
 
     cl.json = parser.isSet(o.json);
+    if (cl.mode == Mode::Set) {
+        cl.assignments = parser.values(o.set) + parser.positionalArguments();
+    } else if (cl.mode == Mode::Get) {
+        cl.keys = parser.positionalArguments();
+    }
     if (parser.isSet(o.location)) {
         const QString text = parser.value(o.location);
         const auto loc = parseLocation(text);

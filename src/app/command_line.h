@@ -11,7 +11,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Oneshot, Reset, Run };
+enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -33,6 +33,8 @@ struct CommandLine {
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
     scheduling::Target oneshot; ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
+    QStringList assignments; ///< with Set: KEY=VALUE, unchecked
+    QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

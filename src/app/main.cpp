@@ -3,6 +3,7 @@
 #include "app/list_displays_command.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
+#include "app/settings_command.h"
 
 #include <iostream>
 
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runOneshot(cl, std::cerr);
     }
+    case Mode::Set:
+        return runSet(cl, std::cout, std::cerr);
+    case Mode::Get:
+        return runGet(cl, std::cout, std::cerr);
     case Mode::Help:
     case Mode::Run:
         std::cout << helpText().toStdString();

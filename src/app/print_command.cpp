@@ -1,5 +1,8 @@
 #include "app/print_command.h"
 
+#include "settings/app_state.h"
+#include "settings/json_file_user_defaults.h"
+
 #include <cmath>
 #include <iomanip>
 
@@ -40,13 +43,15 @@ Evaluation evaluate(const scheduling::SchedulerCore::Input& input) {
 
 void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
     if (json) {
-        const nlohmann::ordered_json j = {{"latitude", e.latitude},
-                                          {"longitude", e.longitude},
-                                          {"time", isoUtc(e.time)},
-                                          {"altitude", e.sun.altitude},
-                                          {"azimuth", e.sun.azimuth},
-                                          {"curveKelvin", e.output.curveKelvin},
-                                          {"nextIntervalSec", e.output.nextIntervalSec}};
+        nlohmann::ordered_json j = {{"latitude", e.latitude},
+                                    {"longitude", e.longitude},
+                                    {"time", isoUtc(e.time)},
+                                    {"altitude", e.sun.altitude},
+                                    {"azimuth", e.sun.azimuth},
+                                    {"curveKelvin", e.output.curveKelvin},
+                                    {"nextIntervalSec", e.output.nextIntervalSec}};
+        if (!e.settingsFile.empty())
+            j["settingsFile"] = e.settingsFile;
         out << j.dump(2) << '\n';
         return;
     }
@@ -57,15 +62,30 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
         << "°\n";
     out << "Kelvin:    " << std::setprecision(0) << e.output.curveKelvin << " K\n";
     out << "Next evaluation in " << std::setprecision(0) << e.output.nextIntervalSec << " s\n";
+    if (!e.settingsFile.empty())
+        out << "Settings:  " << e.settingsFile << '\n';
 }
 
 int runPrint(const CommandLine& cl, std::ostream& out) {
+    settings::JsonFileUserDefaults defaults;
+    const settings::AppState state(defaults);
     scheduling::SchedulerCore::Input input;
     input.now = cl.at.value_or(instantFromSystemClock(std::chrono::system_clock::now()));
-    const GeoLocation where = cl.location.value_or(GeoLocation{37.7749, -122.4194});
+    const GeoLocation where = cl.location.value_or(GeoLocation{state.latitude(), state.longitude()});
     input.latitude = where.latitude;
     input.longitude = where.longitude;
-    printEvaluation(evaluate(input), cl.json, out);
+    input.dayKelvin = state.dayKelvin();
+    input.nightKelvin = state.nightKelvin();
+    input.transitionWidthDeg = state.transitionWidthDeg();
+    input.brightness = state.brightness();
+    input.gamma = state.gamma();
+    input.manualOverride = state.manualOverride();
+    input.manualKelvin = state.manualKelvin();
+    input.manualOverrideUntil = state.manualOverrideUntil();
+    input.paused = state.paused();
+    Evaluation e = evaluate(input);
+    e.settingsFile = defaults.path();
+    printEvaluation(e, cl.json, out);
     return 0;
 }
 

@@ -15,6 +15,7 @@ struct Evaluation {
     Instant time;
     engine::SolarEngine::Position sun;
     scheduling::SchedulerCore::Output output;
+    std::string settingsFile; ///< where the stored settings came from; empty when none were read
 };
 
 /// Evaluates the schedule once for the given input (its time and place included).
@@ -22,7 +23,7 @@ Evaluation evaluate(const scheduling::SchedulerCore::Input& input);
 
 void printEvaluation(const Evaluation& e, bool json, std::ostream& out);
 
-/// `--print`: evaluates with the default settings, or the place and instant given.
+/// `--print`: evaluates with the stored settings, or the place and instant given.
 int runPrint(const CommandLine& cl, std::ostream& out);
 
 } // namespace tintwell::app

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -15,7 +16,12 @@ struct ProcessResult {
 };
 
 ProcessResult runTintwell(const QStringList& args) {
+    // --print reads the stored settings: give it an empty settings folder, not the user's.
+    const QTemporaryDir config;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", config.path());
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(TINTWELL_EXECUTABLE, args);
     p.waitForFinished(30000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),

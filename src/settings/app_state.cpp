@@ -1,0 +1,423 @@
+#include "settings/app_state.h"
+
+#include "scheduling/record_json.h"
+#include "settings/builtin_presets.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <nlohmann/json.hpp>
+
+namespace tintwell::settings {
+namespace {
+
+using scheduling::AppExceptionRule;
+using scheduling::DisplaySettings;
+using scheduling::Profile;
+using scheduling::Uuid;
+
+std::string key(const char* name) {
+    return std::string(keys::prefix) + name;
+}
+
+/// JSON has no NaN or infinity. Encoding one would turn it into null and make the whole stored
+/// collection undecodable at the next start, so such a value fails the encoding instead.
+bool allNumbersFinite(const nlohmann::json& j) {
+    if (j.is_number_float())
+        return std::isfinite(j.get<double>());
+    if (j.is_structured())
+        return std::all_of(j.begin(), j.end(), [](const nlohmann::json& e) { return allNumbersFinite(e); });
+    return true;
+}
+
+template <class T>
+std::optional<T> decodeData(const UserDefaults& defaults, const char* k) {
+    const auto data = defaults.data(k);
+    if (!data)
+        return std::nullopt;
+    return scheduling::decodeJsonText<T>(data->bytes).value;
+}
+
+void setSix(Profile& p, const DisplaySettings& s) {
+    p.dayKelvin = s.dayKelvin;
+    p.nightKelvin = s.nightKelvin;
+    p.transitionWidthDeg = s.transitionWidthDeg;
+    p.brightness = s.brightness;
+    p.gamma = s.gamma;
+    p.manualKelvin = s.manualKelvin;
+}
+
+} // namespace
+
+std::string toString(UpdateConsent consent) {
+    switch (consent) {
+    case UpdateConsent::Undecided:
+        return "undecided";
+    case UpdateConsent::Allowed:
+        return "allowed";
+    case UpdateConsent::Declined:
+        return "declined";
+    }
+    return "undecided";
+}
+
+std::optional<UpdateConsent> updateConsentFromString(std::string_view text) {
+    for (const auto c : {UpdateConsent::Undecided, UpdateConsent::Allowed, UpdateConsent::Declined})
+        if (text == toString(c))
+            return c;
+    return std::nullopt;
+}
+
+AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent), defaults_(defaults) {
+    load();
+}
+
+template <class T, class Signal>
+void AppState::assign(T& field, T value, Signal changed) {
+    Q_EMIT objectWillChange();
+    field = std::move(value);
+    Q_EMIT(this->*changed)(field);
+}
+
+void AppState::setDayKelvin(double v) {
+    assign(dayKelvin_, v, &AppState::dayKelvinChanged);
+    save();
+}
+
+void AppState::setNightKelvin(double v) {
+    assign(nightKelvin_, v, &AppState::nightKelvinChanged);
+    save();
+}
+
+void AppState::setTransitionWidthDeg(double v) {
+    assign(transitionWidthDeg_, v, &AppState::transitionWidthDegChanged);
+    save();
+}
+
+void AppState::setBrightness(double v) {
+    assign(brightness_, v, &AppState::brightnessChanged);
+    save();
+}
+
+void AppState::setGamma(double v) {
+    assign(gamma_, v, &AppState::gammaChanged);
+    save();
+}
+
+void AppState::setManualKelvin(double v) {
+    assign(manualKelvin_, v, &AppState::manualKelvinChanged);
+    save();
+}
+
+void AppState::setManualOverride(bool v) {
+    assign(manualOverride_, v, &AppState::manualOverrideChanged);
+    if (suspendSave_)
+        return;
+    if (!v)
+        setManualOverrideUntil(std::nullopt);
+    save();
+}
+
+void AppState::setManualOverrideUntil(std::optional<Instant> v) {
+    assign(manualOverrideUntil_, v, &AppState::manualOverrideUntilChanged);
+    save();
+}
+
+void AppState::setPaused(bool v) {
+    assign(paused_, v, &AppState::pausedChanged);
+    save();
+}
+
+void AppState::setUseAutoLocation(bool v) {
+    assign(useAutoLocation_, v, &AppState::useAutoLocationChanged);
+    save();
+}
+
+void AppState::setLatitude(double v) {
+    assign(latitude_, v, &AppState::latitudeChanged);
+    save();
+}
+
+void AppState::setLongitude(double v) {
+    assign(longitude_, v, &AppState::longitudeChanged);
+    save();
+}
+
+void AppState::setProfiles(std::vector<Profile> v) {
+    assign(profiles_, std::move(v), &AppState::profilesChanged);
+    saveJson(keys::profiles, profiles_);
+}
+
+void AppState::setActiveProfileId(std::optional<Uuid> v) {
+    assign(activeProfileId_, v, &AppState::activeProfileIdChanged);
+    saveActiveProfileId();
+}
+
+void AppState::setUpdateChannel(std::string v) {
+    assign(updateChannel_, std::move(v), &AppState::updateChannelChanged);
+    save();
+}
+
+void AppState::setUpdateConsent(UpdateConsent v) {
+    assign(updateConsent_, v, &AppState::updateConsentChanged);
+    if (!suspendSave_)
+        defaults_.setString(keys::updateConsent, toString(updateConsent_));
+}
+
+void AppState::setAppExceptions(std::vector<AppExceptionRule> v) {
+    assign(appExceptions_, std::move(v), &AppState::appExceptionsChanged);
+    saveJson(keys::appExceptions, appExceptions_);
+}
+
+void AppState::setDisplayOverrides(DisplayOverrides v) {
+    assign(displayOverrides_, std::move(v), &AppState::displayOverridesChanged);
+    saveJson(keys::displayOverrides, displayOverrides_);
+}
+
+void AppState::setCurrentAltitude(double v) {
+    assign(currentAltitude_, v, &AppState::currentAltitudeChanged);
+}
+
+void AppState::setCurrentKelvin(double v) {
+    assign(currentKelvin_, v, &AppState::currentKelvinChanged);
+}
+
+void AppState::save() {
+    if (suspendSave_)
+        return;
+    const auto number = [](double v) { return Value(std::in_place_type<double>, v); };
+    const auto flag = [](bool v) { return Value(std::in_place_type<bool>, v); };
+    defaults_.setValues({
+        {keys::dayKelvin, number(dayKelvin_)},
+        {keys::nightKelvin, number(nightKelvin_)},
+        {keys::transitionWidthDeg, number(transitionWidthDeg_)},
+        {keys::brightness, number(brightness_)},
+        {keys::gamma, number(gamma_)},
+        {keys::manualOverride, flag(manualOverride_)},
+        {keys::manualKelvin, number(manualKelvin_)},
+        {keys::manualOverrideUntil, manualOverrideUntil_ ? number(secondsSinceEpoch(*manualOverrideUntil_))
+                                                         : Value(std::in_place_type<std::int64_t>, 0)},
+        {keys::paused, flag(paused_)},
+        {keys::useAutoLocation, flag(useAutoLocation_)},
+        {keys::latitude, number(latitude_)},
+        {keys::longitude, number(longitude_)},
+        {keys::updateChannel, Value(std::in_place_type<std::string>, updateChannel_)},
+    });
+}
+
+void AppState::saveActiveProfileId() {
+    if (suspendSave_)
+        return;
+    if (activeProfileId_)
+        defaults_.setString(keys::activeProfileId, activeProfileId_->toString());
+    else
+        defaults_.remove(keys::activeProfileId);
+}
+
+template <class T>
+void AppState::saveJson(const char* k, const T& value) {
+    if (suspendSave_)
+        return;
+    // A value that cannot be encoded keeps the previous stored data rather than losing it.
+    try {
+        const nlohmann::json j = value;
+        if (!allNumbersFinite(j))
+            return;
+        defaults_.setData(k, Data{j.dump()});
+    } catch (const nlohmann::json::exception&) {
+    }
+}
+
+bool AppState::hasAnyPriorState(const UserDefaults& defaults) {
+    for (const auto& [k, v] : defaults.dictionaryRepresentation())
+        if (k.starts_with(keys::prefix) && k != keys::updateConsent)
+            return true;
+    return false;
+}
+
+double AppState::readDouble(const char* name, double fallback) const {
+    const auto v = defaults_.object(key(name));
+    if (!v)
+        return fallback;
+    if (const auto* d = std::get_if<double>(&*v))
+        return *d;
+    if (const auto* i = std::get_if<std::int64_t>(&*v))
+        return static_cast<double>(*i);
+    if (const auto* b = std::get_if<bool>(&*v))
+        return *b ? 1.0 : 0.0;
+    return fallback;
+}
+
+bool AppState::readBool(const char* name, bool fallback) const {
+    const auto v = defaults_.object(key(name));
+    if (!v)
+        return fallback;
+    if (const auto* b = std::get_if<bool>(&*v))
+        return *b;
+    if (const auto* i = std::get_if<std::int64_t>(&*v))
+        return *i != 0;
+    if (const auto* d = std::get_if<double>(&*v))
+        return *d != 0.0;
+    return fallback;
+}
+
+std::string AppState::readString(const char* name, const std::string& fallback) const {
+    return defaults_.string(key(name)).value_or(fallback);
+}
+
+void AppState::load() {
+    suspendSave_ = true;
+    setDayKelvin(readDouble("dayKelvin", 6500));
+    setNightKelvin(readDouble("nightKelvin", 3400));
+    setTransitionWidthDeg(readDouble("transitionWidthDeg", 12));
+    setBrightness(readDouble("brightness", 1.0));
+    setGamma(readDouble("gamma", 1.0));
+    setManualOverride(readBool("manualOverride", false));
+    setManualKelvin(readDouble("manualKelvin", 5000));
+    const double until = readDouble("manualOverrideUntil", 0);
+    setManualOverrideUntil(until > 0 ? std::optional(instantFromSecondsSinceEpoch(until)) : std::nullopt);
+    setPaused(readBool("paused", false));
+    setUseAutoLocation(readBool("useAutoLocation", true));
+    setLatitude(readDouble("latitude", 37.7749));
+    setLongitude(readDouble("longitude", -122.4194));
+    setUpdateChannel(readString("updateChannel", "stable"));
+
+    // Settings stored before consent was asked for count as consent given.
+    const auto storedConsent = defaults_.string(keys::updateConsent);
+    const auto consent = storedConsent ? updateConsentFromString(*storedConsent) : std::nullopt;
+    setUpdateConsent(
+        consent.value_or(hasAnyPriorState(defaults_) ? UpdateConsent::Allowed : UpdateConsent::Undecided));
+
+    if (auto list = decodeData<std::vector<Profile>>(defaults_, keys::profiles))
+        setProfiles(std::move(*list));
+    if (const auto text = defaults_.string(keys::activeProfileId))
+        if (const auto id = Uuid::parse(*text))
+            setActiveProfileId(*id);
+    if (auto rules = decodeData<std::vector<AppExceptionRule>>(defaults_, keys::appExceptions))
+        setAppExceptions(std::move(*rules));
+    if (auto overrides = decodeData<DisplayOverrides>(defaults_, keys::displayOverrides))
+        setDisplayOverrides(std::move(*overrides));
+    suspendSave_ = false;
+}
+
+// Per-display overrides.
+
+DisplaySettings AppState::globalDisplaySettings() const {
+    return {dayKelvin_, nightKelvin_, transitionWidthDeg_, brightness_, gamma_, manualKelvin_};
+}
+
+void AppState::setDisplaySettings(const DisplaySettings& settings, const std::string& displayKey) {
+    auto map = displayOverrides_;
+    map.insert_or_assign(displayKey, settings);
+    setDisplayOverrides(std::move(map));
+}
+
+void AppState::clearDisplayOverride(const std::string& displayKey) {
+    auto map = displayOverrides_;
+    map.erase(displayKey);
+    setDisplayOverrides(std::move(map));
+}
+
+// Profiles.
+
+Profile AppState::currentSettingsSnapshot(const std::string& name, const Uuid& id) const {
+    Profile p;
+    p.id = id;
+    p.name = name;
+    setSix(p, globalDisplaySettings());
+    return p;
+}
+
+Profile AppState::saveCurrentAsProfile(const std::string& name) {
+    const Profile p = currentSettingsSnapshot(name, Uuid::random());
+    auto list = profiles_;
+    list.push_back(p);
+    setProfiles(std::move(list));
+    setActiveProfileId(p.id);
+    return p;
+}
+
+void AppState::applyProfile(const Profile& p) {
+    suspendSave_ = true;
+    setDayKelvin(p.dayKelvin);
+    setNightKelvin(p.nightKelvin);
+    setTransitionWidthDeg(p.transitionWidthDeg);
+    setBrightness(p.brightness);
+    setGamma(p.gamma);
+    setManualKelvin(p.manualKelvin);
+    suspendSave_ = false;
+    setActiveProfileId(p.id);
+    save();
+}
+
+void AppState::updateActiveProfileFromCurrentSettings() {
+    if (!activeProfileId_)
+        return;
+    auto list = profiles_;
+    const auto it =
+        std::find_if(list.begin(), list.end(), [&](const Profile& p) { return p.id == *activeProfileId_; });
+    if (it == list.end())
+        return;
+    setSix(*it, globalDisplaySettings());
+    setProfiles(std::move(list));
+}
+
+void AppState::deleteProfile(const Uuid& id) {
+    auto list = profiles_;
+    std::erase_if(list, [&](const Profile& p) { return p.id == id; });
+    setProfiles(std::move(list));
+    if (activeProfileId_ == id)
+        setActiveProfileId(std::nullopt);
+}
+
+void AppState::moveProfile(const std::vector<std::size_t>& from, std::size_t to) {
+    const std::size_t n = profiles_.size();
+    std::vector<bool> moving(n, false);
+    for (const std::size_t i : from)
+        if (i < n)
+            moving[i] = true;
+    const std::size_t destination = std::min(to, n);
+    std::vector<Profile> moved;
+    std::vector<Profile> rest;
+    std::size_t movedBeforeDestination = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (moving[i]) {
+            moved.push_back(profiles_[i]);
+            if (i < destination)
+                ++movedBeforeDestination;
+        } else {
+            rest.push_back(profiles_[i]);
+        }
+    }
+    const auto at = rest.begin() + static_cast<std::ptrdiff_t>(destination - movedBeforeDestination);
+    rest.insert(at, moved.begin(), moved.end());
+    setProfiles(std::move(rest));
+}
+
+std::optional<Profile> AppState::findProfile(const Uuid& id) const {
+    const auto it =
+        std::find_if(profiles_.begin(), profiles_.end(), [&](const Profile& p) { return p.id == id; });
+    if (it != profiles_.end())
+        return *it;
+    return BuiltinPresets::find(id);
+}
+
+bool AppState::isActiveProfileDirty() const {
+    if (!activeProfileId_)
+        return true;
+    const auto p = findProfile(*activeProfileId_);
+    if (!p)
+        return true;
+    return !(dayKelvin_ == p->dayKelvin && nightKelvin_ == p->nightKelvin &&
+             transitionWidthDeg_ == p->transitionWidthDeg && brightness_ == p->brightness &&
+             gamma_ == p->gamma && manualKelvin_ == p->manualKelvin);
+}
+
+std::string AppState::activeProfileName() const {
+    if (!activeProfileId_)
+        return "Custom";
+    const auto p = findProfile(*activeProfileId_);
+    return p ? p->name : "Custom";
+}
+
+} // namespace tintwell::settings

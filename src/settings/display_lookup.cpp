@@ -1,0 +1,35 @@
+#include "settings/display_lookup.h"
+
+namespace tintwell::settings {
+namespace {
+
+std::string fallbackName(scheduling::DisplayId id) {
+    return "Display " + std::to_string(id);
+}
+
+} // namespace
+
+std::vector<scheduling::DisplayId> DisplayLookup::onlineDisplays() const {
+    return services_.onlineDisplays();
+}
+
+std::vector<DisplayInfo> DisplayLookup::connectedDisplays() const {
+    std::vector<DisplayInfo> result;
+    for (const auto id : services_.onlineDisplays()) {
+        const auto d = services_.describe(id);
+        // A display can go away between the two calls; it is simply not listed.
+        if (!d || (d->mirrorOf && *d->mirrorOf != id))
+            continue;
+        result.push_back({id, d->name.empty() ? fallbackName(id) : d->name, d->bounds, d->isMain});
+    }
+    return result;
+}
+
+std::string DisplayLookup::displayName(scheduling::DisplayId id) const {
+    const auto d = services_.describe(id);
+    if (d && !d->name.empty())
+        return d->name;
+    return fallbackName(id);
+}
+
+} // namespace tintwell::settings

@@ -1,0 +1,251 @@
+#include "scheduling/record_json.h"
+#include "settings/app_state.h"
+#include "support/event_loop.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell::settings;
+using tintwell::instantFromSecondsSinceEpoch;
+using tintwell::scheduling::DisplaySettings;
+using tintwell::scheduling::Profile;
+using tintwell::scheduling::Uuid;
+
+namespace {
+
+Value dbl(double v) {
+    return Value(std::in_place_type<double>, v);
+}
+Value integer(std::int64_t v) {
+    return Value(std::in_place_type<std::int64_t>, v);
+}
+Value str(const char* v) {
+    return Value(std::in_place_type<std::string>, v);
+}
+Value data(const std::string& v) {
+    return Value(std::in_place_type<Data>, Data{v});
+}
+
+const std::vector<std::string> kScalarKeys{
+    keys::dayKelvin,    keys::nightKelvin,     keys::transitionWidthDeg, keys::brightness,
+    keys::gamma,        keys::manualOverride,  keys::manualKelvin,       keys::manualOverrideUntil,
+    keys::paused,       keys::useAutoLocation, keys::latitude,           keys::longitude,
+    keys::updateChannel};
+
+} // namespace
+
+TEST(AppState, EmptyStoreGivesDefaultsAndWritesNothing) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    EXPECT_EQ(s.globalDisplaySettings(), (DisplaySettings{6500, 3400, 12, 1.0, 1.0, 5000}));
+    EXPECT_EQ(s.latitude(), 37.7749);
+    EXPECT_EQ(s.longitude(), -122.4194);
+    EXPECT_TRUE(s.useAutoLocation());
+    EXPECT_FALSE(s.manualOverride() || s.paused() || s.manualOverrideUntil() || s.activeProfileId());
+    EXPECT_EQ(s.updateChannel(), "stable");
+    EXPECT_EQ(s.updateConsent(), UpdateConsent::Undecided);
+    EXPECT_EQ(s.currentKelvin(), 6500);
+    EXPECT_TRUE(defaults.writtenKeys().empty());
+}
+
+TEST(AppState, ConsentDerivation) {
+    struct Row {
+        const char* what;
+        Dictionary stored;
+        UpdateConsent expected;
+    };
+    const std::vector<Row> rows{
+        {"nothing", {}, UpdateConsent::Undecided},
+        {"any setting", {{keys::latitude, dbl(1)}}, UpdateConsent::Allowed},
+        {"only foreign keys",
+         {{"SUEnableAutomaticChecks", Value(true)}, {"GlobalShortcuts_tintwell.togglePause", Value(false)}},
+         UpdateConsent::Undecided},
+        {"wrong case alone", {{keys::updateConsent, str("Allowed")}}, UpdateConsent::Undecided},
+        {"wrong case with settings",
+         {{keys::updateConsent, str("Allowed")}, {keys::paused, Value(true)}},
+         UpdateConsent::Allowed},
+        {"not a string", {{keys::updateConsent, integer(1)}}, UpdateConsent::Undecided},
+        {"declined beats prior state",
+         {{keys::updateConsent, str("declined")}, {keys::paused, Value(true)}},
+         UpdateConsent::Declined},
+    };
+    for (const auto& row : rows) {
+        InMemoryUserDefaults defaults(row.stored);
+        EXPECT_EQ(AppState(defaults).updateConsent(), row.expected) << row.what;
+    }
+}
+
+TEST(AppState, ChangingAScalarBeforeConsentMeansAllowedNextTime) {
+    InMemoryUserDefaults defaults;
+    AppState(defaults).setLatitude(10);
+    EXPECT_FALSE(defaults.object(keys::updateConsent));
+    EXPECT_EQ(AppState(defaults).updateConsent(), UpdateConsent::Allowed);
+}
+
+TEST(AppState, ScalarsOfTheWrongKindReadAsDefaults) {
+    InMemoryUserDefaults defaults({
+        {keys::dayKelvin, str("5000")},
+        {keys::nightKelvin, integer(3000)},
+        {keys::transitionWidthDeg, data("12")},
+        {keys::brightness, Value(true)},
+        {keys::paused, integer(1)},
+        {keys::useAutoLocation, dbl(0)},
+        {keys::manualOverride, str("true")},
+        {keys::latitude, Value(ForeignValue{"null"})},
+        {keys::updateChannel, integer(2)},
+        {keys::manualOverrideUntil, integer(-5)},
+    });
+    AppState s(defaults);
+    EXPECT_EQ(s.dayKelvin(), 6500);
+    EXPECT_EQ(s.nightKelvin(), 3000);
+    EXPECT_EQ(s.transitionWidthDeg(), 12);
+    EXPECT_EQ(s.brightness(), 1.0);
+    EXPECT_TRUE(s.paused());
+    EXPECT_FALSE(s.useAutoLocation());
+    EXPECT_FALSE(s.manualOverride());
+    EXPECT_EQ(s.latitude(), 37.7749);
+    EXPECT_EQ(s.updateChannel(), "stable");
+    EXPECT_FALSE(s.manualOverrideUntil());
+    EXPECT_TRUE(defaults.writtenKeys().empty());
+}
+
+TEST(AppState, ManualOverrideUntilRoundTripsAndZeroIsAbsent) {
+    for (const auto& [stored, expected] : std::vector<std::pair<Value, std::optional<double>>>{
+             {integer(0), std::nullopt}, {dbl(-1), std::nullopt}, {dbl(1718971200.5), 1718971200.5}}) {
+        InMemoryUserDefaults defaults({{keys::manualOverrideUntil, stored}});
+        const auto until = AppState(defaults).manualOverrideUntil();
+        EXPECT_EQ(until ? std::optional(tintwell::secondsSinceEpoch(*until)) : std::nullopt, expected);
+    }
+}
+
+TEST(AppState, SwitchingManualOverrideOffForgetsItsEnd) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    s.setManualOverrideUntil(instantFromSecondsSinceEpoch(2e9));
+    s.setManualOverride(true);
+    EXPECT_TRUE(s.manualOverrideUntil());
+    int untilSignals = 0;
+    QObject::connect(&s, &AppState::manualOverrideUntilChanged, [&] { ++untilSignals; });
+    s.setManualOverride(false);
+    EXPECT_FALSE(s.manualOverrideUntil());
+    EXPECT_EQ(untilSignals, 1);
+    EXPECT_EQ(defaults.object(keys::manualOverrideUntil), integer(0));
+    EXPECT_EQ(defaults.object(keys::manualOverride), Value(false));
+}
+
+TEST(AppState, SaveWritesAllThirteenScalarKeysInOrder) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    s.setLatitude(48.85);
+    EXPECT_EQ(defaults.writtenKeys(), kScalarKeys);
+    EXPECT_EQ(defaults.object(keys::latitude), dbl(48.85));
+    EXPECT_EQ(defaults.object(keys::dayKelvin), dbl(6500));
+
+    defaults.clearWrites();
+    s.setCurrentKelvin(4000);
+    s.setCurrentAltitude(-3);
+    EXPECT_TRUE(defaults.writtenKeys().empty());
+    s.setUpdateConsent(UpdateConsent::Declined);
+    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{keys::updateConsent});
+    EXPECT_EQ(defaults.object(keys::updateConsent), str("declined"));
+}
+
+TEST(AppState, EveryAssignmentNotifiesAfterWillChange) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    std::vector<std::string> events;
+    QObject::connect(&s, &AppState::objectWillChange,
+                     [&] { events.push_back("will:" + std::to_string(int(s.nightKelvin()))); });
+    QObject::connect(&s, &AppState::nightKelvinChanged,
+                     [&](double v) { events.push_back("changed:" + std::to_string(int(v))); });
+    s.setNightKelvin(3400);
+    s.setNightKelvin(3000);
+    EXPECT_EQ(events, (std::vector<std::string>{"will:3400", "changed:3400", "will:3400", "changed:3000"}));
+}
+
+TEST(AppState, SignalsCanBeDeliveredQueued) {
+    tintwell::test_support::application();
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    std::optional<tintwell::Instant> until;
+    std::optional<Uuid> active;
+    DisplayOverrides overrides;
+    QObject::connect(
+        &s, &AppState::manualOverrideUntilChanged, &s, [&](auto v) { until = v; }, Qt::QueuedConnection);
+    QObject::connect(
+        &s, &AppState::activeProfileIdChanged, &s, [&](auto v) { active = v; }, Qt::QueuedConnection);
+    QObject::connect(
+        &s, &AppState::displayOverridesChanged, &s, [&](const auto& v) { overrides = v; },
+        Qt::QueuedConnection);
+    const Uuid id = Uuid::random();
+    s.setManualOverrideUntil(instantFromSecondsSinceEpoch(5));
+    s.setActiveProfileId(id);
+    s.setDisplaySettings({}, "K");
+    EXPECT_TRUE(tintwell::test_support::spinUntil([&] { return until && active && !overrides.empty(); }));
+    EXPECT_EQ(active, id);
+}
+
+TEST(AppState, UndecodableDataStaysStoredUntilThePropertyIsAssigned) {
+    const Dictionary stored{
+        {keys::profiles, data("[{\"id\": \"nope\"}]")},
+        {keys::appExceptions, data("{")},
+        {keys::displayOverrides,
+         data(
+             R"({"A": {"dayKelvin": 1, "nightKelvin": 1, "transitionWidthDeg": 1, "brightness": 1, "gamma": 1}})")},
+        {keys::activeProfileId, str("not-an-id")},
+    };
+    InMemoryUserDefaults defaults(stored);
+    AppState s(defaults);
+    EXPECT_TRUE(s.profiles().empty() && s.appExceptions().empty() && s.displayOverrides().empty());
+    EXPECT_FALSE(s.activeProfileId());
+    s.setLatitude(1);
+    s.setUpdateConsent(UpdateConsent::Allowed);
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(defaults.object(key), value) << key;
+
+    s.setProfiles({});
+    EXPECT_EQ(defaults.object(keys::profiles), data("[]"));
+    s.setActiveProfileId(std::nullopt);
+    EXPECT_FALSE(defaults.object(keys::activeProfileId));
+}
+
+TEST(AppState, CollectionsRoundTrip) {
+    InMemoryUserDefaults defaults;
+    const Profile evening{Uuid::random(), "Evening", 6000, 2500, 10, 0.9, 1.1, 4000};
+    {
+        AppState s(defaults);
+        s.setProfiles({evening});
+        s.setActiveProfileId(evening.id);
+        s.setAppExceptions({{"org.kde.krita", "Krita", tintwell::scheduling::Disable{}, true},
+                            {"mpv", "mpv", tintwell::scheduling::ForceKelvin{4500}, false}});
+        s.setDisplaySettings({5000, 3000, 8, 0.8, 1, 4500}, "00000000-0000-5000-8000-000000000001");
+    }
+    AppState s(defaults);
+    EXPECT_EQ(s.profiles(), std::vector<Profile>{evening});
+    EXPECT_EQ(s.activeProfileId(), evening.id);
+    ASSERT_EQ(s.appExceptions().size(), 2u);
+    EXPECT_EQ(s.appExceptions()[0].action,
+              tintwell::scheduling::AppExceptionAction(tintwell::scheduling::Disable{}));
+    EXPECT_EQ(s.appExceptions()[1].action,
+              tintwell::scheduling::AppExceptionAction(tintwell::scheduling::ForceKelvin{4500}));
+    EXPECT_EQ(s.displayOverrides().at("00000000-0000-5000-8000-000000000001").brightness, 0.8);
+}
+
+TEST(AppState, ValueThatCannotBeEncodedKeepsThePreviousData) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    s.setDisplaySettings({}, "A");
+    const auto before = defaults.object(keys::displayOverrides);
+    s.setDisplaySettings({NAN, 1, 1, 1, 1, 1}, "B");
+    EXPECT_EQ(s.displayOverrides().size(), 2u);
+    EXPECT_EQ(defaults.object(keys::displayOverrides), before);
+}
+
+TEST(AppState, ClearingAMissingOverrideStillRewritesTheMap) {
+    InMemoryUserDefaults defaults;
+    AppState s(defaults);
+    s.clearDisplayOverride("nobody");
+    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{keys::displayOverrides});
+    EXPECT_EQ(defaults.object(keys::displayOverrides), data("{}"));
+}

@@ -1,0 +1,196 @@
+#include "settings/json_file_user_defaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tintwell::settings;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll().toStdString();
+}
+
+void writeAll(const std::string& path, const std::string& text) {
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+QStringList entries(const QTemporaryDir& dir, const QString& sub = {}) {
+    return QDir(dir.path() + sub).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class JsonFileUserDefaultsTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string path = (dir.path() + "/tintwell/defaults.json").toStdString();
+};
+
+} // namespace
+
+TEST_F(JsonFileUserDefaultsTest, EveryKindSurvivesAFreshLoadWithItsKind) {
+    const Dictionary values{
+        {"b", Value(std::in_place_type<bool>, true)},
+        {"i", Value(std::in_place_type<std::int64_t>, 0)},
+        {"big", Value(std::in_place_type<std::int64_t>, -9007199254740993)},
+        {"whole", Value(std::in_place_type<double>, 6000.0)},
+        {"frac", Value(std::in_place_type<double>, 48.85)},
+        {"s", Value(std::in_place_type<std::string>, "Café \"quoted\"\n")},
+        {"d", Value(std::in_place_type<Data>, Data{std::string("\0\xff[1]", 5)})},
+    };
+    {
+        JsonFileUserDefaults store(path);
+        for (const auto& [k, v] : values)
+            store.set(k, v);
+        ASSERT_TRUE(store.lastWriteSucceeded());
+    }
+    JsonFileUserDefaults fresh(path);
+    EXPECT_EQ(fresh.dictionaryRepresentation(), values);
+    const std::string text = readAll(path);
+    EXPECT_NE(text.find("\"whole\": 6000.0"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"d\": {\n        \"data\": \""), std::string::npos) << text;
+}
+
+TEST_F(JsonFileUserDefaultsTest, CreatesFolderAndPrivateFileOnlyOnFirstWrite) {
+    JsonFileUserDefaults store(path);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    store.setBool("k", true);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    store.remove("k");
+    EXPECT_EQ(JsonFileUserDefaults(path).dictionaryRepresentation(), Dictionary{});
+}
+
+TEST_F(JsonFileUserDefaultsTest, RewritingTheSameValueLeavesTheFileAlone) {
+    JsonFileUserDefaults store(path);
+    store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
+    struct stat first {
+    }, second{};
+    ASSERT_EQ(::stat(path.c_str(), &first), 0);
+    store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
+    ASSERT_EQ(::stat(path.c_str(), &second), 0);
+    EXPECT_EQ(first.st_ino, second.st_ino);
+    store.setDouble("a", 2.5);
+    ASSERT_EQ(::stat(path.c_str(), &second), 0);
+    EXPECT_NE(first.st_ino, second.st_ino);
+}
+
+TEST_F(JsonFileUserDefaultsTest, ASymlinkedFileIsUpdatedWhereItPoints) {
+    QDir().mkpath(dir.path() + "/dotfiles");
+    QDir().mkpath(dir.path() + "/tintwell");
+    const std::string real = (dir.path() + "/dotfiles/tintwell.json").toStdString();
+    writeAll(real, "{}");
+    ASSERT_EQ(::symlink(real.c_str(), path.c_str()), 0);
+    JsonFileUserDefaults(path).setBool("k", true);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(JsonFileUserDefaults(real).object("k"), Value(true));
+}
+
+TEST_F(JsonFileUserDefaultsTest, KeepsKeysAndShapesItDoesNotOwn) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    writeAll(path, R"({"GlobalShortcuts_tintwell.togglePause": false, "SUEnableAutomaticChecks": true,
+                      "note": [1, {"x": null}], "fake": {"data": "not base64!"}})");
+    JsonFileUserDefaults store(path);
+    EXPECT_EQ(store.object("note"), Value(ForeignValue{R"([1,{"x":null}])"}));
+    store.setDouble("tintwell.dayKelvin", 5000);
+    const auto all = JsonFileUserDefaults(path).dictionaryRepresentation();
+    EXPECT_EQ(all.at("GlobalShortcuts_tintwell.togglePause"), Value(false));
+    EXPECT_EQ(all.at("SUEnableAutomaticChecks"), Value(true));
+    EXPECT_EQ(all.at("note"), Value(ForeignValue{R"([1,{"x":null}])"}));
+    EXPECT_EQ(all.at("fake"), Value(ForeignValue{R"({"data":"not base64!"})"}));
+}
+
+TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsMovedAsideNeverOverwritten) {
+    for (const std::string bad : {"{\"tintwell.dayKelvin\": 5000,", "[1, 2]", ""}) {
+        SCOPED_TRACE(bad);
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path() + "/tintwell");
+        writeAll(path, bad);
+        JsonFileUserDefaults store(path);
+        ASSERT_TRUE(store.movedAsidePath());
+        EXPECT_EQ(store.dictionaryRepresentation(), Dictionary{});
+        EXPECT_EQ(readAll(*store.movedAsidePath()), bad);
+        EXPECT_NE(store.movedAsidePath()->find("defaults.json.unreadable-"), std::string::npos);
+        store.setBool("k", true);
+        EXPECT_EQ(readAll(*store.movedAsidePath()), bad);
+    }
+    // A second bad file within the same second gets its own name.
+    writeAll(path, "oops");
+    JsonFileUserDefaults second(path);
+    ASSERT_TRUE(second.movedAsidePath());
+    EXPECT_EQ(readAll(*second.movedAsidePath()), "oops");
+    EXPECT_EQ(entries(dir, "/tintwell").filter("unreadable").size(), 2);
+}
+
+TEST_F(JsonFileUserDefaultsTest, FileBrokenWhileOpenIsMovedAsideBeforeTheNextWrite) {
+    JsonFileUserDefaults store(path);
+    store.setInteger("a", 1);
+    writeAll(path, "{ half an edit");
+    store.setInteger("b", 2);
+    ASSERT_TRUE(store.movedAsidePath());
+    EXPECT_EQ(readAll(*store.movedAsidePath()), "{ half an edit");
+    EXPECT_EQ(JsonFileUserDefaults(path).dictionaryRepresentation().size(), 2u);
+}
+
+TEST_F(JsonFileUserDefaultsTest, ChangesMadeByAnotherWriterAreKept) {
+    JsonFileUserDefaults mine(path);
+    mine.setInteger("mine", 1);
+    JsonFileUserDefaults theirs(path);
+    theirs.setString("GlobalShortcuts_tintwell.warmer", "{}");
+    mine.setInteger("mine", 2);
+    const auto all = JsonFileUserDefaults(path).dictionaryRepresentation();
+    EXPECT_EQ(all.at("mine"), Value(std::in_place_type<std::int64_t>, 2));
+    EXPECT_EQ(all.at("GlobalShortcuts_tintwell.warmer"), Value(std::string("{}")));
+}
+
+TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFile) {
+    {
+        JsonFileUserDefaults store(path);
+        store.setDouble("tintwell.dayKelvin", 5000);
+    }
+    const std::string before = readAll(path);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The process dies with the complete temporary file on disk but before it replaces the old one.
+        JsonFileUserDefaults store(path);
+        store.setBeforeRenameHookForTesting([](const std::string&) { ::_exit(0); });
+        store.setDouble("tintwell.dayKelvin", 3000);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(entries(dir, "/tintwell").filter(QRegularExpression(R"(^\.defaults\.json\.\w{6}$)")).size(), 1);
+    JsonFileUserDefaults after(path);
+    EXPECT_FALSE(after.movedAsidePath());
+    EXPECT_EQ(after.object("tintwell.dayKelvin"), Value(5000.0));
+    after.setDouble("tintwell.dayKelvin", 4000);
+    EXPECT_EQ(JsonFileUserDefaults(path).object("tintwell.dayKelvin"), Value(4000.0));
+}
+
+TEST(JsonFileUserDefaultsPath, FollowsXdgConfigHome) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(JsonFileUserDefaults::defaultPath(), "/cfg/tintwell/defaults.json");
+    qputenv("XDG_CONFIG_HOME", "relative/ignored");
+    EXPECT_EQ(JsonFileUserDefaults::defaultPath(),
+              qgetenv("HOME").toStdString() + "/.config/tintwell/defaults.json");
+    qputenv("XDG_CONFIG_HOME", saved);
+}
