@@ -46,8 +46,8 @@ struct Options {
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set, get,
-                           oneshot, brightness, gamma, reset});
+        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
+                           get, oneshot, brightness, gamma, reset});
     }
 };
 

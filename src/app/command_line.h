@@ -33,8 +33,8 @@ struct CommandLine {
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
     scheduling::Target oneshot; ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
-    QStringList assignments; ///< with Set: KEY=VALUE, unchecked
-    QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
+    QStringList assignments;    ///< with Set: KEY=VALUE, unchecked
+    QStringList keys;           ///< with Get: the keys asked for (none: all), unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

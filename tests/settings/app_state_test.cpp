@@ -165,7 +165,7 @@ TEST(AppState, EveryAssignmentNotifiesAfterWillChange) {
 }
 
 TEST(AppState, SignalsCanBeDeliveredQueued) {
-    tintwell::test_support::application();
+    tintwell::test::application();
     InMemoryUserDefaults defaults;
     AppState s(defaults);
     std::optional<tintwell::Instant> until;
@@ -182,7 +182,7 @@ TEST(AppState, SignalsCanBeDeliveredQueued) {
     s.setManualOverrideUntil(instantFromSecondsSinceEpoch(5));
     s.setActiveProfileId(id);
     s.setDisplaySettings({}, "K");
-    EXPECT_TRUE(tintwell::test_support::spinUntil([&] { return until && active && !overrides.empty(); }));
+    EXPECT_TRUE(tintwell::test::spinUntil([&] { return until && active && !overrides.empty(); }));
     EXPECT_EQ(active, id);
 }
 

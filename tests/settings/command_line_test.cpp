@@ -19,7 +19,7 @@ struct Outcome {
 
 class TintwellProcess : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { tintwell::test_support::application(); }
+    static void SetUpTestSuite() { tintwell::test::application(); }
 
     QTemporaryDir config;
     QString path = config.path() + "/tintwell/defaults.json";
