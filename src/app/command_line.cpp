@@ -137,7 +137,7 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))
         cl.mode = Mode::Get;
-    else if (arguments.size() <= 1)
+    else if (parser.optionNames() == QStringList{} || parser.optionNames() == QStringList{"backend"})
         cl.mode = Mode::Run;
     else
         return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};

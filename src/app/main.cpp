@@ -3,6 +3,7 @@
 #include "app/list_displays_command.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
+#include "app/run_command.h"
 #include "app/settings_command.h"
 
 #include <iostream>
@@ -45,8 +46,9 @@ int main(int argc, char** argv) {
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
-    case Mode::Help:
     case Mode::Run:
+        return runApplication(argc, argv, cl, std::cerr);
+    case Mode::Help:
         std::cout << helpText().toStdString();
         return 0;
     }

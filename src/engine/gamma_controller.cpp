@@ -155,6 +155,46 @@ void GammaController::restoreSystem() {
     writer_->supersedeAll([this] { displays_.restoreSystemCalibration(); });
 }
 
+std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::vector<DisplayId>& displays) {
+    // A table that went through 16 bits and the hardware's ramp size comes back within a fraction
+    // of a level; anything further off was written by someone else.
+    constexpr float kTolerance = 1.0f / 255.0f;
+    std::vector<DisplayId> repaired;
+    for (const DisplayId id : displays) {
+        std::optional<Decision> decision;
+        {
+            std::lock_guard lock(lock_);
+            const auto it = lastDecision_.find(id);
+            if (it == lastDecision_.end() || ramps_.count(id))
+                continue;
+            decision = it->second;
+        }
+        const auto shown = displays_.readTransferTables(id);
+        if (!shown)
+            continue;
+        const Target* target = std::get_if<Target>(&*decision);
+        const TransferTables expected =
+            target ? ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
+                   : identityTables();
+        bool drifted = false;
+        for (const auto& [want, have] :
+             {std::pair{&expected.r, &shown->r}, {&expected.g, &shown->g}, {&expected.b, &shown->b}})
+            for (std::size_t i = 0; i < want->size() && !drifted; ++i)
+                drifted = std::abs((*want)[i] - (*have)[i]) > kTolerance;
+        if (!drifted)
+            continue;
+        qCInfo(lcEngine) << "Display" << id
+                         << "no longer shows its tint (another program changed its ramp); "
+                            "writing it again";
+        if (target)
+            writeNow(id, *target);
+        else
+            pushIdentity(id);
+        repaired.push_back(id);
+    }
+    return repaired;
+}
+
 bool GammaController::isRamping(DisplayId id) const {
     std::lock_guard lock(lock_);
     return ramps_.count(id) > 0;

@@ -52,6 +52,11 @@ public:
     /// no write issued before lands after it.
     void restoreSystem();
 
+    /// Reads back each of `displays` that holds a decision and is not ramping; where the display no
+    /// longer shows that decision (another program reset its ramp), writes the decision again.
+    /// Returns the displays written. One read request per display.
+    std::vector<DisplayId> repairDrift(const std::vector<DisplayId>& displays);
+
     /// Whether a ramp is in flight for the display.
     bool isRamping(DisplayId id) const;
 

@@ -1,0 +1,176 @@
+#include "app/app_delegate.h"
+
+#include "engine/gamma_controller.h"
+#include "scheduling/tick_loop.h"
+#include "settings/app_state.h"
+#include "settings/display_identity_cache.h"
+#include "settings/display_lookup.h"
+#include "watchers/app_exceptions_manager.h"
+#include "watchers/display_windows.h"
+#include "watchers/lifecycle_observer.h"
+
+#include <QLoggingCategory>
+
+namespace tintwell::app {
+
+Q_LOGGING_CATEGORY(lcApp, "tintwell.app")
+
+namespace {
+
+/// Hands the debug time controls a weakly held way back to the delegate.
+class DelegateTickTarget final : public scheduling::TickTarget {
+public:
+    explicit DelegateTickTarget(AppDelegate* delegate) : delegate_(delegate) {}
+    void setClock(std::shared_ptr<scheduling::Clock> clock) override {
+        if (delegate_)
+            delegate_->setClock(std::move(clock));
+    }
+    void tick() override {
+        if (delegate_)
+            delegate_->tick();
+    }
+
+private:
+    QPointer<AppDelegate> delegate_;
+};
+
+/// Restarts `debounce` whenever `signal` carries a value different from the one before.
+template <class Value, class... Args>
+void restartOnDistinct(settings::AppState* state, void (settings::AppState::*signal)(Args...), Value initial,
+                       QTimer* debounce) {
+    QObject::connect(state, signal, debounce,
+                     [last = std::move(initial), debounce](const Value& value) mutable {
+                         if (value == last)
+                             return;
+                         last = value;
+                         debounce->start();
+                     });
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(AppServices services, AppTiming timing, QObject* parent)
+    : QObject(parent), services_(std::move(services)), timing_(timing),
+      displayIdentity_(std::make_unique<settings::DisplayIdentityCache>(*services_.displays)) {
+    settingsDebounce_.setSingleShot(true);
+    settingsDebounce_.setInterval(static_cast<int>(timing_.settingsDebounceSec * 1000));
+    connect(&settingsDebounce_, &QTimer::timeout, this, &AppDelegate::tick);
+}
+
+AppDelegate::~AppDelegate() {
+    if (!terminated_ && gamma_)
+        applicationWillTerminate();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    appState_ = std::make_unique<settings::AppState>(*services_.defaults);
+    gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
+
+    settings::AppState* state = appState_.get();
+    appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(
+        [state] { return state->appExceptions(); }, services_.workspace);
+    appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
+    appExceptions_->start();
+
+    lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
+        [this] { handleLifecycleEvent(); }, services_.displays, std::move(services_.lifecycleSources),
+        timing_.lifecycleDebounceSec);
+    lifecycle_->start();
+
+    tickLoop_ = std::make_unique<scheduling::TickLoop>(*appState_, *gamma_, appExceptions_.get(),
+                                                       services_.workspace, *displayIdentity_);
+    platform::DisplayServices* displays = services_.displays;
+    platform::WorkspaceServices* workspace = services_.workspace;
+    tickLoop_->onlineDisplaysProvider = [displays] {
+        return settings::DisplayLookup(*displays).onlineDisplays();
+    };
+    tickLoop_->displaysForPIDProvider = [displays, workspace](platform::ProcessId pid) {
+        return workspace ? watchers::displaysContainingWindows(*workspace, *displays, pid)
+                         : std::set<scheduling::DisplayId>{};
+    };
+
+    wireStateObservers();
+
+    if (scheduling::DebugTimeController::isEnabled()) {
+        tickTarget_ = std::make_shared<DelegateTickTarget>(this);
+        debugTimeController_ =
+            std::make_unique<scheduling::DebugTimeController>(tickTarget_, lifecycle_.get());
+        qCInfo(lcApp) << "Debug time controls are on";
+    }
+
+    tick();
+}
+
+void AppDelegate::wireStateObservers() {
+    settings::AppState* s = appState_.get();
+    QTimer* debounce = &settingsDebounce_;
+    // The twelve settings that change what the displays show; each change, once it differs from the
+    // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
+    restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
+    restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(), debounce);
+    restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
+    restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
+    restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
+    restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(), debounce);
+    restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
+    // Subscribing delivers the current values: one debounced tick follows the wiring.
+    debounce->start();
+
+    connect(appExceptions_.get(), &watchers::AppExceptionsManager::activeOverrideChanged, this,
+            &AppDelegate::tick, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
+
+    watchers::AppExceptionsManager* exceptions = appExceptions_.get();
+    connect(s, &settings::AppState::appExceptionsChanged, exceptions,
+            [exceptions,
+             last = s->appExceptions()](const std::vector<scheduling::AppExceptionRule>& rules) mutable {
+                if (rules == last)
+                    return;
+                last = rules;
+                QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
+                                          Qt::QueuedConnection);
+            });
+    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+}
+
+void AppDelegate::handleLifecycleEvent() {
+    if (terminated_)
+        return;
+    displayIdentity_->reset();
+    gamma_->reapply();
+    tick();
+}
+
+void AppDelegate::setClock(std::shared_ptr<scheduling::Clock> clock) {
+    if (tickLoop_)
+        tickLoop_->clock = std::move(clock);
+}
+
+void AppDelegate::tick() {
+    if (terminated_ || !tickLoop_)
+        return;
+    tickLoop_->tick();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (terminated_)
+        return;
+    terminated_ = true;
+    settingsDebounce_.stop();
+    if (tickLoop_)
+        tickLoop_->invalidateTimer();
+    if (lifecycle_)
+        lifecycle_->stop();
+    if (appExceptions_)
+        appExceptions_->stop();
+    if (gamma_)
+        gamma_->restoreSystem();
+    qCInfo(lcApp) << "Displays restored";
+}
+
+} // namespace tintwell::app

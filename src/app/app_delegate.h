@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/display_services.h"
+#include "platform/lifecycle_event_source.h"
+#include "platform/workspace_services.h"
+#include "scheduling/clock.h"
+#include "scheduling/debug_time_controller.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <QTimer>
+
+namespace tintwell::engine {
+class GammaController;
+}
+namespace tintwell::settings {
+class AppState;
+class DisplayIdentityCache;
+class UserDefaults;
+} // namespace tintwell::settings
+namespace tintwell::watchers {
+class AppExceptionsManager;
+class LifecycleObserver;
+} // namespace tintwell::watchers
+namespace tintwell::scheduling {
+class TickLoop;
+}
+
+namespace tintwell::app {
+
+/// The platform services to run on; all must outlive the delegate.
+struct AppServices {
+    settings::UserDefaults* defaults = nullptr;
+    platform::DisplayServices* displays = nullptr;
+    platform::WorkspaceServices* workspace = nullptr; ///< may be null
+    /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
+    std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
+};
+
+struct AppTiming {
+    double settingsDebounceSec = 0.1;
+    double lifecycleDebounceSec = 0.75;
+    double frontmostDebounceSec = 0.15;
+};
+
+/// The composition root: owns every long-lived object, starts them in order, turns settings and
+/// environment changes into re-evaluations, and gives the displays their colours back on shutdown.
+/// Main thread only.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(AppServices services, AppTiming timing = AppTiming{}, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    /// Builds and starts everything, then evaluates once (which also starts the tick timer).
+    void applicationDidFinishLaunching();
+    /// Stops the timer and the observers, then returns every display to its calibration.
+    void applicationWillTerminate();
+
+    /// Replaces the time source of every later evaluation.
+    void setClock(std::shared_ptr<scheduling::Clock> clock);
+    /// Evaluates the schedule now.
+    void tick();
+
+    settings::AppState* appState() const { return appState_.get(); }
+    engine::GammaController* gamma() const { return gamma_.get(); }
+    watchers::AppExceptionsManager* appExceptions() const { return appExceptions_.get(); }
+    watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
+    scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
+    scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
+    settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
+
+private:
+    void wireStateObservers();
+    void handleLifecycleEvent();
+
+    AppServices services_;
+    AppTiming timing_;
+    std::unique_ptr<settings::DisplayIdentityCache> displayIdentity_;
+    std::unique_ptr<settings::AppState> appState_;
+    std::unique_ptr<engine::GammaController> gamma_;
+    std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
+    std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
+    std::unique_ptr<scheduling::TickLoop> tickLoop_;
+    std::shared_ptr<scheduling::TickTarget> tickTarget_; // what the debug controls hold weakly
+    std::unique_ptr<scheduling::DebugTimeController> debugTimeController_;
+    QTimer settingsDebounce_;
+    bool terminated_ = false;
+};
+
+} // namespace tintwell::app

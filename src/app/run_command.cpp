@@ -1,0 +1,52 @@
+#include "app/run_command.h"
+
+#include "app/app_delegate.h"
+#include "app/platform_backend.h"
+#include "app/signal_handler.h"
+#include "app/single_instance.h"
+#include "platform/linux/linux_lifecycle_sources.h"
+#include "settings/json_file_user_defaults.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+namespace tintwell::app {
+
+int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& err) {
+    QCoreApplication application(argc, argv);
+
+    SingleInstance instance;
+    const auto lock = instance.tryAcquire();
+    if (const auto* running = std::get_if<SingleInstance::AlreadyRunning>(&lock)) {
+        if (running->pid)
+            err << "Tintwell is already running (pid " << *running->pid << ").\n";
+        else
+            err << "Tintwell is already running.\n";
+        return 1;
+    }
+    if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
+        qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
+
+    QString error;
+    auto platform = createPlatformServices(cl.backend, PlatformOptions{}, &error);
+    if (!platform) {
+        err << "tintwell: " << error.toStdString() << '\n';
+        return 1;
+    }
+
+    settings::JsonFileUserDefaults defaults;
+    AppServices services;
+    services.defaults = &defaults;
+    services.displays = platform->displays.get();
+    services.workspace = platform->workspace.get();
+    services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
+
+    SignalHandler signals;
+    AppDelegate delegate(std::move(services));
+    delegate.applicationDidFinishLaunching();
+    const int status = QCoreApplication::exec();
+    delegate.applicationWillTerminate();
+    return status;
+}
+
+} // namespace tintwell::app

@@ -1,0 +1,107 @@
+#include "scheduling/tick_loop.h"
+
+#include "engine/gamma_controller.h"
+#include "settings/app_state.h"
+#include "settings/display_identity_cache.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <cmath>
+
+#include <QThread>
+
+namespace tintwell::scheduling {
+
+TickLoop::TickLoop(settings::AppState& appState, engine::GammaController& gamma,
+                   watchers::AppExceptionsManager* appExceptions, platform::WorkspaceServices* workspace,
+                   settings::DisplayIdentityCache& displayIdentity, QObject* parent)
+    : QObject(parent), appState_(appState), gamma_(gamma), appExceptions_(appExceptions),
+      workspace_(workspace), displayIdentity_(displayIdentity) {}
+
+TickLoop::~TickLoop() = default;
+
+SchedulerCore::Input TickLoop::currentInput() {
+    SchedulerCore::Input in;
+    in.now = clock->now();
+
+    if (appExceptions_ && appExceptions_->activeOverride() && workspace_) {
+        const AppExceptionRule& rule = appExceptions_->activeOverride()->rule;
+        // The rule counts only while its application runs; its displays are where its windows are.
+        for (const auto& app : workspace_->runningApplications()) {
+            if (!app.applicationId.empty() && app.applicationId == rule.bundleId) {
+                in.activeOverride = rule;
+                if (displaysForPIDProvider)
+                    for (const DisplayId id : displaysForPIDProvider(app.pid))
+                        in.activeOverrideDisplays.insert(id);
+                break;
+            }
+        }
+    }
+
+    if (onlineDisplaysProvider)
+        in.onlineDisplays = onlineDisplaysProvider();
+    if (!appState_.displayOverrides().empty() && !in.onlineDisplays.empty())
+        in.perDisplaySettings =
+            settings::perDisplaySettings(appState_.displayOverrides(), in.onlineDisplays, displayIdentity_);
+
+    in.dayKelvin = appState_.dayKelvin();
+    in.nightKelvin = appState_.nightKelvin();
+    in.transitionWidthDeg = appState_.transitionWidthDeg();
+    in.brightness = appState_.brightness();
+    in.gamma = appState_.gamma();
+    in.latitude = appState_.latitude();
+    in.longitude = appState_.longitude();
+    in.paused = appState_.paused();
+    in.manualOverride = appState_.manualOverride();
+    in.manualOverrideUntil = appState_.manualOverrideUntil();
+    in.manualKelvin = appState_.manualKelvin();
+    return in;
+}
+
+void TickLoop::tick() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    ++tickCount_;
+    const SchedulerCore::Output output = SchedulerCore::decide(currentInput());
+
+    appState_.setCurrentAltitude(output.altitude);
+    appState_.setCurrentKelvin(output.curveKelvin);
+    if (output.manualOverrideExpired)
+        appState_.setManualOverride(false);
+
+    if (const auto* apply = std::get_if<SchedulerCore::Output::ApplyDecisions>(&output.action)) {
+        gamma_.apply(apply->decisions, kelvinSmoothThreshold, smoothDurationSec);
+        // Other programs (games, xrandr, screen recorders) reset ramps behind our back; since equal
+        // decisions are filtered, the tint would otherwise stay lost until the decision changes.
+        std::vector<DisplayId> displays;
+        displays.reserve(apply->decisions.size());
+        for (const auto& [id, decision] : apply->decisions)
+            displays.push_back(id);
+        gamma_.repairDrift(displays);
+    } else {
+        gamma_.restoreSystem();
+    }
+
+    scheduleTimer(output.nextIntervalSec);
+    Q_EMIT ticked(output);
+}
+
+void TickLoop::scheduleTimer(double interval) {
+    if (interval == currentInterval_ && timer_ && timer_->isActive())
+        return;
+    invalidateTimer();
+    currentInterval_ = interval;
+    timer_ = std::make_unique<QTimer>();
+    timer_->setTimerType(Qt::PreciseTimer);
+    timer_->setInterval(static_cast<int>(std::lround(interval * 1000.0)));
+    connect(timer_.get(), &QTimer::timeout, this, &TickLoop::tick);
+    timer_->start();
+}
+
+void TickLoop::invalidateTimer() {
+    // The timer may be the one whose timeout is running this tick: let it finish before it goes.
+    if (timer_) {
+        timer_->stop();
+        timer_.release()->deleteLater();
+    }
+}
+
+} // namespace tintwell::scheduling
