@@ -1,11 +1,20 @@
 #include "app/print_command.h"
 
+#include "app/platform_backend.h"
+#include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_display_services.h"
+#include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
+#include "settings/display_identity_cache.h"
+#include "settings/display_lookup.h"
 #include "settings/json_file_user_defaults.h"
+#include "watchers/app_exceptions_manager.h"
+#include "watchers/display_windows.h"
 
 #include <cmath>
 #include <iomanip>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QTimeZone>
 
@@ -52,6 +61,23 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
                                     {"nextIntervalSec", e.output.nextIntervalSec}};
         if (!e.settingsFile.empty())
             j["settingsFile"] = e.settingsFile;
+        const auto* apply = std::get_if<scheduling::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
+        j["action"] = apply ? "applyDecisions" : "restoreSystem";
+        nlohmann::ordered_json displays = nlohmann::ordered_json::array();
+        for (const auto& d : e.displays) {
+            nlohmann::ordered_json display = {{"id", d.id}, {"name", d.name}};
+            display["key"] = d.key ? nlohmann::ordered_json(*d.key) : nlohmann::ordered_json(nullptr);
+            const scheduling::Target* target = nullptr;
+            if (apply)
+                if (const auto it = apply->decisions.find(d.id); it != apply->decisions.end())
+                    target = std::get_if<scheduling::Target>(&it->second);
+            display["decision"] = target ? nlohmann::ordered_json{{"kelvin", target->kelvin},
+                                                                  {"brightness", target->brightness},
+                                                                  {"gamma", target->gamma}}
+                                         : nlohmann::ordered_json("native");
+            displays.push_back(display);
+        }
+        j["displays"] = displays;
         out << j.dump(2) << '\n';
         return;
     }
@@ -64,27 +90,76 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
     out << "Next evaluation in " << std::setprecision(0) << e.output.nextIntervalSec << " s\n";
     if (!e.settingsFile.empty())
         out << "Settings:  " << e.settingsFile << '\n';
+    const auto* apply = std::get_if<scheduling::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
+    if (!apply)
+        out << "Paused:    every display shows its own calibration\n";
+    for (const auto& d : e.displays) {
+        out << "Display " << d.id << " (" << d.name << "): ";
+        const scheduling::Target* target = nullptr;
+        if (apply)
+            if (const auto it = apply->decisions.find(d.id); it != apply->decisions.end())
+                target = std::get_if<scheduling::Target>(&it->second);
+        if (target)
+            out << std::setprecision(0) << target->kelvin << " K, brightness " << std::setprecision(2)
+                << target->brightness << ", gamma " << target->gamma << '\n';
+        else
+            out << "native colours\n";
+    }
 }
 
 int runPrint(const CommandLine& cl, std::ostream& out) {
+    // The desktop is reached through the event loop's machinery, which needs an application object.
+    static int argc = 1;
+    static char name[] = "tintwell";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
+
+    // Without a display server the sun and the curve are still worth printing, for no displays.
+    QString ignored;
+    auto platform =
+        createPlatformServices(cl.backend, PlatformOptions{.keepTransferTablesOnExit = true}, &ignored);
+    platform::VirtualDisplayServices noDisplays(0);
+    platform::DisplayServices& displays = platform ? *platform->displays : noDisplays;
+    platform::WorkspaceServices* workspace = platform ? platform->workspace.get() : nullptr;
+
     settings::JsonFileUserDefaults defaults;
-    const settings::AppState state(defaults);
-    scheduling::SchedulerCore::Input input;
-    input.now = cl.at.value_or(instantFromSystemClock(std::chrono::system_clock::now()));
-    const GeoLocation where = cl.location.value_or(GeoLocation{state.latitude(), state.longitude()});
-    input.latitude = where.latitude;
-    input.longitude = where.longitude;
-    input.dayKelvin = state.dayKelvin();
-    input.nightKelvin = state.nightKelvin();
-    input.transitionWidthDeg = state.transitionWidthDeg();
-    input.brightness = state.brightness();
-    input.gamma = state.gamma();
-    input.manualOverride = state.manualOverride();
-    input.manualKelvin = state.manualKelvin();
-    input.manualOverrideUntil = state.manualOverrideUntil();
-    input.paused = state.paused();
+    settings::AppState state(defaults);
+    if (cl.location) {
+        // Only for this evaluation: nothing is written while saving is suspended.
+        state.setSuspendSave(true);
+        state.setLatitude(cl.location->latitude);
+        state.setLongitude(cl.location->longitude);
+    }
+
+    // The same inputs the running application gathers on each tick.
+    watchers::AppExceptionsManager exceptions([&state] { return state.appExceptions(); }, workspace);
+    exceptions.setDebounceInterval(0);
+    if (workspace)
+        if (const auto frontmost = workspace->frontmostApplication())
+            exceptions.setFrontmost(frontmost->applicationId);
+    exceptions.resolve();
+    engine::GammaController gamma(displays);
+    settings::DisplayIdentityCache identities(displays);
+    scheduling::TickLoop loop(state, gamma, &exceptions, workspace, identities);
+    loop.clock = std::make_shared<scheduling::FakeClock>(
+        cl.at.value_or(instantFromSystemClock(std::chrono::system_clock::now())));
+    loop.onlineDisplaysProvider = [&displays] { return displays.onlineDisplays(); };
+    loop.displaysForPIDProvider = [&displays, workspace](platform::ProcessId pid) {
+        return workspace ? watchers::displaysContainingWindows(*workspace, displays, pid)
+                         : std::set<scheduling::DisplayId>{};
+    };
+
+    const scheduling::SchedulerCore::Input input = loop.currentInput();
     Evaluation e = evaluate(input);
     e.settingsFile = defaults.path();
+    for (const scheduling::DisplayId id : input.onlineDisplays) {
+        const auto description = displays.describe(id);
+        e.displays.push_back(
+            {id, description ? description->name : settings::DisplayLookup(displays).displayName(id),
+             description ? description->key : std::nullopt});
+    }
     printEvaluation(e, cl.json, out);
     return 0;
 }

@@ -4,7 +4,10 @@
 #include "engine/solar_engine.h"
 #include "scheduling/scheduler_core.h"
 
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace tintwell::app {
 
@@ -16,6 +19,14 @@ struct Evaluation {
     engine::SolarEngine::Position sun;
     scheduling::SchedulerCore::Output output;
     std::string settingsFile; ///< where the stored settings came from; empty when none were read
+
+    /// One online display as the application would treat it.
+    struct Display {
+        scheduling::DisplayId id = 0;
+        std::string name;
+        std::optional<std::string> key;
+    };
+    std::vector<Display> displays;
 };
 
 /// Evaluates the schedule once for the given input (its time and place included).
