@@ -1,0 +1,177 @@
+#include "app/app_delegate.h"
+#include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_workspace_services.h"
+#include "scheduling/tick_loop.h"
+#include "settings/app_state.h"
+#include "settings/display_identity_cache.h"
+#include "settings/user_defaults.h"
+#include "support/event_loop.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::scheduling {
+namespace {
+
+// 2000-01-02 00:00 UTC at 0°, 0°: the sun is far below the horizon.
+const Instant kMidnight = instantFromSecondsSinceEpoch(946771200);
+
+platform::RunningApplication app(platform::ProcessId pid, std::string id) {
+    platform::RunningApplication a;
+    a.pid = pid;
+    a.applicationId = a.localizedName = std::move(id);
+    return a;
+}
+
+struct Fixture {
+    settings::InMemoryUserDefaults defaults;
+    settings::AppState state{defaults};
+    platform::VirtualDisplayServices displays{2};
+    platform::VirtualWorkspaceServices workspace;
+    engine::GammaController gamma{displays};
+    std::vector<DisplayId> resolved;
+    settings::DisplayIdentityCache identity{[this](DisplayId id) -> std::optional<std::string> {
+        resolved.push_back(id);
+        return id == 1 ? std::optional<std::string>("KEY-1") : std::nullopt;
+    }};
+    watchers::AppExceptionsManager exceptions{[this] { return state.appExceptions(); }, &workspace};
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>(kMidnight);
+    TickLoop loop{state, gamma, &exceptions, &workspace, identity};
+    std::optional<SchedulerCore::Output> last;
+
+    Fixture() {
+        test::application();
+        state.setLatitude(0);
+        state.setLongitude(0);
+        loop.clock = clock;
+        loop.onlineDisplaysProvider = [] { return std::vector<DisplayId>{1, 2}; };
+        loop.displaysForPIDProvider = [](platform::ProcessId pid) {
+            return std::set<DisplayId>{DisplayId(pid)};
+        };
+        QObject::connect(&loop, &TickLoop::ticked, [this](const SchedulerCore::Output& out) { last = out; });
+        exceptions.setDebounceInterval(0);
+    }
+    const DecisionMap& decisions() const {
+        return std::get<SchedulerCore::Output::ApplyDecisions>(last->action).decisions;
+    }
+};
+
+TEST(TickLoopTest, AppliesGlobalSettingsWithoutResolvingKeysWhenNothingIsOverridden) {
+    Fixture f;
+    f.loop.tick();
+    EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Target{3400, 1, 1}}}));
+    EXPECT_TRUE(f.resolved.empty());
+    EXPECT_EQ(f.state.currentKelvin(), 3400);
+    EXPECT_LT(f.state.currentAltitude(), -40);
+    EXPECT_EQ(f.displays.writes().size(), 2u);
+}
+
+TEST(TickLoopTest, ResolvesEachDisplayKeyOnceUntilTheCacheIsReset) {
+    Fixture f;
+    f.state.setDisplaySettings({6000, 2700, 8, 0.8, 1, 4000}, "KEY-1");
+    f.loop.tick();
+    f.loop.tick();
+    EXPECT_EQ(f.resolved, (std::vector<DisplayId>{1, 2}));
+    EXPECT_EQ(f.decisions().at(1), Decision{Target(2700, 0.8, 1)});
+    f.identity.reset();
+    f.loop.tick();
+    EXPECT_EQ(f.resolved, (std::vector<DisplayId>{1, 2, 1, 2}));
+}
+
+TEST(TickLoopTest, ExpiredManualOverrideIsSwitchedOffInTheTickThatAppliesTheCurve) {
+    Fixture f;
+    f.state.setManualOverride(true);
+    f.state.setManualKelvin(5200);
+    f.state.setManualOverrideUntil(kMidnight + Seconds(30));
+    f.loop.tick();
+    EXPECT_EQ(f.decisions().at(1), Decision{Target(5200, 1, 1)});
+    EXPECT_EQ(f.loop.currentInterval(), 30);
+
+    f.clock->current = kMidnight + Seconds(30);
+    f.loop.tick();
+    EXPECT_EQ(f.decisions().at(1), Decision{Target(3400, 1, 1)});
+    EXPECT_FALSE(f.state.manualOverride());
+    EXPECT_FALSE(f.state.manualOverrideUntil());
+}
+
+TEST(TickLoopTest, TimerKeepsItsPhaseUntilTheIntervalChanges) {
+    Fixture f;
+    f.loop.tick();
+    const QTimer* first = f.loop.timer();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->interval(), 60000);
+    f.loop.tick();
+    EXPECT_EQ(f.loop.timer(), first);
+
+    f.state.setManualOverride(true);
+    f.state.setManualOverrideUntil(kMidnight + Seconds(25));
+    f.loop.tick();
+    EXPECT_NE(f.loop.timer(), first);
+    EXPECT_EQ(f.loop.timer()->interval(), 25000);
+}
+
+TEST(TickLoopTest, PauseRestoresTheSystemCalibrationOnEveryTick) {
+    Fixture f;
+    f.state.setPaused(true);
+    f.loop.tick();
+    f.loop.tick();
+    EXPECT_EQ(f.displays.restoreCount(), 2);
+    EXPECT_EQ(f.state.currentKelvin(), 6500);
+}
+
+TEST(TickLoopTest, ExceptionCountsOnlyWhileItsApplicationRuns) {
+    Fixture f;
+    f.state.setAppExceptions({{"org.example.Viewer", "Viewer", Disable{}, true}});
+    f.workspace.setFrontmostApplication(app(2, "org.example.Viewer"));
+    f.exceptions.setFrontmost("org.example.Viewer");
+    ASSERT_TRUE(f.exceptions.activeOverride());
+
+    f.loop.tick(); // not among the running applications: as if there were no exception
+    EXPECT_EQ(f.decisions().at(2), Decision{Target(3400, 1, 1)});
+    EXPECT_EQ(f.loop.currentInterval(), 60);
+
+    f.workspace.setRunningApplications({app(7, "org.other"), app(2, "org.example.Viewer")});
+    f.loop.tick();
+    EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Native{}}}));
+    EXPECT_EQ(f.loop.currentInterval(), 2);
+}
+
+TEST(TickLoopTest, DriftedRampIsWrittenAgainOnTheNextTick) {
+    Fixture f;
+    f.loop.tick();
+    const auto identity = engine::ColorTemperature::identityTable();
+    f.displays.setTransferTables(2, {identity, identity, identity}); // another program resets display 2
+    f.displays.clearWrites();
+    f.loop.tick();
+    ASSERT_EQ(f.displays.writes().size(), 1u);
+    EXPECT_EQ(f.displays.writes()[0].id, 2u);
+    EXPECT_EQ(f.displays.readTransferTables(2), engine::ColorTemperature::gammaRamp(3400, 1, 1));
+}
+
+TEST(AppDelegateTest, BurstOfSettingChangesCostsOneTick) {
+    test::application();
+    settings::InMemoryUserDefaults defaults;
+    platform::VirtualDisplayServices displays(2);
+    app::AppServices services{&defaults, &displays, nullptr, {}};
+    app::AppDelegate delegate(std::move(services), app::AppTiming{0.05, 0.05, 0});
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() >= 3; })); // launch + wiring
+    EXPECT_FALSE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > 3; },
+                                 std::chrono::milliseconds(150)));
+
+    const int before = delegate.tickLoop()->tickCount();
+    for (int i = 0; i < 10; ++i)
+        delegate.appState()->setDayKelvin(6000 + i); // each within the debounce of the one before
+    delegate.appState()->setNightKelvin(delegate.appState()->nightKelvin()); // unchanged: no tick of its own
+    ASSERT_TRUE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > before; }));
+    EXPECT_FALSE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > before + 1; },
+                                 std::chrono::milliseconds(150)));
+
+    delegate.applicationWillTerminate();
+    EXPECT_EQ(displays.restoreCount(), 1);
+    EXPECT_FALSE(delegate.tickLoop()->timer() && delegate.tickLoop()->timer()->isActive());
+}
+
+} // namespace
+} // namespace tintwell::scheduling
