@@ -1,6 +1,13 @@
-#include "app/command_line.h"
+// The command line as a user meets it: the real program, one fresh process per call, on a private
+// settings folder.
 
-#include <QProcess>
+#include "app/command_line.h"
+#include "support/tintwell_process.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -9,30 +16,36 @@
 namespace tintwell::app {
 namespace {
 
-struct ProcessResult {
-    int status = -1;
-    QString out;
-    QString err;
+class CommandLineTest : public ::testing::Test {
+protected:
+    QTemporaryDir config;
+    QString path = config.path() + "/tintwell/defaults.json";
+
+    test::Outcome run(const QStringList& args) const {
+        return test::runTintwell(args, {{"XDG_CONFIG_HOME", config.path()}});
+    }
+    nlohmann::json print(const QString& at, const QStringList& extra = {}) const {
+        const test::Outcome r = run(QStringList{"--print", "--json", "--at", at} + extra);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    }
+    QByteArray file() const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeFile(const QByteArray& text) const {
+        QDir().mkpath(config.path() + "/tintwell");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
 };
 
-ProcessResult runTintwell(const QStringList& args) {
-    // --print reads the stored settings: give it an empty settings folder, not the user's.
-    const QTemporaryDir config;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", config.path());
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(TINTWELL_EXECUTABLE, args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+const QString kNoon = "2024-06-21T12:00:00Z";
+const QString kMidnight = "2024-06-21T23:30:00Z";
 
-TEST(CommandLineTest, PrintJsonReportsTheSunForAPlaceAndInstant) {
-    const ProcessResult r =
-        runTintwell({"--print", "--json", "--location", "51.5,-0.1", "--at", "2024-06-21T14:00:00+02:00"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const auto j = nlohmann::json::parse(r.out.toStdString());
+TEST_F(CommandLineTest, PrintJsonReportsTheSunForAPlaceAndInstant) {
+    const auto j = print("2024-06-21T14:00:00+02:00", {"--location", "51.5,-0.1"});
     EXPECT_EQ(j["latitude"], 51.5);
     EXPECT_EQ(j["longitude"], -0.1);
     EXPECT_EQ(j["time"], "2024-06-21T12:00:00Z");
@@ -42,17 +55,73 @@ TEST(CommandLineTest, PrintJsonReportsTheSunForAPlaceAndInstant) {
     EXPECT_EQ(j["nextIntervalSec"], 60);
 }
 
-TEST(CommandLineTest, PrintTextShowsTwoDecimalsAndTheNightCurve) {
-    const ProcessResult r = runTintwell({"--print", "--location=0,0", "--at", "2000-01-02T00:00:00Z"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains("Kelvin:    3400 K")) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("2000-01-02T00:00:00Z")) << r.out.toStdString();
+TEST_F(CommandLineTest, PrintFollowsWhatSetStored) {
+    const test::Outcome set = run({"--set", "dayKelvin=6000", "latitude=48.85", "longitude=2.35"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    const auto noon = print(kNoon);
+    EXPECT_EQ(noon["latitude"], 48.85);
+    EXPECT_EQ(noon["longitude"], 2.35);
+    EXPECT_EQ(noon["curveKelvin"], 6000.0);
+    EXPECT_EQ(noon["settingsFile"], path.toStdString());
+    EXPECT_EQ(print(kMidnight)["curveKelvin"], 3400.0);
+    EXPECT_EQ(print(kNoon, {"--location", "-33.9,151.2"})["latitude"], -33.9);
+    const std::string text = run({"--print", "--at", kMidnight}).out;
+    EXPECT_NE(text.find("Settings:  " + path.toStdString()), std::string::npos) << text;
+    EXPECT_NE(text.find("2024-06-21T23:30:00Z"), std::string::npos) << text;
+    EXPECT_NE(text.find("Kelvin:    3400 K"), std::string::npos) << text;
+    EXPECT_TRUE(file().contains("\"tintwell.dayKelvin\": 6000.0"));
 }
 
-TEST(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
+TEST_F(CommandLineTest, AStringUnderDayKelvinReadsAsTheDefault) {
+    const QByteArray stored =
+        R"({"tintwell.dayKelvin": "5000", "tintwell.latitude": 48.85, "tintwell.longitude": 2.35})";
+    writeFile(stored);
+    EXPECT_EQ(print(kNoon)["curveKelvin"], 6500.0);
+    EXPECT_EQ(run({"--get", "dayKelvin"}).out, "6500\n");
+    EXPECT_EQ(file(), stored); // reading never writes
+}
+
+TEST_F(CommandLineTest, RefusedAssignmentsWriteNothing) {
+    ASSERT_EQ(run({"--set", "nightKelvin=3000"}).status, 0);
+    const QByteArray before = file();
+    struct Row {
+        QStringList pairs;
+        std::string named;
+    };
+    for (const auto& row :
+         std::vector<Row>{{{"dayKelvin=6000", "colour=1"}, "\"colour\""},
+                          {{"dayKelvin=warm"}, "\"warm\" for dayKelvin"},
+                          {{"paused=yes"}, "paused"},
+                          {{"latitude=91"}, "latitude"},
+                          {{"manualOverrideUntil=2030-01-01T00:00:00"}, "manualOverrideUntil"},
+                          {{"updateConsent=Allowed"}, "updateConsent"},
+                          {{"dayKelvin"}, "\"dayKelvin\""}}) {
+        const test::Outcome r = run(QStringList{"--set"} + row.pairs);
+        EXPECT_EQ(r.status, 2) << row.named;
+        EXPECT_NE(r.err.find(row.named), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(file(), before) << row.named;
+    }
+    EXPECT_EQ(run({"--get", "nosuch"}).status, 2);
+}
+
+TEST_F(CommandLineTest, ManualOverrideAndPauseRulesApply) {
+    ASSERT_EQ(run({"--set", "manualOverride=true", "manualKelvin=2700",
+                   "manualOverrideUntil=2030-01-01T01:00:00+01:00"})
+                  .status,
+              0);
+    EXPECT_EQ(run({"--get", "manualOverrideUntil"}).out, "2030-01-01T00:00:00Z\n");
+    EXPECT_EQ(print(kNoon)["curveKelvin"], 2700.0);
+    ASSERT_EQ(run({"--set", "manualOverride=false"}).status, 0);
+    EXPECT_EQ(run({"--get", "manualOverrideUntil"}).out, "none\n");
+    ASSERT_EQ(run({"--set", "paused=true"}).status, 0);
+    EXPECT_EQ(print(kMidnight)["curveKelvin"], 6500.0);
+}
+
+TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     struct Row {
         QStringList args;
-        QString named;
+        std::string named;
     };
     const Row rows[] = {
         {{"--print", "--location", "91,0"}, "91"},
@@ -69,16 +138,16 @@ TEST(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         {{"--print", "--backend", "wayland"}, "wayland"},
     };
     for (const auto& row : rows) {
-        const ProcessResult r = runTintwell(row.args);
+        const test::Outcome r = run(row.args);
         const auto label = row.args.join(' ').toStdString();
         EXPECT_EQ(r.status, 2) << label;
-        EXPECT_TRUE(r.out.isEmpty()) << label;
-        EXPECT_EQ(r.err.count('\n'), 1) << label << ": " << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(row.named)) << label << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.empty()) << label;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << label << ": " << r.err;
+        EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
     }
 }
 
-TEST(CommandLineTest, ParsesInstantsWithZonesAndBefore1970) {
+TEST(ParseInstant, AcceptsZonesAndInstantsBefore1970) {
     struct Row {
         const char* text;
         double seconds;

@@ -1,39 +1,18 @@
 // The display commands end to end: the real program against the real test X server.
 
-#include "app/command_line.h"
 #include "engine/color_temperature.h"
 #include "support/event_loop.h"
+#include "support/tintwell_process.h"
 #include "support/x11_session.h"
-
-#include <cmath>
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 using namespace tintwell;
+using test::runTintwell;
 using test::X11Session;
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome tintwell(const QStringList& arguments, bool withDisplay = true) {
-    QProcess p;
-    if (!withDisplay) {
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        p.setProcessEnvironment(env);
-    }
-    p.start(TINTWELL_BINARY, arguments);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
-}
 
 class DisplayCommandsTest : public ::testing::Test {
 protected:
@@ -45,7 +24,7 @@ protected:
         ASSERT_TRUE(X11Session::switchOn("DUMMY13", 8192)); // one more monitor, to be sure all are reached
     }
     void TearDown() override {
-        tintwell({"--reset"});
+        runTintwell({"--reset"});
         X11Session::switchOff("DUMMY13");
     }
 
@@ -61,13 +40,8 @@ protected:
         const auto crtcs = activeCrtcs();
         ASSERT_EQ(crtcs.size(), before + 1);
         for (xcb_randr_crtc_t crtc : crtcs) {
-            const auto ramp = session.readRamp(crtc);
-            ASSERT_EQ(ramp.r.size(), 256u);
-            for (std::size_t i = 0; i < 256; ++i) {
-                EXPECT_NEAR(ramp.r[i] / 65535.0, t.r[i], 1 / 65535.0) << "crtc " << crtc << " red " << i;
-                EXPECT_NEAR(ramp.g[i] / 65535.0, t.g[i], 1 / 65535.0) << "crtc " << crtc << " green " << i;
-                EXPECT_NEAR(ramp.b[i] / 65535.0, t.b[i], 1 / 65535.0) << "crtc " << crtc << " blue " << i;
-            }
+            SCOPED_TRACE(crtc);
+            test::expectRampShows(session.readRamp(crtc), t, 1);
         }
     }
 
@@ -76,20 +50,20 @@ protected:
 };
 
 TEST_F(DisplayCommandsTest, OneshotTintsEveryActiveCrtcAndResetGivesIdentity) {
-    const Outcome run = tintwell({"--oneshot", "3400"});
+    const auto run = runTintwell({"--oneshot", "3400"});
     ASSERT_EQ(run.status, 0) << run.err;
     expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(3400, 1, 1));
 
-    ASSERT_EQ(tintwell({"--oneshot", "2700", "--brightness", "0.8", "--gamma", "1.2"}).status, 0);
+    ASSERT_EQ(runTintwell({"--oneshot", "2700", "--brightness", "0.8", "--gamma", "1.2"}).status, 0);
     expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(2700, 0.8, 1.2));
 
-    ASSERT_EQ(tintwell({"--reset"}).status, 0);
+    ASSERT_EQ(runTintwell({"--reset"}).status, 0);
     const auto id = engine::ColorTemperature::identityTable();
     expectEveryCrtcShows({id, id, id});
 }
 
 TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
-    const Outcome run = tintwell({"--list-displays", "--json"});
+    const auto run = runTintwell({"--list-displays", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto list = nlohmann::json::parse(run.out);
     ASSERT_EQ(list.size(), activeCrtcs().size());
@@ -106,35 +80,25 @@ TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
 
 TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {
     const struct {
-        QStringList arguments;
+        const char* arguments;
         bool withDisplay;
         int status;
-        std::string message;
+        const char* message;
     } rows[] = {
-        {{"--oneshot", "3400"}, false, 1, "tintwell: No X display: DISPLAY is not set.\n"},
-        {{"--list-displays"}, false, 1, "tintwell: No X display: DISPLAY is not set.\n"},
-        {{"--reset", "--backend", "virtual:0"},
-         true,
-         1,
-         "tintwell: No display with a gamma ramp was found.\n"},
-        {{"--oneshot", "900"},
-         true,
-         2,
-         "tintwell: Invalid Kelvin value \"900\": expected a number from 1000 to 40000.\n"},
-        {{"--oneshot", "3400", "--gamma", "nan"},
-         true,
-         2,
-         "tintwell: Invalid gamma \"nan\": expected a number from 0.1 to 10.\n"},
-        {{"--reset", "--brightness", "0.5"},
-         true,
-         2,
-         "tintwell: --brightness and --gamma go with --oneshot.\n"},
+        {"--oneshot 3400", false, 1, "No X display: DISPLAY is not set."},
+        {"--list-displays", false, 1, "No X display: DISPLAY is not set."},
+        {"--reset --backend virtual:0", true, 1, "No display with a gamma ramp was found."},
+        {"--oneshot 900", true, 2, "Invalid Kelvin value \"900\": expected a number from 1000 to 40000."},
+        {"--oneshot 3400 --gamma nan", true, 2, "Invalid gamma \"nan\": expected a number from 0.1 to 10."},
+        {"--reset --brightness 0.5", true, 2, "--brightness and --gamma go with --oneshot."},
     };
+    const QString display = qEnvironmentVariable("DISPLAY");
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments.join(' ').toStdString());
-        const Outcome run = tintwell(row.arguments, row.withDisplay);
+        SCOPED_TRACE(row.arguments);
+        const auto run = runTintwell(QString(row.arguments).split(' '),
+                                     {{"DISPLAY", row.withDisplay ? display : QString()}});
         EXPECT_EQ(run.status, row.status);
-        EXPECT_EQ(run.err, row.message);
+        EXPECT_EQ(run.err, "tintwell: " + std::string(row.message) + "\n");
     }
 }
 

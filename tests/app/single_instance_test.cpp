@@ -1,28 +1,15 @@
 #include "app/single_instance.h"
-
-#include <cstdlib>
+#include "support/child_process.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using tintwell::app::SingleInstance;
+using tintwell::test::inChild;
 
 namespace {
-
-// Runs `body` in a child process and returns its exit status.
-template <typename F>
-int inChild(F body) {
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 struct SingleInstanceTest : ::testing::Test {
     QTemporaryDir dir;

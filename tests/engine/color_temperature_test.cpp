@@ -33,11 +33,8 @@ TEST(ColorTemperatureTest, BlueFitClampsJustAboveNineteenHundred) {
 }
 
 TEST(ColorTemperatureTest, NeutralWhiteIsTheIdentityTable) {
-    const auto tables = ColorTemperature::gammaRamp(6600, 1, 1);
     const auto identity = ColorTemperature::identityTable();
-    EXPECT_EQ(tables.r, identity);
-    EXPECT_EQ(tables.g, identity);
-    EXPECT_EQ(tables.b, identity);
+    EXPECT_EQ(ColorTemperature::gammaRamp(6600, 1, 1), (TransferTables{identity, identity, identity}));
     EXPECT_EQ(identity[0], 0.0f);
     EXPECT_EQ(identity[255], 1.0f);
 }

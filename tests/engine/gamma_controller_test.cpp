@@ -23,13 +23,11 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TransferTables tablesFor(const Target& t) {
+const auto tablesFor = [](const Target& t) {
     return ColorTemperature::gammaRamp(t.kelvin, t.brightness, t.gamma);
-}
-TransferTables identity() {
-    const auto t = ColorTemperature::identityTable();
-    return {t, t, t};
-}
+};
+const TransferTables identityTables{ColorTemperature::identityTable(), ColorTemperature::identityTable(),
+                                    ColorTemperature::identityTable()};
 
 class GammaControllerTest : public ::testing::Test {
 protected:
@@ -46,6 +44,7 @@ protected:
     void TearDown() override {
         controller.reset();
         QThreadPool::globalInstance()->waitForDone();
+        QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
         for (const Write& w : displays.writes())
             for (const auto* channel : {&w.tables.r, &w.tables.g, &w.tables.b})
                 for (float v : *channel)
@@ -74,17 +73,31 @@ protected:
         return out;
     }
     TransferTables shown(DisplayId id) { return *displays.readTransferTables(id); }
+    /// Starts a 6500 K to 3400 K ramp on display 1 and lets it run half way.
+    void halfWayFrom6500To3400() {
+        apply(1, Target{6500, 1, 1});
+        apply(1, Target{3400, 1, 1});
+        now += std::chrono::milliseconds(150);
+        waitForWrites(2);
+    }
+    /// Ramps each display from 6500 K to its target with writes slower than frames on one pool thread,
+    /// so that frames queue up behind each other; returns once three have landed.
+    void startSlowRamps(const std::unordered_map<DisplayId, Decision>& targets) {
+        displays.setWriteDelay(std::chrono::milliseconds(45));
+        QThreadPool::globalInstance()->setMaxThreadCount(1);
+        std::unordered_map<DisplayId, Decision> from;
+        for (const auto& [id, target] : targets)
+            from[id] = Target{6500, 1, 1};
+        controller->apply(from, 750, 0.3);
+        controller->apply(targets, 750, 0.3);
+        stepping = true;
+        ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
+    }
 
     platform::VirtualDisplayServices displays{2};
     std::unique_ptr<GammaController> controller = std::make_unique<GammaController>(displays);
     Clock::time_point now = Clock::now();
     bool stepping = false; // each reading of the clock advances it by one frame
-};
-
-/// Sets the global pool's size for one test.
-struct PoolThreads {
-    explicit PoolThreads(int n) { QThreadPool::globalInstance()->setMaxThreadCount(n); }
-    ~PoolThreads() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
 };
 
 enum class Action { Nothing, Jump, Identity, Ramp };
@@ -135,8 +148,9 @@ TEST_F(GammaControllerTest, ChoosesTheActionFromThePreviousAndTheNewDecision) {
         case Action::Identity:
         case Action::Jump:
             ASSERT_EQ(writes.size(), 1u);
-            EXPECT_EQ(writes[0].tables,
-                      row.action == Action::Identity ? identity() : tablesFor(std::get<Target>(row.next)));
+            EXPECT_EQ(writes[0].tables, row.action == Action::Identity
+                                            ? identityTables
+                                            : tablesFor(std::get<Target>(row.next)));
             EXPECT_EQ(writes[0].thread, QThread::currentThreadId()); // written at once
             break;
         case Action::Ramp:
@@ -179,10 +193,7 @@ TEST_F(GammaControllerTest, RampsWriteSmoothFramesOnThePoolAndEndExactlyOnTheTar
 }
 
 TEST_F(GammaControllerTest, ANewFarTargetMidRampStartsFromThePreviousTarget) {
-    apply(1, Target{6500, 1, 1});
-    apply(1, Target{3400, 1, 1});
-    now += std::chrono::milliseconds(150); // half way
-    waitForWrites(2);
+    halfWayFrom6500To3400();
     const std::size_t before = displays.writes().size();
 
     apply(1, Target{2000, 1, 1}); // 1400 K from the last accepted target
@@ -194,10 +205,7 @@ TEST_F(GammaControllerTest, ANewFarTargetMidRampStartsFromThePreviousTarget) {
 }
 
 TEST_F(GammaControllerTest, ANearTargetMidRampEndsTheRampAndIsWrittenAtOnce) {
-    apply(1, Target{6500, 1, 1});
-    apply(1, Target{3400, 1, 1});
-    now += std::chrono::milliseconds(150);
-    waitForWrites(2);
+    halfWayFrom6500To3400();
 
     apply(1, Target{3000, 1, 1});
     EXPECT_FALSE(controller->isRamping(1));
@@ -220,20 +228,14 @@ TEST_F(GammaControllerTest, ReapplyDuringARampEndsItOnItsTargetAndRewritesNative
     settle();
     EXPECT_EQ(displays.writes().size(), 2u);
     EXPECT_EQ(shown(1), tablesFor({2500, 1, 1}));
-    EXPECT_EQ(shown(2), identity());
+    EXPECT_EQ(shown(2), identityTables);
 
     apply(1, Target{2500, 1, 1}); // the decision was kept
     EXPECT_EQ(displays.writes().size(), 2u);
 }
 
 TEST_F(GammaControllerTest, RestoreDuringARampLeavesNoWriteBehindIt) {
-    // Writes slower than frames on one pool thread: frames queue up behind each other.
-    displays.setWriteDelay(std::chrono::milliseconds(45));
-    PoolThreads pool(1);
-    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
-    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1500, 1, 1}}}, 750, 0.3);
-    stepping = true;
-    ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
+    startSlowRamps({{1, Target{2000, 1, 1}}, {2, Target{1500, 1, 1}}});
 
     controller->restoreSystem();
     const std::size_t count = displays.writes().size();
@@ -242,8 +244,8 @@ TEST_F(GammaControllerTest, RestoreDuringARampLeavesNoWriteBehindIt) {
     QThreadPool::globalInstance()->waitForDone();
     test::spinUntil([] { return false; }, std::chrono::milliseconds(100)); // a stray timer would fire here
     EXPECT_EQ(displays.writes().size(), count);
-    EXPECT_EQ(shown(1), identity());
-    EXPECT_EQ(shown(2), identity());
+    EXPECT_EQ(shown(1), identityTables);
+    EXPECT_EQ(shown(2), identityTables);
 
     displays.clearWrites();
     apply(1, Target{3000, 1, 1}); // nothing to ramp from
@@ -252,12 +254,7 @@ TEST_F(GammaControllerTest, RestoreDuringARampLeavesNoWriteBehindIt) {
 }
 
 TEST_F(GammaControllerTest, AJumpIsNotOvertakenByQueuedFrames) {
-    displays.setWriteDelay(std::chrono::milliseconds(45));
-    PoolThreads pool(1);
-    apply(1, Target{6500, 1, 1});
-    apply(1, Target{2000, 1, 1});
-    stepping = true;
-    ASSERT_TRUE(test::spinUntil([&] { return writesTo(1).size() >= 3; }));
+    startSlowRamps({{1, Target{2000, 1, 1}}});
 
     apply(1, Target{2300, 1, 1}); // within the threshold of the last target: written at once
     const std::size_t jumpIndex = writesTo(1).size() - 1;
@@ -270,7 +267,7 @@ TEST_F(GammaControllerTest, AJumpIsNotOvertakenByQueuedFrames) {
 TEST_F(GammaControllerTest, FramesLandInOrderWhenLaterOnesAreFaster) {
     // Every other write is slow, so a frame started later would finish first.
     displays.setWriteDelays({std::chrono::milliseconds(70), std::chrono::milliseconds(2)});
-    PoolThreads pool(8);
+    QThreadPool::globalInstance()->setMaxThreadCount(8);
     controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
     displays.clearWrites();
     controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 0.3);
@@ -286,12 +283,7 @@ TEST_F(GammaControllerTest, FramesLandInOrderWhenLaterOnesAreFaster) {
 }
 
 TEST_F(GammaControllerTest, NoQueuedFrameLandsAfterTheControllerIsGone) {
-    displays.setWriteDelay(std::chrono::milliseconds(45));
-    PoolThreads pool(1);
-    apply(1, Target{6500, 1, 1});
-    apply(1, Target{2000, 1, 1});
-    stepping = true;
-    ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
+    startSlowRamps({{1, Target{2000, 1, 1}}});
 
     controller.reset();
     const std::size_t count = displays.writes().size();

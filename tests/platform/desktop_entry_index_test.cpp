@@ -1,7 +1,8 @@
 #include "platform/x11/desktop_entry_index.h"
 
 #include <fstream>
-#include <random>
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,26 +12,19 @@ namespace fs = std::filesystem;
 
 class TempTree {
 public:
-    TempTree() {
-        root_ = fs::temp_directory_path() / ("tintwell-desktop-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root_);
-    }
-    ~TempTree() { fs::remove_all(root_); }
-    fs::path path(const std::string& rel) const { return root_ / rel; }
+    fs::path path(const std::string& rel) const { return fs::path(dir_.path().toStdString()) / rel; }
     fs::path write(const std::string& rel, const std::string& text = "x") const {
-        const fs::path p = root_ / rel;
+        const fs::path p = path(rel);
         fs::create_directories(p.parent_path());
         std::ofstream(p) << text;
         return p;
     }
 
 private:
-    fs::path root_;
+    QTemporaryDir dir_;
 };
 
-std::string entry(const std::string& body) {
-    return "[Desktop Entry]\nType=Application\n" + body;
-}
+const auto entry = [](const std::string& body) { return "[Desktop Entry]\nType=Application\n" + body; };
 
 TEST(DesktopEntryIndex, LocaleSuffixesBestFirst) {
     const struct {

@@ -1,8 +1,8 @@
-#include "../support/qt_test_support.h"
 #include "platform/linux/clock_set_source.h"
 #include "platform/linux/localtime_watch_source.h"
 #include "platform/linux/logind_sleep_source.h"
 #include "platform/linux/timedate_zone_source.h"
+#include "support/event_loop.h"
 
 #include <ctime>
 
@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 using namespace tintwell::platform;
-using tintwell::test::waitUntil;
+using tintwell::test::spinUntil;
 
 namespace {
 
@@ -40,38 +40,33 @@ public Q_SLOTS:
 
 namespace {
 
-const QString logind = QStringLiteral("org.freedesktop.login1");
-const QString logindPath = QStringLiteral("/org/freedesktop/login1");
-const QString logindManager = QStringLiteral("org.freedesktop.login1.Manager");
-const QString timedate = QStringLiteral("org.freedesktop.timedate1");
-const QString timedatePath = QStringLiteral("/org/freedesktop/timedate1");
-const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString logind = "org.freedesktop.login1";
+const QString logindPath = "/org/freedesktop/login1";
+const QString logindManager = "org.freedesktop.login1.Manager";
+const QString timedate = "org.freedesktop.timedate1";
 
 // A private message bus stands in for the system bus: `listener` is the application's connection,
 // `service` plays logind or timedated.
 class PrivateBusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                       QStringLiteral("--print-address=1")});
+        tintwell::test::application();
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
         ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
-        ASSERT_TRUE(waitUntil([&] { return daemon_.canReadLine(); }));
+        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
         const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-        listener = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, QStringLiteral("listener")));
-        service = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, QStringLiteral("service")));
+        listener = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "listener"));
+        service = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "service"));
         ASSERT_TRUE(listener->isConnected());
         ASSERT_TRUE(service->isConnected());
-        ASSERT_TRUE(listener->connect({}, QStringLiteral("/marker"), QStringLiteral("org.tintwell.Test"),
-                                      QStringLiteral("Marker"), &marker_, SLOT(onMarker())));
+        ASSERT_TRUE(
+            listener->connect({}, "/marker", "org.tintwell.Test", "Marker", &marker_, SLOT(onMarker())));
     }
     void TearDown() override {
         listener.reset();
         service.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+        QDBusConnection::disconnectFromBus("listener");
+        QDBusConnection::disconnectFromBus("service");
         daemon_.terminate();
         daemon_.waitForFinished(5000);
     }
@@ -86,8 +81,8 @@ protected:
     /// one sender's messages in order.
     void flush() {
         const int before = marker_.count;
-        send(QStringLiteral("/marker"), QStringLiteral("org.tintwell.Test"), QStringLiteral("Marker"), {});
-        ASSERT_TRUE(waitUntil([&] { return marker_.count > before; }));
+        send("/marker", "org.tintwell.Test", "Marker", {});
+        ASSERT_TRUE(spinUntil([&] { return marker_.count > before; }));
     }
 
     std::unique_ptr<QDBusConnection> listener;
@@ -105,15 +100,15 @@ TEST_F(PrivateBusTest, LogindReportsOnlyTheWayBackFromSleep) {
     ASSERT_TRUE(source.start());
     ASSERT_TRUE(service->registerService(logind));
 
-    send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {true});
+    send(logindPath, logindManager, "PrepareForSleep", {true});
     flush();
     EXPECT_EQ(events.count, 0);
-    send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {false});
+    send(logindPath, logindManager, "PrepareForSleep", {false});
     flush();
     EXPECT_EQ(events.count, 1);
 
     source.stop();
-    send(logindPath, logindManager, QStringLiteral("PrepareForSleep"), {false});
+    send(logindPath, logindManager, "PrepareForSleep", {false});
     flush();
     EXPECT_EQ(events.count, 1);
 }
@@ -126,14 +121,15 @@ TEST_F(PrivateBusTest, TimedateReportsOnlyTimeZoneProperties) {
 
     const auto changed = [&](const QString& interface, const QVariantMap& values,
                              const QStringList& invalidated) {
-        send(timedatePath, properties, QStringLiteral("PropertiesChanged"), {interface, values, invalidated});
+        send("/org/freedesktop/timedate1", "org.freedesktop.DBus.Properties", "PropertiesChanged",
+             {interface, values, invalidated});
     };
-    changed(timedate, {{QStringLiteral("NTP"), true}}, {});
-    changed(QStringLiteral("org.example.Other"), {{QStringLiteral("Timezone"), QStringLiteral("UTC")}}, {});
+    changed(timedate, {{"NTP", true}}, {});
+    changed("org.example.Other", {{"Timezone", "UTC"}}, {});
     flush();
     EXPECT_EQ(events.count, 0);
-    changed(timedate, {{QStringLiteral("Timezone"), QStringLiteral("Europe/Berlin")}}, {});
-    changed(timedate, {}, {QStringLiteral("Timezone")});
+    changed(timedate, {{"Timezone", "Europe/Berlin"}}, {});
+    changed(timedate, {}, {"Timezone"});
     flush();
     EXPECT_EQ(events.count, 2);
 }
@@ -141,23 +137,24 @@ TEST_F(PrivateBusTest, TimedateReportsOnlyTimeZoneProperties) {
 int lifecycleWarnings = 0;
 
 TEST(LifecycleSources, AMissingBusIsReportedOnce) {
+    tintwell::test::application();
     const auto previous =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString&) {
             lifecycleWarnings += type == QtWarningMsg && QByteArray(context.category) == "tintwell.lifecycle";
         });
     {
-        LogindSleepSource source(
-            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "broken"));
+        LogindSleepSource source(QDBusConnection::connectToBus("unix:path=/nonexistent", "broken"));
         EXPECT_FALSE(source.start());
         EXPECT_FALSE(source.start());
     }
     qInstallMessageHandler(previous);
-    QDBusConnection::disconnectFromBus(QStringLiteral("broken"));
+    QDBusConnection::disconnectFromBus("broken");
     EXPECT_EQ(lifecycleWarnings, 1);
 }
 
 // Setting the clock needs CAP_SYS_TIME; the clock is set to the time it already shows.
 TEST(ClockSetSource, ReportsEverySettingOfTheClock) {
+    tintwell::test::application();
     ClockSetSource source;
     Counter events(source);
     ASSERT_TRUE(source.start());
@@ -166,22 +163,24 @@ TEST(ClockSetSource, ReportsEverySettingOfTheClock) {
         ::clock_gettime(CLOCK_REALTIME, &now);
         if (::clock_settime(CLOCK_REALTIME, &now) != 0)
             GTEST_SKIP() << "cannot set the clock here";
-        ASSERT_TRUE(waitUntil([&] { return events.count == i; })) << "setting " << i;
+        ASSERT_TRUE(spinUntil([&] { return events.count == i; })) << "setting " << i;
     }
 }
 
 class LocaltimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("zoneinfo")));
+        tintwell::test::application();
+        ASSERT_TRUE(QDir(dir.path()).mkpath("zoneinfo"));
         write(zone("Berlin"), "CET");
         write(zone("Tokyo"), "JST");
         ASSERT_TRUE(QFile::link(zone("Berlin"), localtime()));
+        source.emplace(localtime());
+        events.emplace(*source);
+        ASSERT_TRUE(source->start());
     }
-    QString zone(const char* name) const {
-        return dir.filePath(QStringLiteral("zoneinfo/") + QLatin1String(name));
-    }
-    QString localtime() const { return dir.filePath(QStringLiteral("localtime")); }
+    QString zone(const char* name) const { return dir.filePath(QString("zoneinfo/") + name); }
+    QString localtime() const { return dir.filePath("localtime"); }
     static void write(const QString& path, const QByteArray& content,
                       QIODevice::OpenMode mode = QIODevice::WriteOnly) {
         QFile file(path);
@@ -190,7 +189,7 @@ protected:
     }
     // As timedated does it: a new link beside the old one, renamed over it.
     void relinkAtomically(const char* name) {
-        const QString temporary = dir.filePath(QStringLiteral(".localtime.new"));
+        const QString temporary = dir.filePath(".localtime.new");
         ASSERT_TRUE(QFile::link(zone(name), temporary));
         ASSERT_EQ(
             ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(localtime()).constData()),
@@ -198,33 +197,29 @@ protected:
     }
 
     QTemporaryDir dir;
+    std::optional<Counter> events; // outlives the source that reports to it
+    std::optional<LocaltimeWatchSource> source;
 };
 
 TEST_F(LocaltimeTest, OtherFilesInTheDirectoryDoNotCount) {
-    LocaltimeWatchSource source(localtime());
-    Counter events(source);
-    ASSERT_TRUE(source.start());
-    write(dir.filePath(QStringLiteral("hosts")), "127.0.0.1 localhost");
-    source.check();
-    EXPECT_EQ(events.count, 0);
+    write(dir.filePath("hosts"), "127.0.0.1 localhost");
+    source->check();
+    EXPECT_EQ(events->count, 0);
     relinkAtomically("Tokyo");
-    source.check();
-    EXPECT_EQ(events.count, 1);
-    source.check();
-    EXPECT_EQ(events.count, 1);
+    source->check();
+    EXPECT_EQ(events->count, 1);
+    source->check();
+    EXPECT_EQ(events->count, 1);
 }
 
 TEST_F(LocaltimeTest, NoticesARelinkAndThenChangesToTheNewZoneFile) {
-    LocaltimeWatchSource source(localtime());
-    Counter events(source);
-    ASSERT_TRUE(source.start());
     relinkAtomically("Tokyo");
-    ASSERT_TRUE(waitUntil([&] { return events.count >= 1; }));
+    ASSERT_TRUE(spinUntil([&] { return events->count >= 1; }));
 
     // Only a watch renewed on the new link's file sees this; the directory shows nothing.
-    const int before = events.count;
+    const int before = events->count;
     write(zone("Tokyo"), "JST-9", QIODevice::Append);
-    ASSERT_TRUE(waitUntil([&] { return events.count > before; }));
+    ASSERT_TRUE(spinUntil([&] { return events->count > before; }));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "../support/qt_test_support.h"
 #include "platform/linux/screensaver_wake_source.h"
+#include "support/event_loop.h"
 
 #include <QProcess>
 
@@ -14,13 +14,14 @@ namespace {
 TEST(ScreensaverWakeSource, ScreensComingBackFromTheScreenSaverCountOnce) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X server (scripts/test-session)";
+    tintwell::test::application();
     ScreensaverWakeSource source;
     int wakes = 0;
     QObject::connect(&source, &ScreensaverWakeSource::occurred, [&] { ++wakes; });
     ASSERT_TRUE(source.start());
     for (const char* action : {"activate", "reset"})
-        ASSERT_EQ(QProcess::execute(QStringLiteral("xset"), {QStringLiteral("s"), QLatin1String(action)}), 0);
-    ASSERT_TRUE(tintwell::test::waitUntil([&] { return wakes >= 1; }));
+        ASSERT_EQ(QProcess::execute("xset", {"s", action}), 0);
+    ASSERT_TRUE(tintwell::test::spinUntil([&] { return wakes >= 1; }));
     EXPECT_EQ(wakes, 1);
 }
 

@@ -38,15 +38,14 @@ int main(int argc, char** argv) {
 
     const xcb_window_t w = xcb_generate_id(c);
     const std::uint32_t values[] = {screen->white_pixel};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, static_cast<std::int16_t>(x),
-                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
-                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(x), std::int16_t(y),
+                      std::uint16_t(width), std::uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen->root_visual, XCB_CW_BACK_PIXEL, values);
 
     const std::string wmClass = cls + '\0' + cls + '\0';
-    xcb_icccm_set_wm_class(c, w, static_cast<std::uint32_t>(wmClass.size()), wmClass.data());
-    xcb_icccm_set_wm_name(c, w, XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(cls.size()), cls.data());
-    xcb_ewmh_set_wm_pid(&ewmh, w, static_cast<std::uint32_t>(getpid()));
+    xcb_icccm_set_wm_class(c, w, std::uint32_t(wmClass.size()), wmClass.data());
+    xcb_icccm_set_wm_name(c, w, XCB_ATOM_STRING, 8, std::uint32_t(cls.size()), cls.data());
+    xcb_ewmh_set_wm_pid(&ewmh, w, std::uint32_t(getpid()));
     // Asked-for position and size, so that the window manager places it where the test expects.
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, x, y);

@@ -1,13 +1,14 @@
 // The RandR display services against the real test X server (scripts/test-session).
 
 #include "platform/x11/x11_display_services.h"
+#include "platform/x11/x11_gamma_ramp.h"
 #include "support/event_loop.h"
 #include "support/x11_session.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -31,9 +32,10 @@ protected:
         ASSERT_TRUE(state.isValid());
         services = create(state.path());
         ASSERT_TRUE(services);
-        // Every test starts from identity ramps on every active CRTC.
+        const HardwareRamp identity = identityHardwareRamp(256);
         for (DisplayId id : services->onlineDisplays())
-            identity(session.crtcOf(id));
+            session.writeRamp(session.crtcOf(id), {identity, identity, identity});
+        reconfigured.emplace(services.get(), &DisplayServices::displaysReconfigured);
     }
     void TearDown() override {
         for (const QString& name : extraOutputs)
@@ -46,13 +48,6 @@ protected:
         EXPECT_TRUE(s) << error.toStdString();
         return s;
     }
-    void identity(xcb_randr_crtc_t crtc) {
-        Ramp ramp;
-        for (int i = 0; i < 256; ++i)
-            ramp.r.push_back(std::uint16_t(std::lround(i * 65535.0 / 255.0)));
-        ramp.g = ramp.b = ramp.r;
-        session.writeRamp(crtc, ramp);
-    }
     double rightEdge() {
         double right = 0;
         for (DisplayId id : services->onlineDisplays())
@@ -64,21 +59,19 @@ protected:
         EXPECT_TRUE(X11Session::switchOn(name, int(rightEdge())));
         return *session.output(name.toStdString());
     }
+    /// Waits for the services to report a change of the monitor layout.
+    bool reconfiguredOnce() {
+        const bool seen = test::spinUntil([&] { return reconfigured->count() > 0; });
+        reconfigured->clear();
+        return seen;
+    }
 
     X11Session session;
     QTemporaryDir state;
     std::unique_ptr<X11DisplayServices> services;
+    std::optional<QSignalSpy> reconfigured;
     QStringList extraOutputs;
 };
-
-void expectRampMatches(const Ramp& ramp, const engine::TransferTables& t) {
-    ASSERT_EQ(ramp.r.size(), 256u);
-    for (std::size_t i = 0; i < 256; ++i) {
-        EXPECT_EQ(ramp.r[i], std::lround(double(t.r[i]) * 65535.0)) << "red " << i;
-        EXPECT_EQ(ramp.g[i], std::lround(double(t.g[i]) * 65535.0)) << "green " << i;
-        EXPECT_EQ(ramp.b[i], std::lround(double(t.b[i]) * 65535.0)) << "blue " << i;
-    }
-}
 
 TEST_F(X11DisplayServicesTest, ListsTheActiveOutputsWithBoundsKeysAndOneMain) {
     const auto ids = services->onlineDisplays();
@@ -112,7 +105,7 @@ TEST_F(X11DisplayServicesTest, WritesEveryChannelOfEveryCrtcAsAnotherClientReads
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {
         SCOPED_TRACE(ids[i]);
-        expectRampMatches(session.readRamp(session.crtcOf(ids[i])), written[i]);
+        test::expectRampShows(session.readRamp(session.crtcOf(ids[i])), written[i], 0.5);
         const auto back = services->readTransferTables(ids[i]);
         ASSERT_TRUE(back);
         for (std::size_t k = 0; k < 256; ++k)
@@ -166,9 +159,8 @@ TEST_F(X11DisplayServicesTest, OneShotServicesRecordNothing) {
 }
 
 TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsListedAndReported) {
-    QSignalSpy reconfigured(services.get(), &DisplayServices::displaysReconfigured);
     const DisplayId added = switchOn("DUMMY11");
-    ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
+    ASSERT_TRUE(reconfiguredOnce());
     const auto ids = services->onlineDisplays();
     EXPECT_NE(std::find(ids.begin(), ids.end(), added), ids.end());
     const auto d = services->describe(added);
@@ -178,47 +170,35 @@ TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsListedAndReported) {
 
     const auto tables = ColorTemperature::gammaRamp(2800, 1, 1);
     services->setTransferTables(added, tables);
-    expectRampMatches(session.readRamp(session.crtcOf(added)), tables);
+    test::expectRampShows(session.readRamp(session.crtcOf(added)), tables, 0.5);
     services->restoreSystemCalibration();
 
-    reconfigured.clear();
     X11Session::switchOff("DUMMY11");
-    ASSERT_TRUE(test::spinUntil([&] { return reconfigured.count() > 0; }));
+    ASSERT_TRUE(reconfiguredOnce());
     EXPECT_FALSE(services->describe(added));
 }
 
 TEST_F(X11DisplayServicesTest, AnEdidNamesTheDisplayAndKeepsItsKeyAcrossOffAndOn) {
     const auto output = *session.output("DUMMY12");
     session.setEdid(output, test::fakeEdid("TW Studio 27", 4711));
-    struct RemoveEdid {
-        X11Session& s;
-        xcb_randr_output_t o;
-        ~RemoveEdid() { s.deleteEdid(o); }
-    } removeEdid{session, output};
-
-    QSignalSpy reconfigured(services.get(), &DisplayServices::displaysReconfigured);
-    const auto settled = [&] {
-        const bool seen = test::spinUntil([&] { return reconfigured.count() > 0; });
-        reconfigured.clear();
-        return seen;
-    };
+    const auto removeEdid = qScopeGuard([&] { session.deleteEdid(output); });
     switchOn("DUMMY12");
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(reconfiguredOnce());
     const auto first = services->describe(output);
     ASSERT_TRUE(first && first->key);
     EXPECT_EQ(first->name, "TW Studio 27");
     ASSERT_TRUE(X11Session::switchOff("DUMMY12"));
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(reconfiguredOnce());
     EXPECT_FALSE(services->describe(output));
     switchOn("DUMMY12");
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(reconfiguredOnce());
     const auto again = services->describe(output);
     ASSERT_TRUE(again && again->key);
     EXPECT_EQ(*again->key, *first->key);
 
     // Another monitor on the same connector is another display.
     session.setEdid(output, test::fakeEdid("TW Studio 27", 4712));
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(reconfiguredOnce());
     EXPECT_NE(*services->describe(output)->key, *first->key);
 }
 

@@ -10,11 +10,11 @@ using namespace tintwell::platform;
 
 namespace {
 
-engine::TransferTable filled(float v) {
+const auto filled = [](float v) {
     engine::TransferTable t;
     t.fill(v);
     return t;
-}
+};
 
 TEST(X11GammaRamp, ConvertsToSixteenBitsWithRoundingAndHoldsTheRange) {
     const struct {

@@ -17,11 +17,9 @@ const Instant kNoon = instantFromSecondsSinceEpoch(946728000);
 // Twelve hours later it is far below the horizon.
 const Instant kMidnight = kNoon + Seconds(12 * 3600);
 
-Input baseInput(Instant now) {
+Input baseInput(Instant now) { // at 0°, 0°
     Input in;
     in.now = now;
-    in.latitude = 0;
-    in.longitude = 0;
     in.onlineDisplays = {1, 2};
     return in;
 }
@@ -35,13 +33,9 @@ Instant morningWhenAltitudeIs(double altitude) {
     return t;
 }
 
-Decision target(double kelvin, double brightness, double gamma) {
-    return Target{kelvin, brightness, gamma};
-}
-
-const DecisionMap& decisions(const Output& out) {
+const auto decisions = [](const Output& out) {
     return std::get<Output::ApplyDecisions>(out.action).decisions;
-}
+};
 
 TEST(SchedulerCoreTest, CurveFollowsTheTwilightBand) {
     struct Row {
@@ -117,7 +111,7 @@ TEST(SchedulerCoreTest, ManualOverrideExpiryAndInterval) {
         EXPECT_EQ(out.manualOverrideExpired, row.expired) << label;
         EXPECT_EQ(out.nextIntervalSec, row.interval) << label;
         EXPECT_EQ(out.curveKelvin, row.kelvin1) << label;
-        EXPECT_EQ(decisions(out).at(1), target(row.kelvin1, 1, 1)) << label;
+        EXPECT_EQ(decisions(out).at(1), (Decision{Target{row.kelvin1, 1, 1}})) << label;
         // A display with its own settings pins its own manual value.
         EXPECT_EQ(std::get<Target>(decisions(out).at(2)).kelvin, row.expired ? 2700 : 3900) << label;
     }
@@ -140,19 +134,19 @@ TEST(SchedulerCoreTest, AppExceptions) {
     in.brightness = 0.9;
     in.gamma = 1.3;
     in.perDisplaySettings[2] = {6000, 2700, 8, 0.5, 2, 3900};
-    EXPECT_EQ(decisions(SchedulerCore::decide(in)).at(2), target(4500, 0.9, 1.3));
+    EXPECT_EQ(decisions(SchedulerCore::decide(in)).at(2), (Decision{Target{4500, 0.9, 1.3}}));
 
     // No displays: not in force.
     in.activeOverrideDisplays = {};
     out = SchedulerCore::decide(in);
     EXPECT_EQ(out.nextIntervalSec, 60);
-    EXPECT_EQ(decisions(out).at(2), target(2700, 0.5, 2));
+    EXPECT_EQ(decisions(out).at(2), (Decision{Target{2700, 0.5, 2}}));
 
     // Only offline displays: in force, yet no display gets the exception decision.
     in.activeOverrideDisplays = {7};
     out = SchedulerCore::decide(in);
     EXPECT_EQ(out.nextIntervalSec, 2);
-    EXPECT_EQ(decisions(out).at(2), target(2700, 0.5, 2));
+    EXPECT_EQ(decisions(out).at(2), (Decision{Target{2700, 0.5, 2}}));
 
     // A manual override in force ignores the exception.
     in.activeOverrideDisplays = {1, 2};

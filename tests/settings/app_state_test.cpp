@@ -8,24 +8,19 @@
 
 using namespace tintwell::settings;
 using tintwell::instantFromSecondsSinceEpoch;
+using tintwell::scheduling::AppExceptionRule;
+using tintwell::scheduling::Disable;
 using tintwell::scheduling::DisplaySettings;
+using tintwell::scheduling::ForceKelvin;
 using tintwell::scheduling::Profile;
 using tintwell::scheduling::Uuid;
 
 namespace {
 
-Value dbl(double v) {
-    return Value(std::in_place_type<double>, v);
-}
-Value integer(std::int64_t v) {
-    return Value(std::in_place_type<std::int64_t>, v);
-}
-Value str(const char* v) {
-    return Value(std::in_place_type<std::string>, v);
-}
-Value data(const std::string& v) {
-    return Value(std::in_place_type<Data>, Data{v});
-}
+const auto dbl = [](double v) { return Value(std::in_place_type<double>, v); };
+const auto integer = [](std::int64_t v) { return Value(std::in_place_type<std::int64_t>, v); };
+const auto str = [](const char* v) { return Value(std::in_place_type<std::string>, v); };
+const auto data = [](const std::string& v) { return Value(std::in_place_type<Data>, Data{v}); };
 
 const std::vector<std::string> kScalarKeys{
     keys::dayKelvin,    keys::nightKelvin,     keys::transitionWidthDeg, keys::brightness,
@@ -74,13 +69,6 @@ TEST(AppState, ConsentDerivation) {
         InMemoryUserDefaults defaults(row.stored);
         EXPECT_EQ(AppState(defaults).updateConsent(), row.expected) << row.what;
     }
-}
-
-TEST(AppState, ChangingAScalarBeforeConsentMeansAllowedNextTime) {
-    InMemoryUserDefaults defaults;
-    AppState(defaults).setLatitude(10);
-    EXPECT_FALSE(defaults.object(keys::updateConsent));
-    EXPECT_EQ(AppState(defaults).updateConsent(), UpdateConsent::Allowed);
 }
 
 TEST(AppState, ScalarsOfTheWrongKindReadAsDefaults) {
@@ -213,23 +201,21 @@ TEST(AppState, UndecodableDataStaysStoredUntilThePropertyIsAssigned) {
 TEST(AppState, CollectionsRoundTrip) {
     InMemoryUserDefaults defaults;
     const Profile evening{Uuid::random(), "Evening", 6000, 2500, 10, 0.9, 1.1, 4000};
+    const std::vector<AppExceptionRule> rules{{"org.kde.krita", "Krita", Disable{}, true},
+                                              {"mpv", "mpv", ForceKelvin{4500}, false}};
+    const DisplaySettings own{5000, 3000, 8, 0.8, 1, 4500};
     {
         AppState s(defaults);
         s.setProfiles({evening});
         s.setActiveProfileId(evening.id);
-        s.setAppExceptions({{"org.kde.krita", "Krita", tintwell::scheduling::Disable{}, true},
-                            {"mpv", "mpv", tintwell::scheduling::ForceKelvin{4500}, false}});
-        s.setDisplaySettings({5000, 3000, 8, 0.8, 1, 4500}, "00000000-0000-5000-8000-000000000001");
+        s.setAppExceptions(rules);
+        s.setDisplaySettings(own, "00000000-0000-5000-8000-000000000001");
     }
     AppState s(defaults);
     EXPECT_EQ(s.profiles(), std::vector<Profile>{evening});
     EXPECT_EQ(s.activeProfileId(), evening.id);
-    ASSERT_EQ(s.appExceptions().size(), 2u);
-    EXPECT_EQ(s.appExceptions()[0].action,
-              tintwell::scheduling::AppExceptionAction(tintwell::scheduling::Disable{}));
-    EXPECT_EQ(s.appExceptions()[1].action,
-              tintwell::scheduling::AppExceptionAction(tintwell::scheduling::ForceKelvin{4500}));
-    EXPECT_EQ(s.displayOverrides().at("00000000-0000-5000-8000-000000000001").brightness, 0.8);
+    EXPECT_EQ(s.appExceptions(), rules);
+    EXPECT_EQ(s.displayOverrides(), (DisplayOverrides{{"00000000-0000-5000-8000-000000000001", own}}));
 }
 
 TEST(AppState, ValueThatCannotBeEncodedKeepsThePreviousData) {

@@ -1,4 +1,5 @@
 #include "settings/json_file_user_defaults.h"
+#include "support/child_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +8,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace tintwell::settings;
 
@@ -25,6 +24,12 @@ void writeAll(const std::string& path, const std::string& text) {
     QFile f(QString::fromStdString(path));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
 }
 
 QStringList entries(const QTemporaryDir& dir, const QString& sub = {}) {
@@ -66,9 +71,7 @@ TEST_F(JsonFileUserDefaultsTest, CreatesFolderAndPrivateFileOnlyOnFirstWrite) {
     JsonFileUserDefaults store(path);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     store.setBool("k", true);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(statOf(path).st_mode & 0777, 0600u);
     store.remove("k");
     EXPECT_EQ(JsonFileUserDefaults(path).dictionaryRepresentation(), Dictionary{});
 }
@@ -76,15 +79,11 @@ TEST_F(JsonFileUserDefaultsTest, CreatesFolderAndPrivateFileOnlyOnFirstWrite) {
 TEST_F(JsonFileUserDefaultsTest, RewritingTheSameValueLeavesTheFileAlone) {
     JsonFileUserDefaults store(path);
     store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
-    struct stat first {
-    }, second{};
-    ASSERT_EQ(::stat(path.c_str(), &first), 0);
+    const ino_t first = statOf(path).st_ino; // each write renames a new file over the old one
     store.setValues({{"a", Value(1.5)}, {"b", Value(true)}});
-    ASSERT_EQ(::stat(path.c_str(), &second), 0);
-    EXPECT_EQ(first.st_ino, second.st_ino);
+    EXPECT_EQ(statOf(path).st_ino, first);
     store.setDouble("a", 2.5);
-    ASSERT_EQ(::stat(path.c_str(), &second), 0);
-    EXPECT_NE(first.st_ino, second.st_ino);
+    EXPECT_NE(statOf(path).st_ino, first);
 }
 
 TEST_F(JsonFileUserDefaultsTest, ASymlinkedFileIsUpdatedWhereItPoints) {
@@ -94,9 +93,7 @@ TEST_F(JsonFileUserDefaultsTest, ASymlinkedFileIsUpdatedWhereItPoints) {
     writeAll(real, "{}");
     ASSERT_EQ(::symlink(real.c_str(), path.c_str()), 0);
     JsonFileUserDefaults(path).setBool("k", true);
-    struct stat st {};
-    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(S_ISLNK(statOf(path).st_mode));
     EXPECT_EQ(JsonFileUserDefaults(real).object("k"), Value(true));
 }
 
@@ -163,18 +160,14 @@ TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFile)
         store.setDouble("tintwell.dayKelvin", 5000);
     }
     const std::string before = readAll(path);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // The process dies with the complete temporary file on disk but before it replaces the old one.
+    // The process dies with the complete temporary file on disk but before it replaces the old one.
+    const int status = tintwell::test::inChild([&] {
         JsonFileUserDefaults store(path);
         store.setBeforeRenameHookForTesting([](const std::string&) { ::_exit(0); });
         store.setDouble("tintwell.dayKelvin", 3000);
-        ::_exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return 1;
+    });
+    ASSERT_EQ(status, 0);
 
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(entries(dir, "/tintwell").filter(QRegularExpression(R"(^\.defaults\.json\.\w{6}$)")).size(), 1);

@@ -3,6 +3,8 @@
 // A second, independent connection to the test X server, for checking what the code under test did
 // and for changing the monitor layout the way a user would.
 
+#include "engine/color_temperature.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -16,12 +18,24 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
+#include <gtest/gtest.h>
+
 namespace tintwell::test {
 
 struct Ramp {
     std::vector<std::uint16_t> r, g, b;
     bool operator==(const Ramp&) const = default;
 };
+
+/// Expects every entry of a 256-entry `ramp` within `tolerance` of `tables` scaled to 16 bits.
+inline void expectRampShows(const Ramp& ramp, const engine::TransferTables& tables, double tolerance) {
+    ASSERT_EQ(ramp.r.size(), 256u);
+    for (std::size_t i = 0; i < 256; ++i) {
+        EXPECT_NEAR(ramp.r[i], tables.r[i] * 65535.0, tolerance) << "red " << i;
+        EXPECT_NEAR(ramp.g[i], tables.g[i] * 65535.0, tolerance) << "green " << i;
+        EXPECT_NEAR(ramp.b[i], tables.b[i] * 65535.0, tolerance) << "blue " << i;
+    }
+}
 
 class X11Session {
 public:

@@ -17,12 +17,12 @@ const AppExceptionRule kEditorOff{"org.example.Editor", "Editor", ForceKelvin{30
 const AppExceptionRule kEditorNative{"org.example.Editor", "Editor", Disable{}, true};
 const AppExceptionRule kPlayer{"org.example.Player", "Player", Disable{}, true};
 
-RunningApplication app(const std::string& id, platform::ProcessId pid = 100) {
-    return RunningApplication{pid, id, id, {}, {}, platform::ActivationPolicy::Regular};
-}
+const auto app = [](const std::string& id) {
+    return RunningApplication{100, id, id, {}, {}, platform::ActivationPolicy::Regular};
+};
 
-struct Fixture : ::testing::Test {
-    Fixture() {
+struct AppExceptionsManagerTest : ::testing::Test {
+    AppExceptionsManagerTest() {
         test::application();
         QObject::connect(&manager, &AppExceptionsManager::activeOverrideChanged,
                          [this](const auto& o) { published.push_back(o); });
@@ -33,40 +33,33 @@ struct Fixture : ::testing::Test {
     std::vector<std::optional<ResolvedAppOverride>> published;
 };
 
-struct ResolutionCase {
-    const char* name;
-    std::vector<AppExceptionRule> rules;
-    std::optional<std::string> frontmost;
-    std::optional<AppExceptionRule> expected;
-};
-
-class Resolution : public Fixture, public ::testing::WithParamInterface<ResolutionCase> {};
-
-TEST_P(Resolution, FirstEnabledExactMatchIsInForce) {
-    rules = GetParam().rules;
+TEST_F(AppExceptionsManagerTest, TheFirstEnabledExactMatchIsInForce) {
+    const struct {
+        const char* name;
+        std::vector<AppExceptionRule> rules;
+        std::optional<std::string> frontmost;
+        std::optional<AppExceptionRule> expected;
+    } cases[] = {
+        {"match", {kPlayer, kEditorPinned}, "org.example.Editor", kEditorPinned},
+        {"first disabled, second enabled", {kEditorOff, kEditorNative}, "org.example.Editor", kEditorNative},
+        {"first enabled wins", {kEditorPinned, kEditorNative}, "org.example.Editor", kEditorPinned},
+        {"only disabled", {kEditorOff}, "org.example.Editor", std::nullopt},
+        {"letter case differs", {kEditorPinned}, "org.example.editor", std::nullopt},
+        {"no frontmost", {kEditorPinned}, std::nullopt, std::nullopt},
+        {"no rules", {}, "org.example.Editor", std::nullopt},
+    };
     manager.setDebounceInterval(0);
-    manager.setFrontmost(GetParam().frontmost);
-    ASSERT_FALSE(manager.resolvePending());
-    const auto expected = GetParam().expected;
-    EXPECT_EQ(manager.activeOverride(),
-              expected ? std::optional(ResolvedAppOverride{*expected}) : std::nullopt);
+    for (const auto& c : cases) {
+        rules = c.rules;
+        manager.setFrontmost(c.frontmost);
+        manager.resolve(); // the same id again would not resolve by itself
+        EXPECT_EQ(manager.activeOverride(),
+                  c.expected ? std::optional(ResolvedAppOverride{*c.expected}) : std::nullopt)
+            << c.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AppExceptions, Resolution,
-    ::testing::Values(
-        ResolutionCase{"match", {kPlayer, kEditorPinned}, "org.example.Editor", kEditorPinned},
-        ResolutionCase{
-            "firstDisabledSecondEnabled", {kEditorOff, kEditorNative}, "org.example.Editor", kEditorNative},
-        ResolutionCase{
-            "firstEnabledWins", {kEditorPinned, kEditorNative}, "org.example.Editor", kEditorPinned},
-        ResolutionCase{"onlyDisabled", {kEditorOff}, "org.example.Editor", std::nullopt},
-        ResolutionCase{"letterCaseDiffers", {kEditorPinned}, "org.example.editor", std::nullopt},
-        ResolutionCase{"noFrontmost", {kEditorPinned}, std::nullopt, std::nullopt},
-        ResolutionCase{"noRules", {}, "org.example.Editor", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Fixture, BurstResolvesOnceForTheLastApplication) {
+TEST_F(AppExceptionsManagerTest, BurstResolvesOnceForTheLastApplication) {
     rules = {kEditorPinned, kPlayer};
     manager.setDebounceInterval(0.02);
     manager.setFrontmost("org.example.Editor");
@@ -84,7 +77,7 @@ TEST_F(Fixture, BurstResolvesOnceForTheLastApplication) {
     EXPECT_EQ(published.size(), 1u);
 }
 
-TEST_F(Fixture, FollowsTheWorkspaceFromStartAndIgnoresRepeatedAnnouncements) {
+TEST_F(AppExceptionsManagerTest, FollowsTheWorkspaceFromStartAndIgnoresRepeatedAnnouncements) {
     rules = {kEditorPinned};
     manager.setDebounceInterval(0);
     workspace.setFrontmostApplication(app("org.example.Editor"));
@@ -108,7 +101,7 @@ TEST_F(Fixture, FollowsTheWorkspaceFromStartAndIgnoresRepeatedAnnouncements) {
     EXPECT_FALSE(manager.frontmostBundleId());
 }
 
-TEST_F(Fixture, StopDropsAPendingResolve) {
+TEST_F(AppExceptionsManagerTest, StopDropsAPendingResolve) {
     rules = {kEditorPinned};
     manager.setDebounceInterval(0.01);
     manager.setFrontmost("org.example.Editor");
@@ -118,7 +111,7 @@ TEST_F(Fixture, StopDropsAPendingResolve) {
     EXPECT_TRUE(published.empty());
 }
 
-TEST_F(Fixture, ListChangesTakeEffectOnResolve) {
+TEST_F(AppExceptionsManagerTest, ListChangesTakeEffectOnResolve) {
     rules = {kEditorPinned};
     manager.setDebounceInterval(0);
     manager.setFrontmost("org.example.Editor");

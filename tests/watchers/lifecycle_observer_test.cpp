@@ -1,5 +1,5 @@
-#include "../support/qt_test_support.h"
 #include "platform/virtual/virtual_display_services.h"
+#include "support/event_loop.h"
 #include "watchers/lifecycle_observer.h"
 
 #include <QElapsedTimer>
@@ -8,7 +8,7 @@
 
 using tintwell::platform::LifecycleEventSource;
 using tintwell::platform::VirtualDisplayServices;
-using tintwell::test::waitUntil;
+using tintwell::test::spinUntil;
 using tintwell::watchers::LifecycleObserver;
 
 namespace {
@@ -28,6 +28,7 @@ private:
 
 struct Harness {
     explicit Harness(double debounceSeconds, bool secondSourceAvailable = true) {
+        tintwell::test::application();
         std::vector<std::unique_ptr<LifecycleEventSource>> sources;
         sources.push_back(std::make_unique<FakeSource>(true));
         sources.push_back(std::make_unique<FakeSource>(secondSourceAvailable));
@@ -56,14 +57,14 @@ TEST(LifecycleObserver, ABurstFromEverySourceRunsTheHandlerOnce) {
     h.first->fire();
     sinceLastEvent.start();
     EXPECT_EQ(h.runs, 0);
-    ASSERT_TRUE(waitUntil([&] { return h.runs > 0; }));
+    ASSERT_TRUE(spinUntil([&] { return h.runs > 0; }));
     EXPECT_GE(sinceLastEvent.elapsed(), 100);
     EXPECT_FALSE(h.observer->isPending());
     EXPECT_EQ(h.runs, 1);
 
     // An event after the run starts a new cycle.
     h.displays.setDisplays({});
-    ASSERT_TRUE(waitUntil([&] { return h.runs > 1; }));
+    ASSERT_TRUE(spinUntil([&] { return h.runs > 1; }));
     EXPECT_EQ(h.runs, 2);
 }
 
@@ -72,12 +73,12 @@ TEST(LifecycleObserver, EachEventPostponesTheRunByTheWholeInterval) {
     QElapsedTimer sinceFirst;
     sinceFirst.start();
     h.first->fire();
-    ASSERT_TRUE(waitUntil([&] { return sinceFirst.elapsed() >= 150; }));
+    ASSERT_TRUE(spinUntil([&] { return sinceFirst.elapsed() >= 150; }));
     ASSERT_EQ(h.runs, 0) << "the machine stalled past the interval";
     QElapsedTimer sinceSecond;
     sinceSecond.start();
     h.second->fire();
-    ASSERT_TRUE(waitUntil([&] { return h.runs > 0; }));
+    ASSERT_TRUE(spinUntil([&] { return h.runs > 0; }));
     EXPECT_GE(sinceSecond.elapsed(), 300);
     EXPECT_EQ(h.runs, 1);
 }
@@ -108,20 +109,15 @@ TEST(LifecycleObserver, StopDropsThePendingRunAndLaterEvents) {
 }
 
 TEST(LifecycleObserver, ARunPendingWhenTheObserverGoesAwayNeverHappens) {
-    int goneRuns = 0;
-    std::vector<std::unique_ptr<LifecycleEventSource>> sources;
-    sources.push_back(std::make_unique<FakeSource>(true));
-    auto* source = static_cast<FakeSource*>(sources.front().get());
-    auto gone = std::make_unique<LifecycleObserver>([&] { ++goneRuns; }, nullptr, std::move(sources), 0.02);
-    gone->start();
-    source->fire();
-    ASSERT_TRUE(gone->isPending());
-    gone.reset();
+    Harness gone(0.02);
+    gone.first->fire();
+    ASSERT_TRUE(gone.observer->isPending());
+    gone.observer.reset();
     // A witness scheduled later with the same interval runs after the dropped run would have.
     Harness witness(0.02);
     witness.first->fire();
-    ASSERT_TRUE(waitUntil([&] { return witness.runs > 0; }));
-    EXPECT_EQ(goneRuns, 0);
+    ASSERT_TRUE(spinUntil([&] { return witness.runs > 0; }));
+    EXPECT_EQ(gone.runs, 0);
 }
 
 } // namespace
