@@ -8,8 +8,6 @@
 #include <memory>
 #include <tuple>
 
-#include <QCoreApplication>
-
 #include <nlohmann/json.hpp>
 
 namespace tintwell::app {
@@ -87,14 +85,6 @@ void printApplications(const std::vector<ListedApplication>& apps, bool json, st
 }
 
 int runListApps(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    // The X connection is watched through the event loop, which needs an application object.
-    static int argc = 1;
-    static char name[] = "tintwell";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-
     QString error;
     const auto services =
         createPlatformServices(cl.backend, PlatformOptions{.keepTransferTablesOnExit = true}, &error);

@@ -25,6 +25,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const CommandLine& cl = std::get<CommandLine>(parsed);
+    if (cl.mode == Mode::Run)
+        return runApplication(argc, argv, cl, std::cerr);
+
+    // The one-shot modes reach the desktop through Qt's event machinery, which needs an application.
+    QCoreApplication application(argc, argv);
     switch (cl.mode) {
     case Mode::Version:
         std::cout << "tintwell " << TINTWELL_VERSION << '\n';
@@ -33,21 +38,16 @@ int main(int argc, char** argv) {
         return runPrint(cl, std::cout);
     case Mode::ListApps:
         return runListApps(cl, std::cout, std::cerr);
-    case Mode::ListDisplays: {
-        QCoreApplication app(argc, argv);
+    case Mode::ListDisplays:
         return runListDisplays(cl, std::cout, std::cerr);
-    }
     case Mode::Oneshot:
-    case Mode::Reset: {
-        QCoreApplication app(argc, argv);
+    case Mode::Reset:
         return runOneshot(cl, std::cerr);
-    }
     case Mode::Set:
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
     case Mode::Run:
-        return runApplication(argc, argv, cl, std::cerr);
     case Mode::Help:
         std::cout << helpText().toStdString();
         return 0;

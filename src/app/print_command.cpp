@@ -14,7 +14,6 @@
 #include <cmath>
 #include <iomanip>
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QTimeZone>
 
@@ -108,14 +107,6 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
 }
 
 int runPrint(const CommandLine& cl, std::ostream& out) {
-    // The desktop is reached through the event loop's machinery, which needs an application object.
-    static int argc = 1;
-    static char name[] = "tintwell";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> application;
-    if (!QCoreApplication::instance())
-        application = std::make_unique<QCoreApplication>(argc, argv);
-
     // Without a display server the sun and the curve are still worth printing, for no displays.
     QString ignored;
     auto platform =

@@ -37,33 +37,43 @@ bool boolean(const json& j, const char* name) {
 
 } // namespace
 
+namespace {
+
+// Profiles and display settings carry the same six values under the same member names.
+template <class Record>
+void writeProfileValues(json& j, const Record& r) {
+    j["dayKelvin"] = r.dayKelvin;
+    j["nightKelvin"] = r.nightKelvin;
+    j["transitionWidthDeg"] = r.transitionWidthDeg;
+    j["brightness"] = r.brightness;
+    j["gamma"] = r.gamma;
+    j["manualKelvin"] = r.manualKelvin;
+}
+
+template <class Record>
+void readProfileValues(const json& j, Record& r) {
+    r.dayKelvin = number(j, "dayKelvin");
+    r.nightKelvin = number(j, "nightKelvin");
+    r.transitionWidthDeg = number(j, "transitionWidthDeg");
+    r.brightness = number(j, "brightness");
+    r.gamma = number(j, "gamma");
+    r.manualKelvin = number(j, "manualKelvin");
+}
+
+} // namespace
+
 void to_json(json& j, const DisplaySettings& s) {
-    j = json{{"dayKelvin", s.dayKelvin},
-             {"nightKelvin", s.nightKelvin},
-             {"transitionWidthDeg", s.transitionWidthDeg},
-             {"brightness", s.brightness},
-             {"gamma", s.gamma},
-             {"manualKelvin", s.manualKelvin}};
+    j = json::object();
+    writeProfileValues(j, s);
 }
 
 void from_json(const json& j, DisplaySettings& s) {
-    s.dayKelvin = number(j, "dayKelvin");
-    s.nightKelvin = number(j, "nightKelvin");
-    s.transitionWidthDeg = number(j, "transitionWidthDeg");
-    s.brightness = number(j, "brightness");
-    s.gamma = number(j, "gamma");
-    s.manualKelvin = number(j, "manualKelvin");
+    readProfileValues(j, s);
 }
 
 void to_json(json& j, const Profile& p) {
-    j = json{{"id", p.id.toString()},
-             {"name", p.name},
-             {"dayKelvin", p.dayKelvin},
-             {"nightKelvin", p.nightKelvin},
-             {"transitionWidthDeg", p.transitionWidthDeg},
-             {"brightness", p.brightness},
-             {"gamma", p.gamma},
-             {"manualKelvin", p.manualKelvin}};
+    j = json{{"id", p.id.toString()}, {"name", p.name}};
+    writeProfileValues(j, p);
 }
 
 void from_json(const json& j, Profile& p) {
@@ -72,12 +82,7 @@ void from_json(const json& j, Profile& p) {
         throw DecodingError("Attempted to decode UUID from invalid UUID string.");
     p.id = *id;
     p.name = string(j, "name");
-    p.dayKelvin = number(j, "dayKelvin");
-    p.nightKelvin = number(j, "nightKelvin");
-    p.transitionWidthDeg = number(j, "transitionWidthDeg");
-    p.brightness = number(j, "brightness");
-    p.gamma = number(j, "gamma");
-    p.manualKelvin = number(j, "manualKelvin");
+    readProfileValues(j, p);
 }
 
 void to_json(json& j, const AppExceptionAction& a) {
