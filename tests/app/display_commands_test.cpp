@@ -5,6 +5,11 @@
 #include "support/tintwell_process.h"
 #include "support/x11_session.h"
 
+#include <regex>
+
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -50,9 +55,11 @@ protected:
 };
 
 TEST_F(DisplayCommandsTest, OneshotTintsEveryActiveCrtcAndResetGivesIdentity) {
-    const auto run = runTintwell({"--oneshot", "3400"});
+    const QTemporaryDir runtime; // a record of the ramps would make the next start undo this tint
+    const auto run = runTintwell({"--oneshot", "3400"}, {{"XDG_RUNTIME_DIR", runtime.path()}});
     ASSERT_EQ(run.status, 0) << run.err;
     expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(3400, 1, 1));
+    EXPECT_TRUE(QDir(runtime.path()).isEmpty());
 
     ASSERT_EQ(runTintwell({"--oneshot", "2700", "--brightness", "0.8", "--gamma", "1.2"}).status, 0);
     expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(2700, 0.8, 1.2));
@@ -67,13 +74,19 @@ TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
     ASSERT_EQ(run.status, 0) << run.err;
     const auto list = nlohmann::json::parse(run.out);
     ASSERT_EQ(list.size(), activeCrtcs().size());
+    const std::regex keyForm("[0-9A-F]{8}-[0-9A-F]{4}-5[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    int mains = 0;
     for (const auto& d : list) {
-        EXPECT_EQ(d.at("key").get<std::string>().size(), 36u);
+        EXPECT_TRUE(std::regex_match(d.at("key").get<std::string>(), keyForm)) << d.at("key");
         EXPECT_EQ(d.at("gammaSize"), 256);
         EXPECT_TRUE(d.at("mirrorOf").is_null());
+        mains += d.at("main").get<bool>();
     }
+    EXPECT_EQ(mains, 1);
     EXPECT_EQ(list[0].at("name"), "DUMMY0");
-    EXPECT_EQ(list[0].at("main"), true);
+    EXPECT_EQ(list[0].at("main"), true); // the session makes DUMMY0 primary
+    EXPECT_EQ(list[0].at("bounds"),
+              nlohmann::json::parse(R"({"x": 0, "y": 0, "width": 1280, "height": 800})"));
     EXPECT_EQ(list.back().at("name"), "DUMMY13");
     EXPECT_EQ(list.back().at("bounds").at("x"), 8192);
 }

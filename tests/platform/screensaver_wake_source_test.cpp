@@ -25,9 +25,4 @@ TEST(ScreensaverWakeSource, ScreensComingBackFromTheScreenSaverCountOnce) {
     EXPECT_EQ(wakes, 1);
 }
 
-TEST(ScreensaverWakeSource, WithoutAnXServerItIsUnavailable) {
-    ScreensaverWakeSource source(QByteArrayLiteral(":4242"));
-    EXPECT_FALSE(source.start());
-}
-
 } // namespace

@@ -30,20 +30,6 @@ const std::vector<std::string> kScalarKeys{
 
 } // namespace
 
-TEST(AppState, EmptyStoreGivesDefaultsAndWritesNothing) {
-    InMemoryUserDefaults defaults;
-    AppState s(defaults);
-    EXPECT_EQ(s.globalDisplaySettings(), (DisplaySettings{6500, 3400, 12, 1.0, 1.0, 5000}));
-    EXPECT_EQ(s.latitude(), 37.7749);
-    EXPECT_EQ(s.longitude(), -122.4194);
-    EXPECT_TRUE(s.useAutoLocation());
-    EXPECT_FALSE(s.manualOverride() || s.paused() || s.manualOverrideUntil() || s.activeProfileId());
-    EXPECT_EQ(s.updateChannel(), "stable");
-    EXPECT_EQ(s.updateConsent(), UpdateConsent::Undecided);
-    EXPECT_EQ(s.currentKelvin(), 6500);
-    EXPECT_TRUE(defaults.writtenKeys().empty());
-}
-
 TEST(AppState, ConsentDerivation) {
     struct Row {
         const char* what;
@@ -95,6 +81,7 @@ TEST(AppState, ScalarsOfTheWrongKindReadAsDefaults) {
     EXPECT_EQ(s.latitude(), 37.7749);
     EXPECT_EQ(s.updateChannel(), "stable");
     EXPECT_FALSE(s.manualOverrideUntil());
+    EXPECT_EQ(s.currentKelvin(), 6500);
     EXPECT_TRUE(defaults.writtenKeys().empty());
 }
 
@@ -122,13 +109,16 @@ TEST(AppState, SwitchingManualOverrideOffForgetsItsEnd) {
     EXPECT_EQ(defaults.object(keys::manualOverride), Value(false));
 }
 
-TEST(AppState, SaveWritesAllThirteenScalarKeysInOrder) {
+TEST(AppState, SaveWritesAllThirteenScalarKeysInOrderWithTheDefaults) {
     InMemoryUserDefaults defaults;
     AppState s(defaults);
     s.setLatitude(48.85);
     EXPECT_EQ(defaults.writtenKeys(), kScalarKeys);
-    EXPECT_EQ(defaults.object(keys::latitude), dbl(48.85));
-    EXPECT_EQ(defaults.object(keys::dayKelvin), dbl(6500));
+    const std::vector<Value> written{dbl(6500),    dbl(3400),      dbl(12),      dbl(1),       dbl(1),
+                                     Value(false), dbl(5000),      integer(0),   Value(false), Value(true),
+                                     dbl(48.85),   dbl(-122.4194), str("stable")};
+    for (std::size_t i = 0; i < kScalarKeys.size(); ++i)
+        EXPECT_EQ(defaults.object(kScalarKeys[i]), written[i]) << kScalarKeys[i];
 
     defaults.clearWrites();
     s.setCurrentKelvin(4000);

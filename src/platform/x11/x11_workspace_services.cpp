@@ -143,15 +143,19 @@ void X11WorkspaceServices::checkWindowManager() {
         qCDebug(lcWorkspace, "EWMH window manager found (check window 0x%x)", check);
 }
 
+xcb_window_t X11WorkspaceServices::activeWindow() {
+    xcb_window_t active = XCB_WINDOW_NONE;
+    const bool read = xcb_ewmh_get_active_window_reply(&ewmh_, xcb_ewmh_get_active_window(&ewmh_, screen_),
+                                                       &active, nullptr);
+    return read ? active : xcb_window_t{XCB_WINDOW_NONE};
+}
+
 void X11WorkspaceServices::followActiveWindow() {
     if (!windowManager_) {
         setFrontmost(std::nullopt, XCB_WINDOW_NONE);
         return;
     }
-    xcb_window_t active = XCB_WINDOW_NONE;
-    if (!xcb_ewmh_get_active_window_reply(&ewmh_, xcb_ewmh_get_active_window(&ewmh_, screen_), &active,
-                                          nullptr))
-        active = XCB_WINDOW_NONE;
+    const xcb_window_t active = activeWindow();
     // Some window managers clear the active window between two activations, or when the desktop is
     // clicked: the last application stays frontmost until another one is activated or its window closes.
     if (active == XCB_WINDOW_NONE)
@@ -165,10 +169,7 @@ void X11WorkspaceServices::forgetClosedFrontmost() {
     const auto clients = windowList(false);
     if (std::find(clients.begin(), clients.end(), frontmostWindow_) != clients.end())
         return;
-    xcb_window_t active = XCB_WINDOW_NONE;
-    if (!xcb_ewmh_get_active_window_reply(&ewmh_, xcb_ewmh_get_active_window(&ewmh_, screen_), &active,
-                                          nullptr))
-        active = XCB_WINDOW_NONE;
+    const xcb_window_t active = activeWindow();
     if (active == XCB_WINDOW_NONE)
         setFrontmost(std::nullopt, XCB_WINDOW_NONE);
     else

@@ -44,6 +44,8 @@ private:
     void processEvents();
     void scheduleEventProcessing();
     void checkWindowManager();
+    /// The root's _NET_ACTIVE_WINDOW, or none when it is unset or unreadable.
+    xcb_window_t activeWindow();
     void followActiveWindow();
     void forgetClosedFrontmost();
     std::vector<xcb_window_t> windowList(bool stacking);
