@@ -99,14 +99,26 @@ public:
         sync();
     }
 
+    /// The window the window manager calls active (_NET_ACTIVE_WINDOW); none when it has none.
+    xcb_window_t activeWindow() {
+        auto* reply = xcb_get_property_reply(
+            conn_, xcb_get_property(conn_, 0, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+            nullptr);
+        const xcb_window_t window = reply && xcb_get_property_value_length(reply) == 4
+                                        ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply))
+                                        : xcb_window_t{XCB_NONE};
+        std::free(reply);
+        return window;
+    }
+
     void setEdid(xcb_randr_output_t output, const std::vector<std::uint8_t>& edid) {
-        xcb_randr_change_output_property(conn_, output, edidAtom(), XCB_ATOM_INTEGER, 8,
+        xcb_randr_change_output_property(conn_, output, atom("EDID"), XCB_ATOM_INTEGER, 8,
                                          XCB_PROP_MODE_REPLACE, std::uint32_t(edid.size()), edid.data());
         sync();
     }
 
     void deleteEdid(xcb_randr_output_t output) {
-        xcb_randr_delete_output_property(conn_, output, edidAtom());
+        xcb_randr_delete_output_property(conn_, output, atom("EDID"));
         sync();
     }
 
@@ -122,8 +134,9 @@ public:
 
 private:
     void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
-    xcb_atom_t edidAtom() {
-        auto* reply = xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, 4, "EDID"), nullptr);
+    xcb_atom_t atom(const std::string& name) {
+        auto* reply = xcb_intern_atom_reply(
+            conn_, xcb_intern_atom(conn_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
         const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
         std::free(reply);
         return atom;
