@@ -40,7 +40,6 @@ public:
         process_.kill();
         process_.waitForFinished(5000);
     }
-    xcb_window_t id() const { return window_.toUInt(); }
     bool activate() const {
         return !window_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", window_}) == 0;
     }
@@ -110,22 +109,9 @@ protected:
         const auto output = session.output(name);
         return output ? session.crtcOf(*output) : XCB_NONE;
     }
-    /// Activates `window` and waits up to `deadline` for `effect`. jwm restarts itself a moment after
-    /// the screen changes size (an earlier test switching a monitor) and drops the active window as
-    /// it does; the window is then activated again and the deadline starts over.
-    bool activateUntil(const TestWindow& window, const std::function<bool()>& effect,
-                       std::chrono::milliseconds deadline = 5s) {
-        const auto lost = [&] { return session.activeWindow() != window.id(); };
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (!window.activate())
-                return false;
-            if (spinUntil([&] { return effect() || lost(); }, deadline) && effect())
-                return true;
-            if (!lost())
-                return false;
-        }
-        return false;
-    }
+    /// Before windows come and go: an earlier test may have changed the screen size. A request that
+    /// reaches jwm in the middle of a restart is lost, hence the second try.
+    void settleWindowManager() { ASSERT_TRUE(session.settleWindowManager()) << "jwm did not restart"; }
     std::vector<std::string> activeOutputs() {
         std::vector<std::string> names;
         for (int i = 0; i < 16; ++i)
@@ -183,15 +169,17 @@ TEST_F(AppEndToEnd, ADisableRuleGivesTheMonitorOfItsWindowNativeColoursWhileFron
     store([](settings::AppState& s) {
         s.setAppExceptions({{"TintwellE2EViewer", "Viewer", scheduling::Disable{}, true}});
     });
+    settleWindowManager();
     TestWindow viewer("TintwellE2EViewer", "300x200+1400+100"); // on DUMMY1
     TestWindow other("TintwellE2EOther", "300x200+100+100");    // on DUMMY0
+    ASSERT_TRUE(other.activate());
     start(app);
-    ASSERT_TRUE(activateUntil(other, [&] { return allShow(night); }));
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
 
-    EXPECT_TRUE(activateUntil(
-        viewer, [&] { return shows("DUMMY1", identity) && shows("DUMMY0", night); }, 2500ms));
-    EXPECT_TRUE(activateUntil(
-        other, [&] { return allShow(night); }, 2500ms));
+    ASSERT_TRUE(viewer.activate());
+    EXPECT_TRUE(spinUntil([&] { return shows("DUMMY1", identity) && shows("DUMMY0", night); }, 2500ms));
+    ASSERT_TRUE(other.activate());
+    EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 2500ms));
 }
 
 TEST_F(AppEndToEnd, AMonitorSwitchedOnAtRunTimeIsTinted) {
@@ -199,8 +187,8 @@ TEST_F(AppEndToEnd, AMonitorSwitchedOnAtRunTimeIsTinted) {
     ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
     // The first time may still be caught by a start-up evaluation; the second, with the ramp reset
     // while the monitor was off (as a driver would on a real replug), can only be the reaction to
-    // the monitor coming on. It overlaps DUMMY0 so that the screen keeps its size: a new size makes
-    // jwm restart itself a second later, dropping the active window the next tests rely on.
+    // the monitor coming on. It overlaps DUMMY0 so that the screen keeps its size (see
+    // settleWindowManager).
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(X11Session::switchOn("DUMMY2", 0));
@@ -219,11 +207,12 @@ TEST_F(AppEndToEnd, ARampResetByAnotherProgramIsTintedAgainByTheNextTick) {
     store([](settings::AppState& s) {
         s.setAppExceptions({{"TintwellE2EPinned", "Pinned", scheduling::ForceKelvin{5000}, true}});
     });
+    settleWindowManager();
     TestWindow pinned("TintwellE2EPinned", "300x200+1400+100"); // on DUMMY1
+    ASSERT_TRUE(pinned.activate());
     start(app);
     const auto pinnedTables = engine::ColorTemperature::gammaRamp(5000, 1, 1);
-    ASSERT_TRUE(
-        activateUntil(pinned, [&] { return shows("DUMMY0", night) && shows("DUMMY1", pinnedTables); }));
+    ASSERT_TRUE(spinUntil([&] { return shows("DUMMY0", night) && shows("DUMMY1", pinnedTables); }));
 
     ASSERT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", "1:1:1"}));
     EXPECT_TRUE(spinUntil([&] { return shows("DUMMY0", night); }, 3s));

@@ -1,6 +1,7 @@
 #include "platform/virtual/virtual_display_services.h"
 #include "platform/x11/x11_workspace_services.h"
 #include "support/event_loop.h"
+#include "support/x11_session.h"
 #include "watchers/display_windows.h"
 
 #include <algorithm>
@@ -52,6 +53,8 @@ protected:
         test::application();
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        // An earlier test may have resized the screen, after which jwm restarts and loses windows.
+        ASSERT_TRUE(test::X11Session().settleWindowManager());
         workspace = X11WorkspaceServices::create();
         ASSERT_TRUE(workspace);
         ASSERT_TRUE(workspace->hasWindowManager());

@@ -4,6 +4,7 @@
 // and for changing the monitor layout the way a user would.
 
 #include "engine/color_temperature.h"
+#include "support/event_loop.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -99,6 +100,40 @@ public:
         sync();
     }
 
+    /// jwm restarts itself about a second after the screen changes size, and a window mapped or
+    /// activated while it does can be lost for good. This asks it to restart now, so that a restart
+    /// still pending from an earlier size change merges with this one; windowManagerRestarted()
+    /// turns true once it has announced itself again.
+    void restartWindowManager() {
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(conn_, root_, XCB_CW_EVENT_MASK, &mask);
+        sync();
+        restarted_ = QProcess::execute("jwm", {"-restart"}) != 0; // no jwm: nothing to wait for
+        sync(); // announcements made before the request belong to an earlier restart
+        while (auto* event = xcb_poll_for_event(conn_))
+            std::free(event);
+    }
+    bool windowManagerRestarted() {
+        const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
+        while (auto* event = xcb_poll_for_event(conn_)) {
+            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            restarted_ |= (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify->window == root_ &&
+                          notify->atom == check;
+            std::free(event);
+        }
+        return restarted_;
+    }
+    /// Restarts jwm and waits until it is back; a request that reaches it mid-restart is lost, hence
+    /// the retries. False when it never comes back.
+    bool settleWindowManager() {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            restartWindowManager();
+            if (spinUntil([this] { return windowManagerRestarted(); }, std::chrono::seconds(3)))
+                return true;
+        }
+        return false;
+    }
+
     /// The window the window manager calls active (_NET_ACTIVE_WINDOW); none when it has none.
     xcb_window_t activeWindow() {
         auto* reply = xcb_get_property_reply(
@@ -134,6 +169,7 @@ public:
 
 private:
     void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
+    bool restarted_ = false;
     xcb_atom_t atom(const std::string& name) {
         auto* reply = xcb_intern_atom_reply(
             conn_, xcb_intern_atom(conn_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
