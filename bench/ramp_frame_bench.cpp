@@ -1,7 +1,7 @@
 // One ramp frame on one display: the table build, the resample to the CRTC's ramp, and the write on
 // the test X server (scripts/test-session -- build/bench/ramp_frame_bench).
 
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 #include "platform/x11/x11_display_services.h"
 #include "platform/x11/x11_gamma_ramp.h"
 
@@ -21,12 +21,12 @@ double frameKelvin(std::int64_t i) {
 void BM_BuildTables(benchmark::State& state) {
     std::int64_t i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(engine::ColorTemperature::gammaRamp(frameKelvin(i++), 0.9, 1.1));
+        benchmark::DoNotOptimize(core::ColorTemperature::gammaRamp(frameKelvin(i++), 0.9, 1.1));
 }
 BENCHMARK(BM_BuildTables);
 
 void BM_ResampleToCrtc(benchmark::State& state) {
-    const auto tables = engine::ColorTemperature::gammaRamp(3400, 0.9, 1.1);
+    const auto tables = core::ColorTemperature::gammaRamp(3400, 0.9, 1.1);
     const int size = int(state.range(0));
     for (auto _ : state) {
         benchmark::DoNotOptimize(platform::toHardwareRamp(tables.r, size));
@@ -50,7 +50,7 @@ void BM_RampFrameOnX11(benchmark::State& state) {
     }
     std::int64_t i = 0;
     for (auto _ : state)
-        displays->setTransferTables(ids[0], engine::ColorTemperature::gammaRamp(frameKelvin(i++), 0.9, 1.1));
+        displays->setTransferTables(ids[0], core::ColorTemperature::gammaRamp(frameKelvin(i++), 0.9, 1.1));
     displays->restoreSystemCalibration();
 }
 BENCHMARK(BM_RampFrameOnX11)->Unit(benchmark::kMicrosecond);

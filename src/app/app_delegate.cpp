@@ -86,7 +86,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
     tickLoop_->displaysForPIDProvider = [displays, workspace](platform::ProcessId pid) {
         return workspace ? watchers::displaysContainingWindows(*workspace, *displays, pid)
-                         : std::set<scheduling::DisplayId>{};
+                         : std::set<core::DisplayId>{};
     };
 
     wireStateObservers();
@@ -126,15 +126,15 @@ void AppDelegate::wireStateObservers() {
     QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
 
     watchers::AppExceptionsManager* exceptions = appExceptions_.get();
-    connect(s, &settings::AppState::appExceptionsChanged, exceptions,
-            [exceptions,
-             last = s->appExceptions()](const std::vector<scheduling::AppExceptionRule>& rules) mutable {
-                if (rules == last)
-                    return;
-                last = rules;
-                QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
-                                          Qt::QueuedConnection);
-            });
+    connect(
+        s, &settings::AppState::appExceptionsChanged, exceptions,
+        [exceptions, last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
+            if (rules == last)
+                return;
+            last = rules;
+            QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
+                                      Qt::QueuedConnection);
+        });
     QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/instant.h"
-#include "scheduling/value_records.h"
+#include "core/instant.h"
+#include "core/value_records.h"
 
 #include <optional>
 #include <variant>
@@ -32,9 +32,9 @@ struct CommandLine {
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
-    scheduling::Target oneshot; ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
-    QStringList assignments;    ///< with Set: KEY=VALUE, unchecked
-    QStringList keys;           ///< with Get: the keys asked for (none: all), unchecked
+    core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
+    QStringList assignments; ///< with Set: KEY=VALUE, unchecked
+    QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

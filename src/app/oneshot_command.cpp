@@ -8,9 +8,9 @@
 namespace tintwell::app {
 namespace {
 
-bool shows(const engine::TransferTables& got, const engine::TransferTables& want) {
+bool shows(const core::TransferTables& got, const core::TransferTables& want) {
     // Within a quarter of an 8-bit step: any resampling and 16-bit rounding, but not another colour.
-    const auto near = [](const engine::TransferTable& a, const engine::TransferTable& b) {
+    const auto near = [](const core::TransferTable& a, const core::TransferTable& b) {
         for (std::size_t i = 0; i < a.size(); ++i)
             if (!(std::abs(a[i] - b[i]) <= 0.25f / 255.0f))
                 return false;
@@ -29,10 +29,10 @@ int runOneshot(const CommandLine& cl, std::ostream& err) {
         return 1;
     }
     platform::DisplayServices& displays = *services->displays;
-    const scheduling::Decision decision = cl.mode == Mode::Reset ? scheduling::Decision(scheduling::Native{})
-                                                                 : scheduling::Decision(cl.oneshot);
+    const core::Decision decision =
+        cl.mode == Mode::Reset ? core::Decision(core::Native{}) : core::Decision(cl.oneshot);
 
-    std::unordered_map<platform::DisplayId, scheduling::Decision> decisions;
+    std::unordered_map<platform::DisplayId, core::Decision> decisions;
     std::vector<platform::DisplayDescription> targets;
     for (platform::DisplayId id : displays.onlineDisplays()) {
         const auto d = displays.describe(id);
@@ -52,12 +52,12 @@ int runOneshot(const CommandLine& cl, std::ostream& err) {
         controller.apply(decisions, 750, 0.3);
     }
 
-    const engine::TransferTables want =
+    const core::TransferTables want =
         cl.mode == Mode::Reset
-            ? engine::TransferTables{engine::ColorTemperature::identityTable(),
-                                     engine::ColorTemperature::identityTable(),
-                                     engine::ColorTemperature::identityTable()}
-            : engine::ColorTemperature::gammaRamp(cl.oneshot.kelvin, cl.oneshot.brightness, cl.oneshot.gamma);
+            ? core::TransferTables{core::ColorTemperature::identityTable(),
+                                   core::ColorTemperature::identityTable(),
+                                   core::ColorTemperature::identityTable()}
+            : core::ColorTemperature::gammaRamp(cl.oneshot.kelvin, cl.oneshot.brightness, cl.oneshot.gamma);
     for (const auto& d : targets) {
         const auto got = displays.readTransferTables(d.id);
         // Ramps much smaller than the tables cannot hold them exactly; only larger ones are checked.

@@ -39,13 +39,13 @@ std::string localTime(Instant t) {
 
 } // namespace
 
-Evaluation evaluate(const scheduling::SchedulerCore::Input& input) {
+Evaluation evaluate(const core::SchedulerCore::Input& input) {
     Evaluation e;
     e.latitude = input.latitude;
     e.longitude = input.longitude;
     e.time = input.now;
-    e.sun = engine::SolarEngine::position(input.latitude, input.longitude, input.now);
-    e.output = scheduling::SchedulerCore::decide(input);
+    e.sun = core::SolarEngine::position(input.latitude, input.longitude, input.now);
+    e.output = core::SchedulerCore::decide(input);
     return e;
 }
 
@@ -60,16 +60,16 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
                                     {"nextIntervalSec", e.output.nextIntervalSec}};
         if (!e.settingsFile.empty())
             j["settingsFile"] = e.settingsFile;
-        const auto* apply = std::get_if<scheduling::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
+        const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
         j["action"] = apply ? "applyDecisions" : "restoreSystem";
         nlohmann::ordered_json displays = nlohmann::ordered_json::array();
         for (const auto& d : e.displays) {
             nlohmann::ordered_json display = {{"id", d.id}, {"name", d.name}};
             display["key"] = d.key ? nlohmann::ordered_json(*d.key) : nlohmann::ordered_json(nullptr);
-            const scheduling::Target* target = nullptr;
+            const core::Target* target = nullptr;
             if (apply)
                 if (const auto it = apply->decisions.find(d.id); it != apply->decisions.end())
-                    target = std::get_if<scheduling::Target>(&it->second);
+                    target = std::get_if<core::Target>(&it->second);
             display["decision"] = target ? nlohmann::ordered_json{{"kelvin", target->kelvin},
                                                                   {"brightness", target->brightness},
                                                                   {"gamma", target->gamma}}
@@ -89,15 +89,15 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
     out << "Next evaluation in " << std::setprecision(0) << e.output.nextIntervalSec << " s\n";
     if (!e.settingsFile.empty())
         out << "Settings:  " << e.settingsFile << '\n';
-    const auto* apply = std::get_if<scheduling::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
+    const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
     if (!apply)
         out << "Paused:    every display shows its own calibration\n";
     for (const auto& d : e.displays) {
         out << "Display " << d.id << " (" << d.name << "): ";
-        const scheduling::Target* target = nullptr;
+        const core::Target* target = nullptr;
         if (apply)
             if (const auto it = apply->decisions.find(d.id); it != apply->decisions.end())
-                target = std::get_if<scheduling::Target>(&it->second);
+                target = std::get_if<core::Target>(&it->second);
         if (target)
             out << std::setprecision(0) << target->kelvin << " K, brightness " << std::setprecision(2)
                 << target->brightness << ", gamma " << target->gamma << '\n';
@@ -139,13 +139,13 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
     loop.onlineDisplaysProvider = [&displays] { return displays.onlineDisplays(); };
     loop.displaysForPIDProvider = [&displays, workspace](platform::ProcessId pid) {
         return workspace ? watchers::displaysContainingWindows(*workspace, displays, pid)
-                         : std::set<scheduling::DisplayId>{};
+                         : std::set<core::DisplayId>{};
     };
 
-    const scheduling::SchedulerCore::Input input = loop.currentInput();
+    const core::SchedulerCore::Input input = loop.currentInput();
     Evaluation e = evaluate(input);
     e.settingsFile = defaults.path();
-    for (const scheduling::DisplayId id : input.onlineDisplays) {
+    for (const core::DisplayId id : input.onlineDisplays) {
         const auto description = displays.describe(id);
         e.displays.push_back(
             {id, description ? description->name : settings::DisplayLookup(displays).displayName(id),

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "engine/solar_engine.h"
-#include "scheduling/scheduler_core.h"
+#include "core/scheduler_core.h"
+#include "core/solar_engine.h"
 
 #include <optional>
 #include <ostream>
@@ -16,13 +16,13 @@ struct Evaluation {
     double latitude = 0;
     double longitude = 0;
     Instant time;
-    engine::SolarEngine::Position sun;
-    scheduling::SchedulerCore::Output output;
+    core::SolarEngine::Position sun;
+    core::SchedulerCore::Output output;
     std::string settingsFile; ///< where the stored settings came from; empty when none were read
 
     /// One online display as the application would treat it.
     struct Display {
-        scheduling::DisplayId id = 0;
+        core::DisplayId id = 0;
         std::string name;
         std::optional<std::string> key;
     };
@@ -30,7 +30,7 @@ struct Evaluation {
 };
 
 /// Evaluates the schedule once for the given input (its time and place included).
-Evaluation evaluate(const scheduling::SchedulerCore::Input& input);
+Evaluation evaluate(const core::SchedulerCore::Input& input);
 
 void printEvaluation(const Evaluation& e, bool json, std::ostream& out);
 

@@ -92,7 +92,11 @@ std::string knownNames() {
 }
 
 std::string quoted(const QString& s) {
-    return "\"" + s.toStdString() + "\"";
+    // Appending, not "\"" + text: GCC 12 warns falsely (-Wrestrict) on prepending to a temporary.
+    std::string text(1, '"');
+    text += s.toStdString();
+    text += '"';
+    return text;
 }
 
 std::string formatNumber(double v) {

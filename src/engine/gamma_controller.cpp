@@ -13,8 +13,8 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcEngine, "tintwell.engine")
 
-TransferTables identityTables() {
-    const TransferTable t = ColorTemperature::identityTable();
+core::TransferTables identityTables() {
+    const core::TransferTable t = core::ColorTemperature::identityTable();
     return {t, t, t};
 }
 
@@ -50,8 +50,8 @@ public:
     void land(DisplayId id, Channel& channel, std::uint64_t seq, const std::optional<Target>& target) {
         if (channel.issued.load() != seq)
             return;
-        const TransferTables tables =
-            target ? ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
+        const core::TransferTables tables =
+            target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
                    : identityTables();
         std::lock_guard lock(channel.mutex);
         if (channel.issued.load() != seq)
@@ -106,7 +106,7 @@ void GammaController::apply(const std::unordered_map<DisplayId, Decision>& decis
                 prev = it->second;
         }
         const Target* prevTarget = prev ? std::get_if<Target>(&*prev) : nullptr;
-        if (std::holds_alternative<scheduling::Native>(decision)) {
+        if (std::holds_alternative<core::Native>(decision)) {
             if (prev && !prevTarget)
                 continue;
             cancelRamp(id);
@@ -173,8 +173,8 @@ std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::
         if (!shown)
             continue;
         const Target* target = std::get_if<Target>(&*decision);
-        const TransferTables expected =
-            target ? ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
+        const core::TransferTables expected =
+            target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
                    : identityTables();
         bool drifted = false;
         for (const auto& [want, have] :

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/value_records.h"
 #include "platform/display_services.h"
-#include "scheduling/value_records.h"
 
 #include <chrono>
 #include <functional>
@@ -25,9 +25,9 @@ namespace tintwell::engine {
 class GammaController : public QObject {
     Q_OBJECT
 public:
-    using DisplayId = scheduling::DisplayId;
-    using Target = scheduling::Target;
-    using Decision = scheduling::Decision;
+    using DisplayId = core::DisplayId;
+    using Target = core::Target;
+    using Decision = core::Decision;
     using TimePoint = std::chrono::steady_clock::time_point;
 
     /// Interval between ramp frames.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/color_temperature.h"
-#include "scheduling/value_records.h"
+#include "core/color_temperature.h"
+#include "core/value_records.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace tintwell::platform {
 
-using scheduling::DisplayId;
+using core::DisplayId;
 
 /// A rectangle in the global display coordinate space (pixels, y grows downwards).
 struct Rect {
@@ -53,9 +53,9 @@ public:
     /// Description of one online display; nothing when it is not online.
     virtual std::optional<DisplayDescription> describe(DisplayId id) = 0;
     /// Loads 256-entry tables into the display. Failures are logged and absorbed.
-    virtual void setTransferTables(DisplayId id, const engine::TransferTables& tables) = 0;
+    virtual void setTransferTables(DisplayId id, const core::TransferTables& tables) = 0;
     /// The tables the display shows now, resampled to 256 entries; nothing when unreadable.
-    virtual std::optional<engine::TransferTables> readTransferTables(DisplayId id) = 0;
+    virtual std::optional<core::TransferTables> readTransferTables(DisplayId id) = 0;
     /// Returns every display to the calibration it had before this process first wrote to it.
     virtual void restoreSystemCalibration() = 0;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/instant.h"
+#include "core/instant.h"
 
 namespace tintwell::scheduling {
 

@@ -19,18 +19,18 @@ TickLoop::TickLoop(settings::AppState& appState, engine::GammaController& gamma,
 
 TickLoop::~TickLoop() = default;
 
-SchedulerCore::Input TickLoop::currentInput() {
-    SchedulerCore::Input in;
+core::SchedulerCore::Input TickLoop::currentInput() {
+    core::SchedulerCore::Input in;
     in.now = clock->now();
 
     if (appExceptions_ && appExceptions_->activeOverride() && workspace_) {
-        const AppExceptionRule& rule = appExceptions_->activeOverride()->rule;
+        const core::AppExceptionRule& rule = appExceptions_->activeOverride()->rule;
         // The rule counts only while its application runs; its displays are where its windows are.
         for (const auto& app : workspace_->runningApplications()) {
             if (!app.applicationId.empty() && app.applicationId == rule.bundleId) {
                 in.activeOverride = rule;
                 if (displaysForPIDProvider)
-                    for (const DisplayId id : displaysForPIDProvider(app.pid))
+                    for (const core::DisplayId id : displaysForPIDProvider(app.pid))
                         in.activeOverrideDisplays.insert(id);
                 break;
             }
@@ -60,18 +60,18 @@ SchedulerCore::Input TickLoop::currentInput() {
 void TickLoop::tick() {
     Q_ASSERT(QThread::currentThread() == thread());
     ++tickCount_;
-    const SchedulerCore::Output output = SchedulerCore::decide(currentInput());
+    const core::SchedulerCore::Output output = core::SchedulerCore::decide(currentInput());
 
     appState_.setCurrentAltitude(output.altitude);
     appState_.setCurrentKelvin(output.curveKelvin);
     if (output.manualOverrideExpired)
         appState_.setManualOverride(false);
 
-    if (const auto* apply = std::get_if<SchedulerCore::Output::ApplyDecisions>(&output.action)) {
+    if (const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&output.action)) {
         gamma_.apply(apply->decisions, kelvinSmoothThreshold, smoothDurationSec);
         // Other programs (games, xrandr, screen recorders) reset ramps behind our back; since equal
         // decisions are filtered, the tint would otherwise stay lost until the decision changes.
-        std::vector<DisplayId> displays;
+        std::vector<core::DisplayId> displays;
         displays.reserve(apply->decisions.size());
         for (const auto& [id, decision] : apply->decisions)
             displays.push_back(id);

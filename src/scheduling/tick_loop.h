@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/scheduler_core.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
-#include "scheduling/scheduler_core.h"
 
 #include <functional>
 #include <memory>
@@ -33,8 +33,8 @@ namespace tintwell::scheduling {
 class TickLoop : public QObject {
     Q_OBJECT
 public:
-    using OnlineDisplaysProvider = std::function<std::vector<DisplayId>()>;
-    using DisplaysForPidProvider = std::function<std::set<DisplayId>(platform::ProcessId)>;
+    using OnlineDisplaysProvider = std::function<std::vector<core::DisplayId>()>;
+    using DisplaysForPidProvider = std::function<std::set<core::DisplayId>(platform::ProcessId)>;
 
     static constexpr double kelvinSmoothThreshold = 750; ///< Kelvin
     static constexpr double smoothDurationSec = 0.3;
@@ -53,7 +53,7 @@ public:
     /// Evaluates now and acts on the result.
     void tick();
     /// The input the next tick would hand to the scheduler core.
-    SchedulerCore::Input currentInput();
+    core::SchedulerCore::Input currentInput();
     /// Stops the timer for good (shutdown).
     void invalidateTimer();
 
@@ -64,7 +64,7 @@ public:
 
 Q_SIGNALS:
     /// Emitted at the end of every tick with what the scheduler decided.
-    void ticked(const tintwell::scheduling::SchedulerCore::Output& output);
+    void ticked(const tintwell::core::SchedulerCore::Output& output);
 
 private:
     void scheduleTimer(double interval);

@@ -1,6 +1,6 @@
 #include "settings/app_state.h"
 
-#include "scheduling/record_json.h"
+#include "core/record_json.h"
 #include "settings/builtin_presets.h"
 
 #include <algorithm>
@@ -11,10 +11,10 @@
 namespace tintwell::settings {
 namespace {
 
-using scheduling::AppExceptionRule;
-using scheduling::DisplaySettings;
-using scheduling::Profile;
-using scheduling::Uuid;
+using core::AppExceptionRule;
+using core::DisplaySettings;
+using core::Profile;
+using core::Uuid;
 
 std::string key(const char* name) {
     return std::string(keys::prefix) + name;
@@ -35,7 +35,7 @@ std::optional<T> decodeData(const UserDefaults& defaults, const char* k) {
     const auto data = defaults.data(k);
     if (!data)
         return std::nullopt;
-    return scheduling::decodeJsonText<T>(data->bytes).value;
+    return core::decodeJsonText<T>(data->bytes).value;
 }
 
 void setSix(Profile& p, const DisplaySettings& s) {

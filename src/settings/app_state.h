@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/instant.h"
-#include "scheduling/uuid.h"
-#include "scheduling/value_records.h"
+#include "core/instant.h"
+#include "core/uuid.h"
+#include "core/value_records.h"
 #include "settings/user_defaults.h"
 
 #include <map>
@@ -24,7 +24,7 @@ std::string toString(UpdateConsent consent);
 std::optional<UpdateConsent> updateConsentFromString(std::string_view text);
 
 /// Display key (upper-case UUID) to that display's own six values.
-using DisplayOverrides = std::map<std::string, scheduling::DisplaySettings>;
+using DisplayOverrides = std::map<std::string, core::DisplaySettings>;
 
 /// The keys under which AppState keeps its values.
 namespace keys {
@@ -90,16 +90,16 @@ public:
     double longitude() const { return longitude_; } ///< degrees, east positive
     void setLatitude(double v);
     void setLongitude(double v);
-    const std::vector<scheduling::Profile>& profiles() const { return profiles_; }
-    void setProfiles(std::vector<scheduling::Profile> v);
-    std::optional<scheduling::Uuid> activeProfileId() const { return activeProfileId_; }
-    void setActiveProfileId(std::optional<scheduling::Uuid> v);
+    const std::vector<core::Profile>& profiles() const { return profiles_; }
+    void setProfiles(std::vector<core::Profile> v);
+    std::optional<core::Uuid> activeProfileId() const { return activeProfileId_; }
+    void setActiveProfileId(std::optional<core::Uuid> v);
     const std::string& updateChannel() const { return updateChannel_; }
     void setUpdateChannel(std::string v);
     UpdateConsent updateConsent() const { return updateConsent_; }
     void setUpdateConsent(UpdateConsent v);
-    const std::vector<scheduling::AppExceptionRule>& appExceptions() const { return appExceptions_; }
-    void setAppExceptions(std::vector<scheduling::AppExceptionRule> v);
+    const std::vector<core::AppExceptionRule>& appExceptions() const { return appExceptions_; }
+    void setAppExceptions(std::vector<core::AppExceptionRule> v);
     const DisplayOverrides& displayOverrides() const { return displayOverrides_; }
     void setDisplayOverrides(DisplayOverrides v);
 
@@ -122,27 +122,27 @@ public:
 
     // Per-display overrides.
     /// The store's six profile values.
-    scheduling::DisplaySettings globalDisplaySettings() const;
+    core::DisplaySettings globalDisplaySettings() const;
     /// Inserts or replaces the override of the display `key`.
-    void setDisplaySettings(const scheduling::DisplaySettings& settings, const std::string& key);
+    void setDisplaySettings(const core::DisplaySettings& settings, const std::string& key);
     /// Removes the override of the display `key`; the map is written back either way.
     void clearDisplayOverride(const std::string& key);
 
     // Profiles.
-    scheduling::Profile currentSettingsSnapshot(const std::string& name, const scheduling::Uuid& id) const;
+    core::Profile currentSettingsSnapshot(const std::string& name, const core::Uuid& id) const;
     /// Appends the current values as a new profile with a fresh identifier and makes it active.
-    scheduling::Profile saveCurrentAsProfile(const std::string& name);
+    core::Profile saveCurrentAsProfile(const std::string& name);
     /// Copies the profile's six values in with one write, then makes it active.
-    void applyProfile(const scheduling::Profile& profile);
+    void applyProfile(const core::Profile& profile);
     /// Writes the current six values into the active user profile; nothing for a preset.
     void updateActiveProfileFromCurrentSettings();
     /// Removes every user profile with `id`; clears the active one when it was that.
-    void deleteProfile(const scheduling::Uuid& id);
+    void deleteProfile(const core::Uuid& id);
     /// Moves the profiles at `from` so that they land before position `to` (counted before removal),
     /// keeping their order. Positions outside the list are ignored.
     void moveProfile(const std::vector<std::size_t>& from, std::size_t to);
     /// The first user profile with `id`, else the built-in preset with it, else nothing.
-    std::optional<scheduling::Profile> findProfile(const scheduling::Uuid& id) const;
+    std::optional<core::Profile> findProfile(const core::Uuid& id) const;
     /// True unless the active profile exists and all six values equal it exactly.
     bool isActiveProfileDirty() const;
     /// The active profile's name, or "Custom".
@@ -163,11 +163,11 @@ Q_SIGNALS:
     void useAutoLocationChanged(bool value);
     void latitudeChanged(double value);
     void longitudeChanged(double value);
-    void profilesChanged(const std::vector<tintwell::scheduling::Profile>& value);
-    void activeProfileIdChanged(std::optional<tintwell::scheduling::Uuid> value);
+    void profilesChanged(const std::vector<tintwell::core::Profile>& value);
+    void activeProfileIdChanged(std::optional<tintwell::core::Uuid> value);
     void updateChannelChanged(const std::string& value);
     void updateConsentChanged(tintwell::settings::UpdateConsent value);
-    void appExceptionsChanged(const std::vector<tintwell::scheduling::AppExceptionRule>& value);
+    void appExceptionsChanged(const std::vector<tintwell::core::AppExceptionRule>& value);
     void displayOverridesChanged(const tintwell::settings::DisplayOverrides& value);
     void currentAltitudeChanged(double value);
     void currentKelvinChanged(double value);
@@ -197,11 +197,11 @@ private:
     bool useAutoLocation_ = true;
     double latitude_ = 37.7749;
     double longitude_ = -122.4194;
-    std::vector<scheduling::Profile> profiles_;
-    std::optional<scheduling::Uuid> activeProfileId_;
+    std::vector<core::Profile> profiles_;
+    std::optional<core::Uuid> activeProfileId_;
     std::string updateChannel_ = "stable";
     UpdateConsent updateConsent_ = UpdateConsent::Undecided;
-    std::vector<scheduling::AppExceptionRule> appExceptions_;
+    std::vector<core::AppExceptionRule> appExceptions_;
     DisplayOverrides displayOverrides_;
     double currentAltitude_ = 0;
     double currentKelvin_ = 6500;

@@ -5,15 +5,15 @@
 namespace tintwell::settings {
 namespace {
 
-scheduling::Profile preset(const char* id, const char* name, double day, double night, double width,
-                           double brightness, double gamma, double manual) {
-    return {*scheduling::Uuid::parse(id), name, day, night, width, brightness, gamma, manual};
+core::Profile preset(const char* id, const char* name, double day, double night, double width,
+                     double brightness, double gamma, double manual) {
+    return {*core::Uuid::parse(id), name, day, night, width, brightness, gamma, manual};
 }
 
 } // namespace
 
-const std::vector<scheduling::Profile>& BuiltinPresets::all() {
-    static const std::vector<scheduling::Profile> presets{
+const std::vector<core::Profile>& BuiltinPresets::all() {
+    static const std::vector<core::Profile> presets{
         preset("00000000-0000-4000-8000-000000000001", "Default", 6500, 3400, 12, 1.0, 1.0, 5000),
         preset("00000000-0000-4000-8000-000000000002", "Cozy reading", 6200, 2200, 16, 0.85, 1.0, 5000),
         preset("00000000-0000-4000-8000-000000000003", "Movie / TV", 5500, 2800, 8, 0.7, 1.05, 5000),
@@ -25,7 +25,7 @@ const std::vector<scheduling::Profile>& BuiltinPresets::all() {
     return presets;
 }
 
-std::optional<scheduling::Profile> BuiltinPresets::find(const scheduling::Uuid& id) {
+std::optional<core::Profile> BuiltinPresets::find(const core::Uuid& id) {
     const auto& presets = all();
     const auto it = std::find_if(presets.begin(), presets.end(), [&](const auto& p) { return p.id == id; });
     if (it == presets.end())

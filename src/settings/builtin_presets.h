@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheduling/value_records.h"
+#include "core/value_records.h"
 
 #include <optional>
 #include <vector>
@@ -12,9 +12,9 @@ namespace tintwell::settings {
 struct BuiltinPresets {
     /// "Default", "Cozy reading", "Movie / TV", "Coding (long sessions)", "Sunlit work",
     /// "Sleep prep", in this order.
-    static const std::vector<scheduling::Profile>& all();
+    static const std::vector<core::Profile>& all();
     /// The first preset with `id`.
-    static std::optional<scheduling::Profile> find(const scheduling::Uuid& id);
+    static std::optional<core::Profile> find(const core::Uuid& id);
 
     BuiltinPresets() = delete;
 };

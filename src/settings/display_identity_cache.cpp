@@ -3,7 +3,7 @@
 namespace tintwell::settings {
 
 DisplayIdentityCache::Resolver DisplayIdentityCache::resolverFor(platform::DisplayServices& services) {
-    return [&services](scheduling::DisplayId id) -> std::optional<std::string> {
+    return [&services](core::DisplayId id) -> std::optional<std::string> {
         const auto d = services.describe(id);
         return d ? d->key : std::nullopt;
     };
@@ -11,7 +11,7 @@ DisplayIdentityCache::Resolver DisplayIdentityCache::resolverFor(platform::Displ
 
 DisplayIdentityCache::DisplayIdentityCache(Resolver resolve) : resolve_(std::move(resolve)) {}
 
-std::optional<std::string> DisplayIdentityCache::displayKey(scheduling::DisplayId id) {
+std::optional<std::string> DisplayIdentityCache::displayKey(core::DisplayId id) {
     if (const auto it = cache_.find(id); it != cache_.end())
         return it->second;
     auto key = resolve_(id);
@@ -19,11 +19,10 @@ std::optional<std::string> DisplayIdentityCache::displayKey(scheduling::DisplayI
     return key;
 }
 
-std::unordered_map<scheduling::DisplayId, scheduling::DisplaySettings>
-perDisplaySettings(const DisplayOverrides& overrides,
-                   const std::vector<scheduling::DisplayId>& onlineDisplays,
+std::unordered_map<core::DisplayId, core::DisplaySettings>
+perDisplaySettings(const DisplayOverrides& overrides, const std::vector<core::DisplayId>& onlineDisplays,
                    DisplayIdentityCache& identities) {
-    std::unordered_map<scheduling::DisplayId, scheduling::DisplaySettings> result;
+    std::unordered_map<core::DisplayId, core::DisplaySettings> result;
     if (overrides.empty())
         return result;
     for (const auto id : onlineDisplays) {

@@ -16,7 +16,7 @@ namespace tintwell::settings {
 /// lifecycle handling calls after every reconfiguration, wake or clock change. Main thread only.
 class DisplayIdentityCache {
 public:
-    using Resolver = std::function<std::optional<std::string>(scheduling::DisplayId)>;
+    using Resolver = std::function<std::optional<std::string>(core::DisplayId)>;
 
     /// The key the platform gives a display, asked afresh on every call.
     static Resolver resolverFor(platform::DisplayServices& services);
@@ -26,19 +26,18 @@ public:
         : DisplayIdentityCache(resolverFor(services)) {}
 
     /// The display's key; a remembered answer (a miss too) is returned without asking again.
-    std::optional<std::string> displayKey(scheduling::DisplayId id);
+    std::optional<std::string> displayKey(core::DisplayId id);
     void reset() { cache_.clear(); }
 
 private:
     Resolver resolve_;
-    std::unordered_map<scheduling::DisplayId, std::optional<std::string>> cache_;
+    std::unordered_map<core::DisplayId, std::optional<std::string>> cache_;
 };
 
 /// The per-display settings for one evaluation: the override of each online display that has a key
 /// and an override, by display identifier. With no override at all, no key is resolved.
-std::unordered_map<scheduling::DisplayId, scheduling::DisplaySettings>
-perDisplaySettings(const DisplayOverrides& overrides,
-                   const std::vector<scheduling::DisplayId>& onlineDisplays,
+std::unordered_map<core::DisplayId, core::DisplaySettings>
+perDisplaySettings(const DisplayOverrides& overrides, const std::vector<core::DisplayId>& onlineDisplays,
                    DisplayIdentityCache& identities);
 
 } // namespace tintwell::settings

@@ -3,13 +3,13 @@
 namespace tintwell::settings {
 namespace {
 
-std::string fallbackName(scheduling::DisplayId id) {
+std::string fallbackName(core::DisplayId id) {
     return "Display " + std::to_string(id);
 }
 
 } // namespace
 
-std::vector<scheduling::DisplayId> DisplayLookup::onlineDisplays() const {
+std::vector<core::DisplayId> DisplayLookup::onlineDisplays() const {
     return services_.onlineDisplays();
 }
 
@@ -25,7 +25,7 @@ std::vector<DisplayInfo> DisplayLookup::connectedDisplays() const {
     return result;
 }
 
-std::string DisplayLookup::displayName(scheduling::DisplayId id) const {
+std::string DisplayLookup::displayName(core::DisplayId id) const {
     const auto d = services_.describe(id);
     if (d && !d->name.empty())
         return d->name;

@@ -9,7 +9,7 @@ namespace tintwell::settings {
 
 /// A connected display as the interface lists it.
 struct DisplayInfo {
-    scheduling::DisplayId id = 0;
+    core::DisplayId id = 0;
     std::string name;
     platform::Rect bounds; ///< global display coordinates
     bool isMain = false;
@@ -22,11 +22,11 @@ public:
     explicit DisplayLookup(platform::DisplayServices& services) : services_(services) {}
 
     /// Online displays, mirrors included, in the platform's order.
-    std::vector<scheduling::DisplayId> onlineDisplays() const;
+    std::vector<core::DisplayId> onlineDisplays() const;
     /// Online displays that mirror no other display, in the platform's order.
     std::vector<DisplayInfo> connectedDisplays() const;
     /// The display's name, or "Display <id>" when the platform has none.
-    std::string displayName(scheduling::DisplayId id) const;
+    std::string displayName(core::DisplayId id) const;
 
 private:
     platform::DisplayServices& services_;

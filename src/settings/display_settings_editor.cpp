@@ -4,7 +4,7 @@
 
 namespace tintwell::settings {
 
-using scheduling::DisplaySettings;
+using core::DisplaySettings;
 
 double fieldOf(const DisplaySettings& s, ProfileField field) {
     switch (field) {
@@ -65,7 +65,7 @@ void DisplaySettingsEditor::refreshConnectedDisplays() {
         setEditTargetId(std::nullopt);
 }
 
-void DisplaySettingsEditor::setEditTargetId(std::optional<scheduling::DisplayId> id) {
+void DisplaySettingsEditor::setEditTargetId(std::optional<core::DisplayId> id) {
     editTargetId_ = id;
     Q_EMIT editTargetIdChanged(editTargetId_);
 }
@@ -79,7 +79,7 @@ std::optional<std::string> DisplaySettingsEditor::editTargetKey() const {
     return it->second;
 }
 
-bool DisplaySettingsEditor::hasOverride(scheduling::DisplayId id) const {
+bool DisplaySettingsEditor::hasOverride(core::DisplayId id) const {
     const auto it = displayKeys_.find(id);
     return it != displayKeys_.end() && state_.displayOverrides().contains(it->second);
 }

@@ -15,8 +15,8 @@ namespace tintwell::settings {
 /// One of the six profile values.
 enum class ProfileField { DayKelvin, NightKelvin, TransitionWidthDeg, Brightness, Gamma, ManualKelvin };
 
-double fieldOf(const scheduling::DisplaySettings& settings, ProfileField field);
-void setFieldOf(scheduling::DisplaySettings& settings, ProfileField field, double value);
+double fieldOf(const core::DisplaySettings& settings, ProfileField field);
+void setFieldOf(core::DisplaySettings& settings, ProfileField field, double value);
 
 /// The editing scope of the settings sliders: all displays together (the global values), or one
 /// display's own values. The first edit of a display without an override creates a complete one
@@ -31,19 +31,19 @@ public:
     void refreshConnectedDisplays();
     const std::vector<DisplayInfo>& connectedDisplays() const { return connectedDisplays_; }
     /// The key of each connected display that has one.
-    const std::unordered_map<scheduling::DisplayId, std::string>& displayKeys() const { return displayKeys_; }
+    const std::unordered_map<core::DisplayId, std::string>& displayKeys() const { return displayKeys_; }
 
     /// The display the sliders edit; nothing for all displays.
-    std::optional<scheduling::DisplayId> editTargetId() const { return editTargetId_; }
-    void setEditTargetId(std::optional<scheduling::DisplayId> id);
+    std::optional<core::DisplayId> editTargetId() const { return editTargetId_; }
+    void setEditTargetId(std::optional<core::DisplayId> id);
     /// The key edits go to; nothing when editing the global values (no target, or a target
     /// without a key).
     std::optional<std::string> editTargetKey() const;
     /// Whether the display with `id` has its own values.
-    bool hasOverride(scheduling::DisplayId id) const;
+    bool hasOverride(core::DisplayId id) const;
 
     /// The values the sliders show: the target's override, else the global values.
-    scheduling::DisplaySettings effectiveSettings() const;
+    core::DisplaySettings effectiveSettings() const;
     double scopedValue(ProfileField field) const;
     /// Writes to the target's override (creating it from the global values), or to the global
     /// property when editing all displays.
@@ -53,14 +53,14 @@ public:
 
 Q_SIGNALS:
     void connectedDisplaysChanged();
-    void editTargetIdChanged(std::optional<tintwell::scheduling::DisplayId> id);
+    void editTargetIdChanged(std::optional<tintwell::core::DisplayId> id);
 
 private:
     AppState& state_;
     platform::DisplayServices& services_;
     std::vector<DisplayInfo> connectedDisplays_;
-    std::unordered_map<scheduling::DisplayId, std::string> displayKeys_;
-    std::optional<scheduling::DisplayId> editTargetId_;
+    std::unordered_map<core::DisplayId, std::string> displayKeys_;
+    std::optional<core::DisplayId> editTargetId_;
 };
 
 } // namespace tintwell::settings

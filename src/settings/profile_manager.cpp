@@ -7,8 +7,8 @@
 
 namespace tintwell::settings {
 
-using scheduling::Profile;
-using scheduling::Uuid;
+using core::Profile;
+using core::Uuid;
 
 Profile UserProfileBinding::value() const {
     for (const auto& p : state_->profiles())

@@ -13,16 +13,16 @@ namespace tintwell::settings {
 /// writes to it are dropped.
 class UserProfileBinding {
 public:
-    UserProfileBinding(AppState& state, const scheduling::Uuid& id) : state_(&state), id_(id) {}
+    UserProfileBinding(AppState& state, const core::Uuid& id) : state_(&state), id_(id) {}
 
-    scheduling::Profile value() const;
+    core::Profile value() const;
     /// Replaces the first user profile with this identifier, name as typed (not trimmed, not made
     /// unique), and persists the list.
-    void setValue(const scheduling::Profile& profile) const;
+    void setValue(const core::Profile& profile) const;
 
 private:
     AppState* state_;
-    scheduling::Uuid id_;
+    core::Uuid id_;
 };
 
 /// What the profile screens do to the store, without any widget: naming, saving, duplicating,
@@ -48,20 +48,20 @@ public:
     /// Appends a copy of `profile` with a fresh identifier, named uniquely from `namePrefix` and the
     /// original's name, and makes it active without applying it. Presets take an empty prefix, user
     /// profiles "Copy of ".
-    scheduling::Profile duplicateProfile(const scheduling::Profile& profile, const std::string& namePrefix);
+    core::Profile duplicateProfile(const core::Profile& profile, const std::string& namePrefix);
     /// Whether the user profile `id` can move by `offset` places (negative: towards the top).
-    bool canMoveProfile(const scheduling::Uuid& id, int offset) const;
+    bool canMoveProfile(const core::Uuid& id, int offset) const;
     /// Moves the user profile `id` by `offset` places; nothing when it would leave the list.
-    void moveProfile(const scheduling::Uuid& id, int offset);
+    void moveProfile(const core::Uuid& id, int offset);
     /// Re-applies the active profile's stored values; nothing when there is no active profile.
     void resetToActiveProfile();
-    UserProfileBinding userProfileBinding(const scheduling::Uuid& id) const { return {state_, id}; }
+    UserProfileBinding userProfileBinding(const core::Uuid& id) const { return {state_, id}; }
 
 Q_SIGNALS:
     void newProfileNameChanged(const std::string& name);
 
 private:
-    std::optional<std::size_t> positionOf(const scheduling::Uuid& id) const;
+    std::optional<std::size_t> positionOf(const core::Uuid& id) const;
 
     AppState& state_;
     std::string newProfileName_;

@@ -19,7 +19,7 @@ void AppExceptionEditing::addRule(const std::string& bundleId, const std::string
     if (it != rules.end())
         it->enabled = true;
     else
-        rules.push_back({bundleId, displayName, scheduling::Disable{}, true});
+        rules.push_back({bundleId, displayName, core::Disable{}, true});
     write_(std::move(rules));
 }
 
@@ -39,7 +39,7 @@ AppExceptionRule AppExceptionEditing::RuleBinding::get() const {
     const auto it = std::find_if(rules.begin(), rules.end(), withId(bundleId_));
     if (it != rules.end())
         return *it;
-    return {bundleId_, bundleId_, scheduling::Disable{}, true};
+    return {bundleId_, bundleId_, core::Disable{}, true};
 }
 
 void AppExceptionEditing::RuleBinding::set(const AppExceptionRule& rule) const {

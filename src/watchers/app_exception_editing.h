@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheduling/value_records.h"
+#include "core/value_records.h"
 
 #include <cstddef>
 #include <functional>
@@ -9,7 +9,7 @@
 
 namespace tintwell::watchers {
 
-using scheduling::AppExceptionRule;
+using core::AppExceptionRule;
 
 /// The exception editor's operations on the stored rule list. The list is read and written back
 /// through two callbacks, so that any store (the settings store, a test vector) can hold it; every

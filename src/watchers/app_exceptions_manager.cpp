@@ -19,7 +19,7 @@ std::optional<std::string> applicationId(const std::optional<platform::RunningAp
 } // namespace
 
 std::string ResolvedAppOverride::summary() const {
-    if (const auto* force = std::get_if<scheduling::ForceKelvin>(&rule.action)) {
+    if (const auto* force = std::get_if<core::ForceKelvin>(&rule.action)) {
         char kelvin[64];
         // std::round rounds halves away from zero; adding 0 turns a negative zero into "0".
         std::snprintf(kelvin, sizeof kelvin, "%.0f", std::round(force->kelvin) + 0.0);

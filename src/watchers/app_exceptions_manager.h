@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/value_records.h"
 #include "platform/workspace_services.h"
-#include "scheduling/value_records.h"
 
 #include <functional>
 #include <optional>
@@ -14,7 +14,7 @@
 
 namespace tintwell::watchers {
 
-using scheduling::AppExceptionRule;
+using core::AppExceptionRule;
 
 /// The app exception in force.
 struct ResolvedAppOverride {

@@ -1,8 +1,8 @@
 // The application end to end: the real program on the real test X server, with its own settings
 // folder and runtime folder, its colours read back from a second connection.
 
-#include "engine/color_temperature.h"
-#include "engine/solar_engine.h"
+#include "core/color_temperature.h"
+#include "core/solar_engine.h"
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
@@ -24,9 +24,9 @@ using test::X11Session;
 
 namespace {
 
-const engine::TransferTables night = engine::ColorTemperature::gammaRamp(3400, 1, 1);
-const engine::TransferTable straight = engine::ColorTemperature::identityTable();
-const engine::TransferTables identity = {straight, straight, straight};
+const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
+const core::TransferTable straight = core::ColorTemperature::identityTable();
+const core::TransferTables identity = {straight, straight, straight};
 
 /// A stand-in application with one window, its WM_CLASS class being its application id.
 class TestWindow {
@@ -65,7 +65,7 @@ protected:
         const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
         const double hours = std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0;
         const double longitude = std::remainder(-15.0 * hours, 360.0);
-        ASSERT_LT(engine::SolarEngine::position(0, longitude, now).altitude, -60);
+        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
         store([&](settings::AppState& s) {
             s.setUseAutoLocation(false);
             s.setLatitude(0);
@@ -119,8 +119,8 @@ protected:
                 names.push_back("DUMMY" + std::to_string(i));
         return names;
     }
-    static test::Ramp asRamp(const engine::TransferTables& t) {
-        const auto levels = [](const engine::TransferTable& table) {
+    static test::Ramp asRamp(const core::TransferTables& t) {
+        const auto levels = [](const core::TransferTable& table) {
             std::vector<std::uint16_t> out;
             for (const float v : table)
                 out.push_back(std::uint16_t(std::lround(v * 65535.0)));
@@ -136,10 +136,10 @@ protected:
         };
         return channel(a.r, b.r) && channel(a.g, b.g) && channel(a.b, b.b);
     }
-    bool shows(const std::string& name, const engine::TransferTables& t) {
+    bool shows(const std::string& name, const core::TransferTables& t) {
         return near(session.readRamp(crtc(name)), asRamp(t));
     }
-    bool allShow(const engine::TransferTables& t) {
+    bool allShow(const core::TransferTables& t) {
         const auto names = activeOutputs();
         return !names.empty() && std::ranges::all_of(names, [&](const auto& n) { return shows(n, t); });
     }
@@ -161,13 +161,13 @@ TEST_F(AppEndToEnd, ADisplayOverrideGivesOneMonitorItsOwnKelvin) {
     ASSERT_EQ(key.size(), 36u);
     store([&](settings::AppState& s) { s.setDisplayOverrides({{key, {6500, 2700, 12, 1, 1, 5000}}}); });
     start(app);
-    const auto own = engine::ColorTemperature::gammaRamp(2700, 1, 1);
+    const auto own = core::ColorTemperature::gammaRamp(2700, 1, 1);
     EXPECT_TRUE(spinUntil([&] { return shows("DUMMY0", night) && shows("DUMMY1", own); }));
 }
 
 TEST_F(AppEndToEnd, ADisableRuleGivesTheMonitorOfItsWindowNativeColoursWhileFrontmost) {
     store([](settings::AppState& s) {
-        s.setAppExceptions({{"TintwellE2EViewer", "Viewer", scheduling::Disable{}, true}});
+        s.setAppExceptions({{"TintwellE2EViewer", "Viewer", core::Disable{}, true}});
     });
     settleWindowManager();
     TestWindow viewer("TintwellE2EViewer", "300x200+1400+100"); // on DUMMY1
@@ -205,13 +205,13 @@ TEST_F(AppEndToEnd, ARampResetByAnotherProgramIsTintedAgainByTheNextTick) {
     // seconds, so a pinned application on the other monitor keeps this test short without any
     // debugging hook: the tick that repairs DUMMY0 is an ordinary one.
     store([](settings::AppState& s) {
-        s.setAppExceptions({{"TintwellE2EPinned", "Pinned", scheduling::ForceKelvin{5000}, true}});
+        s.setAppExceptions({{"TintwellE2EPinned", "Pinned", core::ForceKelvin{5000}, true}});
     });
     settleWindowManager();
     TestWindow pinned("TintwellE2EPinned", "300x200+1400+100"); // on DUMMY1
     ASSERT_TRUE(pinned.activate());
     start(app);
-    const auto pinnedTables = engine::ColorTemperature::gammaRamp(5000, 1, 1);
+    const auto pinnedTables = core::ColorTemperature::gammaRamp(5000, 1, 1);
     ASSERT_TRUE(spinUntil([&] { return shows("DUMMY0", night) && shows("DUMMY1", pinnedTables); }));
 
     ASSERT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", "1:1:1"}));

@@ -1,6 +1,6 @@
 // The display commands end to end: the real program against the real test X server.
 
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 #include "support/event_loop.h"
 #include "support/tintwell_process.h"
 #include "support/x11_session.h"
@@ -41,7 +41,7 @@ protected:
                 crtcs.push_back(session.crtcOf(*o));
         return crtcs;
     }
-    void expectEveryCrtcShows(const engine::TransferTables& t) {
+    void expectEveryCrtcShows(const core::TransferTables& t) {
         const auto crtcs = activeCrtcs();
         ASSERT_EQ(crtcs.size(), before + 1);
         for (xcb_randr_crtc_t crtc : crtcs) {
@@ -58,14 +58,14 @@ TEST_F(DisplayCommandsTest, OneshotTintsEveryActiveCrtcAndResetGivesIdentity) {
     const QTemporaryDir runtime; // a record of the ramps would make the next start undo this tint
     const auto run = runTintwell({"--oneshot", "3400"}, {{"XDG_RUNTIME_DIR", runtime.path()}});
     ASSERT_EQ(run.status, 0) << run.err;
-    expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(3400, 1, 1));
+    expectEveryCrtcShows(core::ColorTemperature::gammaRamp(3400, 1, 1));
     EXPECT_TRUE(QDir(runtime.path()).isEmpty());
 
     ASSERT_EQ(runTintwell({"--oneshot", "2700", "--brightness", "0.8", "--gamma", "1.2"}).status, 0);
-    expectEveryCrtcShows(engine::ColorTemperature::gammaRamp(2700, 0.8, 1.2));
+    expectEveryCrtcShows(core::ColorTemperature::gammaRamp(2700, 0.8, 1.2));
 
     ASSERT_EQ(runTintwell({"--reset"}).status, 0);
-    const auto id = engine::ColorTemperature::identityTable();
+    const auto id = core::ColorTemperature::identityTable();
     expectEveryCrtcShows({id, id, id});
 }
 

@@ -12,10 +12,11 @@
 
 using namespace tintwell;
 using namespace tintwell::engine;
-using scheduling::Decision;
-using scheduling::DisplayId;
-using scheduling::Native;
-using scheduling::Target;
+using namespace tintwell::core;
+using core::Decision;
+using core::DisplayId;
+using core::Native;
+using core::Target;
 using Write = platform::VirtualDisplayServices::Write;
 
 namespace {

@@ -15,7 +15,7 @@
 
 using namespace tintwell;
 using namespace tintwell::platform;
-using engine::ColorTemperature;
+using core::ColorTemperature;
 using test::Ramp;
 using test::X11Session;
 

@@ -11,7 +11,7 @@ using namespace tintwell::platform;
 namespace {
 
 const auto filled = [](float v) {
-    engine::TransferTable t;
+    core::TransferTable t;
     t.fill(v);
     return t;
 };
@@ -29,7 +29,7 @@ TEST(X11GammaRamp, ConvertsToSixteenBitsWithRoundingAndHoldsTheRange) {
 }
 
 TEST(X11GammaRamp, ResamplesToTheCrtcSizeAndBack) {
-    const auto identity = engine::ColorTemperature::identityTable();
+    const auto identity = core::ColorTemperature::identityTable();
     for (int size : {2, 16, 256, 1024, 4096}) {
         SCOPED_TRACE(size);
         const HardwareRamp ramp = toHardwareRamp(identity, size);

@@ -6,6 +6,7 @@
 
 using namespace tintwell;
 using namespace tintwell::scheduling;
+using namespace tintwell::core;
 
 namespace {
 

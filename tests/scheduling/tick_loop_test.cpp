@@ -13,6 +13,7 @@
 
 namespace tintwell::scheduling {
 namespace {
+using namespace core;
 
 // 2000-01-02 00:00 UTC at 0°, 0°: the sun is far below the horizon.
 const Instant kMidnight = instantFromSecondsSinceEpoch(946771200);
@@ -140,13 +141,13 @@ TEST(TickLoopTest, ExceptionCountsOnlyWhileItsApplicationRuns) {
 TEST(TickLoopTest, DriftedRampIsWrittenAgainOnTheNextTick) {
     Fixture f;
     f.loop.tick();
-    const auto identity = engine::ColorTemperature::identityTable();
+    const auto identity = core::ColorTemperature::identityTable();
     f.displays.setTransferTables(2, {identity, identity, identity}); // another program resets display 2
     f.displays.clearWrites();
     f.loop.tick();
     ASSERT_EQ(f.displays.writes().size(), 1u);
     EXPECT_EQ(f.displays.writes()[0].id, 2u);
-    EXPECT_EQ(f.displays.readTransferTables(2), engine::ColorTemperature::gammaRamp(3400, 1, 1));
+    EXPECT_EQ(f.displays.readTransferTables(2), core::ColorTemperature::gammaRamp(3400, 1, 1));
 }
 
 TEST(AppDelegateTest, BurstOfSettingChangesCostsOneTick) {

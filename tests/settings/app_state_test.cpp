@@ -1,4 +1,4 @@
-#include "scheduling/record_json.h"
+#include "core/record_json.h"
 #include "settings/app_state.h"
 #include "support/event_loop.h"
 
@@ -8,12 +8,12 @@
 
 using namespace tintwell::settings;
 using tintwell::instantFromSecondsSinceEpoch;
-using tintwell::scheduling::AppExceptionRule;
-using tintwell::scheduling::Disable;
-using tintwell::scheduling::DisplaySettings;
-using tintwell::scheduling::ForceKelvin;
-using tintwell::scheduling::Profile;
-using tintwell::scheduling::Uuid;
+using tintwell::core::AppExceptionRule;
+using tintwell::core::Disable;
+using tintwell::core::DisplaySettings;
+using tintwell::core::ForceKelvin;
+using tintwell::core::Profile;
+using tintwell::core::Uuid;
 
 namespace {
 

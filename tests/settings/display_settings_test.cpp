@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 using namespace tintwell::settings;
+using tintwell::core::DisplayId;
+using tintwell::core::DisplaySettings;
 using tintwell::platform::DisplayDescription;
 using tintwell::platform::VirtualDisplayServices;
-using tintwell::scheduling::DisplayId;
-using tintwell::scheduling::DisplaySettings;
 
 namespace {
 
@@ -49,7 +49,10 @@ TEST(DisplayIdentityCache, PerDisplaySettingsResolveNothingWithoutOverrides) {
     int calls = 0;
     DisplayIdentityCache cache([&](DisplayId id) -> std::optional<std::string> {
         ++calls;
-        return id == 2 ? std::nullopt : std::optional("K" + std::to_string(id));
+        if (id == 2)
+            return std::nullopt;
+        std::string key = "K";
+        return key += std::to_string(id);
     });
     EXPECT_TRUE(perDisplaySettings({}, {1, 2, 3}, cache).empty());
     EXPECT_EQ(calls, 0);

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 using namespace tintwell::settings;
-using tintwell::scheduling::Profile;
-using tintwell::scheduling::Uuid;
+using tintwell::core::Profile;
+using tintwell::core::Uuid;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // A second, independent connection to the test X server, for checking what the code under test did
 // and for changing the monitor layout the way a user would.
 
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 #include "support/event_loop.h"
 
 #include <cstdint>
@@ -29,7 +29,7 @@ struct Ramp {
 };
 
 /// Expects every entry of a 256-entry `ramp` within `tolerance` of `tables` scaled to 16 bits.
-inline void expectRampShows(const Ramp& ramp, const engine::TransferTables& tables, double tolerance) {
+inline void expectRampShows(const Ramp& ramp, const core::TransferTables& tables, double tolerance) {
     ASSERT_EQ(ramp.r.size(), 256u);
     for (std::size_t i = 0; i < 256; ++i) {
         EXPECT_NEAR(ramp.r[i], tables.r[i] * 65535.0, tolerance) << "red " << i;

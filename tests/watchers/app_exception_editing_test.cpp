@@ -5,8 +5,8 @@
 namespace tintwell::watchers {
 namespace {
 
-using scheduling::Disable;
-using scheduling::ForceKelvin;
+using core::Disable;
+using core::ForceKelvin;
 
 struct Store {
     std::vector<AppExceptionRule> rules;

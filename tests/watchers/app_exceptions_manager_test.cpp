@@ -7,9 +7,9 @@
 namespace tintwell::watchers {
 namespace {
 
+using core::Disable;
+using core::ForceKelvin;
 using platform::RunningApplication;
-using scheduling::Disable;
-using scheduling::ForceKelvin;
 using test::spinUntil;
 
 const AppExceptionRule kEditorPinned{"org.example.Editor", "Editor", ForceKelvin{4000}, true};
@@ -127,7 +127,7 @@ TEST_F(AppExceptionsManagerTest, ListChangesTakeEffectOnResolve) {
 
 TEST(ResolvedAppOverrideSummary, ReadsAsTheStatusLine) {
     const struct {
-        scheduling::AppExceptionAction action;
+        core::AppExceptionAction action;
         const char* expected;
     } cases[] = {
         {ForceKelvin{4499.5}, "Editor \u2014 4500 K"}, {ForceKelvin{4500.49}, "Editor \u2014 4500 K"},

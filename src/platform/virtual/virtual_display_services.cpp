@@ -6,8 +6,8 @@
 namespace tintwell::platform {
 namespace {
 
-engine::TransferTables identityTables() {
-    const auto t = engine::ColorTemperature::identityTable();
+core::TransferTables identityTables() {
+    const auto t = core::ColorTemperature::identityTable();
     return {t, t, t};
 }
 
@@ -44,7 +44,7 @@ std::optional<DisplayDescription> VirtualDisplayServices::describe(DisplayId id)
     return std::nullopt;
 }
 
-void VirtualDisplayServices::setTransferTables(DisplayId id, const engine::TransferTables& tables) {
+void VirtualDisplayServices::setTransferTables(DisplayId id, const core::TransferTables& tables) {
     std::chrono::microseconds delay{0};
     {
         std::lock_guard lock(mutex_);
@@ -58,7 +58,7 @@ void VirtualDisplayServices::setTransferTables(DisplayId id, const engine::Trans
     writes_.push_back({id, tables, QThread::currentThreadId(), std::chrono::steady_clock::now()});
 }
 
-std::optional<engine::TransferTables> VirtualDisplayServices::readTransferTables(DisplayId id) {
+std::optional<core::TransferTables> VirtualDisplayServices::readTransferTables(DisplayId id) {
     std::lock_guard lock(mutex_);
     const auto it = current_.find(id);
     if (it != current_.end())

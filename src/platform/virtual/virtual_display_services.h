@@ -15,7 +15,7 @@ class VirtualDisplayServices final : public DisplayServices {
 public:
     struct Write {
         DisplayId id = 0;
-        engine::TransferTables tables;
+        core::TransferTables tables;
         Qt::HANDLE thread = nullptr;
         std::chrono::steady_clock::time_point time;
     };
@@ -25,8 +25,8 @@ public:
 
     std::vector<DisplayId> onlineDisplays() override;
     std::optional<DisplayDescription> describe(DisplayId id) override;
-    void setTransferTables(DisplayId id, const engine::TransferTables& tables) override;
-    std::optional<engine::TransferTables> readTransferTables(DisplayId id) override;
+    void setTransferTables(DisplayId id, const core::TransferTables& tables) override;
+    std::optional<core::TransferTables> readTransferTables(DisplayId id) override;
     void restoreSystemCalibration() override;
 
     // Control interface for tests.
@@ -42,7 +42,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<DisplayDescription> displays_;
-    std::unordered_map<DisplayId, engine::TransferTables> current_;
+    std::unordered_map<DisplayId, core::TransferTables> current_;
     std::vector<Write> writes_;
     int restoreCount_ = 0;
     std::vector<std::chrono::microseconds> writeDelays_;

@@ -405,7 +405,7 @@ std::optional<DisplayDescription> X11DisplayServices::describe(DisplayId id) {
     return o ? std::optional(o->description) : std::nullopt;
 }
 
-void X11DisplayServices::setTransferTables(DisplayId id, const engine::TransferTables& tables) {
+void X11DisplayServices::setTransferTables(DisplayId id, const core::TransferTables& tables) {
     std::lock_guard lock(d->mutex);
     const Output* o = d->findLocked(id);
     if (!o) {
@@ -434,7 +434,7 @@ void X11DisplayServices::setTransferTables(DisplayId id, const engine::TransferT
         d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
 }
 
-std::optional<engine::TransferTables> X11DisplayServices::readTransferTables(DisplayId id) {
+std::optional<core::TransferTables> X11DisplayServices::readTransferTables(DisplayId id) {
     std::lock_guard lock(d->mutex);
     const Output* o = d->findLocked(id);
     if (!o)
@@ -442,8 +442,8 @@ std::optional<engine::TransferTables> X11DisplayServices::readTransferTables(Dis
     const auto ramp = d->readRampLocked(o->crtc);
     if (!ramp)
         return std::nullopt;
-    return engine::TransferTables{fromHardwareRamp(ramp->r), fromHardwareRamp(ramp->g),
-                                  fromHardwareRamp(ramp->b)};
+    return core::TransferTables{fromHardwareRamp(ramp->r), fromHardwareRamp(ramp->g),
+                                fromHardwareRamp(ramp->b)};
 }
 
 void X11DisplayServices::restoreSystemCalibration() {

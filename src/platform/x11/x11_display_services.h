@@ -36,8 +36,8 @@ public:
 
     std::vector<DisplayId> onlineDisplays() override;
     std::optional<DisplayDescription> describe(DisplayId id) override;
-    void setTransferTables(DisplayId id, const engine::TransferTables& tables) override;
-    std::optional<engine::TransferTables> readTransferTables(DisplayId id) override;
+    void setTransferTables(DisplayId id, const core::TransferTables& tables) override;
+    std::optional<core::TransferTables> readTransferTables(DisplayId id) override;
     void restoreSystemCalibration() override;
 
     /// The file that holds the saved ramps while any is held; empty without a state directory.

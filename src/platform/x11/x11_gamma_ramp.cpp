@@ -30,7 +30,7 @@ std::uint16_t toUnit16(double v) {
 
 } // namespace
 
-HardwareRamp toHardwareRamp(const engine::TransferTable& table, int size) {
+HardwareRamp toHardwareRamp(const core::TransferTable& table, int size) {
     if (size <= 0)
         return {};
     HardwareRamp ramp(static_cast<std::size_t>(size));
@@ -44,7 +44,7 @@ HardwareRamp toHardwareRamp(const engine::TransferTable& table, int size) {
 }
 
 HardwareRamp identityHardwareRamp(int size) {
-    return toHardwareRamp(engine::ColorTemperature::identityTable(), size);
+    return toHardwareRamp(core::ColorTemperature::identityTable(), size);
 }
 
 HardwareRamp resampleHardwareRamp(std::span<const std::uint16_t> ramp, int size) {
@@ -62,8 +62,8 @@ HardwareRamp resampleHardwareRamp(std::span<const std::uint16_t> ramp, int size)
     return out;
 }
 
-engine::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp) {
-    engine::TransferTable table{};
+core::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp) {
+    core::TransferTable table{};
     const int n = static_cast<int>(ramp.size());
     const auto sample = [&](int i) { return static_cast<double>(ramp[static_cast<std::size_t>(i)]); };
     for (int i = 0; i < 256; ++i) {

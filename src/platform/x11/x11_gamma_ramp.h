@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 
 #include <cstdint>
 #include <span>
@@ -13,7 +13,7 @@ using HardwareRamp = std::vector<std::uint16_t>;
 
 /// Resamples a 256-entry table to `size` entries (linear interpolation) and converts it to 16 bits with
 /// rounding, so 1.0 becomes 65535. Values outside [0, 1] and NaN are held to the range.
-HardwareRamp toHardwareRamp(const engine::TransferTable& table, int size);
+HardwareRamp toHardwareRamp(const core::TransferTable& table, int size);
 
 /// The identity ramp of `size` entries.
 HardwareRamp identityHardwareRamp(int size);
@@ -22,6 +22,6 @@ HardwareRamp identityHardwareRamp(int size);
 HardwareRamp resampleHardwareRamp(std::span<const std::uint16_t> ramp, int size);
 
 /// Reads a hardware ramp back as a 256-entry table in [0, 1].
-engine::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp);
+core::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp);
 
 } // namespace tintwell::platform

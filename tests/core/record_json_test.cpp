@@ -1,8 +1,8 @@
-#include "scheduling/record_json.h"
+#include "core/record_json.h"
 
 #include <gtest/gtest.h>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 namespace {
 
 using nlohmann::json;
@@ -77,4 +77,4 @@ TEST(RecordJsonTest, DecodingFailures) {
 }
 
 } // namespace
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -1,8 +1,8 @@
-#include "scheduling/uuid.h"
+#include "core/uuid.h"
 
 #include <random>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 namespace {
 
 int hexValue(char c) {
@@ -69,4 +69,4 @@ std::string Uuid::toString() const {
     return out;
 }
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -1,9 +1,9 @@
-#include "engine/solar_engine.h"
+#include "core/solar_engine.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace tintwell::engine {
+namespace tintwell::core {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -89,4 +89,4 @@ SolarEngine::Position SolarEngine::position(double latitude, double longitude, I
     return result;
 }
 
-} // namespace tintwell::engine
+} // namespace tintwell::core

@@ -1,8 +1,8 @@
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 
 #include <cmath>
 
-namespace tintwell::engine {
+namespace tintwell::core {
 namespace {
 
 double clampChannel(double v) {
@@ -79,4 +79,4 @@ TransferTable ColorTemperature::identityTable() {
     return table;
 }
 
-} // namespace tintwell::engine
+} // namespace tintwell::core

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "scheduling/uuid.h"
+#include "core/uuid.h"
 
 #include <cstdint>
 #include <string>
 #include <variant>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 
 /// The platform's 32-bit display identifier (on X11: the RandR output XID).
 using DisplayId = std::uint32_t;
@@ -73,4 +73,4 @@ struct AppExceptionRule {
     bool operator==(const AppExceptionRule&) const = default;
 };
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheduling/value_records.h"
+#include "core/value_records.h"
 
 #include <optional>
 #include <stdexcept>
@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 
 /// A stored record did not have the expected shape; `what()` says which member and why.
 class DecodingError : public std::runtime_error {
@@ -56,4 +56,4 @@ Decoded<T> decodeJsonText(const std::string& text) {
     return decodeJson<T>(parsed);
 }
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -1,11 +1,11 @@
-#include "scheduling/scheduler_core.h"
+#include "core/scheduler_core.h"
 
-#include "engine/solar_engine.h"
+#include "core/solar_engine.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 namespace {
 
 double effectiveWidth(double width) {
@@ -26,7 +26,7 @@ SchedulerCore::Output SchedulerCore::decide(const Input& in) {
     Output out;
     out.manualOverrideExpired =
         in.manualOverride && in.manualOverrideUntil && !(in.now < *in.manualOverrideUntil);
-    const double a = engine::SolarEngine::position(in.latitude, in.longitude, in.now).altitude;
+    const double a = core::SolarEngine::position(in.latitude, in.longitude, in.now).altitude;
     out.altitude = a;
 
     if (in.paused) {
@@ -80,4 +80,4 @@ SchedulerCore::Output SchedulerCore::decide(const Input& in) {
     return out;
 }
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace tintwell::engine {
+namespace tintwell::core {
 
 /// One channel of a transfer table: entry i is the output level for input level i / 255.
 using TransferTable = std::array<float, 256>;
@@ -37,4 +37,4 @@ struct ColorTemperature {
     ColorTemperature() = delete;
 };
 
-} // namespace tintwell::engine
+} // namespace tintwell::core

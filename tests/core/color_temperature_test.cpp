@@ -1,11 +1,11 @@
-#include "engine/color_temperature.h"
+#include "core/color_temperature.h"
 
 #include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
 
-namespace tintwell::engine {
+namespace tintwell::core {
 namespace {
 
 TEST(ColorTemperatureTest, MultipliersMatchReferenceValues) {
@@ -83,4 +83,4 @@ TEST(ColorTemperatureTest, TablesAreBoundedMonotoneAndFiniteForAnyInput) {
 }
 
 } // namespace
-} // namespace tintwell::engine
+} // namespace tintwell::core

@@ -1,10 +1,10 @@
-#include "engine/solar_engine.h"
+#include "core/solar_engine.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-namespace tintwell::engine {
+namespace tintwell::core {
 namespace {
 
 // Seconds since 1970 for a UTC calendar date, without relying on the platform's time functions.
@@ -87,4 +87,4 @@ TEST(SolarEngineTest, LongitudeWrapsAndResultsStayInRange) {
 }
 
 } // namespace
-} // namespace tintwell::engine
+} // namespace tintwell::core

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 
 /// A 128-bit identifier, written as 36 upper-case hexadecimal characters in the 8-4-4-4-12 form.
 struct Uuid {
@@ -22,4 +22,4 @@ struct Uuid {
     auto operator<=>(const Uuid&) const = default;
 };
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

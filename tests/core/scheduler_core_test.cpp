@@ -1,12 +1,12 @@
-#include "engine/solar_engine.h"
-#include "scheduling/scheduler_core.h"
+#include "core/scheduler_core.h"
+#include "core/solar_engine.h"
 
 #include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 namespace {
 
 using Input = SchedulerCore::Input;
@@ -28,7 +28,7 @@ Input baseInput(Instant now) { // at 0°, 0°
 // on its way up.
 Instant morningWhenAltitudeIs(double altitude) {
     Instant t = kNoon - Seconds(9 * 3600);
-    while (engine::SolarEngine::position(0, 0, t).altitude < altitude)
+    while (core::SolarEngine::position(0, 0, t).altitude < altitude)
         t += Seconds(1);
     return t;
 }
@@ -184,4 +184,4 @@ TEST(SchedulerCoreTest, IntervalNearTheBand) {
 }
 
 } // namespace
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

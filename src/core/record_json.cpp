@@ -1,6 +1,6 @@
-#include "scheduling/record_json.h"
+#include "core/record_json.h"
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 namespace {
 
 using nlohmann::json;
@@ -125,4 +125,4 @@ void from_json(const json& j, AppExceptionRule& r) {
     r.enabled = boolean(j, "enabled");
 }
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

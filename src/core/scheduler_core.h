@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/instant.h"
-#include "scheduling/value_records.h"
+#include "core/instant.h"
+#include "core/value_records.h"
 
 #include <optional>
 #include <unordered_map>
@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace tintwell::scheduling {
+namespace tintwell::core {
 
 using DecisionMap = std::unordered_map<DisplayId, Decision>;
 
@@ -60,4 +60,4 @@ struct SchedulerCore {
     SchedulerCore() = delete;
 };
 
-} // namespace tintwell::scheduling
+} // namespace tintwell::core

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/instant.h"
+#include "core/instant.h"
 
-namespace tintwell::engine {
+namespace tintwell::core {
 
 /// The sun's position in the local sky (NOAA solar calculator, low-precision Meeus series,
 /// geometric: no refraction). Pure and stateless; safe on any thread.
@@ -19,4 +19,4 @@ struct SolarEngine {
     SolarEngine() = delete;
 };
 
-} // namespace tintwell::engine
+} // namespace tintwell::core
