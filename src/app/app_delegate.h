@@ -50,7 +50,7 @@ struct AppServices {
     /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
     /// Null: the appcast updater on the configured feed.
-    UpdaterFactory makeUpdater;
+    UpdaterFactory makeUpdater{};
 };
 
 struct AppTiming {
