@@ -145,7 +145,7 @@ void AppDelegate::wireUpdateObservers() {
         QMetaObject::invokeMethod(
             this,
             [this, consent] {
-                if (updater_)
+                if (updater_ && !terminated_)
                     updater_->setAutomaticallyChecksForUpdates(consent == settings::UpdateConsent::Allowed);
             },
             Qt::QueuedConnection);
