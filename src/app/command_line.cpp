@@ -15,7 +15,8 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print, --list-displays, --list-apps or --get: print JSON."};
+    QCommandLineOption json{
+        "json", "With --print, --list-displays, --list-apps, --get or --check-updates: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -44,10 +45,13 @@ struct Options {
     QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
     QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+    QCommandLineOption checkUpdates{"check-updates",
+                                    "Check the update feed once on the stored channel and print what it "
+                                    "offers; downloads nothing."};
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
-                           get, oneshot, brightness, gamma, reset});
+                           get, oneshot, brightness, gamma, reset, checkUpdates});
     }
 };
 
@@ -114,9 +118,9 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
     if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
-            int(parser.isSet(o.get)) >
+            int(parser.isSet(o.get)) + int(parser.isSet(o.checkUpdates)) >
         1)
-        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
+        return UsageError{"Choose one of --print, --list-apps, --set, --get and --check-updates."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -133,6 +137,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Oneshot;
     else if (parser.isSet(o.reset))
         cl.mode = Mode::Reset;
+    else if (parser.isSet(o.checkUpdates))
+        cl.mode = Mode::CheckUpdates;
     else if (parser.isSet(o.set))
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))

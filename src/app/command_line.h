@@ -11,7 +11,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Run };
+enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, CheckUpdates, Run };
 
 struct GeoLocation {
     double latitude = 0;

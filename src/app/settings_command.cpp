@@ -1,5 +1,6 @@
 #include "app/settings_command.h"
 
+#include "app/update_consent.h"
 #include "settings/app_state.h"
 
 #include <charconv>
@@ -205,6 +206,7 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
     }
 
     AppState state(defaults);
+    recordFirstStartConsent(state);
     for (const auto& [setting, value] : pending)
         setting->set(state, value);
     if (!defaults.lastWriteSucceeded()) {

@@ -72,6 +72,11 @@ TEST_F(CommandLineTest, PrintFollowsWhatSetStored) {
     EXPECT_TRUE(file().contains("\"tintwell.dayKelvin\": 6000.0"));
 }
 
+TEST_F(CommandLineTest, AFirstSetDoesNotReadAsConsentToUpdateChecks) {
+    ASSERT_EQ(run({"--set", "nightKelvin=3000"}).status, 0);
+    EXPECT_EQ(run({"--get", "updateConsent"}).out, "undecided\n");
+}
+
 TEST_F(CommandLineTest, AStringUnderDayKelvinReadsAsTheDefault) {
     const QByteArray stored =
         R"({"tintwell.dayKelvin": "5000", "tintwell.latitude": 48.85, "tintwell.longitude": 2.35})";
