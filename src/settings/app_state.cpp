@@ -72,74 +72,12 @@ AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent), d
     load();
 }
 
-template <class T, class Signal>
-void AppState::assign(T& field, T value, Signal changed) {
-    Q_EMIT objectWillChange();
-    field = std::move(value);
-    Q_EMIT(this->*changed)(field);
-}
-
-void AppState::setDayKelvin(double v) {
-    assign(dayKelvin_, v, &AppState::dayKelvinChanged);
-    save();
-}
-
-void AppState::setNightKelvin(double v) {
-    assign(nightKelvin_, v, &AppState::nightKelvinChanged);
-    save();
-}
-
-void AppState::setTransitionWidthDeg(double v) {
-    assign(transitionWidthDeg_, v, &AppState::transitionWidthDegChanged);
-    save();
-}
-
-void AppState::setBrightness(double v) {
-    assign(brightness_, v, &AppState::brightnessChanged);
-    save();
-}
-
-void AppState::setGamma(double v) {
-    assign(gamma_, v, &AppState::gammaChanged);
-    save();
-}
-
-void AppState::setManualKelvin(double v) {
-    assign(manualKelvin_, v, &AppState::manualKelvinChanged);
-    save();
-}
-
 void AppState::setManualOverride(bool v) {
     assign(manualOverride_, v, &AppState::manualOverrideChanged);
     if (suspendSave_)
         return;
     if (!v)
         setManualOverrideUntil(std::nullopt);
-    save();
-}
-
-void AppState::setManualOverrideUntil(std::optional<Instant> v) {
-    assign(manualOverrideUntil_, v, &AppState::manualOverrideUntilChanged);
-    save();
-}
-
-void AppState::setPaused(bool v) {
-    assign(paused_, v, &AppState::pausedChanged);
-    save();
-}
-
-void AppState::setUseAutoLocation(bool v) {
-    assign(useAutoLocation_, v, &AppState::useAutoLocationChanged);
-    save();
-}
-
-void AppState::setLatitude(double v) {
-    assign(latitude_, v, &AppState::latitudeChanged);
-    save();
-}
-
-void AppState::setLongitude(double v) {
-    assign(longitude_, v, &AppState::longitudeChanged);
     save();
 }
 
@@ -151,11 +89,6 @@ void AppState::setProfiles(std::vector<Profile> v) {
 void AppState::setActiveProfileId(std::optional<Uuid> v) {
     assign(activeProfileId_, v, &AppState::activeProfileIdChanged);
     saveActiveProfileId();
-}
-
-void AppState::setUpdateChannel(std::string v) {
-    assign(updateChannel_, std::move(v), &AppState::updateChannelChanged);
-    save();
 }
 
 void AppState::setUpdateConsent(UpdateConsent v) {
@@ -172,14 +105,6 @@ void AppState::setAppExceptions(std::vector<AppExceptionRule> v) {
 void AppState::setDisplayOverrides(DisplayOverrides v) {
     assign(displayOverrides_, std::move(v), &AppState::displayOverridesChanged);
     saveJson(keys::displayOverrides, displayOverrides_);
-}
-
-void AppState::setCurrentAltitude(double v) {
-    assign(currentAltitude_, v, &AppState::currentAltitudeChanged);
-}
-
-void AppState::setCurrentKelvin(double v) {
-    assign(currentKelvin_, v, &AppState::currentKelvinChanged);
 }
 
 void AppState::save() {

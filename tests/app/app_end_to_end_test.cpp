@@ -6,6 +6,7 @@
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/test_window.h"
 #include "support/x11_session.h"
 
 #include <chrono>
@@ -20,6 +21,7 @@
 using namespace tintwell;
 using namespace std::chrono_literals;
 using test::spinUntil;
+using test::TestWindow;
 using test::X11Session;
 
 namespace {
@@ -27,27 +29,6 @@ namespace {
 const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
 const core::TransferTable straight = core::ColorTemperature::identityTable();
 const core::TransferTables identity = {straight, straight, straight};
-
-/// A stand-in application with one window, its WM_CLASS class being its application id.
-class TestWindow {
-public:
-    TestWindow(const QString& cls, const QString& geometry) {
-        process_.start(TINTWELL_TEST_WINDOW, {"--class", cls, "--geometry", geometry});
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            window_ = process_.readLine().trimmed();
-    }
-    ~TestWindow() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    bool activate() const {
-        return !window_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", window_}) == 0;
-    }
-
-private:
-    QProcess process_;
-    QString window_;
-};
 
 class AppEndToEnd : public ::testing::Test {
 protected:
@@ -105,20 +86,9 @@ protected:
         return {};
     }
 
-    xcb_randr_crtc_t crtc(const std::string& name) {
-        const auto output = session.output(name);
-        return output ? session.crtcOf(*output) : XCB_NONE;
-    }
-    /// Before windows come and go: an earlier test may have changed the screen size. A request that
-    /// reaches jwm in the middle of a restart is lost, hence the second try.
+    xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
     void settleWindowManager() { ASSERT_TRUE(session.settleWindowManager()) << "jwm did not restart"; }
-    std::vector<std::string> activeOutputs() {
-        std::vector<std::string> names;
-        for (int i = 0; i < 16; ++i)
-            if (crtc("DUMMY" + std::to_string(i)) != XCB_NONE)
-                names.push_back("DUMMY" + std::to_string(i));
-        return names;
-    }
+    std::vector<std::string> activeOutputs() { return session.activeOutputs(); }
     static test::Ramp asRamp(const core::TransferTables& t) {
         const auto levels = [](const core::TransferTable& table) {
             std::vector<std::uint16_t> out;
