@@ -1,0 +1,58 @@
+#include "settings/settings_file_follower.h"
+
+#include "settings/app_state.h"
+#include "settings/file_io.h"
+#include "settings/json_file_user_defaults.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tintwell::settings {
+
+SettingsFileFollower::SettingsFileFollower(JsonFileUserDefaults& defaults, AppState& state, int settleMs,
+                                           QObject* parent)
+    : QObject(parent), defaults_(defaults), state_(state) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(settleMs);
+    connect(&settle_, &QTimer::timeout, this, &SettingsFileFollower::readChanges);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, &settle_, qOverload<>(&QTimer::start));
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &settle_, qOverload<>(&QTimer::start));
+    watch();
+}
+
+void SettingsFileFollower::watch() {
+    // The file, where its links lead, and the nearest existing folder above each: a folder that does
+    // not exist yet is watched through its parent until it appears.
+    const std::string path = defaults_.path();
+    QStringList paths;
+    for (const std::string& p : {path, fileio::writeTarget(path)}) {
+        const QString file = QString::fromStdString(p);
+        if (QFileInfo::exists(file))
+            paths << file;
+        QDir dir = QFileInfo(file).absoluteDir();
+        while (!dir.exists() && !dir.isRoot() && dir.cdUp()) {
+        }
+        paths << dir.absolutePath();
+    }
+    paths.removeDuplicates();
+    // A watched file replaced by a rename leaves the watch on the old one: always watch afresh.
+    if (!watcher_.files().isEmpty())
+        watcher_.removePaths(watcher_.files());
+    const QStringList folders = watcher_.directories();
+    QStringList wanted;
+    for (const QString& p : paths)
+        if (!folders.contains(p))
+            wanted << p;
+    if (!wanted.isEmpty())
+        watcher_.addPaths(wanted);
+}
+
+void SettingsFileFollower::readChanges() {
+    watch();
+    if (!defaults_.reload())
+        return;
+    state_.reload();
+    Q_EMIT followed();
+}
+
+} // namespace tintwell::settings
