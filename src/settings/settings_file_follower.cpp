@@ -4,7 +4,6 @@
 #include "settings/file_io.h"
 #include "settings/json_file_user_defaults.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace tintwell::settings {
@@ -24,27 +23,29 @@ void SettingsFileFollower::watch() {
     // The file, where its links lead, and the nearest existing folder above each: a folder that does
     // not exist yet is watched through its parent until it appears.
     const std::string path = defaults_.path();
-    QStringList paths;
+    QStringList files;
+    QStringList folders;
     for (const std::string& p : {path, fileio::writeTarget(path)}) {
-        const QString file = QString::fromStdString(p);
-        if (QFileInfo::exists(file))
-            paths << file;
-        QDir dir = QFileInfo(file).absoluteDir();
-        while (!dir.exists() && !dir.isRoot() && dir.cdUp()) {
-        }
-        paths << dir.absolutePath();
+        if (QFileInfo::exists(QString::fromStdString(p)))
+            files << QString::fromStdString(p);
+        std::string dir = fileio::parentOf(p);
+        while (!QFileInfo(QString::fromStdString(dir)).isDir() && dir != "/" && dir != ".")
+            dir = fileio::parentOf(dir);
+        folders << QFileInfo(QString::fromStdString(dir)).absoluteFilePath();
     }
-    paths.removeDuplicates();
+    folders.removeDuplicates();
     // A watched file replaced by a rename leaves the watch on the old one: always watch afresh.
     if (!watcher_.files().isEmpty())
         watcher_.removePaths(watcher_.files());
-    const QStringList folders = watcher_.directories();
-    QStringList wanted;
-    for (const QString& p : paths)
-        if (!folders.contains(p))
-            wanted << p;
-    if (!wanted.isEmpty())
-        watcher_.addPaths(wanted);
+    for (const QString& folder : watcher_.directories())
+        if (!folders.contains(folder))
+            watcher_.removePath(folder);
+    for (const QString& folder : watcher_.directories())
+        folders.removeAll(folder);
+    if (!files.isEmpty())
+        watcher_.addPaths(files);
+    if (!folders.isEmpty())
+        watcher_.addPaths(folders);
 }
 
 void SettingsFileFollower::readChanges() {

@@ -114,3 +114,17 @@ TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterAC
     EXPECT_EQ(kept.at("tintwell.profiles"), original.at("tintwell.profiles"));
     EXPECT_EQ(onDisk().at("tintwell.dayKelvin"), 6000.0);
 }
+
+TEST(SettingsFileFollower, FollowsAFileWhoseFolderAppearsLater) {
+    tintwell::test::application();
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/config/tintwell/defaults.json").toStdString();
+    JsonFileUserDefaults defaults(path);
+    AppState state(defaults);
+    SettingsFileFollower follower(defaults, state, 20);
+    {
+        JsonFileUserDefaults commandLine(path);
+        AppState(commandLine).setGamma(1.5);
+    }
+    EXPECT_TRUE(tintwell::test::spinUntil([&] { return state.gamma() == 1.5; }, 1s));
+}
