@@ -3,6 +3,7 @@
 #include "core/instant.h"
 #include "core/uuid.h"
 #include "core/value_records.h"
+#include "settings/setting_ranges.h"
 #include "settings/user_defaults.h"
 
 #include <map>
@@ -63,6 +64,11 @@ public:
 
     UserDefaults& defaults() const { return defaults_; }
 
+    /// Reads every setting again, after another process changed the store: each is assigned (and
+    /// announced) as by its setter, nothing is written. Values not usable as stored are logged,
+    /// reported to the store and replaced by their defaults or held to their ranges.
+    void reload();
+
     // The six profile values.
     double dayKelvin() const { return dayKelvin_; }                   ///< Kelvin
     double nightKelvin() const { return nightKelvin_; }               ///< Kelvin
@@ -119,7 +125,8 @@ public:
     bool suspendSave() const { return suspendSave_; }
     void setSuspendSave(bool v) { suspendSave_ = v; }
 
-    /// Writes all thirteen scalar keys, as one write (not the lists, the identifier or the consent).
+    /// Writes those of the thirteen scalar keys whose value changed since they were last loaded or
+    /// saved, as one write (not the lists, the identifier or the consent).
     void save();
 
     /// True when the store holds any "tintwell." key other than the consent: settings from a run
@@ -193,7 +200,8 @@ private:
     }
 
     void load();
-    double readDouble(const char* name, double fallback) const;
+    std::vector<std::pair<std::string, Value>> scalarValues() const;
+    double readDouble(const char* name, double fallback, std::optional<SettingRange> range = {}) const;
     bool readBool(const char* name, bool fallback) const;
     std::string readString(const char* name, const std::string& fallback) const;
     void saveActiveProfileId();
@@ -222,6 +230,7 @@ private:
     double currentAltitude_ = 0;
     double currentKelvin_ = 6500;
     bool suspendSave_ = false;
+    std::map<std::string, Value> saved_; ///< the scalar values as last loaded or saved
 };
 
 } // namespace tintwell::settings

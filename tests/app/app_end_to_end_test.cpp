@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -124,6 +125,30 @@ TEST_F(AppEndToEnd, EveryMonitorShowsTheNightTablesWithinASecondOfStart) {
     ASSERT_GE(activeOutputs().size(), 2u);
     start(app);
     EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 1s)) << app.readAllStandardError().toStdString();
+}
+
+TEST_F(AppEndToEnd, ASetBesideTheRunningApplicationShowsWithinASecondAndIsNeverReverted) {
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    const auto stored = [&] {
+        QFile f(dir.filePath("config/tintwell/defaults.json"));
+        return f.open(QIODevice::ReadOnly) ? nlohmann::json::parse(f.readAll().toStdString(), nullptr, false)
+                                           : nlohmann::json();
+    };
+    const auto set = [&](const QStringList& pairs) {
+        QProcess p;
+        start(p, QStringList{"--set"} + pairs);
+        return p.waitForFinished(10000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(set({"nightKelvin=2000"}));
+    const auto colder = core::ColorTemperature::gammaRamp(2000, 1, 1);
+    EXPECT_TRUE(spinUntil([&] { return allShow(colder); }, 1s));
+
+    // The application saves by itself when a manual override ends; this one ended long ago.
+    ASSERT_TRUE(set({"manualOverride=true", "manualOverrideUntil=2000-01-01T00:00:00Z"}));
+    ASSERT_TRUE(spinUntil([&] { return stored().value("tintwell.manualOverride", true) == false; }));
+    EXPECT_EQ(stored().at("tintwell.nightKelvin"), 2000.0);
+    EXPECT_TRUE(allShow(colder));
 }
 
 TEST_F(AppEndToEnd, ADisplayOverrideGivesOneMonitorItsOwnKelvin) {

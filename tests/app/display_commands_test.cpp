@@ -95,7 +95,7 @@ TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {
         {"--reset --backend virtual:0", true, 1, "No display with a gamma ramp was found."},
         {"--oneshot 900", true, 2, "Invalid Kelvin value \"900\": expected a number from 1000 to 40000."},
         {"--oneshot 3400 --gamma nan", true, 2, "Invalid gamma \"nan\": expected a number from 0.1 to 10."},
-        {"--reset --brightness 0.5", true, 2, "--brightness and --gamma go with --oneshot."},
+        {"--reset --brightness 0.5", true, 2, "--brightness does not go with --reset."},
     };
     const QString display = qEnvironmentVariable("DISPLAY");
     for (const auto& row : rows) {
