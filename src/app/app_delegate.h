@@ -65,6 +65,8 @@ public:
     void setClock(std::shared_ptr<scheduling::Clock> clock);
     /// Evaluates the schedule now.
     void tick();
+    /// Forgets the cached display keys, writes every display's last tables again, then evaluates.
+    void reapply();
 
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }

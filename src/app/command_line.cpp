@@ -15,7 +15,8 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print, --list-displays, --list-apps or --get: print JSON."};
+    QCommandLineOption json{"json",
+                            "With --print, --list-displays, --list-apps, --get or --status: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -44,11 +45,15 @@ struct Options {
     QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
     QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+    QCommandLineOption status{"status",
+                              "Print the Kelvin, sun altitude, profile, app exception, pause and manual "
+                              "override of the running instance; exit 1 when none runs."};
 
-    void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
-                           get, oneshot, brightness, gamma, reset});
+    QList<QCommandLineOption> all() const {
+        return {help,     version, print, json,    location,   at,    backend, listDisplays,
+                listApps, set,     get,   oneshot, brightness, gamma, reset,   status};
     }
+    void addTo(QCommandLineParser& parser) const { parser.addOptions(all()); }
 };
 
 QString quoted(const QString& s) {
@@ -114,9 +119,9 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
     if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
-            int(parser.isSet(o.get)) >
+            int(parser.isSet(o.get)) + int(parser.isSet(o.status)) >
         1)
-        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
+        return UsageError{"Choose one of --print, --list-apps, --set, --get and --status."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -137,6 +142,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))
         cl.mode = Mode::Get;
+    else if (parser.isSet(o.status))
+        cl.mode = Mode::Status;
     else if (parser.optionNames() == QStringList{} || parser.optionNames() == QStringList{"backend"})
         cl.mode = Mode::Run;
     else
@@ -201,13 +208,19 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     return cl;
 }
 
+QString programDescription() {
+    return "Tintwell warms or cools every display by where the sun is at your location.";
+}
+
+QList<QCommandLineOption> commandLineOptions() {
+    return Options{}.all();
+}
+
 QString helpText() {
     QCommandLineParser parser;
     Options o;
     o.addTo(parser);
-    parser.setApplicationDescription(
-        "Tintwell warms or cools every display by where the sun is at your location.\n"
-        "Without options it runs the application.");
+    parser.setApplicationDescription(programDescription() + "\nWithout options it runs the application.");
     return parser.helpText();
 }
 

@@ -6,12 +6,14 @@
 #include <optional>
 #include <variant>
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Run };
+enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Status, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -46,6 +48,10 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
 
 /// The text of --help.
 QString helpText();
+/// The one-line description of the program that heads --help and the manual page.
+QString programDescription();
+/// Every option, in the order of --help; the manual page and shell completions are made from it.
+QList<QCommandLineOption> commandLineOptions();
 
 // Parsers for option values; each yields nothing for text it cannot accept.
 std::optional<GeoLocation> parseLocation(const QString& text);

@@ -5,6 +5,7 @@
 #include "app/print_command.h"
 #include "app/run_command.h"
 #include "app/settings_command.h"
+#include "app/status_command.h"
 
 #include <iostream>
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
+    case Mode::Status:
+        return runStatus(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

@@ -1,13 +1,16 @@
 #include "app/run_command.h"
 
 #include "app/app_delegate.h"
+#include "app/application_bus_face.h"
 #include "app/platform_backend.h"
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
+#include "app/status_command.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
 namespace tintwell::app {
@@ -22,6 +25,8 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
             err << "Tintwell is already running (pid " << *running->pid << ").\n";
         else
             err << "Tintwell is already running.\n";
+        // As a launcher click should: the running instance comes forward.
+        requestShowPopup();
         return 1;
     }
     if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
@@ -44,6 +49,10 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     SignalHandler signals;
     AppDelegate delegate(std::move(services));
     delegate.applicationDidFinishLaunching();
+    ApplicationBusFace busFace(*delegate.appState(), delegate.appExceptions());
+    QObject::connect(&busFace, &ApplicationBusFace::reapplyRequested, &delegate, &AppDelegate::reapply);
+    if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
+        qWarning().noquote() << "Not on D-Bus:" << busError;
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;
