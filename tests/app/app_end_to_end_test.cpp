@@ -1,6 +1,7 @@
 // The application end to end: the real program on the real test X server, with its own settings
 // folder and runtime folder, its colours read back from a second connection.
 
+#include "core/application_id.h"
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
 #include "settings/app_state.h"
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <cmath>
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -241,6 +244,10 @@ TEST_F(AppEndToEnd, SigtermRestoresTheRampsFromBeforeStart) {
 TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     start(app);
     ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    // The name is claimed just after the first evaluation.
+    ASSERT_TRUE(spinUntil([] {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(core::applicationId).value();
+    }));
 
     QProcess second;
     start(second);
@@ -248,6 +255,11 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_EQ(second.readAllStandardError().toStdString(),
               "Tintwell is already running (pid " + std::to_string(app.processId()) + ").\n");
+    // ... and, as a launcher click should, brings the running one's popup forward.
+    QByteArray log;
+    EXPECT_TRUE(spinUntil([&] {
+        return (log += app.readAllStandardError()).contains("ShowPopup requested");
+    })) << log.toStdString();
 
     const auto print = runJson({"--print", "--json"});
     ASSERT_TRUE(print.is_object());
@@ -256,6 +268,30 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     for (const auto& d : print.at("displays"))
         EXPECT_EQ(d.at("decision").at("kelvin"), 3400) << d.dump();
     EXPECT_EQ(app.state(), QProcess::Running);
+}
+
+TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceAndPausingOverDBusRestoresTheDisplays) {
+    QProcess none;
+    start(none, {"--status"});
+    ASSERT_TRUE(none.waitForFinished(10000));
+    EXPECT_EQ(none.exitCode(), 1);
+    EXPECT_EQ(none.readAllStandardError().toStdString(), "Tintwell is not running.\n");
+
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+
+    const auto status = runJson({"--status", "--json"});
+    ASSERT_TRUE(status.is_object());
+    EXPECT_EQ(status.at("currentKelvin"), 3400.0);
+    EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
+    EXPECT_EQ(status.at("paused"), false);
+
+    ASSERT_EQ(
+        QProcess::execute("busctl", {"--user", "set-property", core::applicationId, "/org/tintwell/Tintwell",
+                                     core::applicationId, "Paused", "b", "true"}),
+        0);
+    EXPECT_TRUE(spinUntil([&] { return allShow(identity); }, 1s));
+    EXPECT_EQ(runJson({"--status", "--json"}).at("paused"), true);
 }
 
 } // namespace
