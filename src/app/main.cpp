@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
+#include "app/log_output.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
 #include "app/run_command.h"
@@ -14,6 +15,7 @@
 using namespace tintwell::app;
 
 int main(int argc, char** argv) {
+    installLogOutput();
     QCoreApplication::setApplicationName("tintwell");
     QCoreApplication::setApplicationVersion(TINTWELL_VERSION);
     QStringList arguments;

@@ -7,8 +7,8 @@
 #include "support/event_loop.h"
 #include "watchers/app_exceptions_manager.h"
 
-#include <QDBusConnection>
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
