@@ -4,9 +4,9 @@ set(CPACK_PACKAGE_NAME tintwell)
 set(CPACK_PACKAGE_VENDOR "Tintwell")
 set(CPACK_PACKAGE_CONTACT "Tintwell maintainers <maintainers@users.noreply.c-seed-8b1350e4.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tintwell warms or cools every connected display by the sun's altitude at your location, with a\n"
-    "tray icon and popup, per-display settings, application exceptions, profiles and shortcuts, and\n"
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Tintwell warms or cools every connected display by the sun's altitude at your location, with a "
+    "tray icon and popup, per-display settings, application exceptions, profiles and shortcuts, and "
     "gives the displays their own colours back on quit. X11 (RandR gamma ramps).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <map>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -277,6 +278,14 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceAndPausingOverDBusRestoresThe
     EXPECT_EQ(none.exitCode(), 1);
     EXPECT_EQ(none.readAllStandardError().toStdString(), "Tintwell is not running.\n");
 
+    // Pausing gives back what the displays showed before, which on a fresh server is not identity.
+    std::map<std::string, test::Ramp> before;
+    for (const auto& name : activeOutputs())
+        before[name] = session.readRamp(crtc(name));
+    const auto showBefore = [&] {
+        return std::ranges::all_of(
+            before, [&](const auto& b) { return near(session.readRamp(crtc(b.first)), b.second); });
+    };
     start(app);
     ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
 
@@ -286,11 +295,14 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceAndPausingOverDBusRestoresThe
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
 
-    ASSERT_EQ(
-        QProcess::execute("busctl", {"--user", "set-property", core::applicationId, "/org/tintwell/Tintwell",
-                                     core::applicationId, "Paused", "b", "true"}),
-        0);
-    EXPECT_TRUE(spinUntil([&] { return allShow(identity); }, 1s));
+    // As a panel applet or `busctl --user set-property` would; dbus-send comes with the bus itself.
+    ASSERT_EQ(QProcess::execute("dbus-send",
+                                {"--session", "--print-reply", QString("--dest=") + core::applicationId,
+                                 "/org/tintwell/Tintwell", "org.freedesktop.DBus.Properties.Set",
+                                 QString("string:") + core::applicationId, "string:Paused",
+                                 "variant:boolean:true"}),
+              0);
+    EXPECT_TRUE(spinUntil(showBefore, 1s)) << app.readAllStandardError().toStdString();
     EXPECT_EQ(runJson({"--status", "--json"}).at("paused"), true);
 }
 
