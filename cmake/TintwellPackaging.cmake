@@ -15,6 +15,16 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its X11 platform plugin at run time, so dpkg-shlibdeps cannot see it; libqt6gui6 only
+# recommends it, and without it a GUI build does not start.
+foreach(library tintwell_app tintwell_ui)
+    if(TARGET ${library})
+        get_target_property(links ${library} LINK_LIBRARIES)
+        if(links MATCHES "Qt6::(Gui|Widgets)")
+            set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+        endif()
+    endif()
+endforeach()
 # Icons and the launcher entry want the icon theme's fallback; the D-Bus face wants a session bus.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme, dbus-user-session | dbus-x11")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -12,6 +12,7 @@
 
 #ifdef TINTWELL_HAVE_SYSTEMD
 #include <syslog.h>
+#define SD_JOURNAL_SUPPRESS_LOCATION
 #include <systemd/sd-journal.h>
 #endif
 
@@ -44,15 +45,18 @@ int syslogPriority(QtMsgType type) {
 void toJournal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     const QByteArray text = message.toUtf8();
     const char* category = context.category ? context.category : "default";
-    // Source locations exist only in builds with QT_MESSAGELOGCONTEXT.
-    if (context.file)
-        sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%d", syslogPriority(type),
-                        "SYSLOG_IDENTIFIER=tintwell", "TINTWELL_CATEGORY=%s", category, "CODE_FILE=%s",
-                        context.file, "CODE_LINE=%d", context.line, "CODE_FUNC=%s",
-                        context.function ? context.function : "", nullptr);
-    else
+    // The caller's location, when the build records it (QT_MESSAGELOGCONTEXT), not this handler's.
+    if (!context.file) {
         sd_journal_send("MESSAGE=%s", text.constData(), "PRIORITY=%d", syslogPriority(type),
                         "SYSLOG_IDENTIFIER=tintwell", "TINTWELL_CATEGORY=%s", category, nullptr);
+        return;
+    }
+    const QByteArray file = QByteArray("CODE_FILE=") + context.file;
+    const QByteArray line = "CODE_LINE=" + QByteArray::number(context.line);
+    sd_journal_send_with_location(file.constData(), line.constData(),
+                                  context.function ? context.function : "", "MESSAGE=%s", text.constData(),
+                                  "PRIORITY=%d", syslogPriority(type), "SYSLOG_IDENTIFIER=tintwell",
+                                  "TINTWELL_CATEGORY=%s", category, nullptr);
 }
 #endif
 
