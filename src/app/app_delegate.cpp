@@ -210,7 +210,11 @@ void AppDelegate::wireStateObservers() {
 }
 
 void AppDelegate::handleLifecycleEvent() {
-    if (terminated_)
+    reapply();
+}
+
+void AppDelegate::reapply() {
+    if (terminated_ || !gamma_)
         return;
     displayIdentity_->reset();
     gamma_->reapply();

@@ -81,6 +81,8 @@ public:
     void onCheckForUpdates();
     /// Where update answers and notifications go (the tray); null: the log only.
     void setUpdatePresenter(UpdatePresenter* presenter);
+    /// Forgets the cached display keys, writes every display's last tables again, then evaluates.
+    void reapply();
 
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }

@@ -62,7 +62,11 @@ const std::vector<OptionRow>& optionTable() {
         {{"reset", "Give every display identity transfer tables and exit."}},
         {{"check-updates", "Check the update feed once on the stored channel and print what it offers; "
                            "downloads nothing."}},
-        {{"json", "With --print, --list-displays, --list-apps, --get or --check-updates: print JSON."},
+        {{"status",
+          "Print the Kelvin, sun altitude, profile, app exception, pause and manual override of the "
+          "running instance; exit 1 when none runs."}},
+        {{"json",
+          "With --print, --list-displays, --list-apps, --get, --check-updates or --status: print JSON."},
          nullptr,
          [](const QString&, CommandLine& cl) -> std::optional<Refusal> {
              cl.json = true;
@@ -115,6 +119,7 @@ const std::vector<ModeRow>& modeTable() {
         {Mode::Oneshot, "oneshot", {"brightness", "gamma", "backend"}},
         {Mode::Reset, "reset", {"backend"}},
         {Mode::CheckUpdates, "check-updates", {"json"}},
+        {Mode::Status, "status", {"json"}},
         {Mode::Run, nullptr, {"backend"}},
     };
     return table;
@@ -211,12 +216,23 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     return cl;
 }
 
+QString programDescription() {
+    return "Tintwell warms or cools every display by where the sun is at your location.";
+}
+
+QList<QCommandLineOption> commandLineOptions() {
+    QList<QCommandLineOption> options;
+    for (const auto& row : optionTable())
+        options.append(row.option);
+    return options;
+}
+
 QString helpText() {
     QCommandLineParser parser;
     addOptions(parser);
     parser.setApplicationDescription(
-        "Tintwell warms or cools every display by where the sun is at your location.\n"
-        "Without options it runs the application; otherwise choose one mode per run.");
+        programDescription() +
+        "\nWithout options it runs the application; otherwise choose one mode per run.");
     return parser.helpText();
 }
 

@@ -7,12 +7,27 @@
 #include <optional>
 #include <variant>
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, CheckUpdates, Run };
+enum class Mode {
+    Help,
+    Version,
+    Print,
+    ListDisplays,
+    ListApps,
+    Set,
+    Get,
+    Oneshot,
+    Reset,
+    CheckUpdates,
+    Status,
+    Run
+};
 
 /// What the user asked for on the command line, validated.
 struct CommandLine {
@@ -36,5 +51,9 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
 
 /// The text of --help.
 QString helpText();
+/// The one-line description of the program that heads --help and the manual page.
+QString programDescription();
+/// Every option, in the order of --help; the manual page and shell completions are made from it.
+QList<QCommandLineOption> commandLineOptions();
 
 } // namespace tintwell::app

@@ -2,10 +2,12 @@
 #include "app/command_line.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
+#include "app/log_output.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
 #include "app/run_command.h"
 #include "app/settings_command.h"
+#include "app/status_command.h"
 
 #include <iostream>
 
@@ -14,6 +16,7 @@
 using namespace tintwell::app;
 
 int main(int argc, char** argv) {
+    installLogOutput();
     QCoreApplication::setApplicationName("tintwell");
     QCoreApplication::setApplicationVersion(TINTWELL_VERSION);
     QStringList arguments;
@@ -50,6 +53,8 @@ int main(int argc, char** argv) {
         return runGet(cl, std::cout, std::cerr);
     case Mode::CheckUpdates:
         return runCheckUpdates(cl, std::cout);
+    case Mode::Status:
+        return runStatus(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

@@ -1,14 +1,17 @@
 #include "app/run_command.h"
 
 #include "app/app_delegate.h"
+#include "app/application_bus_face.h"
 #include "app/platform_backend.h"
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
+#include "app/status_command.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 #include "settings/settings_file_follower.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
 namespace tintwell::app {
@@ -23,6 +26,8 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
             err << "Tintwell is already running (pid " << *running->pid << ").\n";
         else
             err << "Tintwell is already running.\n";
+        // As a launcher click should: the running instance comes forward.
+        requestShowPopup();
         return 1;
     }
     if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
@@ -47,6 +52,10 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     delegate.applicationDidFinishLaunching();
     // The command line and editors change the file while the application runs.
     settings::SettingsFileFollower follower(defaults, *delegate.appState());
+    ApplicationBusFace busFace(*delegate.appState(), delegate.appExceptions());
+    QObject::connect(&busFace, &ApplicationBusFace::reapplyRequested, &delegate, &AppDelegate::reapply);
+    if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
+        qWarning().noquote() << "Not on D-Bus:" << busError;
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;

@@ -1,6 +1,7 @@
 // The application end to end: the real program on the real test X server, with its own settings
 // folder and runtime folder, its colours read back from a second connection.
 
+#include "core/application_id.h"
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
 #include "settings/app_state.h"
@@ -11,7 +12,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <map>
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -236,6 +240,10 @@ TEST_F(AppEndToEnd, SigtermRestoresTheRampsFromBeforeStart) {
 TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     start(app);
     ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    // The name is claimed just after the first evaluation.
+    ASSERT_TRUE(spinUntil([] {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(core::applicationId).value();
+    }));
 
     QProcess second;
     start(second);
@@ -243,6 +251,11 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_EQ(second.readAllStandardError().toStdString(),
               "Tintwell is already running (pid " + std::to_string(app.processId()) + ").\n");
+    // ... and, as a launcher click should, brings the running one's popup forward.
+    QByteArray log;
+    EXPECT_TRUE(spinUntil([&] {
+        return (log += app.readAllStandardError()).contains("ShowPopup requested");
+    })) << log.toStdString();
 
     const auto print = runJson({"--print", "--json"});
     ASSERT_TRUE(print.is_object());
@@ -251,6 +264,41 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     for (const auto& d : print.at("displays"))
         EXPECT_EQ(d.at("decision").at("kelvin"), 3400) << d.dump();
     EXPECT_EQ(app.state(), QProcess::Running);
+}
+
+TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceAndPausingOverDBusRestoresTheDisplays) {
+    QProcess none;
+    start(none, {"--status"});
+    ASSERT_TRUE(none.waitForFinished(10000));
+    EXPECT_EQ(none.exitCode(), 1);
+    EXPECT_EQ(none.readAllStandardError().toStdString(), "Tintwell is not running.\n");
+
+    // Pausing gives back what the displays showed before, which on a fresh server is not identity.
+    std::map<std::string, test::Ramp> before;
+    for (const auto& name : activeOutputs())
+        before[name] = session.readRamp(crtc(name));
+    const auto showBefore = [&] {
+        return std::ranges::all_of(
+            before, [&](const auto& b) { return near(session.readRamp(crtc(b.first)), b.second); });
+    };
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+
+    const auto status = runJson({"--status", "--json"});
+    ASSERT_TRUE(status.is_object());
+    EXPECT_EQ(status.at("currentKelvin"), 3400.0);
+    EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
+    EXPECT_EQ(status.at("paused"), false);
+
+    // As a panel applet or `busctl --user set-property` would; dbus-send comes with the bus itself.
+    ASSERT_EQ(QProcess::execute("dbus-send",
+                                {"--session", "--print-reply", QString("--dest=") + core::applicationId,
+                                 "/org/tintwell/Tintwell", "org.freedesktop.DBus.Properties.Set",
+                                 QString("string:") + core::applicationId, "string:Paused",
+                                 "variant:boolean:true"}),
+              0);
+    EXPECT_TRUE(spinUntil(showBefore, 1s)) << app.readAllStandardError().toStdString();
+    EXPECT_EQ(runJson({"--status", "--json"}).at("paused"), true);
 }
 
 } // namespace
