@@ -5,10 +5,15 @@
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
+#include "ui/debug_time_status_item.h"
+#include "ui/location_status.h"
+#include "ui/menu_bar_controller.h"
+#include "ui/popup_window.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
 #include "watchers/lifecycle_observer.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace tintwell::app {
@@ -101,6 +106,33 @@ void AppDelegate::applicationDidFinishLaunching() {
     tick();
 }
 
+void AppDelegate::installUserInterface() {
+    if (menuBar_ || !appState_ || terminated_)
+        return;
+    locationStatus_ = std::make_unique<ui::LocationStatus>();
+    QPointer<AppDelegate> self(this);
+    ui::UiCallbacks callbacks;
+    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onManualApply = [self] {
+        if (self)
+            self->tick();
+    };
+    // The location provider and the update checker attach here once they exist.
+    callbacks.onUseCurrentLocation = [] { qCInfo(lcApp) << "Location detection is not available yet"; };
+    callbacks.onCheckForUpdates = [self] {
+        if (self && self->menuBar_ && self->menuBar_->popup())
+            self->menuBar_->popup()->close();
+        qCInfo(lcApp) << "Update checks are not available yet";
+    };
+    menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
+                                                       *services_.displays, std::move(callbacks));
+    menuBar_->install();
+    if (debugTimeController_) {
+        debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
+        debugTimeItem_->install();
+    }
+}
+
 void AppDelegate::wireStateObservers() {
     settings::AppState* s = appState_.get();
     QTimer* debounce = &settingsDebounce_;
@@ -168,6 +200,9 @@ void AppDelegate::applicationWillTerminate() {
         lifecycle_->stop();
     if (appExceptions_)
         appExceptions_->stop();
+    debugTimeItem_.reset();
+    if (menuBar_)
+        menuBar_->removeStatusItem();
     if (gamma_)
         gamma_->restoreSystem();
     qCInfo(lcApp) << "Displays restored";

@@ -7,13 +7,43 @@
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 
+#include <memory>
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
+#include <xcb/xcb.h>
+
 namespace tintwell::app {
+namespace {
+
+/// Whether widgets can be shown: a platform chosen explicitly, a Wayland session, or an X server
+/// that answers (Qt would abort the process on one that does not).
+bool graphicalSessionAvailable() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool ok = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+} // namespace
 
 int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& err) {
-    QCoreApplication application(argc, argv);
+    const bool graphical = graphicalSessionAvailable();
+    std::unique_ptr<QCoreApplication> application;
+    if (graphical) {
+        auto gui = std::make_unique<QApplication>(argc, argv);
+        // The popup is the only window; closing it must not end the program.
+        gui->setQuitOnLastWindowClosed(false);
+        application = std::move(gui);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
     SingleInstance instance;
     const auto lock = instance.tryAcquire();
@@ -44,6 +74,11 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     SignalHandler signals;
     AppDelegate delegate(std::move(services));
     delegate.applicationDidFinishLaunching();
+    if (graphical)
+        delegate.installUserInterface();
+    else
+        qInfo().noquote() << "No graphical session: Tintwell runs without its status icon; the command line "
+                             "still controls it";
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;
