@@ -20,7 +20,7 @@ public:
 
     void fill(const QPainterPath& path, const QColor& color) {
         if (c_.outline.isValid())
-            p_.setPen(QPen(c_.outline, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p_.setPen(QPen(c_.outline, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         else
             p_.setPen(Qt::NoPen);
         p_.setBrush(color);
@@ -31,7 +31,7 @@ public:
     void stroke(const QPainterPath& path, double width, const QColor& color) {
         p_.setBrush(Qt::NoBrush);
         if (c_.outline.isValid()) {
-            p_.setPen(QPen(c_.outline, width + 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p_.setPen(QPen(c_.outline, width + 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p_.drawPath(path);
         }
         p_.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

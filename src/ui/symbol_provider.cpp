@@ -36,8 +36,9 @@ public:
         return pm;
     }
 
+    // `size` comes in device pixels already.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        QPixmap pm = pixmap(size * scale, mode, state);
+        QPixmap pm = pixmap(size, mode, state);
         pm.setDevicePixelRatio(scale);
         return pm;
     }

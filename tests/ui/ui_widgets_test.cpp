@@ -1,9 +1,11 @@
 // The popup's main screen, driven like a user: keys on sliders and steppers, menu entries, the
 // scope picker; and the status icon's follow-up of the store.
 #include "core/solar_engine.h"
+#include "scheduling/debug_time_controller.h"
 #include "settings/builtin_presets.h"
 #include "settings/profile_manager.h"
 #include "support/event_loop.h"
+#include "ui/debug_time_status_item.h"
 #include "ui/horizon_ribbon.h"
 #include "ui/popup_window.h"
 #include "ui/save_profile_panel.h"
@@ -360,4 +362,31 @@ TEST(HorizonRibbon, PaintsTheCurveAndTheSun) {
     EXPECT_NEAR(ribbon.dotCenter().x(), 225, 1);
     const QColor dot = image.pixelColor(225, strip.center().y());
     EXPECT_LT(dot.lightness(), 120); // the dark sun dot
+}
+
+TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
+    test::widgetApplication();
+    struct Target final : scheduling::TickTarget {
+        void setClock(std::shared_ptr<scheduling::Clock> c) override { clock = std::move(c); }
+        void tick() override { ++ticks; }
+        std::shared_ptr<scheduling::Clock> clock;
+        int ticks = 0;
+    };
+    auto target = std::make_shared<Target>();
+    const Instant start = instantFromSecondsSinceEpoch(1e9);
+    scheduling::DebugTimeController controller(target, nullptr,
+                                               std::make_shared<scheduling::FakeClock>(start));
+    DebugTimeStatusItem item(controller);
+    item.install();
+    QMenu* menu = item.menu();
+    EXPECT_EQ(menu->title(), QStringLiteral("🧪 Time"));
+    EXPECT_FALSE(entry(menu, QStringLiteral("Clock"))->isEnabled());
+    entry(menu, QStringLiteral("Jump +6 hours"))->trigger();
+    entry(menu, QStringLiteral("Jump −1 hour"))->trigger();
+    ASSERT_TRUE(target->clock);
+    EXPECT_EQ(target->clock->now(), start + Seconds(5 * 3600));
+    EXPECT_EQ(target->ticks, 2);
+    entry(menu, QStringLiteral("Reset to system clock"))->trigger();
+    EXPECT_FALSE(controller.fakeClock());
+    EXPECT_EQ(target->ticks, 3);
 }
