@@ -13,6 +13,7 @@
 #include "ui/sun_events.h"
 #include "ui/text_formats.h"
 #include "ui_test_support.h"
+#include "watchers/app_exceptions_manager.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -389,4 +390,34 @@ TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
     entry(menu, QStringLiteral("Reset to system clock"))->trigger();
     EXPECT_FALSE(controller.fakeClock());
     EXPECT_EQ(target->ticks, 3);
+}
+
+TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
+    PopupHarness h;
+    settings::ProfileManager profiles(h.state);
+    watchers::AppExceptionsManager exceptions(
+        [] {
+            return std::vector<core::AppExceptionRule>{
+                {"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}};
+        },
+        nullptr);
+    exceptions.setDebounceInterval(0);
+    ViewContext c;
+    c.state = &h.state;
+    c.editor = &h.controller.displayEditor();
+    c.profiles = &profiles;
+    c.location = &h.location;
+    c.exceptions = &exceptions;
+    MainScreen screen(c);
+    auto* line = screen.findChild<QLabel*>(QStringLiteral("overrideText"));
+    EXPECT_TRUE(line->parentWidget()->isHidden());
+    exceptions.setFrontmost("org.example.Editor");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(line->parentWidget()->isHidden());
+    EXPECT_EQ(line->text(), QStringLiteral("Editor — 4500 K"));
+    h.state.setCurrentKelvin(4215.4);
+    h.state.setCurrentAltitude(-3.42);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.findChild<QLabel*>(QStringLiteral("statusText"))->text(),
+              QStringLiteral("4215 K · -3.4°"));
 }
