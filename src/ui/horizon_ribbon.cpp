@@ -80,8 +80,6 @@ void HorizonRibbon::paintEvent(QPaintEvent*) {
     const QPalette pal = palette();
     const int row = rowHeight();
 
-    QFont small = font();
-    p.setFont(small);
     p.setPen(pal.color(QPalette::PlaceholderText));
     const QRect labels(0, 0, width(), row);
     p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Night"));

@@ -317,7 +317,6 @@ void MainScreen::refresh() {
         !(*estimatedFor_ == CurveInputs{s.transitionWidthDeg(), s.latitude(), s.longitude()}))
         recomputeTwilightEstimate();
 
-    profileButton_->setText(QString::fromStdString(s.activeProfileName()));
     const QString title =
         profileMenuTitle(QString::fromStdString(s.activeProfileName()), s.isActiveProfileDirty());
     profileButton_->setText(profileButton_->fontMetrics().elidedText(title, Qt::ElideRight, 130));

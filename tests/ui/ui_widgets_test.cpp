@@ -11,6 +11,7 @@
 #include "ui/save_profile_panel.h"
 #include "ui/slider_row.h"
 #include "ui/sun_events.h"
+#include "ui/symbol_provider.h"
 #include "ui/text_formats.h"
 #include "ui_test_support.h"
 #include "watchers/app_exceptions_manager.h"
@@ -420,4 +421,42 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
     QCoreApplication::processEvents();
     EXPECT_EQ(screen.findChild<QLabel*>(QStringLiteral("statusText"))->text(),
               QStringLiteral("4215 K · -3.4°"));
+}
+
+TEST(SymbolProvider, EverySymbolOfTheIconAndTheMainScreenHasAPaintedFallback) {
+    test::widgetApplication();
+    for (const char* name : {"sun.max",
+                             "moon.stars",
+                             "sun.max.trianglebadge.exclamationmark",
+                             "sun.max.fill",
+                             "plus.circle",
+                             "gearshape",
+                             "checkmark",
+                             "chevron.left",
+                             "questionmark.circle",
+                             "globe",
+                             "rectangle.stack",
+                             "keyboard",
+                             "app.badge.checkmark",
+                             "arrow.triangle.2.circlepath",
+                             "arrow.down.circle",
+                             "info.circle",
+                             "paintpalette.fill",
+                             "rectangle.3.group",
+                             "arrow.up.forward.app",
+                             "exclamationmark.triangle",
+                             "exclamationmark.triangle.fill",
+                             "location.slash.fill",
+                             "location.fill",
+                             "location.fill.viewfinder",
+                             "testtube"}) {
+        EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(QString::fromLatin1(name))) << name;
+        const QImage image =
+            SymbolProvider::paintedIcon(QString::fromLatin1(name), Qt::black).pixmap(24, 24).toImage();
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                inked += image.pixelColor(x, y).alpha() > 128;
+        EXPECT_GT(inked, 20) << name; // never blank
+    }
 }
