@@ -30,6 +30,11 @@ class LifecycleObserver;
 namespace tintwell::scheduling {
 class TickLoop;
 }
+namespace tintwell::ui {
+class DebugTimeStatusItem;
+class LocationStatus;
+class MenuBarController;
+} // namespace tintwell::ui
 
 namespace tintwell::app {
 
@@ -70,8 +75,12 @@ public:
 
     /// Builds and starts everything, then evaluates once (which also starts the tick timer).
     void applicationDidFinishLaunching();
-    /// Stops the timer and the observers, then returns every display to its calibration.
+    /// Stops the timer and the observers, removes the status icons, then returns every display to
+    /// its calibration.
     void applicationWillTerminate();
+    /// Shows the status icon (and the debug time icon when asked for) with the popup behind it.
+    /// Needs a QApplication; call after applicationDidFinishLaunching().
+    void installUserInterface();
 
     /// Replaces the time source of every later evaluation.
     void setClock(std::shared_ptr<scheduling::Clock> clock);
@@ -93,6 +102,9 @@ public:
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
     UpdateChannelDelegate* updateChannelDelegate() const { return updateChannelDelegate_.get(); }
     Updater* updater() const { return updater_.get(); }
+    ui::MenuBarController* menuBar() const { return menuBar_.get(); }
+    /// What the popup shows about the location service.
+    ui::LocationStatus* locationStatus() const { return locationStatus_.get(); }
 
 private:
     void wireStateObservers();
@@ -114,6 +126,11 @@ private:
     std::unique_ptr<scheduling::DebugTimeController> debugTimeController_;
     QTimer settingsDebounce_;
     bool terminated_ = false;
+    // Last, so that they go first: they hold references to everything above.
+    std::unique_ptr<ui::LocationStatus> locationStatus_;
+    std::unique_ptr<ui::MenuBarController> menuBar_;
+    std::unique_ptr<UpdatePresenter> updatePresenter_;
+    std::unique_ptr<ui::DebugTimeStatusItem> debugTimeItem_;
 };
 
 } // namespace tintwell::app

@@ -9,15 +9,47 @@
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 #include "settings/settings_file_follower.h"
+#include "ui/menu_bar_controller.h"
+#include "ui/popup_window.h"
 
+#include <memory>
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QLoggingCategory>
 
+#include <xcb/xcb.h>
+
 namespace tintwell::app {
+namespace {
+
+/// Whether widgets can be shown: a platform chosen explicitly, a Wayland session, or an X server
+/// that answers (Qt would abort the process on one that does not).
+bool graphicalSessionAvailable() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool ok = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+} // namespace
 
 int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& err) {
-    QCoreApplication application(argc, argv);
+    const bool graphical = graphicalSessionAvailable();
+    std::unique_ptr<QCoreApplication> application;
+    if (graphical) {
+        auto gui = std::make_unique<QApplication>(argc, argv);
+        // The popup is the only window; closing it must not end the program.
+        gui->setQuitOnLastWindowClosed(false);
+        application = std::move(gui);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
     SingleInstance instance;
     const auto lock = instance.tryAcquire();
@@ -56,6 +88,16 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     QObject::connect(&busFace, &ApplicationBusFace::reapplyRequested, &delegate, &AppDelegate::reapply);
     if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
         qWarning().noquote() << "Not on D-Bus:" << busError;
+    if (graphical) {
+        delegate.installUserInterface();
+        QObject::connect(&busFace, &ApplicationBusFace::showPopupRequested, &delegate, [&delegate] {
+            if (ui::MenuBarController* menuBar = delegate.menuBar();
+                menuBar && menuBar->popup() && !menuBar->popup()->isVisible())
+                menuBar->togglePopover();
+        });
+    } else
+        qInfo().noquote() << "No graphical session: Tintwell runs without its status icon; the command line "
+                             "still controls it";
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;
