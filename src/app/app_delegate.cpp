@@ -5,8 +5,10 @@
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
+#include "shortcuts/global_shortcuts.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
+#include "watchers/hotkeys_manager.h"
 #include "watchers/lifecycle_observer.h"
 
 #include <QLoggingCategory>
@@ -65,6 +67,10 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::applicationDidFinishLaunching() {
     appState_ = std::make_unique<settings::AppState>(*services_.defaults);
     gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
+
+    globalShortcuts_ = std::make_unique<shortcuts::GlobalShortcuts>(*services_.defaults, services_.hotKeys);
+    hotkeys_ = std::make_unique<watchers::HotkeysManager>(*appState_, *globalShortcuts_);
+    hotkeys_->installHandlers();
 
     settings::AppState* state = appState_.get();
     appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/display_services.h"
+#include "platform/hot_key_service.h"
 #include "platform/lifecycle_event_source.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
@@ -22,8 +23,12 @@ class AppState;
 class DisplayIdentityCache;
 class UserDefaults;
 } // namespace tintwell::settings
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
+}
 namespace tintwell::watchers {
 class AppExceptionsManager;
+class HotkeysManager;
 class LifecycleObserver;
 } // namespace tintwell::watchers
 namespace tintwell::scheduling {
@@ -39,6 +44,7 @@ struct AppServices {
     platform::WorkspaceServices* workspace = nullptr; ///< may be null
     /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
+    platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
 };
 
 struct AppTiming {
@@ -69,6 +75,9 @@ public:
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }
     watchers::AppExceptionsManager* appExceptions() const { return appExceptions_.get(); }
+    /// The global shortcuts; the interface tells it when a menu or the popup opens and closes.
+    shortcuts::GlobalShortcuts* globalShortcuts() const { return globalShortcuts_.get(); }
+    watchers::HotkeysManager* hotkeys() const { return hotkeys_.get(); }
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
@@ -83,6 +92,8 @@ private:
     std::unique_ptr<settings::DisplayIdentityCache> displayIdentity_;
     std::unique_ptr<settings::AppState> appState_;
     std::unique_ptr<engine::GammaController> gamma_;
+    std::unique_ptr<shortcuts::GlobalShortcuts> globalShortcuts_;
+    std::unique_ptr<watchers::HotkeysManager> hotkeys_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
     std::unique_ptr<scheduling::TickLoop> tickLoop_;

@@ -15,7 +15,8 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print, --list-displays, --list-apps or --get: print JSON."};
+    QCommandLineOption json{"json",
+                            "With --print, --list-displays, --list-apps, --get or --hotkeys: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -44,10 +45,17 @@ struct Options {
     QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
     QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+    QCommandLineOption hotkey{"hotkey",
+                              "Assign a global hotkey: --hotkey NAME=COMBINATION, e.g. warmer=Ctrl+Alt+Down "
+                              "(NAME: togglePause, toggleManualOverride, nextProfile, previousProfile, "
+                              "warmer, cooler); NAME= clears it. May be repeated.",
+                              "NAME=COMBINATION"};
+    QCommandLineOption hotkeys{"hotkeys",
+                               "List the six hotkeys with their combinations; with --json as an array."};
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
-                           get, oneshot, brightness, gamma, reset});
+                           get, oneshot, brightness, gamma, reset, hotkey, hotkeys});
     }
 };
 
@@ -114,9 +122,9 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
     if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
-            int(parser.isSet(o.get)) >
+            int(parser.isSet(o.get)) + int(parser.isSet(o.hotkey)) + int(parser.isSet(o.hotkeys)) >
         1)
-        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
+        return UsageError{"Choose one of --print, --list-apps, --set, --get, --hotkey and --hotkeys."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -137,6 +145,10 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))
         cl.mode = Mode::Get;
+    else if (parser.isSet(o.hotkey))
+        cl.mode = Mode::Hotkey;
+    else if (parser.isSet(o.hotkeys))
+        cl.mode = Mode::Hotkeys;
     else if (parser.optionNames() == QStringList{} || parser.optionNames() == QStringList{"backend"})
         cl.mode = Mode::Run;
     else
@@ -147,6 +159,8 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.assignments = parser.values(o.set) + parser.positionalArguments();
     } else if (cl.mode == Mode::Get) {
         cl.keys = parser.positionalArguments();
+    } else if (cl.mode == Mode::Hotkey) {
+        cl.hotkeys = parser.values(o.hotkey);
     }
     if (parser.isSet(o.location)) {
         const QString text = parser.value(o.location);

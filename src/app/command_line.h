@@ -11,7 +11,20 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Run };
+enum class Mode {
+    Help,
+    Version,
+    Print,
+    ListDisplays,
+    ListApps,
+    Set,
+    Get,
+    Oneshot,
+    Reset,
+    Run,
+    Hotkey,
+    Hotkeys
+};
 
 struct GeoLocation {
     double latitude = 0;
@@ -35,6 +48,7 @@ struct CommandLine {
     core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
     QStringList assignments; ///< with Set: KEY=VALUE, unchecked
     QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
+    QStringList hotkeys;     ///< with Hotkey: NAME=COMBINATION, unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

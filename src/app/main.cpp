@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/hotkey_command.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
 #include "app/oneshot_command.h"
@@ -47,6 +48,10 @@ int main(int argc, char** argv) {
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
+    case Mode::Hotkey:
+        return runHotkey(cl, std::cout, std::cerr);
+    case Mode::Hotkeys:
+        return runHotkeys(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

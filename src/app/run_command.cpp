@@ -28,7 +28,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
         qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
 
     QString error;
-    auto platform = createPlatformServices(cl.backend, PlatformOptions{}, &error);
+    auto platform = createPlatformServices(cl.backend, PlatformOptions{.globalHotKeys = true}, &error);
     if (!platform) {
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
@@ -39,6 +39,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.defaults = &defaults;
     services.displays = platform->displays.get();
     services.workspace = platform->workspace.get();
+    services.hotKeys = platform->hotKeys.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
 
     SignalHandler signals;
