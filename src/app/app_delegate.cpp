@@ -10,12 +10,14 @@
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
+#include "shortcuts/global_shortcuts.h"
 #include "ui/debug_time_status_item.h"
 #include "ui/location_status.h"
 #include "ui/menu_bar_controller.h"
 #include "ui/popup_window.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
+#include "watchers/hotkeys_manager.h"
 #include "watchers/lifecycle_observer.h"
 
 #include <QCoreApplication>
@@ -76,6 +78,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     appState_ = std::make_unique<settings::AppState>(*services_.defaults);
     gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
     startUpdater();
+
+    globalShortcuts_ = std::make_unique<shortcuts::GlobalShortcuts>(*services_.defaults, services_.hotKeys);
+    hotkeys_ = std::make_unique<watchers::HotkeysManager>(*appState_, *globalShortcuts_);
+    hotkeys_->installHandlers();
 
     settings::AppState* state = appState_.get();
     appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(
@@ -187,6 +193,12 @@ void AppDelegate::setUpdatePresenter(UpdatePresenter* presenter) {
         };
         // The location provider and the update checker attach here once they exist.
         callbacks.onUseCurrentLocation = [] { qCInfo(lcApp) << "Location detection is not available yet"; };
+        // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
+        // the keys from the application's own events instead.
+        callbacks.onMenuTrackingChanged = [self](bool open) {
+            if (self && self->globalShortcuts_)
+                self->globalShortcuts_->setMenuOpen(open);
+        };
         callbacks.onCheckForUpdates = [self] {
             if (!self)
                 return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/display_services.h"
+#include "platform/hot_key_service.h"
 #include "platform/lifecycle_event_source.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
@@ -23,8 +24,12 @@ class AppState;
 class DisplayIdentityCache;
 class UserDefaults;
 } // namespace tintwell::settings
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
+}
 namespace tintwell::watchers {
 class AppExceptionsManager;
+class HotkeysManager;
 class LifecycleObserver;
 } // namespace tintwell::watchers
 namespace tintwell::scheduling {
@@ -56,6 +61,7 @@ struct AppServices {
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
     /// Null: the appcast updater on the configured feed.
     UpdaterFactory makeUpdater{};
+    platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
 };
 
 struct AppTiming {
@@ -96,6 +102,9 @@ public:
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }
     watchers::AppExceptionsManager* appExceptions() const { return appExceptions_.get(); }
+    /// The global shortcuts; the interface tells it when a menu or the popup opens and closes.
+    shortcuts::GlobalShortcuts* globalShortcuts() const { return globalShortcuts_.get(); }
+    watchers::HotkeysManager* hotkeys() const { return hotkeys_.get(); }
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
@@ -119,6 +128,8 @@ private:
     std::unique_ptr<engine::GammaController> gamma_;
     std::unique_ptr<UpdateChannelDelegate> updateChannelDelegate_;
     std::unique_ptr<Updater> updater_;
+    std::unique_ptr<shortcuts::GlobalShortcuts> globalShortcuts_;
+    std::unique_ptr<watchers::HotkeysManager> hotkeys_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
     std::unique_ptr<scheduling::TickLoop> tickLoop_;

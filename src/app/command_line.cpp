@@ -16,6 +16,7 @@ struct OptionRow {
     QCommandLineOption option;
     const char* what = nullptr; ///< with a value: how a refusal names it
     Store store = nullptr;      ///< what it sets (given the value, or nothing for a flag); none for a mode
+    bool repeatable = false;    ///< may be given more than once; its values are collected
 };
 
 template <class T>
@@ -62,11 +63,20 @@ const std::vector<OptionRow>& optionTable() {
         {{"reset", "Give every display identity transfer tables and exit."}},
         {{"check-updates", "Check the update feed once on the stored channel and print what it offers; "
                            "downloads nothing."}},
+        {{"hotkey",
+          "Assign a global hotkey: --hotkey NAME=COMBINATION, e.g. warmer=Ctrl+Alt+Down (NAME: togglePause, "
+          "toggleManualOverride, nextProfile, previousProfile, warmer, cooler); NAME= clears it. May be "
+          "repeated.",
+          "NAME=COMBINATION"},
+         nullptr,
+         nullptr,
+         true},
+        {{"hotkeys", "List the six hotkeys with their combinations; with --json as an array."}},
         {{"status",
           "Print the Kelvin, sun altitude, profile, app exception, pause and manual override of the "
           "running instance; exit 1 when none runs."}},
-        {{"json",
-          "With --print, --list-displays, --list-apps, --get, --check-updates or --status: print JSON."},
+        {{"json", "With --print, --list-displays, --list-apps, --get, --hotkeys, --check-updates or "
+                  "--status: print JSON."},
          nullptr,
          [](const QString&, CommandLine& cl) -> std::optional<Refusal> {
              cl.json = true;
@@ -96,7 +106,7 @@ const std::vector<OptionRow>& optionTable() {
     return table;
 }
 
-enum class Arguments { None, Assignments, Keys };
+enum class Arguments { None, Assignments, Keys, HotkeyAssignments };
 
 /// One mode per run: the option that chooses it, the options that may go with it, and what the
 /// free arguments after it are.
@@ -120,6 +130,8 @@ const std::vector<ModeRow>& modeTable() {
         {Mode::Reset, "reset", {"backend"}},
         {Mode::CheckUpdates, "check-updates", {"json"}},
         {Mode::Status, "status", {"json"}},
+        {Mode::Hotkey, "hotkey", {}, Arguments::HotkeyAssignments},
+        {Mode::Hotkeys, "hotkeys", {"json"}},
         {Mode::Run, nullptr, {"backend"}},
     };
     return table;
@@ -162,8 +174,11 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     std::vector<const OptionRow*> given;
     for (const QString& name : parser.optionNames()) {
         const OptionRow* row = rowNamed(name);
-        if (std::find(given.begin(), given.end(), row) != given.end())
+        if (std::find(given.begin(), given.end(), row) != given.end()) {
+            if (row->repeatable)
+                continue;
             return usage(longName(*row).toStdString() + " is given more than once.");
+        }
         given.push_back(row);
     }
 
@@ -204,6 +219,9 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         break;
     case Arguments::Keys:
         cl.keys = positional;
+        break;
+    case Arguments::HotkeyAssignments:
+        cl.hotkeys = parser.values(rowNamed(mode->option)->option) + positional;
         break;
     }
     for (const OptionRow* row : given) {

@@ -26,7 +26,9 @@ enum class Mode {
     Reset,
     CheckUpdates,
     Status,
-    Run
+    Run,
+    Hotkey,
+    Hotkeys
 };
 
 /// What the user asked for on the command line, validated.
@@ -39,6 +41,7 @@ struct CommandLine {
     core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
     QStringList assignments; ///< with Set: KEY=VALUE, unchecked
     QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
+    QStringList hotkeys;     ///< with Hotkey: NAME=COMBINATION, unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

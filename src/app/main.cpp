@@ -1,5 +1,6 @@
 #include "app/check_updates_command.h"
 #include "app/command_line.h"
+#include "app/hotkey_command.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
 #include "app/log_output.h"
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
         return runCheckUpdates(cl, std::cout);
     case Mode::Status:
         return runStatus(cl, std::cout, std::cerr);
+    case Mode::Hotkey:
+        return runHotkey(cl, std::cout, std::cerr);
+    case Mode::Hotkeys:
+        return runHotkeys(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

@@ -9,6 +9,7 @@
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 #include "settings/settings_file_follower.h"
+#include "shortcuts/global_shortcuts.h"
 #include "ui/menu_bar_controller.h"
 #include "ui/popup_window.h"
 
@@ -66,7 +67,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
         qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
 
     QString error;
-    auto platform = createPlatformServices(cl.backend, PlatformOptions{}, &error);
+    auto platform = createPlatformServices(cl.backend, PlatformOptions{.globalHotKeys = true}, &error);
     if (!platform) {
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
@@ -77,6 +78,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.defaults = &defaults;
     services.displays = platform->displays.get();
     services.workspace = platform->workspace.get();
+    services.hotKeys = platform->hotKeys.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
 
     SignalHandler signals;
@@ -84,6 +86,11 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     delegate.applicationDidFinishLaunching();
     // The command line and editors change the file while the application runs.
     settings::SettingsFileFollower follower(defaults, *delegate.appState());
+    // A hotkey assigned with --hotkey while the application runs is grabbed as soon as it is read.
+    QObject::connect(&follower, &settings::SettingsFileFollower::followed, &delegate, [&delegate] {
+        if (shortcuts::GlobalShortcuts* shortcuts = delegate.globalShortcuts())
+            shortcuts->reloadFromStore();
+    });
     ApplicationBusFace busFace(*delegate.appState(), delegate.appExceptions());
     QObject::connect(&busFace, &ApplicationBusFace::reapplyRequested, &delegate, &AppDelegate::reapply);
     if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
