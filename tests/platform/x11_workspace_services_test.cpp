@@ -18,11 +18,14 @@ using test::spinUntil;
 /// A stand-in application: its own process, WM_CLASS and _NET_WM_PID, one window.
 class TestApplication {
 public:
-    TestApplication(const QString& windowClass, const QString& geometry, bool dock = false)
+    TestApplication(const QString& windowClass, const QString& geometry, bool dock = false,
+                    bool withPid = true)
         : class_(windowClass) {
         QStringList args{"--class", windowClass, "--geometry", geometry};
         if (dock)
             args << "--dock";
+        if (!withPid)
+            args << "--no-pid";
         process_.start(TINTWELL_TEST_WINDOW, args);
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             window_ = process_.readLine().trimmed();
@@ -161,6 +164,13 @@ TEST_F(X11Workspace, MinimisedAndOtherDesktopWindowsAreNotOnScreen) {
     // Still running, just not visible.
     EXPECT_TRUE(running(minimised.pid()));
     EXPECT_TRUE(running(elsewhere.pid()));
+}
+
+TEST_F(X11Workspace, AWindowWithoutItsPidIsTracedToItsProcess) {
+    TestApplication app("TintwellTestNoPid", "200x150+100+100", false, false);
+    ASSERT_TRUE(app.ok());
+    EXPECT_TRUE(spinUntil([&] { return running(app.pid()).has_value(); }));
+    EXPECT_EQ(running(app.pid()).value_or(RunningApplication{}).applicationId, app.id());
 }
 
 } // namespace
