@@ -254,7 +254,7 @@ TEST_F(AppCalibration, ADamagedRecordIsReportedOnceAndTheDisplaysGetNeutralRamps
     ASSERT_EQ(files.size(), 1);
     QFile record(records.filePath(files.front()));
     ASSERT_TRUE(record.open(QIODevice::WriteOnly));
-    record.write(R"({"crtcs":[{"crtc":1,"red":[0,70000],"green":[0,1],"blue":[0,1],"written":"0"}]})");
+    record.write(R"({"crtcs":[{"crtc":1,"red":[0,70000],"green":[0,1],"blue":[0,1],"written":["0"]}]})");
     record.close();
 
     start();

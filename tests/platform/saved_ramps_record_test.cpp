@@ -12,24 +12,25 @@ using namespace tintwell::platform;
 namespace {
 
 TEST(SavedRampsRecord, RoundTripsAndRefusesEveryKindOfDamage) {
-    const SavedRampEntry entry{0x42, {0, 30000, 65535}, {0, 1, 2}, {7, 8, 9}, 0xfedcba9876543210ull};
+    const SavedRampEntry entry{0x42, {0, 30000, 65535}, {0, 1, 2}, {7, 8, 9}, {0xfedcba9876543210ull, 0x1f}};
     std::string error;
     EXPECT_EQ(decodeSavedRamps(encodeSavedRamps({entry}), &error), std::vector{entry});
 
     const auto crtc = [](const std::string& fields) { return R"({"crtcs":[{)" + fields + "}]}"; };
     const std::string channels = R"("red":[0,1],"green":[0,1],"blue":[0,1])";
-    ASSERT_TRUE(decodeSavedRamps(crtc(R"("crtc":5,"written":"1f",)" + channels), &error)) << error;
+    ASSERT_TRUE(decodeSavedRamps(crtc(R"("crtc":5,"written":["1f"],)" + channels), &error)) << error;
     for (const std::string& damaged : {
              std::string("{not json"),
              std::string(R"({"crtcs":{}})"),
-             crtc(R"("crtc":5,)" + channels),                                               // no fingerprint
-             crtc(R"("crtc":5,"written":"xyz",)" + channels),                               // not hexadecimal
-             crtc(R"("crtc":0,"written":"1f",)" + channels),                                // no CRTC
-             crtc(R"("crtc":5,"written":"1f","red":[0,1],"green":[0],"blue":[0,1])"),       // sizes differ
-             crtc(R"("crtc":5,"written":"1f","red":[],"green":[],"blue":[])"),              // empty
-             crtc(R"("crtc":5,"written":"1f","red":[0,65536],"green":[0,1],"blue":[0,1])"), // > 16 bits
-             crtc(R"("crtc":5,"written":"1f","red":[0,-1],"green":[0,1],"blue":[0,1])"),
-             crtc(R"("crtc":5,"written":"1f","red":[0,0.5],"green":[0,1],"blue":[0,1])"),
+             crtc(R"("crtc":5,)" + channels),                   // no fingerprint
+             crtc(R"("crtc":5,"written":["xyz"],)" + channels), // not hexadecimal
+             crtc(R"("crtc":5,"written":[],)" + channels),
+             crtc(R"("crtc":0,"written":["1f"],)" + channels),                                // no CRTC
+             crtc(R"("crtc":5,"written":["1f"],"red":[0,1],"green":[0],"blue":[0,1])"),       // sizes differ
+             crtc(R"("crtc":5,"written":["1f"],"red":[9],"green":[9],"blue":[9])"),           // no ramp
+             crtc(R"("crtc":5,"written":["1f"],"red":[0,65536],"green":[0,1],"blue":[0,1])"), // > 16 bits
+             crtc(R"("crtc":5,"written":["1f"],"red":[0,-1],"green":[0,1],"blue":[0,1])"),
+             crtc(R"("crtc":5,"written":["1f"],"red":[0,0.5],"green":[0,1],"blue":[0,1])"),
          }) {
         error.clear();
         EXPECT_FALSE(decodeSavedRamps(damaged, &error)) << damaged;

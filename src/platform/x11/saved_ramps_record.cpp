@@ -14,8 +14,8 @@ namespace tintwell::platform {
 namespace {
 
 HardwareRamp channel(const nlohmann::json& levels) {
-    if (!levels.is_array() || levels.empty() || levels.size() > 65535)
-        throw std::runtime_error("a channel is not a list of 1 to 65535 levels");
+    if (!levels.is_array() || levels.size() < 2 || levels.size() > 65535)
+        throw std::runtime_error("a channel is not a list of 2 to 65535 levels");
     HardwareRamp out;
     out.reserve(levels.size());
     for (const auto& v : levels) {
@@ -52,12 +52,13 @@ std::uint64_t rampFingerprint(const HardwareRamp& r, const HardwareRamp& g, cons
 
 std::string encodeSavedRamps(const std::vector<SavedRampEntry>& entries) {
     nlohmann::json crtcs = nlohmann::json::array();
-    for (const SavedRampEntry& e : entries)
-        crtcs.push_back({{"crtc", e.crtc},
-                         {"red", e.r},
-                         {"green", e.g},
-                         {"blue", e.b},
-                         {"written", QString::number(e.written, 16).toStdString()}});
+    for (const SavedRampEntry& e : entries) {
+        nlohmann::json written = nlohmann::json::array();
+        for (const std::uint64_t fingerprint : e.written)
+            written.push_back(QString::number(fingerprint, 16).toStdString());
+        crtcs.push_back(
+            {{"crtc", e.crtc}, {"red", e.r}, {"green", e.g}, {"blue", e.b}, {"written", written}});
+    }
     return nlohmann::json{{"crtcs", crtcs}}.dump();
 }
 
@@ -80,10 +81,16 @@ std::optional<std::vector<SavedRampEntry>> decodeSavedRamps(const std::string& t
             e.b = channel(entry.at("blue"));
             if (e.r.size() != e.g.size() || e.r.size() != e.b.size())
                 throw std::runtime_error("the channels of a ramp differ in size");
-            bool ok = false;
-            e.written = QString::fromStdString(entry.at("written").get<std::string>()).toULongLong(&ok, 16);
-            if (!ok)
-                throw std::runtime_error("a written-ramp fingerprint is not a hexadecimal number");
+            const auto& written = entry.at("written");
+            if (!written.is_array() || written.empty())
+                throw std::runtime_error("a CRTC names no written ramp");
+            for (const auto& fingerprint : written) {
+                bool ok = false;
+                e.written.push_back(
+                    QString::fromStdString(fingerprint.get<std::string>()).toULongLong(&ok, 16));
+                if (!ok)
+                    throw std::runtime_error("a written-ramp fingerprint is not a hexadecimal number");
+            }
             entries.push_back(std::move(e));
         }
         return entries;

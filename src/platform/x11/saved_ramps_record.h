@@ -16,9 +16,10 @@ namespace tintwell::platform {
 struct SavedRampEntry {
     std::uint32_t crtc = 0;
     HardwareRamp r, g, b; ///< the ramp found before the first write
-    /// rampFingerprint() of the ramp last written: the record speaks for the CRTC only while the
-    /// screen still shows it.
-    std::uint64_t written = 0;
+    /// rampFingerprint() of the ramps the writer may have left on screen (the last one written, and
+    /// the one before while a write is under way): the record speaks for the CRTC only while the
+    /// screen shows one of them.
+    std::vector<std::uint64_t> written;
     bool operator==(const SavedRampEntry&) const = default;
 };
 

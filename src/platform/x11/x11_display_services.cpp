@@ -113,7 +113,9 @@ struct X11DisplayServices::Impl {
     std::vector<Output> outputs;
     bool dirty = true;
     std::map<xcb_randr_crtc_t, SavedRamp> saved;
-    std::map<xcb_randr_crtc_t, std::uint64_t> written; // rampFingerprint() of our last write
+    // rampFingerprint() of the ramps on screen since our last write began: the one before it and
+    // its own (or only its own after the first write).
+    std::map<xcb_randr_crtc_t, std::vector<std::uint64_t>> written;
     std::set<DisplayId> reported;
     bool persistFailureReported = false;
 
@@ -283,7 +285,7 @@ struct X11DisplayServices::Impl {
         }
         std::vector<SavedRampEntry> entries;
         for (const auto& [crtc, ramp] : saved)
-            if (const auto w = written.find(crtc); w != written.end())
+            if (const auto w = written.find(crtc); w != written.end() && !w->second.empty())
                 entries.push_back({crtc, ramp.r, ramp.g, ramp.b, w->second});
         QString error;
         if (!writePrivateFile(path, encodeSavedRamps(entries), &error) && !persistFailureReported) {
@@ -313,17 +315,18 @@ struct X11DisplayServices::Impl {
                     const HardwareRamp identity = identityHardwareRamp(o.description.gammaSize);
                     saved[o.crtc] = {identity, identity, identity};
                     if (const auto now = readRampLocked(o.crtc))
-                        written[o.crtc] = rampFingerprint(now->r, now->g, now->b);
+                        written[o.crtc] = {rampFingerprint(now->r, now->g, now->b)};
                 }
             persistLocked();
             return;
         }
         for (const SavedRampEntry& e : *entries) {
             const auto now = readRampLocked(e.crtc);
-            if (!now || rampFingerprint(now->r, now->g, now->b) != e.written)
+            const std::uint64_t shown = now ? rampFingerprint(now->r, now->g, now->b) : 0;
+            if (!now || std::find(e.written.begin(), e.written.end(), shown) == e.written.end())
                 continue;
             saved[e.crtc] = {e.r, e.g, e.b};
-            written[e.crtc] = e.written;
+            written[e.crtc] = {shown};
         }
         if (!saved.empty())
             qCInfo(lcDisplays)
@@ -472,16 +475,19 @@ void X11DisplayServices::setTransferTables(DisplayId id, const core::TransferTab
     }
     const HardwareRamp r = toHardwareRamp(tables.r, size), g = toHardwareRamp(tables.g, size),
                        b = toHardwareRamp(tables.b, size);
-    if (!d->writeRampLocked(crtc, r, g, b)) {
-        d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
-        return;
-    }
-    // The record names what is on screen now, so that a later start can tell whether it still applies.
+    // The record names what the screen shows, so that a later start can tell whether it still
+    // applies; it is written first, so a crash at any moment leaves a record that tells the truth.
     const std::uint64_t fingerprint = rampFingerprint(r, g, b);
-    if (first || d->written[crtc] != fingerprint) {
-        d->written[crtc] = fingerprint;
+    auto& onScreen = d->written[crtc];
+    if (first || onScreen.empty()) {
+        onScreen = {fingerprint};
+        d->persistLocked();
+    } else if (onScreen.back() != fingerprint) {
+        onScreen = {onScreen.back(), fingerprint};
         d->persistLocked();
     }
+    if (!d->writeRampLocked(crtc, r, g, b))
+        d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
 }
 
 std::optional<core::TransferTables> X11DisplayServices::readTransferTables(DisplayId id) {
