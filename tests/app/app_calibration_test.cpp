@@ -101,35 +101,9 @@ protected:
     /// handler in place: from then on SIGTERM ends it in order.
     void start() {
         start(app, env);
-        ASSERT_TRUE(spinUntil([&] { return claimant() == app.processId(); }, 10s))
+        const std::string selection = platform::X11InstanceSelection::selectionName(0).toStdString();
+        ASSERT_TRUE(spinUntil([&] { return session.selectionOwnerPid(selection) == app.processId(); }, 10s))
             << app.readAllStandardError().toStdString();
-    }
-    /// The pid of the instance holding the display, or 0.
-    static qint64 claimant() {
-        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-        const auto atom = [c](const QByteArray& name) {
-            auto* reply = xcb_intern_atom_reply(
-                c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.constData()), nullptr);
-            const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_NONE};
-            std::free(reply);
-            return a;
-        };
-        auto* owner = xcb_get_selection_owner_reply(
-            c, xcb_get_selection_owner(c, atom(platform::X11InstanceSelection::selectionName(0).toLatin1())),
-            nullptr);
-        auto* pid =
-            owner && owner->owner != XCB_NONE
-                ? xcb_get_property_reply(
-                      c, xcb_get_property(c, 0, owner->owner, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1),
-                      nullptr)
-                : nullptr;
-        const qint64 found = pid && xcb_get_property_value_length(pid) == 4
-                                 ? *static_cast<const std::uint32_t*>(xcb_get_property_value(pid))
-                                 : 0;
-        std::free(pid);
-        std::free(owner);
-        xcb_disconnect(c);
-        return found;
     }
     void quit() {
         app.terminate();
@@ -331,20 +305,10 @@ public:
     }
     /// Whether the first monitor shows a warm tint (the blue channel held below its top).
     bool tinted() {
-        xcb_connection_t* c = xcb_connect(display_.toLatin1().constData(), nullptr);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        auto* res = xcb_randr_get_screen_resources_current_reply(
-            c, xcb_randr_get_screen_resources_current(c, root), nullptr);
-        bool warm = false;
-        if (res && xcb_randr_get_screen_resources_current_crtcs_length(res) > 0) {
-            const xcb_randr_crtc_t crtc = xcb_randr_get_screen_resources_current_crtcs(res)[0];
-            auto* gamma = xcb_randr_get_crtc_gamma_reply(c, xcb_randr_get_crtc_gamma(c, crtc), nullptr);
-            warm = gamma && gamma->size > 0 && xcb_randr_get_crtc_gamma_blue(gamma)[gamma->size - 1] < 60000;
-            std::free(gamma);
-        }
-        std::free(res);
-        xcb_disconnect(c);
-        return warm;
+        X11Session there(display_.toLatin1().constData());
+        const auto output = there.output("DUMMY0");
+        const Ramp ramp = output ? there.readRamp(there.crtcOf(*output)) : Ramp{};
+        return !ramp.b.empty() && ramp.b.back() < 60000;
     }
 
 private:
