@@ -108,6 +108,15 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     wireStateObservers();
 
+    // The moments a game, a video player or a screen recorder gives the screen back, often with
+    // its ramps reset: repair at once rather than at the next periodic read-back.
+    if (workspace) {
+        connect(workspace, &platform::WorkspaceServices::frontmostApplicationChanged, gamma_.get(),
+                &engine::GammaController::checkDriftNow);
+        connect(workspace, &platform::WorkspaceServices::windowClosed, gamma_.get(),
+                &engine::GammaController::checkDriftNow);
+    }
+
     if (scheduling::DebugTimeController::isEnabled()) {
         tickTarget_ = std::make_shared<DelegateTickTarget>(this);
         debugTimeController_ =
