@@ -1,6 +1,7 @@
 #include "app/app_delegate.h"
 
 #include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
@@ -8,6 +9,7 @@
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
 #include "watchers/lifecycle_observer.h"
+#include "watchers/location_provider.h"
 
 #include <QLoggingCategory>
 
@@ -72,6 +74,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
     appExceptions_->start();
 
+    if (!services_.location)
+        services_.location = std::make_unique<platform::VirtualLocationServices>();
+    location_ = std::make_unique<watchers::LocationProvider>(
+        *services_.location, [self = QPointer<AppDelegate>(this)](double latitude, double longitude) {
+            if (self)
+                self->handleFix(latitude, longitude);
+        });
+
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
         [this] { handleLifecycleEvent(); }, services_.displays, std::move(services_.lifecycleSources),
         timing_.lifecycleDebounceSec);
@@ -97,6 +107,13 @@ void AppDelegate::applicationDidFinishLaunching() {
             std::make_unique<scheduling::DebugTimeController>(tickTarget_, lifecycle_.get());
         qCInfo(lcApp) << "Debug time controls are on";
     }
+
+    // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
+    // request from the user.
+    if (appState_->useAutoLocation() &&
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied())
+        location_->requestOnce();
 
     tick();
 }
@@ -136,6 +153,41 @@ void AppDelegate::wireStateObservers() {
                                       Qt::QueuedConnection);
         });
     QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+
+    // Only changes count, not the value at wiring time: the launch request covers that one. Each
+    // distinct value is delivered in order, even several within one pass of the event loop.
+    connect(s, &settings::AppState::useAutoLocationChanged, this,
+            [this, last = s->useAutoLocation()](bool enabled) mutable {
+                if (enabled == last)
+                    return;
+                last = enabled;
+                QMetaObject::invokeMethod(
+                    this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
+            });
+}
+
+void AppDelegate::useAutoLocationChanged(bool enabled) {
+    if (terminated_)
+        return;
+    const bool authorized =
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied();
+    qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
+           enabled ? "true" : "false", authorized ? "true" : "false");
+    if (enabled && authorized)
+        location_->requestOnce();
+    else if (!enabled)
+        location_->cancel();
+}
+
+void AppDelegate::handleFix(double latitude, double longitude) {
+    if (terminated_)
+        return;
+    qCInfo(watchers::lcLocation, "onFix → AppState lat=%f lon=%f", latitude, longitude);
+    // Each assignment is saved as it is made, latitude first.
+    appState_->setLatitude(latitude);
+    appState_->setLongitude(longitude);
+    tick();
 }
 
 void AppDelegate::handleLifecycleEvent() {
@@ -168,6 +220,8 @@ void AppDelegate::applicationWillTerminate() {
         lifecycle_->stop();
     if (appExceptions_)
         appExceptions_->stop();
+    if (location_)
+        location_->cancel();
     if (gamma_)
         gamma_->restoreSystem();
     qCInfo(lcApp) << "Displays restored";

@@ -2,6 +2,7 @@
 
 #include "platform/display_services.h"
 #include "platform/lifecycle_event_source.h"
+#include "platform/location_services.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
 #include "scheduling/debug_time_controller.h"
@@ -25,6 +26,7 @@ class UserDefaults;
 namespace tintwell::watchers {
 class AppExceptionsManager;
 class LifecycleObserver;
+class LocationProvider;
 } // namespace tintwell::watchers
 namespace tintwell::scheduling {
 class TickLoop;
@@ -39,6 +41,8 @@ struct AppServices {
     platform::WorkspaceServices* workspace = nullptr; ///< may be null
     /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
+    /// Where the user is; null for a virtual service that finds nothing by itself.
+    std::unique_ptr<platform::LocationServices> location = nullptr;
 };
 
 struct AppTiming {
@@ -70,6 +74,7 @@ public:
     engine::GammaController* gamma() const { return gamma_.get(); }
     watchers::AppExceptionsManager* appExceptions() const { return appExceptions_.get(); }
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
+    watchers::LocationProvider* location() const { return location_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
@@ -77,6 +82,8 @@ public:
 private:
     void wireStateObservers();
     void handleLifecycleEvent();
+    void handleFix(double latitude, double longitude);
+    void useAutoLocationChanged(bool enabled);
 
     AppServices services_;
     AppTiming timing_;
@@ -85,6 +92,7 @@ private:
     std::unique_ptr<engine::GammaController> gamma_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
+    std::unique_ptr<watchers::LocationProvider> location_;
     std::unique_ptr<scheduling::TickLoop> tickLoop_;
     std::shared_ptr<scheduling::TickTarget> tickTarget_; // what the debug controls hold weakly
     std::unique_ptr<scheduling::DebugTimeController> debugTimeController_;

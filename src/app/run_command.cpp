@@ -4,6 +4,7 @@
 #include "app/platform_backend.h"
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
+#include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
 
@@ -40,6 +41,9 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.displays = platform->displays.get();
     services.workspace = platform->workspace.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
+    // In-memory displays go with a location service that finds nothing by itself.
+    if (cl.backend.kind == Backend::Kind::X11)
+        services.location = platform::createLinuxLocationServices();
 
     SignalHandler signals;
     AppDelegate delegate(std::move(services));
