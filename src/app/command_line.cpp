@@ -15,7 +15,8 @@ struct Options {
     QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
     QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
                                              "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{"json", "With --print, --list-displays, --list-apps or --get: print JSON."};
+    QCommandLineOption json{"json",
+                            "With --print, --list-displays, --list-apps, --get or --locate: print JSON."};
     QCommandLineOption location{
         "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
     QCommandLineOption at{"at",
@@ -44,10 +45,14 @@ struct Options {
     QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
     QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
     QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
+    QCommandLineOption locate{"locate",
+                              "Find where this computer is (GeoClue, else the time zone's principal "
+                              "city) and print latitude, longitude, source and accuracy."};
+    QCommandLineOption save{"save", "With --locate: store the location found as the application would."};
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
-                           get, oneshot, brightness, gamma, reset});
+                           get, oneshot, brightness, gamma, reset, locate, save});
     }
 };
 
@@ -114,9 +119,11 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
     if (!parser.positionalArguments().isEmpty() && !settingsMode)
         return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
     if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
-            int(parser.isSet(o.get)) >
+            int(parser.isSet(o.get)) + int(parser.isSet(o.locate)) >
         1)
-        return UsageError{"Choose one of --print, --list-apps, --set and --get."};
+        return UsageError{"Choose one of --print, --list-apps, --set, --get and --locate."};
+    if (parser.isSet(o.save) && !parser.isSet(o.locate))
+        return UsageError{"--save goes with --locate."};
 
     CommandLine cl;
     if (parser.isSet(o.help))
@@ -137,12 +144,15 @@ std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& argume
         cl.mode = Mode::Set;
     else if (parser.isSet(o.get))
         cl.mode = Mode::Get;
+    else if (parser.isSet(o.locate))
+        cl.mode = Mode::Locate;
     else if (parser.optionNames() == QStringList{} || parser.optionNames() == QStringList{"backend"})
         cl.mode = Mode::Run;
     else
         return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};
 
     cl.json = parser.isSet(o.json);
+    cl.save = parser.isSet(o.save);
     if (cl.mode == Mode::Set) {
         cl.assignments = parser.values(o.set) + parser.positionalArguments();
     } else if (cl.mode == Mode::Get) {

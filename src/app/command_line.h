@@ -11,7 +11,7 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Run };
+enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Locate, Run };
 
 struct GeoLocation {
     double latitude = 0;
@@ -35,6 +35,7 @@ struct CommandLine {
     core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
     QStringList assignments; ///< with Set: KEY=VALUE, unchecked
     QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
+    bool save = false;       ///< with Locate: store the fix as the application would
 };
 
 /// Bad input: one line for standard error, naming the offending value.

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
+#include "app/locate_command.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
 #include "app/run_command.h"
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
+    case Mode::Locate:
+        return runLocate(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

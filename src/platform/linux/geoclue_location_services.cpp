@@ -81,9 +81,8 @@ void GeoClueLocationServices::startUpdatingLocation() {
     ++attempt_;
     active_ = true;
     if (!bus_.isConnected()) {
-        fail(bus_.lastError().isValid() ? bus_.lastError()
-                                        : QDBusError(QDBusError::Disconnected, "no system bus"),
-             false);
+        const QString why = bus_.lastError().isValid() ? bus_.lastError().message() : "not connected";
+        report({LocationError::Kind::Unavailable, "GeoClue cannot be reached: no system bus (" + why + ")"});
         return;
     }
     send(QDBusMessage::createMethodCall(service, managerPath, managerInterface, "GetClient"),
