@@ -4,7 +4,11 @@
 #include "platform/linux/time_zone_location_services.h"
 #include "support/event_loop.h"
 
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,30 +73,82 @@ TEST(TimeZoneLocation, MalformedCoordinatesAreRefused) {
         EXPECT_EQ(parseIso6709(text), std::nullopt) << text;
 }
 
-// Neither $TZ nor a link: timedated is asked, and an unreachable one is a readable failure.
-TEST(TimeZoneLocationServices, WithNoWayToTellTheZoneTheFailureSaysWhy) {
-    tintwell::test::application();
-    const QByteArray saved = qgetenv("TZ");
-    qunsetenv("TZ");
+struct Recorder final : LocationServicesDelegate {
+    void locationManagerDidUpdateLocations(LocationServices&, const std::vector<Location>& l) override {
+        location = l.back();
+    }
+    void locationManagerDidFailWithError(LocationServices&, const LocationError& e) override { error = e; }
+    void locationManagerDidChangeAuthorization(LocationServices&) override {}
+    std::optional<Location> location;
+    std::optional<LocationError> error;
+};
+
+/// timedated's one property that matters here.
+struct FakeTimedate final : QDBusVirtualObject {
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != "Get" || message.arguments().value(1) != "Timezone")
+            return false;
+        QDBusConnection(connection)
+            .send(message.createReply(QVariant::fromValue(QDBusVariant("Europe/Berlin"))));
+        return true;
+    }
+};
+
+// Neither $TZ nor a link: timedated is asked.
+class NoTzNoLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tintwell::test::application();
+        saved_ = qgetenv("TZ");
+        qunsetenv("TZ");
+    }
+    void TearDown() override {
+        if (!saved_.isNull())
+            qputenv("TZ", saved_);
+    }
+    void start(TimeZoneLocationServices& services) {
+        services.setDelegate(&recorder);
+        services.startUpdatingLocation();
+        EXPECT_FALSE(recorder.error || recorder.location); // never inside the call
+        ASSERT_TRUE(tintwell::test::spinUntil([&] { return recorder.error || recorder.location; }));
+    }
     QTemporaryDir dir;
+    Recorder recorder;
+
+private:
+    QByteArray saved_;
+};
+
+TEST_F(NoTzNoLink, TimedatedNamesTheZone) {
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection service = QDBusConnection::connectToBus(address, "timedated");
+        FakeTimedate timedate;
+        ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/timedate1", &timedate));
+        ASSERT_TRUE(service.registerService("org.freedesktop.timedate1"));
+        TimeZoneLocationServices services({systemZoneinfoDirectory, dir.filePath("localtime"),
+                                           QDBusConnection::connectToBus(address, "app")});
+        start(services);
+        ASSERT_TRUE(recorder.location.has_value());
+        EXPECT_EQ(recorder.location->description, "Europe/Berlin");
+    }
+    QDBusConnection::disconnectFromBus("timedated");
+    QDBusConnection::disconnectFromBus("app");
+    daemon.kill();
+    daemon.waitForFinished();
+}
+
+TEST_F(NoTzNoLink, WithoutTimedatedTheFailureSaysWhy) {
     TimeZoneLocationServices services({systemZoneinfoDirectory, dir.filePath("localtime"),
                                        QDBusConnection::connectToBus("unix:path=/nonexistent", "no-bus")});
-    struct Recorder final : LocationServicesDelegate {
-        void locationManagerDidUpdateLocations(LocationServices&, const std::vector<Location>&) override {}
-        void locationManagerDidFailWithError(LocationServices&, const LocationError& e) override {
-            error = e;
-        }
-        void locationManagerDidChangeAuthorization(LocationServices&) override {}
-        std::optional<LocationError> error;
-    } recorder;
-    services.setDelegate(&recorder);
-    services.startUpdatingLocation();
-    EXPECT_FALSE(recorder.error.has_value()); // never inside the call
-    ASSERT_TRUE(tintwell::test::spinUntil([&] { return recorder.error.has_value(); }));
+    start(services);
+    ASSERT_TRUE(recorder.error.has_value());
     EXPECT_TRUE(recorder.error->description.contains("timedated"))
         << recorder.error->description.toStdString();
-    if (!saved.isNull())
-        qputenv("TZ", saved);
     QDBusConnection::disconnectFromBus("no-bus");
 }
 
