@@ -103,13 +103,17 @@ void LocationProvider::handleFix(const platform::Location& location) {
            flag(pending_));
     if (!pending_)
         return;
-    setPending(false);
+    // Everything is stored before anything is announced, so that a listener to any one signal reads
+    // the whole outcome.
+    pending_ = isFetching_ = false;
     lastFix_ = location;
     lastFixAt_ = QDateTime::currentDateTimeUtc();
-    Q_EMIT lastFixAtChanged(lastFixAt_);
     lastFixSource_ = location.source;
+    lastError_.reset();
+    Q_EMIT isFetchingChanged(false);
+    Q_EMIT lastFixAtChanged(lastFixAt_);
     Q_EMIT lastFixSourceChanged(lastFixSource_);
-    setLastError(std::nullopt);
+    Q_EMIT lastErrorChanged(lastError_);
     cancelTimeout();
     manager_.stopUpdatingLocation();
     if (onFix_)
@@ -122,10 +126,9 @@ void LocationProvider::handleFailure(const platform::LocationError& error) {
         return;
     }
     qCWarning(lcLocation, "handleFailure %s", qUtf8Printable(error.description));
-    setPending(false);
     cancelTimeout();
     manager_.stopUpdatingLocation();
-    setLastError(FetchFatal{error.description});
+    endWithError(FetchFatal{error.description});
 }
 
 void LocationProvider::handleAuthorizationChange(AuthorizationStatus status) {
@@ -152,8 +155,14 @@ void LocationProvider::timeoutFired() {
     qCWarning(lcLocation, "pending fix timed out after %fs; stopping updates and clearing pending",
               pendingTimeout_);
     manager_.stopUpdatingLocation();
-    setPending(false);
-    setLastError(FetchTimedOut{});
+    endWithError(FetchTimedOut{});
+}
+
+void LocationProvider::endWithError(FetchError error) {
+    pending_ = isFetching_ = false;
+    lastError_ = std::move(error);
+    Q_EMIT isFetchingChanged(false);
+    Q_EMIT lastErrorChanged(lastError_);
 }
 
 void LocationProvider::cancelTimeout() {

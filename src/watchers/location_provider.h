@@ -97,6 +97,8 @@ private:
     void cancelTimeout();
 
     void setPending(bool value);
+    /// Ends the request with `error`, stored before either change is announced.
+    void endWithError(FetchError error);
     void setLastError(std::optional<FetchError> value);
     void setAuthorizationStatus(platform::AuthorizationStatus value);
 

@@ -37,6 +37,9 @@ struct LocationRequest : ::testing::Test {
 };
 
 TEST_F(LocationRequest, AFixEndsTheRequestWithTheLastLocationOfTheList) {
+    bool fixSeenWhenDone = false;
+    QObject::connect(&provider, &LocationProvider::isFetchingChanged,
+                     [&](bool fetching) { fixSeenWhenDone = !fetching && provider.lastFixAt().has_value(); });
     provider.requestOnce();
     EXPECT_TRUE(provider.isFetching());
     EXPECT_TRUE(services.isUpdating());
@@ -48,6 +51,7 @@ TEST_F(LocationRequest, AFixEndsTheRequestWithTheLastLocationOfTheList) {
     EXPECT_TRUE(provider.lastFixAt().has_value());
     EXPECT_EQ(provider.lastFixSource(), platform::LocationSource::GeoClue);
     EXPECT_FALSE(provider.lastError().has_value());
+    EXPECT_TRUE(fixSeenWhenDone); // the whole outcome is stored before it is announced
 }
 
 TEST_F(LocationRequest, ASecondRequestRestartsTheTimeOut) {
