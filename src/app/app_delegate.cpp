@@ -1,5 +1,9 @@
 #include "app/app_delegate.h"
 
+#include "app/appcast_updater.h"
+#include "app/update_channel_delegate.h"
+#include "app/update_consent.h"
+#include "app/update_feed.h"
 #include "engine/gamma_controller.h"
 #include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
@@ -67,6 +71,7 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::applicationDidFinishLaunching() {
     appState_ = std::make_unique<settings::AppState>(*services_.defaults);
     gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
+    startUpdater();
 
     settings::AppState* state = appState_.get();
     appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(
@@ -118,6 +123,70 @@ void AppDelegate::applicationDidFinishLaunching() {
     tick();
 }
 
+void AppDelegate::startUpdater() {
+    recordFirstStartConsent(*appState_);
+    // The updater reads its switch when it starts, so the consent must be written first.
+    services_.defaults->setBool(updaterKeys::enableAutomaticChecks,
+                                appState_->updateConsent() == settings::UpdateConsent::Allowed);
+    updateChannelDelegate_ = std::make_unique<UpdateChannelDelegate>();
+    if (services_.makeUpdater)
+        updater_ = services_.makeUpdater(*updateChannelDelegate_, *services_.defaults);
+    else
+        updater_ = std::make_unique<AppcastUpdater>(configuredFeedUrl(), *updateChannelDelegate_,
+                                                    *services_.defaults,
+                                                    std::make_shared<scheduling::SystemClock>());
+}
+
+void AppDelegate::wireUpdateObservers() {
+    settings::AppState* s = appState_.get();
+    // Both arrive on the next pass of the event loop, the current values first.
+    const auto setChannel = [this](const std::string& channel) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, channel] {
+                if (updateChannelDelegate_)
+                    updateChannelDelegate_->setChosenChannel(channel);
+            },
+            Qt::QueuedConnection);
+    };
+    connect(s, &settings::AppState::updateChannelChanged, this,
+            [setChannel, last = s->updateChannel()](const std::string& channel) mutable {
+                if (channel == last)
+                    return;
+                last = channel;
+                setChannel(channel);
+            });
+    setChannel(s->updateChannel());
+
+    const auto setAutomatic = [this](settings::UpdateConsent consent) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, consent] {
+                if (updater_ && !terminated_)
+                    updater_->setAutomaticallyChecksForUpdates(consent == settings::UpdateConsent::Allowed);
+            },
+            Qt::QueuedConnection);
+    };
+    connect(s, &settings::AppState::updateConsentChanged, this,
+            [setAutomatic, last = s->updateConsent()](settings::UpdateConsent consent) mutable {
+                if (consent == last)
+                    return;
+                last = consent;
+                setAutomatic(consent);
+            });
+    setAutomatic(s->updateConsent());
+}
+
+void AppDelegate::onCheckForUpdates() {
+    if (!terminated_ && updater_)
+        updater_->checkForUpdates();
+}
+
+void AppDelegate::setUpdatePresenter(UpdatePresenter* presenter) {
+    if (updater_)
+        updater_->setPresenter(presenter);
+}
+
 void AppDelegate::wireStateObservers() {
     settings::AppState* s = appState_.get();
     QTimer* debounce = &settingsDebounce_;
@@ -153,6 +222,8 @@ void AppDelegate::wireStateObservers() {
                                       Qt::QueuedConnection);
         });
     QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+
+    wireUpdateObservers();
 
     // Only changes count, not the value at wiring time: the launch request covers that one. Each
     // distinct value is delivered in order, even several within one pass of the event loop.
@@ -220,6 +291,8 @@ void AppDelegate::applicationWillTerminate() {
         lifecycle_->stop();
     if (appExceptions_)
         appExceptions_->stop();
+    if (updater_)
+        updater_->setAutomaticallyChecksForUpdates(false);
     if (location_)
         location_->cancel();
     if (gamma_)

@@ -7,6 +7,7 @@
 #include "scheduling/clock.h"
 #include "scheduling/debug_time_controller.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,15 @@ class TickLoop;
 
 namespace tintwell::app {
 
+class UpdateChannelDelegate;
+class UpdatePresenter;
+class Updater;
+
+/// Makes the update machinery for a delegate; called once at launch, after the automatic-check
+/// switch has been written to `defaults`.
+using UpdaterFactory = std::function<std::unique_ptr<Updater>(UpdateChannelDelegate& delegate,
+                                                              settings::UserDefaults& defaults)>;
+
 /// The platform services to run on; all must outlive the delegate.
 struct AppServices {
     settings::UserDefaults* defaults = nullptr;
@@ -43,6 +53,8 @@ struct AppServices {
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
     /// Where the user is; null for a virtual service that finds nothing by itself.
     std::unique_ptr<platform::LocationServices> location = nullptr;
+    /// Null: the appcast updater on the configured feed.
+    UpdaterFactory makeUpdater{};
 };
 
 struct AppTiming {
@@ -69,6 +81,10 @@ public:
     void setClock(std::shared_ptr<scheduling::Clock> clock);
     /// Evaluates the schedule now.
     void tick();
+    /// The user asked for an update check; the answer goes to the update presenter.
+    void onCheckForUpdates();
+    /// Where update answers and notifications go (the tray); null: the log only.
+    void setUpdatePresenter(UpdatePresenter* presenter);
 
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }
@@ -78,18 +94,24 @@ public:
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
+    UpdateChannelDelegate* updateChannelDelegate() const { return updateChannelDelegate_.get(); }
+    Updater* updater() const { return updater_.get(); }
 
 private:
     void wireStateObservers();
     void handleLifecycleEvent();
     void handleFix(double latitude, double longitude);
     void useAutoLocationChanged(bool enabled);
+    void startUpdater();
+    void wireUpdateObservers();
 
     AppServices services_;
     AppTiming timing_;
     std::unique_ptr<settings::DisplayIdentityCache> displayIdentity_;
     std::unique_ptr<settings::AppState> appState_;
     std::unique_ptr<engine::GammaController> gamma_;
+    std::unique_ptr<UpdateChannelDelegate> updateChannelDelegate_;
+    std::unique_ptr<Updater> updater_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
     std::unique_ptr<watchers::LocationProvider> location_;

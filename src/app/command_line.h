@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/option_values.h"
 #include "core/instant.h"
 #include "core/value_records.h"
 
@@ -11,18 +12,19 @@
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, Locate, Run };
-
-struct GeoLocation {
-    double latitude = 0;
-    double longitude = 0;
-};
-
-/// Which implementation of the platform services to use.
-struct Backend {
-    enum class Kind { X11, Virtual };
-    Kind kind = Kind::X11;
-    int virtualDisplayCount = 2; ///< with Virtual: how many displays
+enum class Mode {
+    Help,
+    Version,
+    Print,
+    ListDisplays,
+    ListApps,
+    Set,
+    Get,
+    Oneshot,
+    Reset,
+    CheckUpdates,
+    Locate,
+    Run
 };
 
 /// What the user asked for on the command line, validated.
@@ -43,15 +45,10 @@ struct UsageError {
     QString message;
 };
 
+/// One mode per run: the options given must all belong to it, each at most once.
 std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments);
 
 /// The text of --help.
 QString helpText();
-
-// Parsers for option values; each yields nothing for text it cannot accept.
-std::optional<GeoLocation> parseLocation(const QString& text);
-std::optional<Instant> parseInstant(const QString& text);
-std::optional<double> parseNumber(const QString& text);
-std::optional<Backend> parseBackend(const QString& text);
 
 } // namespace tintwell::app

@@ -1,3 +1,4 @@
+#include "app/check_updates_command.h"
 #include "app/command_line.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
         return runGet(cl, std::cout, std::cerr);
     case Mode::Locate:
         return runLocate(cl, std::cout, std::cerr);
+    case Mode::CheckUpdates:
+        return runCheckUpdates(cl, std::cout);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

@@ -7,6 +7,7 @@
 #include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
+#include "settings/settings_file_follower.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -48,6 +49,8 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     SignalHandler signals;
     AppDelegate delegate(std::move(services));
     delegate.applicationDidFinishLaunching();
+    // The command line and editors change the file while the application runs.
+    settings::SettingsFileFollower follower(defaults, *delegate.appState());
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;

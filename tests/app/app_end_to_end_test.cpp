@@ -6,11 +6,13 @@
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/test_window.h"
 #include "support/x11_session.h"
 
 #include <chrono>
 #include <cmath>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -20,6 +22,7 @@
 using namespace tintwell;
 using namespace std::chrono_literals;
 using test::spinUntil;
+using test::TestWindow;
 using test::X11Session;
 
 namespace {
@@ -27,27 +30,6 @@ namespace {
 const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
 const core::TransferTable straight = core::ColorTemperature::identityTable();
 const core::TransferTables identity = {straight, straight, straight};
-
-/// A stand-in application with one window, its WM_CLASS class being its application id.
-class TestWindow {
-public:
-    TestWindow(const QString& cls, const QString& geometry) {
-        process_.start(TINTWELL_TEST_WINDOW, {"--class", cls, "--geometry", geometry});
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            window_ = process_.readLine().trimmed();
-    }
-    ~TestWindow() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    bool activate() const {
-        return !window_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", window_}) == 0;
-    }
-
-private:
-    QProcess process_;
-    QString window_;
-};
 
 class AppEndToEnd : public ::testing::Test {
 protected:
@@ -105,20 +87,9 @@ protected:
         return {};
     }
 
-    xcb_randr_crtc_t crtc(const std::string& name) {
-        const auto output = session.output(name);
-        return output ? session.crtcOf(*output) : XCB_NONE;
-    }
-    /// Before windows come and go: an earlier test may have changed the screen size. A request that
-    /// reaches jwm in the middle of a restart is lost, hence the second try.
+    xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
     void settleWindowManager() { ASSERT_TRUE(session.settleWindowManager()) << "jwm did not restart"; }
-    std::vector<std::string> activeOutputs() {
-        std::vector<std::string> names;
-        for (int i = 0; i < 16; ++i)
-            if (crtc("DUMMY" + std::to_string(i)) != XCB_NONE)
-                names.push_back("DUMMY" + std::to_string(i));
-        return names;
-    }
+    std::vector<std::string> activeOutputs() { return session.activeOutputs(); }
     static test::Ramp asRamp(const core::TransferTables& t) {
         const auto levels = [](const core::TransferTable& table) {
             std::vector<std::uint16_t> out;
@@ -154,6 +125,30 @@ TEST_F(AppEndToEnd, EveryMonitorShowsTheNightTablesWithinASecondOfStart) {
     ASSERT_GE(activeOutputs().size(), 2u);
     start(app);
     EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 1s)) << app.readAllStandardError().toStdString();
+}
+
+TEST_F(AppEndToEnd, ASetBesideTheRunningApplicationShowsWithinASecondAndIsNeverReverted) {
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    const auto stored = [&] {
+        QFile f(dir.filePath("config/tintwell/defaults.json"));
+        return f.open(QIODevice::ReadOnly) ? nlohmann::json::parse(f.readAll().toStdString(), nullptr, false)
+                                           : nlohmann::json();
+    };
+    const auto set = [&](const QStringList& pairs) {
+        QProcess p;
+        start(p, QStringList{"--set"} + pairs);
+        return p.waitForFinished(10000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(set({"nightKelvin=2000"}));
+    const auto colder = core::ColorTemperature::gammaRamp(2000, 1, 1);
+    EXPECT_TRUE(spinUntil([&] { return allShow(colder); }, 1s));
+
+    // The application saves by itself when a manual override ends; this one ended long ago.
+    ASSERT_TRUE(set({"manualOverride=true", "manualOverrideUntil=2000-01-01T00:00:00Z"}));
+    ASSERT_TRUE(spinUntil([&] { return stored().value("tintwell.manualOverride", true) == false; }));
+    EXPECT_EQ(stored().at("tintwell.nightKelvin"), 2000.0);
+    EXPECT_TRUE(allShow(colder));
 }
 
 TEST_F(AppEndToEnd, ADisplayOverrideGivesOneMonitorItsOwnKelvin) {

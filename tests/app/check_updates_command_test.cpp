@@ -1,0 +1,113 @@
+#include "support/event_loop.h"
+#include "support/local_http_server.h"
+
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace tintwell::app {
+namespace {
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+
+const QByteArray kFeed = R"(<rss xmlns:s="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+<item><s:version>0.0.9</s:version></item>
+<item><s:version>9.1</s:version><s:channel>beta</s:channel><link>https://tintwell.example/9.1</link></item>
+<item><s:version>9.0</s:version><s:shortVersionString>9.0 "Dusk"</s:shortVersionString>
+  <link>https://tintwell.example/9.0</link></item>
+</channel></rss>)";
+
+struct Finished {
+    int status = -1;
+    std::string out, err;
+};
+
+/// Runs the program while this process keeps serving: its event loop turns until the child ends.
+Finished runServed(const QStringList& arguments, const QString& feed, const QString& configHome) {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("TINTWELL_UPDATE_FEED", feed);
+    env.insert("XDG_CONFIG_HOME", configHome);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(TINTWELL_BINARY, arguments);
+    EXPECT_TRUE(test::spinUntil([&] { return p.state() == QProcess::NotRunning; }, 30s));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+TEST(CheckUpdatesCommandTest, PicksTheNewestItemOnTheStoredChannel) {
+    test::LocalHttpServer server;
+    server.serve("/appcast.xml", {.body = kFeed});
+    QTemporaryDir config;
+    const QString feed = server.url("/appcast.xml");
+
+    Finished r = runServed({"--check-updates", "--json"}, feed, config.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out), json::parse(R"({"status": "available", "version": "9.0",
+        "shortVersion": "9.0 \"Dusk\"", "link": "https://tintwell.example/9.0", "releaseNotes": null})"));
+
+    ASSERT_EQ(runServed({"--set", "updateChannel=beta"}, feed, config.path()).status, 0);
+    r = runServed({"--check-updates", "--json"}, feed, config.path());
+    EXPECT_EQ(json::parse(r.out).value("version", ""), "9.1");
+
+    r = runServed({"--check-updates"}, feed, config.path());
+    EXPECT_EQ(r.out, "Tintwell 9.1 is available — you have 0.1.0.\nDownload: https://tintwell.example/9.1\n");
+}
+
+TEST(CheckUpdatesCommandTest, FailuresExitWithStatusOneAndNoFeedIsNoError) {
+    test::LocalHttpServer server;
+    server.serve("/appcast.xml", {.status = 500});
+    QTemporaryDir config;
+    Finished r = runServed({"--check-updates", "--json"}, server.url("/appcast.xml"), config.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(
+        json::parse(r.out),
+        json::parse(R"({"status": "error", "error": "the server answered 500 Internal Server Error"})"));
+
+    r = runServed({"--check-updates"}, "", config.path());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "This build gets its updates from your package manager.\n");
+}
+
+TEST(CheckUpdatesCommandTest, AFeedWithAnUntrustedCertificateIsRefused) {
+    test::application(); // before the server, whose sockets need the event dispatcher
+    QTemporaryDir dir;
+    const QString key = dir.filePath("key.pem"), cert = dir.filePath("cert.pem");
+    QProcess openssl;
+    openssl.start("openssl",
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                   "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert});
+    ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0)
+        << openssl.readAllStandardError().data();
+    QFile keyFile(key), certFile(cert);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly) && certFile.open(QIODevice::ReadOnly));
+
+    auto tls = std::make_unique<QSslServer>();
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(QSslCertificate(&certFile));
+    configuration.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+    tls->setSslConfiguration(configuration);
+    ASSERT_TRUE(tls->listen(QHostAddress::LocalHost));
+    test::LocalHttpServer server(std::move(tls));
+    server.serve("/appcast.xml", {.body = kFeed});
+
+    const Finished r =
+        runServed({"--check-updates", "--json"}, server.url("/appcast.xml", "https"), dir.path());
+    EXPECT_EQ(r.status, 1);
+    const json answer = json::parse(r.out);
+    EXPECT_EQ(answer["status"], "error");
+    EXPECT_EQ(answer["error"], "the server's certificate is not trusted (The certificate is self-signed, and "
+                               "untrusted)")
+        << r.out;
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
+} // namespace
+} // namespace tintwell::app

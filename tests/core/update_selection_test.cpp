@@ -1,0 +1,73 @@
+#include "core/update_selection.h"
+#include "core/version_comparator.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::core {
+namespace {
+
+struct VersionCase {
+    const char* older;
+    const char* newer;
+};
+
+class VersionOrderTest : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(VersionOrderTest, OlderIsAscendingAndTheOrderIsAntisymmetric) {
+    const auto [older, newer] = GetParam();
+    EXPECT_EQ(compareVersions(older, newer), VersionOrder::Ascending) << older << " vs " << newer;
+    EXPECT_EQ(compareVersions(newer, older), VersionOrder::Descending) << newer << " vs " << older;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, VersionOrderTest,
+                         ::testing::Values(VersionCase{"1.0", "1.0.1"}, VersionCase{"1.0b1", "1.0"},
+                                           VersionCase{"1.0a", "1.0b"}, VersionCase{"2", "10"},
+                                           VersionCase{"1.0", "1.0-rc1"}, VersionCase{"1.0", "1.0.0"},
+                                           VersionCase{"", "0"}, VersionCase{"1.0b", "1.0.1"},
+                                           VersionCase{"1a", "1.5"}, VersionCase{"1.", "1.1"},
+                                           VersionCase{"18446744073709551614", "18446744073709551615"},
+                                           VersionCase{"1.9", "123456789012345678901234567890"}));
+
+TEST(VersionComparatorTest, EqualsAndSaturatedNumbersCompareSame) {
+    EXPECT_EQ(compareVersions("", ""), VersionOrder::Same);
+    EXPECT_EQ(compareVersions("1.2.3", "1.2.3"), VersionOrder::Same);
+    EXPECT_EQ(compareVersions("1-2", "1.2"), VersionOrder::Same);
+    // Beyond 64 bits every number is the largest one.
+    EXPECT_EQ(compareVersions("123456789012345678901234567890", "99999999999999999999999999999999"),
+              VersionOrder::Same);
+}
+
+TEST(AllowedChannelsTest, ChannelsNestAndUnknownNamesGetStable) {
+    using S = std::set<std::string>;
+    EXPECT_EQ(allowedChannels("dev"), (S{"dev", "beta", "stable"}));
+    EXPECT_EQ(allowedChannels("beta"), (S{"beta", "stable"}));
+    for (const char* other : {"stable", "Beta", "", "nightly"})
+        EXPECT_EQ(allowedChannels(other), S{"stable"}) << other;
+}
+
+struct Item {
+    std::optional<std::string> versionString;
+    int tag = 0;
+};
+
+std::optional<int> bestTag(const std::vector<Item>& items, const char* current) {
+    const auto best = bestValidUpdate(items, current);
+    return best ? std::optional(best->tag) : std::nullopt;
+}
+
+TEST(BestValidUpdateTest, PicksTheHighestStrictlyNewerVersion) {
+    const std::vector<Item> items{{"1.2", 1}, {"1.4", 2}, {"1.3", 3}};
+    EXPECT_EQ(bestTag(items, "1.2"), 2);
+    EXPECT_EQ(bestTag(items, "1.4"), std::nullopt);
+    EXPECT_EQ(bestTag(items, "0"), 2);
+    EXPECT_EQ(bestTag({}, "0"), std::nullopt);
+}
+
+TEST(BestValidUpdateTest, EqualVersionsKeepTheFirstAndMissingVersionsAreNeverNewer) {
+    EXPECT_EQ(bestTag({{"1.5", 1}, {"1.5", 2}}, "1.0"), 1);
+    EXPECT_EQ(bestTag({{std::nullopt, 1}, {"", 2}}, "0"), std::nullopt);
+    EXPECT_EQ(bestTag({{std::nullopt, 1}, {"0.0.9", 2}, {"9.0", 3}}, "0.1.0"), 3);
+}
+
+} // namespace
+} // namespace tintwell::core
