@@ -1,11 +1,13 @@
 #include "app/app_delegate.h"
 
 #include "app/appcast_updater.h"
+#include "app/location_status_binding.h"
 #include "app/tray_update_presenter.h"
 #include "app/update_channel_delegate.h"
 #include "app/update_consent.h"
 #include "app/update_feed.h"
 #include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
@@ -19,6 +21,7 @@
 #include "watchers/display_windows.h"
 #include "watchers/hotkeys_manager.h"
 #include "watchers/lifecycle_observer.h"
+#include "watchers/location_provider.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -89,6 +92,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
     appExceptions_->start();
 
+    if (!services_.location)
+        services_.location = std::make_unique<platform::VirtualLocationServices>();
+    location_ = std::make_unique<watchers::LocationProvider>(
+        *services_.location, [self = QPointer<AppDelegate>(this)](double latitude, double longitude) {
+            if (self)
+                self->handleFix(latitude, longitude);
+        });
+
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
         [this] { handleLifecycleEvent(); }, services_.displays, std::move(services_.lifecycleSources),
         timing_.lifecycleDebounceSec);
@@ -123,6 +134,13 @@ void AppDelegate::applicationDidFinishLaunching() {
             std::make_unique<scheduling::DebugTimeController>(tickTarget_, lifecycle_.get());
         qCInfo(lcApp) << "Debug time controls are on";
     }
+
+    // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
+    // request from the user.
+    if (appState_->useAutoLocation() &&
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied())
+        location_->requestOnce();
 
     tick();
 }
@@ -195,6 +213,8 @@ void AppDelegate::installUserInterface() {
     if (menuBar_ || !appState_ || terminated_)
         return;
     locationStatus_ = std::make_unique<ui::LocationStatus>();
+    if (location_)
+        bindLocationStatus(*location_, *locationStatus_);
     QPointer<AppDelegate> self(this);
     ui::UiCallbacks callbacks;
     callbacks.onQuit = [] { QCoreApplication::quit(); };
@@ -202,8 +222,10 @@ void AppDelegate::installUserInterface() {
         if (self)
             self->tick();
     };
-    // The location provider and the update checker attach here once they exist.
-    callbacks.onUseCurrentLocation = [] { qCInfo(lcApp) << "Location detection is not available yet"; };
+    callbacks.onUseCurrentLocation = [self] {
+        if (self && self->location_)
+            self->location_->requestOnce();
+    };
     // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
     // the keys from the application's own events instead.
     callbacks.onMenuTrackingChanged = [self](bool open) {
@@ -267,6 +289,41 @@ void AppDelegate::wireStateObservers() {
     QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
 
     wireUpdateObservers();
+
+    // Only changes count, not the value at wiring time: the launch request covers that one. Each
+    // distinct value is delivered in order, even several within one pass of the event loop.
+    connect(s, &settings::AppState::useAutoLocationChanged, this,
+            [this, last = s->useAutoLocation()](bool enabled) mutable {
+                if (enabled == last)
+                    return;
+                last = enabled;
+                QMetaObject::invokeMethod(
+                    this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
+            });
+}
+
+void AppDelegate::useAutoLocationChanged(bool enabled) {
+    if (terminated_)
+        return;
+    const bool authorized =
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied();
+    qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
+           enabled ? "true" : "false", authorized ? "true" : "false");
+    if (enabled && authorized)
+        location_->requestOnce();
+    else if (!enabled)
+        location_->cancel();
+}
+
+void AppDelegate::handleFix(double latitude, double longitude) {
+    if (terminated_)
+        return;
+    qCInfo(watchers::lcLocation, "onFix → AppState lat=%f lon=%f", latitude, longitude);
+    // Each assignment is saved as it is made, latitude first.
+    appState_->setLatitude(latitude);
+    appState_->setLongitude(longitude);
+    tick();
 }
 
 void AppDelegate::handleLifecycleEvent() {
@@ -308,6 +365,8 @@ void AppDelegate::applicationWillTerminate() {
     debugTimeItem_.reset();
     if (menuBar_)
         menuBar_->removeStatusItem();
+    if (location_)
+        location_->cancel();
     if (gamma_)
         gamma_->restoreSystem();
     qCInfo(lcApp) << "Displays restored";

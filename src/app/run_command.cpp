@@ -6,6 +6,7 @@
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
 #include "app/status_command.h"
+#include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "platform/x11/x11_instance_selection.h"
 #include "settings/json_file_user_defaults.h"
@@ -106,6 +107,9 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.workspace = platform->workspace.get();
     services.hotKeys = platform->hotKeys.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
+    // In-memory displays go with a location service that finds nothing by itself.
+    if (cl.backend.kind == Backend::Kind::X11)
+        services.location = platform::createLinuxLocationServices();
 
     AppDelegate delegate(std::move(services));
     if (selection) {
