@@ -1,5 +1,6 @@
 #include "app/log_output.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include <QFileInfo>
@@ -108,6 +109,30 @@ std::optional<QString> loggingRules(const QString& tintwellLog) {
     return rules.join('\n');
 }
 
+namespace {
+
+QtMessageHandler chosenHandler = toStandardError;
+std::atomic<bool> lossReported{false};
+
+// Qt's own connection to the display notices a lost X server too and says so in words of its own
+// before ending the process; whichever part notices first, the user reads one line, ours.
+void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+        reportLostDisplayConnection();
+        return;
+    }
+    chosenHandler(type, context, message);
+}
+
+} // namespace
+
+void reportLostDisplayConnection() {
+    if (lossReported.exchange(true))
+        return;
+    chosenHandler(QtWarningMsg, QMessageLogContext(),
+                  "Lost the connection to the X display " + qEnvironmentVariable("DISPLAY") + " - quitting.");
+}
+
 void installLogOutput() {
     const QString requested = qEnvironmentVariable("TINTWELL_LOG");
     const auto rules = loggingRules(requested);
@@ -115,10 +140,9 @@ void installLogOutput() {
 
 #ifdef TINTWELL_HAVE_SYSTEMD
     if (chooseLogTarget(LogEnvironment::current()) == LogTarget::Journal)
-        qInstallMessageHandler(toJournal);
-    else
+        chosenHandler = toJournal;
 #endif
-        qInstallMessageHandler(toStandardError);
+    qInstallMessageHandler(handleMessage);
 
     if (!rules)
         qWarning().noquote() << "Ignoring TINTWELL_LOG=" + requested +

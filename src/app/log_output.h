@@ -32,4 +32,7 @@ std::optional<QString> loggingRules(const QString& tintwellLog);
 /// Routes every logging category to the chosen target and applies $TINTWELL_LOG. Call first in main.
 void installLogOutput();
 
+/// Says once, whoever notices it first, that the X server went away and the program ends.
+void reportLostDisplayConnection();
+
 } // namespace tintwell::app

@@ -2,6 +2,7 @@
 
 #include "app/app_delegate.h"
 #include "app/application_bus_face.h"
+#include "app/log_output.h"
 #include "app/platform_backend.h"
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
@@ -116,8 +117,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
         // Without its server the process has nothing left to tint or restore, and must not linger
         // as if it still ran.
         QObject::connect(selection.get(), &platform::X11InstanceSelection::connectionLost, [] {
-            qWarning().noquote() << "Lost the connection to the X display" << qEnvironmentVariable("DISPLAY")
-                                 << "- quitting.";
+            reportLostDisplayConnection();
             // Every other part notices the same loss; this line says it all.
             QLoggingCategory::setFilterRules(QStringLiteral("tintwell.*=false"));
             QCoreApplication::exit(1);
