@@ -319,8 +319,11 @@ void AppExceptionsScreen::rebuildRows() {
     for (std::size_t i = 0; sameRows && i < rules.size(); ++i)
         sameRows = rows_[i]->property("bundleId").toString().toStdString() == rules[i].bundleId;
     if (!sameRows) {
-        for (AppExceptionRow* row : rows_)
+        // A row may be removing itself (its own button asked): hide it now, delete it later.
+        for (AppExceptionRow* row : rows_) {
+            row->hide();
             row->deleteLater();
+        }
         rows_.clear();
         for (std::size_t i = 0; i < rules.size(); ++i) {
             auto* row = new AppExceptionRow(editing_.ruleBinding(rules[i].bundleId), this);

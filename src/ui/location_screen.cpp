@@ -114,7 +114,7 @@ LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant(
     content()->addWidget(captionLabel("Click / drag the map above, or type exact coordinates here.", this));
 
     auto* footnote =
-        captionLabel("🔒 Your location stays on this computer. The map renders offline and Tintwell "
+        captionLabel("Your location stays on this computer. The map renders offline and Tintwell "
                      "makes no network requests with your coordinates.",
                      this);
     footnote->setObjectName("privacyFootnote");

@@ -19,7 +19,7 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     layout->addWidget(steps_, 1);
 
     QWidget* location = makeStep(
-        "📍", "Follow the real sun", "Tintwell adapts your screen to the time of day",
+        "find-location", "Follow the real sun", "Tintwell adapts your screen to the time of day",
         "To do that, Tintwell needs your location so it can compute the sun’s altitude. The screen then "
         "warms at "
         "sunset and cools at sunrise, automatically across seasons and time zones.",
@@ -42,7 +42,7 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     steps_->addWidget(location);
 
     QWidget* updates = makeStep(
-        "🔄", "Stay up to date", "Choose how Tintwell gets new versions",
+        "software-update-available", "Stay up to date", "Choose how Tintwell gets new versions",
         "Tintwell can check for new versions about once a day and let you know when one is ready to install. "
         "You're always in control, and nothing installs without your confirmation.",
         "No account, no tracking",
@@ -90,10 +90,9 @@ QWidget* OnboardingScreen::makeStep(const QString& symbol, const QString& title,
     auto* layout = new QVBoxLayout(step);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    auto* icon = new QLabel(symbol, step);
-    QFont big = icon->font();
-    big.setPointSizeF(big.pointSizeF() * 3);
-    icon->setFont(big);
+    auto* icon = new QLabel(step);
+    icon->setObjectName("stepSymbol");
+    icon->setPixmap(QIcon::fromTheme(symbol).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
     auto* heading = headingLabel(title, step);
@@ -111,7 +110,7 @@ QWidget* OnboardingScreen::makeStep(const QString& symbol, const QString& title,
     auto* card = new QFrame(step);
     card->setFrameShape(QFrame::StyledPanel);
     auto* cardLayout = new QVBoxLayout(card);
-    cardLayout->addWidget(headingLabel("🔒 " + cardTitle, card));
+    cardLayout->addWidget(headingLabel(cardTitle, card));
     cardLayout->addWidget(captionLabel(cardText, card));
     layout->addWidget(card);
     layout->addStretch(1);

@@ -198,8 +198,11 @@ ProfileRow* ProfileManagerScreen::addRow(QVBoxLayout* into, const core::Profile&
 }
 
 void ProfileManagerScreen::rebuildUserRows() {
-    for (ProfileRow* row : userRows_)
+    // A row may be deleting itself (its own menu asked): hide it now, delete it later.
+    for (ProfileRow* row : userRows_) {
+        row->hide();
         row->deleteLater();
+    }
     userRows_.clear();
     for (const core::Profile& p : state_.profiles())
         userRows_.push_back(addRow(userList_, p, false));
