@@ -54,6 +54,7 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     names->setSpacing(0);
     auto* nameLine = new QHBoxLayout;
     name_ = new QLabel(this);
+    name_->setMinimumWidth(40);
     activeBadge_ = badge("active", "#34c759", this);
     nameLine->addWidget(name_);
     nameLine->addWidget(activeBadge_);
@@ -253,6 +254,7 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
     pickerList_ = new QListWidget(picker);
     pickerList_->setObjectName("pickerList");
     pickerList_->setIconSize(QSize(24, 24));
+    pickerList_->setAlternatingRowColors(true);
     connect(pickerList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         const auto pid = item->data(Qt::UserRole).toInt();
         for (const auto& app : pickable_)
@@ -373,7 +375,10 @@ void AppExceptionsScreen::refreshPicker() {
         if (!app.iconPath.empty())
             item->setIcon(QIcon(QString::fromStdString(app.iconPath)));
         else if (!app.iconName.empty())
-            item->setIcon(QIcon::fromTheme(QString::fromStdString(app.iconName)));
+            item->setIcon(QIcon::fromTheme(QString::fromStdString(app.iconName),
+                                           style()->standardIcon(QStyle::SP_DesktopIcon)));
+        else
+            item->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
         item->setData(Qt::UserRole, app.pid);
         if (added)
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);

@@ -37,10 +37,13 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     texts->setSpacing(1);
     if (isBuiltin) {
         auto* line = new QHBoxLayout;
-        line->addWidget(new QLabel(QString::fromStdString(profile.name), this));
+        auto* name = new QLabel(QString::fromStdString(profile.name), this);
+        name->setMinimumWidth(40); // long names are cut rather than widening the popup
+        line->addWidget(name);
         auto* badge = captionLabel("built-in", this);
         badge->setWordWrap(false);
-        badge->setStyleSheet("border: 1px solid palette(mid); border-radius: 3px; padding: 0 3px;");
+        badge->setStyleSheet(
+            "color: #8e8e93; border: 1px solid #8e8e93; border-radius: 3px; padding: 0 3px;");
         line->addWidget(badge);
         line->addStretch(1);
         texts->addLayout(line);
@@ -48,6 +51,7 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         nameField_ = new QLineEdit(QString::fromStdString(profile.name), this);
         nameField_->setObjectName("profileName");
         nameField_->setPlaceholderText("Name");
+        nameField_->setMinimumWidth(60);
         connect(nameField_, &QLineEdit::textEdited, this, &ProfileRow::renamed);
         texts->addWidget(nameField_);
     }
@@ -55,9 +59,10 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     texts->addWidget(summary_);
     row->addLayout(texts, 1);
 
-    apply_ = new QPushButton("Apply", this);
+    apply_ = new QToolButton(this);
+    apply_->setText("Apply");
     apply_->setObjectName("applyProfile");
-    connect(apply_, &QPushButton::clicked, this, &ProfileRow::applyRequested);
+    connect(apply_, &QToolButton::clicked, this, &ProfileRow::applyRequested);
     row->addWidget(apply_);
 
     menuButton_ = new QToolButton(this);

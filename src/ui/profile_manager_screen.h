@@ -27,7 +27,7 @@ public:
     /// Shows the profile's current values; a name being typed is left alone.
     void update(const core::Profile& profile, bool isActive, bool canMoveUp, bool canMoveDown);
 
-    QPushButton* applyButton() const { return apply_; }
+    QToolButton* applyButton() const { return apply_; }
     QAction* moveUpAction() const { return moveUp_; }
     QAction* moveDownAction() const { return moveDown_; }
     QAction* duplicateAction() const { return duplicate_; }
@@ -46,7 +46,7 @@ private:
     QLabel* mark_;
     QLineEdit* nameField_ = nullptr;
     QLabel* summary_;
-    QPushButton* apply_;
+    QToolButton* apply_;
     QToolButton* menuButton_;
     QAction* duplicate_;
     QAction* moveUp_ = nullptr;
