@@ -133,6 +133,7 @@ TEST_F(ScreensTest, OnboardingWalksThroughBothStepsWithItsDotsAndFinishes) {
     QObject::connect(&screen, &OnboardingScreen::finished, [&] { finished = true; });
     int asked = 0;
     QObject::connect(&screen, &OnboardingScreen::useCurrentLocationRequested, [&] { ++asked; });
+    screen.show();
     EXPECT_TRUE(test::saveScreenshots(screen, "onboarding-location", 520));
     EXPECT_EQ(screen.shownStep(), OnboardingStep::Location);
     EXPECT_EQ(screen.dotCount(), 2u);
