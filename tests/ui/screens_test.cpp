@@ -327,7 +327,9 @@ TEST_F(ScreensTest, HelpHasElevenSectionsAndBackLeavesEveryScreen) {
     int backs = 0;
     QObject::connect(&help, &SecondaryScreen::backRequested, [&] { ++backs; });
     help.backButton()->click();
+    help.show();
     help.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
     help.backButton()->setFocus();
     QTest::keyClick(help.backButton(), Qt::Key_Escape);
     EXPECT_EQ(backs, 2);
