@@ -20,14 +20,24 @@ function(tintwell_add_library name)
     tintwell_target_warnings(${name})
 endfunction()
 
-# tintwell_add_test(NAME SOURCES ... LIBS ... LABELS ... [PROPERTIES ...])
+# tintwell_add_test(NAME SOURCES ... LIBS ... LABELS ... [PROPERTIES ...] [RUNS_PROGRAM] [RUNS_TEST_WINDOW])
 # One GoogleTest executable; every test in it becomes a ctest test carrying LABELS and the extra
 # ctest PROPERTIES (for example RESOURCE_LOCK for tests that take the X server for themselves).
-# Headers shared by tests are included as "support/...".
+# Headers shared by tests are included as "support/...". RUNS_PROGRAM and RUNS_TEST_WINDOW give
+# the paths of the tintwell program and of the stand-in application window as TINTWELL_BINARY and
+# TINTWELL_TEST_WINDOW, and build them first.
 function(tintwell_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
+    cmake_parse_arguments(ARG "RUNS_PROGRAM;RUNS_TEST_WINDOW" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    if(ARG_RUNS_PROGRAM)
+        target_compile_definitions(${name} PRIVATE TINTWELL_BINARY="$<TARGET_FILE:tintwell>")
+        add_dependencies(${name} tintwell)
+    endif()
+    if(ARG_RUNS_TEST_WINDOW)
+        target_compile_definitions(${name} PRIVATE TINTWELL_TEST_WINDOW="$<TARGET_FILE:tintwell_test_window>")
+        add_dependencies(${name} tintwell_test_window)
+    endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     tintwell_target_warnings(${name})

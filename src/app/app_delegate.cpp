@@ -1,6 +1,7 @@
 #include "app/app_delegate.h"
 
 #include "app/appcast_updater.h"
+#include "app/tray_update_presenter.h"
 #include "app/update_channel_delegate.h"
 #include "app/update_consent.h"
 #include "app/update_feed.h"
@@ -9,10 +10,17 @@
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
+#include "shortcuts/global_shortcuts.h"
+#include "ui/debug_time_status_item.h"
+#include "ui/location_status.h"
+#include "ui/menu_bar_controller.h"
+#include "ui/popup_window.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
+#include "watchers/hotkeys_manager.h"
 #include "watchers/lifecycle_observer.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace tintwell::app {
@@ -70,6 +78,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     appState_ = std::make_unique<settings::AppState>(*services_.defaults);
     gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
     startUpdater();
+
+    globalShortcuts_ = std::make_unique<shortcuts::GlobalShortcuts>(*services_.defaults, services_.hotKeys);
+    hotkeys_ = std::make_unique<watchers::HotkeysManager>(*appState_, *globalShortcuts_);
+    hotkeys_->installHandlers();
 
     settings::AppState* state = appState_.get();
     appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(
@@ -168,82 +180,128 @@ void AppDelegate::onCheckForUpdates() {
 void AppDelegate::setUpdatePresenter(UpdatePresenter* presenter) {
     if (updater_)
         updater_->setPresenter(presenter);
-}
-
-void AppDelegate::wireStateObservers() {
-    settings::AppState* s = appState_.get();
-    QTimer* debounce = &settingsDebounce_;
-    // The twelve settings that change what the displays show; each change, once it differs from the
-    // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
-    restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
-    restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(), debounce);
-    restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
-    restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
-    restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
-    restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(), debounce);
-    restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
-    // Subscribing delivers the current values: one debounced tick follows the wiring.
-    debounce->start();
-
-    connect(appExceptions_.get(), &watchers::AppExceptionsManager::activeOverrideChanged, this,
-            &AppDelegate::tick, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
-
-    watchers::AppExceptionsManager* exceptions = appExceptions_.get();
-    connect(
-        s, &settings::AppState::appExceptionsChanged, exceptions,
-        [exceptions, last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
-            if (rules == last)
+    void AppDelegate::installUserInterface() {
+        if (menuBar_ || !appState_ || terminated_)
+            return;
+        locationStatus_ = std::make_unique<ui::LocationStatus>();
+        QPointer<AppDelegate> self(this);
+        ui::UiCallbacks callbacks;
+        callbacks.onQuit = [] { QCoreApplication::quit(); };
+        callbacks.onManualApply = [self] {
+            if (self)
+                self->tick();
+        };
+        // The location provider and the update checker attach here once they exist.
+        callbacks.onUseCurrentLocation = [] { qCInfo(lcApp) << "Location detection is not available yet"; };
+        // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
+        // the keys from the application's own events instead.
+        callbacks.onMenuTrackingChanged = [self](bool open) {
+            if (self && self->globalShortcuts_)
+                self->globalShortcuts_->setMenuOpen(open);
+        };
+        callbacks.onCheckForUpdates = [self] {
+            if (!self)
                 return;
-            last = rules;
-            QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
-                                      Qt::QueuedConnection);
+            if (self->menuBar_ && self->menuBar_->popup())
+                self->menuBar_->popup()->close();
+            self->onCheckForUpdates();
+        };
+        menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
+                                                           *services_.displays, std::move(callbacks));
+        menuBar_->install();
+        updatePresenter_ = std::make_unique<TrayUpdatePresenter>([self]() -> QSystemTrayIcon* {
+            return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;
         });
-    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+        setUpdatePresenter(updatePresenter_.get());
+        if (debugTimeController_) {
+            debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
+            debugTimeItem_->install();
+        }
+    }
 
-    wireUpdateObservers();
-}
+    void AppDelegate::wireStateObservers() {
+        settings::AppState* s = appState_.get();
+        QTimer* debounce = &settingsDebounce_;
+        // The twelve settings that change what the displays show; each change, once it differs from the
+        // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
+        restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
+        restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
+        restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
+        restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
+        restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(),
+                          debounce);
+        restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
+        restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
+        restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
+        restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
+        restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
+        restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(),
+                          debounce);
+        restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
+        // Subscribing delivers the current values: one debounced tick follows the wiring.
+        debounce->start();
 
-void AppDelegate::handleLifecycleEvent() {
-    if (terminated_)
-        return;
-    displayIdentity_->reset();
-    gamma_->reapply();
-    tick();
-}
+        connect(appExceptions_.get(), &watchers::AppExceptionsManager::activeOverrideChanged, this,
+                &AppDelegate::tick, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
 
-void AppDelegate::setClock(std::shared_ptr<scheduling::Clock> clock) {
-    if (tickLoop_)
-        tickLoop_->clock = std::move(clock);
-}
+        watchers::AppExceptionsManager* exceptions = appExceptions_.get();
+        connect(s, &settings::AppState::appExceptionsChanged, exceptions,
+                [exceptions,
+                 last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
+                    if (rules == last)
+                        return;
+                    last = rules;
+                    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
+                                              Qt::QueuedConnection);
+                });
+        QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
 
-void AppDelegate::tick() {
-    if (terminated_ || !tickLoop_)
-        return;
-    tickLoop_->tick();
-}
+        wireUpdateObservers();
+    }
 
-void AppDelegate::applicationWillTerminate() {
-    if (terminated_)
-        return;
-    terminated_ = true;
-    settingsDebounce_.stop();
-    if (tickLoop_)
-        tickLoop_->invalidateTimer();
-    if (lifecycle_)
-        lifecycle_->stop();
-    if (appExceptions_)
-        appExceptions_->stop();
-    if (updater_)
-        updater_->setAutomaticallyChecksForUpdates(false);
-    if (gamma_)
-        gamma_->restoreSystem();
-    qCInfo(lcApp) << "Displays restored";
-}
+    void AppDelegate::handleLifecycleEvent() {
+        reapply();
+    }
+
+    void AppDelegate::reapply() {
+        if (terminated_ || !gamma_)
+            return;
+        displayIdentity_->reset();
+        gamma_->reapply();
+        tick();
+    }
+
+    void AppDelegate::setClock(std::shared_ptr<scheduling::Clock> clock) {
+        if (tickLoop_)
+            tickLoop_->clock = std::move(clock);
+    }
+
+    void AppDelegate::tick() {
+        if (terminated_ || !tickLoop_)
+            return;
+        tickLoop_->tick();
+    }
+
+    void AppDelegate::applicationWillTerminate() {
+        if (terminated_)
+            return;
+        terminated_ = true;
+        settingsDebounce_.stop();
+        if (tickLoop_)
+            tickLoop_->invalidateTimer();
+        if (lifecycle_)
+            lifecycle_->stop();
+        if (appExceptions_)
+            appExceptions_->stop();
+        if (updater_)
+            updater_->setAutomaticallyChecksForUpdates(false);
+        debugTimeItem_.reset();
+        if (menuBar_)
+            menuBar_->removeStatusItem();
+        if (gamma_)
+            gamma_->restoreSystem();
+        qCInfo(lcApp) << "Displays restored";
+    }
 
 } // namespace tintwell::app

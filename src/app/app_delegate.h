@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/display_services.h"
+#include "platform/hot_key_service.h"
 #include "platform/lifecycle_event_source.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
@@ -23,13 +24,22 @@ class AppState;
 class DisplayIdentityCache;
 class UserDefaults;
 } // namespace tintwell::settings
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
+}
 namespace tintwell::watchers {
 class AppExceptionsManager;
+class HotkeysManager;
 class LifecycleObserver;
 } // namespace tintwell::watchers
 namespace tintwell::scheduling {
 class TickLoop;
 }
+namespace tintwell::ui {
+class DebugTimeStatusItem;
+class LocationStatus;
+class MenuBarController;
+} // namespace tintwell::ui
 
 namespace tintwell::app {
 
@@ -51,6 +61,7 @@ struct AppServices {
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
     /// Null: the appcast updater on the configured feed.
     UpdaterFactory makeUpdater{};
+    platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
 };
 
 struct AppTiming {
@@ -70,8 +81,12 @@ public:
 
     /// Builds and starts everything, then evaluates once (which also starts the tick timer).
     void applicationDidFinishLaunching();
-    /// Stops the timer and the observers, then returns every display to its calibration.
+    /// Stops the timer and the observers, removes the status icons, then returns every display to
+    /// its calibration.
     void applicationWillTerminate();
+    /// Shows the status icon (and the debug time icon when asked for) with the popup behind it.
+    /// Needs a QApplication; call after applicationDidFinishLaunching().
+    void installUserInterface();
 
     /// Replaces the time source of every later evaluation.
     void setClock(std::shared_ptr<scheduling::Clock> clock);
@@ -81,16 +96,24 @@ public:
     void onCheckForUpdates();
     /// Where update answers and notifications go (the tray); null: the log only.
     void setUpdatePresenter(UpdatePresenter* presenter);
+    /// Forgets the cached display keys, writes every display's last tables again, then evaluates.
+    void reapply();
 
     settings::AppState* appState() const { return appState_.get(); }
     engine::GammaController* gamma() const { return gamma_.get(); }
     watchers::AppExceptionsManager* appExceptions() const { return appExceptions_.get(); }
+    /// The global shortcuts; the interface tells it when a menu or the popup opens and closes.
+    shortcuts::GlobalShortcuts* globalShortcuts() const { return globalShortcuts_.get(); }
+    watchers::HotkeysManager* hotkeys() const { return hotkeys_.get(); }
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
     UpdateChannelDelegate* updateChannelDelegate() const { return updateChannelDelegate_.get(); }
     Updater* updater() const { return updater_.get(); }
+    ui::MenuBarController* menuBar() const { return menuBar_.get(); }
+    /// What the popup shows about the location service.
+    ui::LocationStatus* locationStatus() const { return locationStatus_.get(); }
 
 private:
     void wireStateObservers();
@@ -105,6 +128,8 @@ private:
     std::unique_ptr<engine::GammaController> gamma_;
     std::unique_ptr<UpdateChannelDelegate> updateChannelDelegate_;
     std::unique_ptr<Updater> updater_;
+    std::unique_ptr<shortcuts::GlobalShortcuts> globalShortcuts_;
+    std::unique_ptr<watchers::HotkeysManager> hotkeys_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
     std::unique_ptr<scheduling::TickLoop> tickLoop_;
@@ -112,6 +137,11 @@ private:
     std::unique_ptr<scheduling::DebugTimeController> debugTimeController_;
     QTimer settingsDebounce_;
     bool terminated_ = false;
+    // Last, so that they go first: they hold references to everything above.
+    std::unique_ptr<ui::LocationStatus> locationStatus_;
+    std::unique_ptr<ui::MenuBarController> menuBar_;
+    std::unique_ptr<UpdatePresenter> updatePresenter_;
+    std::unique_ptr<ui::DebugTimeStatusItem> debugTimeItem_;
 };
 
 } // namespace tintwell::app

@@ -1,219 +1,256 @@
 #include "app/command_line.h"
 
-#include <cmath>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include <QCommandLineParser>
-#include <QDateTime>
-#include <QRegularExpression>
 
 namespace tintwell::app {
 namespace {
 
-struct Options {
-    QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
-    QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
-    QCommandLineOption print{"print", "Evaluate the schedule once and print the result."};
-    QCommandLineOption listApps{"list-apps", "List the running applications: id, name, process id, whether "
-                                             "frontmost, and the displays showing their windows."};
-    QCommandLineOption json{
-        "json", "With --print, --list-displays, --list-apps, --get or --check-updates: print JSON."};
-    QCommandLineOption location{
-        "location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"};
-    QCommandLineOption at{"at",
-                          "With --print: evaluate for this instant, ISO 8601 with a zone "
-                          "(2024-06-21T12:00:00Z, 2024-06-21T14:00:00+02:00). Default: now.",
-                          "TIME"};
-    QCommandLineOption set{"set",
-                           "Store settings: --set KEY=VALUE [KEY=VALUE…]. Keys as for --get; times ISO 8601 "
-                           "with a zone, or none.",
-                           "KEY=VALUE"};
-    QCommandLineOption get{"get",
-                           "Print the stored settings, or only the KEYs named after it (--get [KEY…]); "
-                           "with --json as one object."};
-    QCommandLineOption backend{"backend",
-                               "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
-                               "Default: x11.",
-                               "NAME"};
+/// Stores an option's value into the command line, or says why it cannot.
+using Store = std::function<std::optional<Refusal>(const QString& text, CommandLine& cl)>;
 
-    QCommandLineOption listDisplays{"list-displays",
-                                    "List the displays: identifier, name, key, bounds, main, "
-                                    "the display it mirrors, gamma ramp size."};
-    QCommandLineOption oneshot{"oneshot",
-                               "Tint every display to this colour temperature once and exit; the tint "
-                               "stays.",
-                               "KELVIN"};
-    QCommandLineOption brightness{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"};
-    QCommandLineOption gamma{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"};
-    QCommandLineOption reset{"reset", "Give every display identity transfer tables and exit."};
-    QCommandLineOption checkUpdates{"check-updates",
-                                    "Check the update feed once on the stored channel and print what it "
-                                    "offers; downloads nothing."};
-
-    void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, print, json, location, at, backend, listDisplays, listApps, set,
-                           get, oneshot, brightness, gamma, reset, checkUpdates});
-    }
+struct OptionRow {
+    QCommandLineOption option;
+    const char* what = nullptr; ///< with a value: how a refusal names it
+    Store store = nullptr;      ///< what it sets (given the value, or nothing for a flag); none for a mode
+    bool repeatable = false;    ///< may be given more than once; its values are collected
 };
 
-QString quoted(const QString& s) {
-    return "\"" + s + "\"";
+template <class T>
+Store into(std::function<Checked<T>(const QString&)> check, std::function<void(CommandLine&, T)> put) {
+    return [check = std::move(check), put = std::move(put)](const QString& text,
+                                                            CommandLine& cl) -> std::optional<Refusal> {
+        auto checked = check(text);
+        if (auto* refusal = std::get_if<Refusal>(&checked))
+            return *refusal;
+        put(cl, std::get<T>(std::move(checked)));
+        return std::nullopt;
+    };
+}
+
+Store number(double min, double max, double core::Target::*member) {
+    return into<double>([min, max](const QString& t) { return checkNumber(t, min, max); },
+                        [member](CommandLine& cl, double v) { cl.oneshot.*member = v; });
+}
+
+const std::vector<OptionRow>& optionTable() {
+    static const std::vector<OptionRow> table{
+        {{{"h", "help"}, "Show this help and exit."}},
+        {{{"v", "version"}, "Show the version and exit."}},
+        {{"print", "Evaluate the schedule once and print the result."}},
+        {{"list-displays", "List the displays: identifier, name, key, bounds, main, the display it "
+                           "mirrors, gamma ramp size."}},
+        {{"list-apps", "List the running applications: id, name, process id, whether frontmost, and "
+                       "the displays showing their windows."}},
+        {{"set",
+          "Store settings: --set KEY=VALUE [KEY=VALUE…]. Keys as for --get; times ISO 8601 with a zone, "
+          "or none.",
+          "KEY=VALUE"},
+         "assignment",
+         [](const QString& text, CommandLine& cl) -> std::optional<Refusal> {
+             cl.assignments.prepend(text);
+             return std::nullopt;
+         }},
+        {{"get", "Print the stored settings, or only the KEYs named after it (--get [KEY…]); with --json "
+                 "as one object."}},
+        {{"oneshot", "Tint every display to this colour temperature once and exit; the tint stays.",
+          "KELVIN"},
+         "Kelvin value",
+         number(1000, 40000, &core::Target::kelvin)},
+        {{"reset", "Give every display identity transfer tables and exit."}},
+        {{"check-updates", "Check the update feed once on the stored channel and print what it offers; "
+                           "downloads nothing."}},
+        {{"hotkey",
+          "Assign a global hotkey: --hotkey NAME=COMBINATION, e.g. warmer=Ctrl+Alt+Down (NAME: togglePause, "
+          "toggleManualOverride, nextProfile, previousProfile, warmer, cooler); NAME= clears it. May be "
+          "repeated.",
+          "NAME=COMBINATION"},
+         nullptr,
+         nullptr,
+         true},
+        {{"hotkeys", "List the six hotkeys with their combinations; with --json as an array."}},
+        {{"status",
+          "Print the Kelvin, sun altitude, profile, app exception, pause and manual override of the "
+          "running instance; exit 1 when none runs."}},
+        {{"json", "With --print, --list-displays, --list-apps, --get, --hotkeys, --check-updates or "
+                  "--status: print JSON."},
+         nullptr,
+         [](const QString&, CommandLine& cl) -> std::optional<Refusal> {
+             cl.json = true;
+             return std::nullopt;
+         }},
+        {{"location", "With --print: evaluate for this place (degrees, north and east positive).", "LAT,LON"},
+         "location",
+         into<GeoLocation>(checkLocation, [](CommandLine& cl, GeoLocation v) { cl.location = v; })},
+        {{"at",
+          "With --print: evaluate for this instant, ISO 8601 with a zone (2024-06-21T12:00:00Z, "
+          "2024-06-21T14:00:00+02:00). Default: now.",
+          "TIME"},
+         "time",
+         into<Instant>(checkInstant, [](CommandLine& cl, Instant v) { cl.at = v; })},
+        {{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"},
+         "brightness",
+         number(0.1, 1, &core::Target::brightness)},
+        {{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"},
+         "gamma",
+         number(0.1, 10, &core::Target::gamma)},
+        {{"backend",
+          "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). Default: x11.",
+          "NAME"},
+         "backend",
+         into<Backend>(checkBackend, [](CommandLine& cl, Backend v) { cl.backend = v; })},
+    };
+    return table;
+}
+
+enum class Arguments { None, Assignments, Keys, HotkeyAssignments };
+
+/// One mode per run: the option that chooses it, the options that may go with it, and what the
+/// free arguments after it are.
+struct ModeRow {
+    Mode mode;
+    const char* option; ///< nullptr: chosen when no other mode is
+    std::vector<const char*> allowed;
+    Arguments arguments = Arguments::None;
+};
+
+const std::vector<ModeRow>& modeTable() {
+    static const std::vector<ModeRow> table{
+        {Mode::Help, "help", {}},
+        {Mode::Version, "version", {}},
+        {Mode::Print, "print", {"json", "location", "at", "backend"}},
+        {Mode::ListDisplays, "list-displays", {"json", "backend"}},
+        {Mode::ListApps, "list-apps", {"json", "backend"}},
+        {Mode::Set, "set", {}, Arguments::Assignments},
+        {Mode::Get, "get", {"json"}, Arguments::Keys},
+        {Mode::Oneshot, "oneshot", {"brightness", "gamma", "backend"}},
+        {Mode::Reset, "reset", {"backend"}},
+        {Mode::CheckUpdates, "check-updates", {"json"}},
+        {Mode::Status, "status", {"json"}},
+        {Mode::Hotkey, "hotkey", {}, Arguments::HotkeyAssignments},
+        {Mode::Hotkeys, "hotkeys", {"json"}},
+        {Mode::Run, nullptr, {"backend"}},
+    };
+    return table;
+}
+
+QString longName(const OptionRow& row) {
+    return "--" + row.option.names().constLast();
+}
+
+const OptionRow* rowNamed(const QString& name) {
+    for (const auto& row : optionTable())
+        if (row.option.names().contains(name))
+            return &row;
+    return nullptr;
+}
+
+UsageError usage(const std::string& line) {
+    return UsageError{QString::fromStdString(line)};
+}
+
+void addOptions(QCommandLineParser& parser) {
+    for (const auto& row : optionTable())
+        parser.addOption(row.option);
 }
 
 } // namespace
 
-std::optional<double> parseNumber(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<GeoLocation> parseLocation(const QString& text) {
-    const QStringList parts = text.split(',');
-    if (parts.size() != 2)
-        return std::nullopt;
-    const auto lat = parseNumber(parts[0]);
-    const auto lon = parseNumber(parts[1]);
-    if (!lat || !lon)
-        return std::nullopt;
-    return GeoLocation{*lat, *lon};
-}
-
-std::optional<Instant> parseInstant(const QString& text) {
-    // A zone is required: a bare local time is ambiguous around daylight-saving changes.
-    static const QRegularExpression zoned(
-        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[+-]\d{2}:?\d{2})$)");
-    const QString trimmed = text.trimmed();
-    if (!zoned.match(trimmed).hasMatch())
-        return std::nullopt;
-    const QDateTime dt = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
-    if (!dt.isValid())
-        return std::nullopt;
-    return instantFromSecondsSinceEpoch(static_cast<double>(dt.toMSecsSinceEpoch()) / 1000.0);
-}
-
-std::optional<Backend> parseBackend(const QString& text) {
-    if (text == "x11")
-        return Backend{Backend::Kind::X11, 0};
-    if (text == "virtual")
-        return Backend{Backend::Kind::Virtual, 2};
-    if (text.startsWith("virtual:")) {
-        bool ok = false;
-        const int n = text.mid(8).toInt(&ok);
-        if (ok && n >= 0 && n <= 64)
-            return Backend{Backend::Kind::Virtual, n};
-    }
-    return std::nullopt;
-}
-
 std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    Options o;
-    o.addTo(parser);
-    if (!parser.parse(arguments))
-        return UsageError{parser.errorText()};
-    const bool settingsMode = parser.isSet(o.set) || parser.isSet(o.get);
-    if (!parser.positionalArguments().isEmpty() && !settingsMode)
-        return UsageError{"Unexpected argument " + quoted(parser.positionalArguments().first()) + "."};
-    if (int(parser.isSet(o.print)) + int(parser.isSet(o.listApps)) + int(parser.isSet(o.set)) +
-            int(parser.isSet(o.get)) + int(parser.isSet(o.checkUpdates)) >
-        1)
-        return UsageError{"Choose one of --print, --list-apps, --set, --get and --check-updates."};
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        // Qt's message quotes what was typed as is; keep it on one line.
+        QString text = parser.errorText();
+        text.replace('\n', "\\n");
+        return UsageError{text};
+    }
+
+    // Each option in the order given, once.
+    std::vector<const OptionRow*> given;
+    for (const QString& name : parser.optionNames()) {
+        const OptionRow* row = rowNamed(name);
+        if (std::find(given.begin(), given.end(), row) != given.end()) {
+            if (row->repeatable)
+                continue;
+            return usage(longName(*row).toStdString() + " is given more than once.");
+        }
+        given.push_back(row);
+    }
+
+    const ModeRow* mode = &modeTable().back();
+    for (const OptionRow* row : given) {
+        for (const ModeRow& m : modeTable()) {
+            if (!m.option || row != rowNamed(m.option))
+                continue;
+            if (mode->option)
+                return usage(longName(*rowNamed(mode->option)).toStdString() + " and " +
+                             longName(*row).toStdString() + " cannot go together: one mode per run.");
+            mode = &m;
+        }
+    }
+    for (const OptionRow* row : given) {
+        if (mode->option && row == rowNamed(mode->option))
+            continue;
+        const bool allowed = std::any_of(mode->allowed.begin(), mode->allowed.end(),
+                                         [&](const char* name) { return rowNamed(name) == row; });
+        if (allowed)
+            continue;
+        if (!mode->option)
+            return usage(longName(*row).toStdString() + " needs a mode such as --print (see --help).");
+        return usage(longName(*row).toStdString() + " does not go with " +
+                     longName(*rowNamed(mode->option)).toStdString() + ".");
+    }
 
     CommandLine cl;
-    if (parser.isSet(o.help))
-        cl.mode = Mode::Help;
-    else if (parser.isSet(o.version))
-        cl.mode = Mode::Version;
-    else if (parser.isSet(o.print))
-        cl.mode = Mode::Print;
-    else if (parser.isSet(o.listApps))
-        cl.mode = Mode::ListApps;
-    else if (parser.isSet(o.listDisplays))
-        cl.mode = Mode::ListDisplays;
-    else if (parser.isSet(o.oneshot))
-        cl.mode = Mode::Oneshot;
-    else if (parser.isSet(o.reset))
-        cl.mode = Mode::Reset;
-    else if (parser.isSet(o.checkUpdates))
-        cl.mode = Mode::CheckUpdates;
-    else if (parser.isSet(o.set))
-        cl.mode = Mode::Set;
-    else if (parser.isSet(o.get))
-        cl.mode = Mode::Get;
-    else if (parser.optionNames() == QStringList{} || parser.optionNames() == QStringList{"backend"})
-        cl.mode = Mode::Run;
-    else
-        return UsageError{"Nothing to do: options need a mode such as --print (see --help)."};
-
-    cl.json = parser.isSet(o.json);
-    if (cl.mode == Mode::Set) {
-        cl.assignments = parser.values(o.set) + parser.positionalArguments();
-    } else if (cl.mode == Mode::Get) {
-        cl.keys = parser.positionalArguments();
+    cl.mode = mode->mode;
+    const QStringList positional = parser.positionalArguments();
+    switch (mode->arguments) {
+    case Arguments::None:
+        if (!positional.isEmpty())
+            return usage("Unexpected argument " + quoted(positional.first()) + ".");
+        break;
+    case Arguments::Assignments:
+        cl.assignments = positional;
+        break;
+    case Arguments::Keys:
+        cl.keys = positional;
+        break;
+    case Arguments::HotkeyAssignments:
+        cl.hotkeys = parser.values(rowNamed(mode->option)->option) + positional;
+        break;
     }
-    if (parser.isSet(o.location)) {
-        const QString text = parser.value(o.location);
-        const auto loc = parseLocation(text);
-        if (!loc)
-            return UsageError{"Invalid location " + quoted(text) + ": expected LAT,LON in decimal degrees."};
-        if (loc->latitude < -90 || loc->latitude > 90)
-            return UsageError{"Invalid latitude " + quoted(text.split(",").value(0).trimmed()) +
-                              ": must be between -90 and 90."};
-        if (loc->longitude < -180 || loc->longitude > 180)
-            return UsageError{"Invalid longitude " + quoted(text.split(",").value(1).trimmed()) +
-                              ": must be between -180 and 180."};
-        cl.location = loc;
-    }
-    if (parser.isSet(o.backend)) {
-        const QString text = parser.value(o.backend);
-        const auto backend = parseBackend(text);
-        if (!backend)
-            return UsageError{"Invalid backend " + quoted(text) +
-                              ": expected x11, virtual or virtual:N (0 to 64)."};
-        cl.backend = *backend;
-    }
-    if ((parser.isSet(o.brightness) || parser.isSet(o.gamma)) && !parser.isSet(o.oneshot))
-        return UsageError{"--brightness and --gamma go with --oneshot."};
-    const struct {
-        const QCommandLineOption& option;
-        const char* what;
-        double low, high;
-        double* into;
-    } ranged[] = {{o.oneshot, "Kelvin value", 1000, 40000, &cl.oneshot.kelvin},
-                  {o.brightness, "brightness", 0.1, 1, &cl.oneshot.brightness},
-                  {o.gamma, "gamma", 0.1, 10, &cl.oneshot.gamma}};
-    for (const auto& r : ranged) {
-        if (!parser.isSet(r.option))
+    for (const OptionRow* row : given) {
+        if (!row->store)
             continue;
-        const QString text = parser.value(r.option);
-        const auto value = parseNumber(text);
-        if (!value || *value < r.low || *value > r.high)
-            return UsageError{QString("Invalid %1 %2: expected a number from %3 to %4.")
-                                  .arg(r.what, quoted(text))
-                                  .arg(r.low)
-                                  .arg(r.high)};
-        *r.into = *value;
-    }
-    if (parser.isSet(o.at)) {
-        const QString text = parser.value(o.at);
-        cl.at = parseInstant(text);
-        if (!cl.at)
-            return UsageError{"Invalid time " + quoted(text) +
-                              ": expected ISO 8601 with a zone, such as 2024-06-21T12:00:00Z."};
+        const QString text = row->option.valueName().isEmpty() ? QString() : parser.value(row->option);
+        if (const auto refusal = row->store(text, cl))
+            return usage(refusalLine(row->what, text, *refusal));
     }
     return cl;
 }
 
+QString programDescription() {
+    return "Tintwell warms or cools every display by where the sun is at your location.";
+}
+
+QList<QCommandLineOption> commandLineOptions() {
+    QList<QCommandLineOption> options;
+    for (const auto& row : optionTable())
+        options.append(row.option);
+    return options;
+}
+
 QString helpText() {
     QCommandLineParser parser;
-    Options o;
-    o.addTo(parser);
+    addOptions(parser);
     parser.setApplicationDescription(
-        "Tintwell warms or cools every display by where the sun is at your location.\n"
-        "Without options it runs the application.");
+        programDescription() +
+        "\nWithout options it runs the application; otherwise choose one mode per run.");
     return parser.helpText();
 }
 

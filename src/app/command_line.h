@@ -1,28 +1,34 @@
 #pragma once
 
+#include "app/option_values.h"
 #include "core/instant.h"
 #include "core/value_records.h"
 
 #include <optional>
 #include <variant>
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace tintwell::app {
 
-enum class Mode { Help, Version, Print, ListDisplays, ListApps, Set, Get, Oneshot, Reset, CheckUpdates, Run };
-
-struct GeoLocation {
-    double latitude = 0;
-    double longitude = 0;
-};
-
-/// Which implementation of the platform services to use.
-struct Backend {
-    enum class Kind { X11, Virtual };
-    Kind kind = Kind::X11;
-    int virtualDisplayCount = 2; ///< with Virtual: how many displays
+enum class Mode {
+    Help,
+    Version,
+    Print,
+    ListDisplays,
+    ListApps,
+    Set,
+    Get,
+    Oneshot,
+    Reset,
+    CheckUpdates,
+    Status,
+    Run,
+    Hotkey,
+    Hotkeys
 };
 
 /// What the user asked for on the command line, validated.
@@ -35,6 +41,7 @@ struct CommandLine {
     core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
     QStringList assignments; ///< with Set: KEY=VALUE, unchecked
     QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
+    QStringList hotkeys;     ///< with Hotkey: NAME=COMBINATION, unchecked
 };
 
 /// Bad input: one line for standard error, naming the offending value.
@@ -42,15 +49,14 @@ struct UsageError {
     QString message;
 };
 
+/// One mode per run: the options given must all belong to it, each at most once.
 std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments);
 
 /// The text of --help.
 QString helpText();
-
-// Parsers for option values; each yields nothing for text it cannot accept.
-std::optional<GeoLocation> parseLocation(const QString& text);
-std::optional<Instant> parseInstant(const QString& text);
-std::optional<double> parseNumber(const QString& text);
-std::optional<Backend> parseBackend(const QString& text);
+/// The one-line description of the program that heads --help and the manual page.
+QString programDescription();
+/// Every option, in the order of --help; the manual page and shell completions are made from it.
+QList<QCommandLineOption> commandLineOptions();
 
 } // namespace tintwell::app

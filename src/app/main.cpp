@@ -1,11 +1,14 @@
 #include "app/check_updates_command.h"
 #include "app/command_line.h"
+#include "app/hotkey_command.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
+#include "app/log_output.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
 #include "app/run_command.h"
 #include "app/settings_command.h"
+#include "app/status_command.h"
 
 #include <iostream>
 
@@ -14,6 +17,7 @@
 using namespace tintwell::app;
 
 int main(int argc, char** argv) {
+    installLogOutput();
     QCoreApplication::setApplicationName("tintwell");
     QCoreApplication::setApplicationVersion(TINTWELL_VERSION);
     QStringList arguments;
@@ -50,6 +54,12 @@ int main(int argc, char** argv) {
         return runGet(cl, std::cout, std::cerr);
     case Mode::CheckUpdates:
         return runCheckUpdates(cl, std::cout);
+    case Mode::Status:
+        return runStatus(cl, std::cout, std::cerr);
+    case Mode::Hotkey:
+        return runHotkey(cl, std::cout, std::cerr);
+    case Mode::Hotkeys:
+        return runHotkeys(cl, std::cout, std::cerr);
     case Mode::Run:
     case Mode::Help:
         std::cout << helpText().toStdString();

@@ -1,8 +1,10 @@
 #include "app/platform_backend.h"
 
 #include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_hot_key_service.h"
 #include "platform/virtual/virtual_workspace_services.h"
 #include "platform/x11/x11_display_services.h"
+#include "platform/x11/x11_hot_key_service.h"
 #include "platform/x11/x11_workspace_services.h"
 
 namespace tintwell::app {
@@ -14,6 +16,8 @@ std::optional<PlatformServices> createPlatformServices(const Backend& backend, c
     case Backend::Kind::Virtual:
         services.displays = std::make_unique<platform::VirtualDisplayServices>(backend.virtualDisplayCount);
         services.workspace = std::make_unique<platform::VirtualWorkspaceServices>();
+        if (options.globalHotKeys)
+            services.hotKeys = std::make_unique<platform::VirtualHotKeyService>();
         break;
     case Backend::Kind::X11: {
         platform::X11DisplayServices::Options x11;
@@ -27,6 +31,8 @@ std::optional<PlatformServices> createPlatformServices(const Backend& backend, c
             *error = QString("Cannot open the X display %1.").arg(qEnvironmentVariable("DISPLAY"));
             return std::nullopt;
         }
+        if (options.globalHotKeys)
+            services.hotKeys = platform::X11HotKeyService::create();
         break;
     }
     }

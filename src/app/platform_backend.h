@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "platform/display_services.h"
+#include "platform/hot_key_service.h"
 #include "platform/workspace_services.h"
 
 #include <memory>
@@ -15,12 +16,15 @@ struct PlatformOptions {
     /// One-shot commands leave their tint on screen when they exit: nothing is recorded for a
     /// later restore, and no record of a running instance is touched.
     bool keepTransferTablesOnExit = false;
+    /// Only the running application grabs keys.
+    bool globalHotKeys = false;
 };
 
 /// The platform services of one backend, created once at start-up.
 struct PlatformServices {
     std::unique_ptr<platform::DisplayServices> displays;
     std::unique_ptr<platform::WorkspaceServices> workspace;
+    std::unique_ptr<platform::HotKeyService> hotKeys; ///< null when the key grabs cannot be had
 };
 
 /// Creates the services of `backend`. On failure (no X display, no RandR…) returns nothing and sets

@@ -115,7 +115,8 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
     platform::DisplayServices& displays = platform ? *platform->displays : noDisplays;
     platform::WorkspaceServices* workspace = platform ? platform->workspace.get() : nullptr;
 
-    settings::JsonFileUserDefaults defaults;
+    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
+                                            settings::JsonFileUserDefaults::Access::ReadOnly);
     settings::AppState state(defaults);
     if (cl.location) {
         // Only for this evaluation: nothing is written while saving is suspended.

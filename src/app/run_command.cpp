@@ -1,19 +1,56 @@
 #include "app/run_command.h"
 
 #include "app/app_delegate.h"
+#include "app/application_bus_face.h"
 #include "app/platform_backend.h"
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
+#include "app/status_command.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "settings/json_file_user_defaults.h"
+#include "settings/settings_file_follower.h"
+#include "shortcuts/global_shortcuts.h"
+#include "ui/menu_bar_controller.h"
+#include "ui/popup_window.h"
 
+#include <memory>
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
+#include <xcb/xcb.h>
+
 namespace tintwell::app {
+namespace {
+
+/// Whether widgets can be shown: a platform chosen explicitly, a Wayland session, or an X server
+/// that answers (Qt would abort the process on one that does not).
+bool graphicalSessionAvailable() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool ok = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+} // namespace
 
 int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& err) {
-    QCoreApplication application(argc, argv);
+    const bool graphical = graphicalSessionAvailable();
+    std::unique_ptr<QCoreApplication> application;
+    if (graphical) {
+        auto gui = std::make_unique<QApplication>(argc, argv);
+        // The popup is the only window; closing it must not end the program.
+        gui->setQuitOnLastWindowClosed(false);
+        application = std::move(gui);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
     SingleInstance instance;
     const auto lock = instance.tryAcquire();
@@ -22,13 +59,15 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
             err << "Tintwell is already running (pid " << *running->pid << ").\n";
         else
             err << "Tintwell is already running.\n";
+        // As a launcher click should: the running instance comes forward.
+        requestShowPopup();
         return 1;
     }
     if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
         qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
 
     QString error;
-    auto platform = createPlatformServices(cl.backend, PlatformOptions{}, &error);
+    auto platform = createPlatformServices(cl.backend, PlatformOptions{.globalHotKeys = true}, &error);
     if (!platform) {
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
@@ -39,11 +78,33 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.defaults = &defaults;
     services.displays = platform->displays.get();
     services.workspace = platform->workspace.get();
+    services.hotKeys = platform->hotKeys.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
 
     SignalHandler signals;
     AppDelegate delegate(std::move(services));
     delegate.applicationDidFinishLaunching();
+    // The command line and editors change the file while the application runs.
+    settings::SettingsFileFollower follower(defaults, *delegate.appState());
+    // A hotkey assigned with --hotkey while the application runs is grabbed as soon as it is read.
+    QObject::connect(&follower, &settings::SettingsFileFollower::followed, &delegate, [&delegate] {
+        if (shortcuts::GlobalShortcuts* shortcuts = delegate.globalShortcuts())
+            shortcuts->reloadFromStore();
+    });
+    ApplicationBusFace busFace(*delegate.appState(), delegate.appExceptions());
+    QObject::connect(&busFace, &ApplicationBusFace::reapplyRequested, &delegate, &AppDelegate::reapply);
+    if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
+        qWarning().noquote() << "Not on D-Bus:" << busError;
+    if (graphical) {
+        delegate.installUserInterface();
+        QObject::connect(&busFace, &ApplicationBusFace::showPopupRequested, &delegate, [&delegate] {
+            if (ui::MenuBarController* menuBar = delegate.menuBar();
+                menuBar && menuBar->popup() && !menuBar->popup()->isVisible())
+                menuBar->togglePopover();
+        });
+    } else
+        qInfo().noquote() << "No graphical session: Tintwell runs without its status icon; the command line "
+                             "still controls it";
     const int status = QCoreApplication::exec();
     delegate.applicationWillTerminate();
     return status;

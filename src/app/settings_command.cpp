@@ -1,7 +1,9 @@
 #include "app/settings_command.h"
 
+#include "app/option_values.h"
 #include "app/update_consent.h"
 #include "settings/app_state.h"
+#include "settings/setting_ranges.h"
 
 #include <charconv>
 #include <cmath>
@@ -18,7 +20,9 @@ namespace tintwell::app {
 namespace {
 
 using settings::AppState;
+using settings::SettingRange;
 using settings::UpdateConsent;
+namespace ranges = settings::ranges;
 
 using Parsed = std::variant<double, bool, std::optional<Instant>, std::string, UpdateConsent>;
 
@@ -29,8 +33,7 @@ enum class Kind { Number, Boolean, Time, Channel, Consent };
 struct Setting {
     const char* name;
     Kind kind;
-    double min = 0;
-    double max = 0;
+    SettingRange range;
     std::function<Parsed(const AppState&)> get;
     std::function<void(AppState&, const Parsed&)> set;
 };
@@ -42,37 +45,52 @@ std::function<void(AppState&, const Parsed&)> setter(void (AppState::*f)(T)) {
 
 const std::vector<Setting>& allSettings() {
     static const std::vector<Setting> table{
-        {"dayKelvin", Kind::Number, 2500, 10000, [](const AppState& s) -> Parsed { return s.dayKelvin(); },
-         setter(&AppState::setDayKelvin)},
-        {"nightKelvin", Kind::Number, 1000, 6500, [](const AppState& s) -> Parsed { return s.nightKelvin(); },
-         setter(&AppState::setNightKelvin)},
-        {"transitionWidthDeg", Kind::Number, 1, 40,
+        {"dayKelvin", Kind::Number, ranges::dayKelvin,
+         [](const AppState& s) -> Parsed { return s.dayKelvin(); }, setter(&AppState::setDayKelvin)},
+        {"nightKelvin", Kind::Number, ranges::nightKelvin,
+         [](const AppState& s) -> Parsed { return s.nightKelvin(); }, setter(&AppState::setNightKelvin)},
+        {"transitionWidthDeg", Kind::Number, ranges::transitionWidthDeg,
          [](const AppState& s) -> Parsed { return s.transitionWidthDeg(); },
          setter(&AppState::setTransitionWidthDeg)},
-        {"brightness", Kind::Number, 0.3, 1, [](const AppState& s) -> Parsed { return s.brightness(); },
-         setter(&AppState::setBrightness)},
-        {"gamma", Kind::Number, 0.6, 2.6, [](const AppState& s) -> Parsed { return s.gamma(); },
+        {"brightness", Kind::Number, ranges::brightness,
+         [](const AppState& s) -> Parsed { return s.brightness(); }, setter(&AppState::setBrightness)},
+        {"gamma", Kind::Number, ranges::gamma, [](const AppState& s) -> Parsed { return s.gamma(); },
          setter(&AppState::setGamma)},
-        {"manualOverride", Kind::Boolean, 0, 0,
+        {"manualOverride",
+         Kind::Boolean,
+         {},
          [](const AppState& s) -> Parsed { return s.manualOverride(); },
          setter(&AppState::setManualOverride)},
-        {"manualKelvin", Kind::Number, 1000, 10000,
+        {"manualKelvin", Kind::Number, ranges::manualKelvin,
          [](const AppState& s) -> Parsed { return s.manualKelvin(); }, setter(&AppState::setManualKelvin)},
-        {"manualOverrideUntil", Kind::Time, 0, 0,
+        {"manualOverrideUntil",
+         Kind::Time,
+         {},
          [](const AppState& s) -> Parsed { return s.manualOverrideUntil(); },
          setter(&AppState::setManualOverrideUntil)},
-        {"paused", Kind::Boolean, 0, 0, [](const AppState& s) -> Parsed { return s.paused(); },
+        {"paused",
+         Kind::Boolean,
+         {},
+         [](const AppState& s) -> Parsed { return s.paused(); },
          setter(&AppState::setPaused)},
-        {"useAutoLocation", Kind::Boolean, 0, 0,
+        {"useAutoLocation",
+         Kind::Boolean,
+         {},
          [](const AppState& s) -> Parsed { return s.useAutoLocation(); },
          setter(&AppState::setUseAutoLocation)},
-        {"latitude", Kind::Number, -90, 90, [](const AppState& s) -> Parsed { return s.latitude(); },
+        {"latitude", Kind::Number, ranges::latitude, [](const AppState& s) -> Parsed { return s.latitude(); },
          setter(&AppState::setLatitude)},
-        {"longitude", Kind::Number, -180, 180, [](const AppState& s) -> Parsed { return s.longitude(); },
-         setter(&AppState::setLongitude)},
-        {"updateChannel", Kind::Channel, 0, 0, [](const AppState& s) -> Parsed { return s.updateChannel(); },
+        {"longitude", Kind::Number, ranges::longitude,
+         [](const AppState& s) -> Parsed { return s.longitude(); }, setter(&AppState::setLongitude)},
+        {"updateChannel",
+         Kind::Channel,
+         {},
+         [](const AppState& s) -> Parsed { return s.updateChannel(); },
          setter(&AppState::setUpdateChannel)},
-        {"updateConsent", Kind::Consent, 0, 0, [](const AppState& s) -> Parsed { return s.updateConsent(); },
+        {"updateConsent",
+         Kind::Consent,
+         {},
+         [](const AppState& s) -> Parsed { return s.updateConsent(); },
          setter(&AppState::setUpdateConsent)},
     };
     return table;
@@ -90,14 +108,6 @@ std::string knownNames() {
     for (const auto& s : allSettings())
         names += (names.empty() ? "" : ", ") + std::string(s.name);
     return names;
-}
-
-std::string quoted(const QString& s) {
-    // Appending, not "\"" + text: GCC 12 warns falsely (-Wrestrict) on prepending to a temporary.
-    std::string text(1, '"');
-    text += s.toStdString();
-    text += '"';
-    return text;
 }
 
 std::string formatNumber(double v) {
@@ -137,17 +147,13 @@ nlohmann::ordered_json formatJson(const Parsed& v) {
 
 /// The value, or the one line that says why it is refused.
 std::variant<Parsed, std::string> parseValue(const Setting& s, const QString& text) {
-    const auto refuse = [&](const std::string& expected) {
-        return "Invalid value " + quoted(text) + " for " + s.name + ": " + expected + ".";
-    };
+    const auto refuse = [&](const std::string& expected) { return refusalLine(s.name, text, {expected}); };
     switch (s.kind) {
     case Kind::Number: {
-        const auto n = parseNumber(text);
-        if (!n)
-            return refuse("expected a number");
-        if (*n < s.min || *n > s.max)
-            return refuse("must be between " + formatNumber(s.min) + " and " + formatNumber(s.max));
-        return Parsed(*n);
+        const auto n = checkNumber(text, s.range.min, s.range.max);
+        if (const auto* refusal = std::get_if<Refusal>(&n))
+            return refuse(refusal->why);
+        return Parsed(std::get<double>(n));
     }
     case Kind::Boolean:
         if (text == "true" || text == "1")
@@ -188,7 +194,7 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
     for (const QString& pair : cl.assignments) {
         const auto eq = pair.indexOf('=');
         if (eq <= 0) {
-            err << "tintwell: Invalid assignment " << quoted(pair) << ": expected KEY=VALUE.\n";
+            err << "tintwell: " << refusalLine("assignment", pair, {"expected KEY=VALUE"}) << '\n';
             return 2;
         }
         const QString name = pair.left(eq);
@@ -252,7 +258,9 @@ int runSet(const CommandLine& cl, std::ostream& out, std::ostream& err) {
 }
 
 int runGet(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    settings::JsonFileUserDefaults defaults;
+    // The user may be half-way through editing the file: a read-only look never moves it.
+    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
+                                            settings::JsonFileUserDefaults::Access::ReadOnly);
     return runGet(cl, defaults, out, err);
 }
 

@@ -2,6 +2,9 @@
 
 #include "core/record_json.h"
 #include "settings/builtin_presets.h"
+#include "settings/setting_ranges.h"
+#include "settings/settings_log.h"
+#include "settings/stored_collections.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,12 +33,10 @@ bool allNumbersFinite(const nlohmann::json& j) {
     return true;
 }
 
-template <class T>
-std::optional<T> decodeData(const UserDefaults& defaults, const char* k) {
-    const auto data = defaults.data(k);
-    if (!data)
-        return std::nullopt;
-    return core::decodeJsonText<T>(data->bytes).value;
+/// Logs that the value under `k` is not used as stored, and lets the store keep the original.
+void reportStored(UserDefaults& defaults, const std::string& k, const std::string& why) {
+    qCWarning(lcSettings).noquote() << QString::fromStdString(k + ": " + why);
+    defaults.noteUndecodable(k);
 }
 
 void setSix(Profile& p, const DisplaySettings& s) {
@@ -72,74 +73,12 @@ AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent), d
     load();
 }
 
-template <class T, class Signal>
-void AppState::assign(T& field, T value, Signal changed) {
-    Q_EMIT objectWillChange();
-    field = std::move(value);
-    Q_EMIT(this->*changed)(field);
-}
-
-void AppState::setDayKelvin(double v) {
-    assign(dayKelvin_, v, &AppState::dayKelvinChanged);
-    save();
-}
-
-void AppState::setNightKelvin(double v) {
-    assign(nightKelvin_, v, &AppState::nightKelvinChanged);
-    save();
-}
-
-void AppState::setTransitionWidthDeg(double v) {
-    assign(transitionWidthDeg_, v, &AppState::transitionWidthDegChanged);
-    save();
-}
-
-void AppState::setBrightness(double v) {
-    assign(brightness_, v, &AppState::brightnessChanged);
-    save();
-}
-
-void AppState::setGamma(double v) {
-    assign(gamma_, v, &AppState::gammaChanged);
-    save();
-}
-
-void AppState::setManualKelvin(double v) {
-    assign(manualKelvin_, v, &AppState::manualKelvinChanged);
-    save();
-}
-
 void AppState::setManualOverride(bool v) {
     assign(manualOverride_, v, &AppState::manualOverrideChanged);
     if (suspendSave_)
         return;
     if (!v)
         setManualOverrideUntil(std::nullopt);
-    save();
-}
-
-void AppState::setManualOverrideUntil(std::optional<Instant> v) {
-    assign(manualOverrideUntil_, v, &AppState::manualOverrideUntilChanged);
-    save();
-}
-
-void AppState::setPaused(bool v) {
-    assign(paused_, v, &AppState::pausedChanged);
-    save();
-}
-
-void AppState::setUseAutoLocation(bool v) {
-    assign(useAutoLocation_, v, &AppState::useAutoLocationChanged);
-    save();
-}
-
-void AppState::setLatitude(double v) {
-    assign(latitude_, v, &AppState::latitudeChanged);
-    save();
-}
-
-void AppState::setLongitude(double v) {
-    assign(longitude_, v, &AppState::longitudeChanged);
     save();
 }
 
@@ -151,11 +90,6 @@ void AppState::setProfiles(std::vector<Profile> v) {
 void AppState::setActiveProfileId(std::optional<Uuid> v) {
     assign(activeProfileId_, v, &AppState::activeProfileIdChanged);
     saveActiveProfileId();
-}
-
-void AppState::setUpdateChannel(std::string v) {
-    assign(updateChannel_, std::move(v), &AppState::updateChannelChanged);
-    save();
 }
 
 void AppState::setUpdateConsent(UpdateConsent v) {
@@ -174,20 +108,10 @@ void AppState::setDisplayOverrides(DisplayOverrides v) {
     saveJson(keys::displayOverrides, displayOverrides_);
 }
 
-void AppState::setCurrentAltitude(double v) {
-    assign(currentAltitude_, v, &AppState::currentAltitudeChanged);
-}
-
-void AppState::setCurrentKelvin(double v) {
-    assign(currentKelvin_, v, &AppState::currentKelvinChanged);
-}
-
-void AppState::save() {
-    if (suspendSave_)
-        return;
+std::vector<std::pair<std::string, Value>> AppState::scalarValues() const {
     const auto number = [](double v) { return Value(std::in_place_type<double>, v); };
     const auto flag = [](bool v) { return Value(std::in_place_type<bool>, v); };
-    defaults_.setValues({
+    return {
         {keys::dayKelvin, number(dayKelvin_)},
         {keys::nightKelvin, number(nightKelvin_)},
         {keys::transitionWidthDeg, number(transitionWidthDeg_)},
@@ -202,7 +126,24 @@ void AppState::save() {
         {keys::latitude, number(latitude_)},
         {keys::longitude, number(longitude_)},
         {keys::updateChannel, Value(std::in_place_type<std::string>, updateChannel_)},
-    });
+    };
+}
+
+void AppState::save() {
+    if (suspendSave_)
+        return;
+    // Only what changed since the last load or save: the other values may be stale by now, another
+    // process having written newer ones that this one has not read yet.
+    std::vector<std::pair<std::string, Value>> changed;
+    for (auto& [k, v] : scalarValues()) {
+        const auto it = saved_.find(k);
+        if (it != saved_.end() && it->second == v)
+            continue;
+        saved_.insert_or_assign(k, v);
+        changed.emplace_back(std::move(k), std::move(v));
+    }
+    if (!changed.empty())
+        defaults_.setValues(changed);
 }
 
 void AppState::saveActiveProfileId() {
@@ -235,17 +176,28 @@ bool AppState::hasAnyPriorState(const UserDefaults& defaults) {
     return false;
 }
 
-double AppState::readDouble(const char* name, double fallback) const {
+double AppState::readDouble(const char* name, double fallback, std::optional<SettingRange> range) const {
     const auto v = defaults_.object(key(name));
     if (!v)
         return fallback;
+    std::optional<double> number;
     if (const auto* d = std::get_if<double>(&*v))
-        return *d;
-    if (const auto* i = std::get_if<std::int64_t>(&*v))
-        return static_cast<double>(*i);
-    if (const auto* b = std::get_if<bool>(&*v))
-        return *b ? 1.0 : 0.0;
-    return fallback;
+        number = *d;
+    else if (const auto* i = std::get_if<std::int64_t>(&*v))
+        number = static_cast<double>(*i);
+    else if (const auto* b = std::get_if<bool>(&*v))
+        number = *b ? 1.0 : 0.0;
+    if (!number) {
+        reportStored(defaults_, key(name), "not a number; using " + std::to_string(fallback));
+        return fallback;
+    }
+    if (range && !range->contains(*number)) {
+        const double held = range->clamp(*number);
+        reportStored(defaults_, key(name),
+                     std::to_string(*number) + " is outside its range; using " + std::to_string(held));
+        return held;
+    }
+    return *number;
 }
 
 bool AppState::readBool(const char* name, bool fallback) const {
@@ -258,28 +210,38 @@ bool AppState::readBool(const char* name, bool fallback) const {
         return *i != 0;
     if (const auto* d = std::get_if<double>(&*v))
         return *d != 0.0;
+    reportStored(defaults_, key(name),
+                 std::string("not true or false; using ") + (fallback ? "true" : "false"));
     return fallback;
 }
 
 std::string AppState::readString(const char* name, const std::string& fallback) const {
+    const auto v = defaults_.object(key(name));
+    if (v && !std::holds_alternative<std::string>(*v))
+        reportStored(defaults_, key(name), "not a string; using " + fallback);
     return defaults_.string(key(name)).value_or(fallback);
 }
 
+void AppState::reload() {
+    load();
+}
+
 void AppState::load() {
+    const bool wasSuspended = suspendSave_;
     suspendSave_ = true;
-    setDayKelvin(readDouble("dayKelvin", 6500));
-    setNightKelvin(readDouble("nightKelvin", 3400));
-    setTransitionWidthDeg(readDouble("transitionWidthDeg", 12));
-    setBrightness(readDouble("brightness", 1.0));
-    setGamma(readDouble("gamma", 1.0));
+    setDayKelvin(readDouble("dayKelvin", 6500, ranges::dayKelvin));
+    setNightKelvin(readDouble("nightKelvin", 3400, ranges::nightKelvin));
+    setTransitionWidthDeg(readDouble("transitionWidthDeg", 12, ranges::transitionWidthDeg));
+    setBrightness(readDouble("brightness", 1.0, ranges::brightness));
+    setGamma(readDouble("gamma", 1.0, ranges::gamma));
     setManualOverride(readBool("manualOverride", false));
-    setManualKelvin(readDouble("manualKelvin", 5000));
+    setManualKelvin(readDouble("manualKelvin", 5000, ranges::manualKelvin));
     const double until = readDouble("manualOverrideUntil", 0);
     setManualOverrideUntil(until > 0 ? std::optional(instantFromSecondsSinceEpoch(until)) : std::nullopt);
     setPaused(readBool("paused", false));
     setUseAutoLocation(readBool("useAutoLocation", true));
-    setLatitude(readDouble("latitude", 37.7749));
-    setLongitude(readDouble("longitude", -122.4194));
+    setLatitude(readDouble("latitude", 37.7749, ranges::latitude));
+    setLongitude(readDouble("longitude", -122.4194, ranges::longitude));
     setUpdateChannel(readString("updateChannel", "stable"));
 
     // Settings stored before consent was asked for count as consent given.
@@ -288,16 +250,19 @@ void AppState::load() {
     setUpdateConsent(
         consent.value_or(hasAnyPriorState(defaults_) ? UpdateConsent::Allowed : UpdateConsent::Undecided));
 
-    if (auto list = decodeData<std::vector<Profile>>(defaults_, keys::profiles))
-        setProfiles(std::move(*list));
-    if (const auto text = defaults_.string(keys::activeProfileId))
-        if (const auto id = Uuid::parse(*text))
-            setActiveProfileId(*id);
-    if (auto rules = decodeData<std::vector<AppExceptionRule>>(defaults_, keys::appExceptions))
-        setAppExceptions(std::move(*rules));
-    if (auto overrides = decodeData<DisplayOverrides>(defaults_, keys::displayOverrides))
-        setDisplayOverrides(std::move(*overrides));
-    suspendSave_ = false;
+    setProfiles(readStoredList<Profile>(defaults_, keys::profiles).value_or(std::vector<Profile>{}));
+    const auto activeText = defaults_.string(keys::activeProfileId);
+    setActiveProfileId(activeText ? Uuid::parse(*activeText) : std::nullopt);
+    setAppExceptions(readStoredList<AppExceptionRule>(defaults_, keys::appExceptions)
+                         .value_or(std::vector<AppExceptionRule>{}));
+    setDisplayOverrides(
+        readStoredMap<DisplaySettings>(defaults_, keys::displayOverrides).value_or(DisplayOverrides{}));
+    suspendSave_ = wasSuspended;
+    // What is in force now counts as saved: a value replaced by its default or held to its range is
+    // written only once it is changed.
+    saved_.clear();
+    for (auto& [k, v] : scalarValues())
+        saved_.emplace(std::move(k), std::move(v));
 }
 
 // Per-display overrides.

@@ -3,6 +3,7 @@
 #include "core/instant.h"
 #include "core/uuid.h"
 #include "core/value_records.h"
+#include "settings/setting_ranges.h"
 #include "settings/user_defaults.h"
 
 #include <map>
@@ -63,6 +64,11 @@ public:
 
     UserDefaults& defaults() const { return defaults_; }
 
+    /// Reads every setting again, after another process changed the store: each is assigned (and
+    /// announced) as by its setter, nothing is written. Values not usable as stored are logged,
+    /// reported to the store and replaced by their defaults or held to their ranges.
+    void reload();
+
     // The six profile values.
     double dayKelvin() const { return dayKelvin_; }                   ///< Kelvin
     double nightKelvin() const { return nightKelvin_; }               ///< Kelvin
@@ -70,32 +76,38 @@ public:
     double brightness() const { return brightness_; }                 ///< multiplier
     double gamma() const { return gamma_; }                           ///< exponent
     double manualKelvin() const { return manualKelvin_; }             ///< Kelvin
-    void setDayKelvin(double v);
-    void setNightKelvin(double v);
-    void setTransitionWidthDeg(double v);
-    void setBrightness(double v);
-    void setGamma(double v);
-    void setManualKelvin(double v);
+    void setDayKelvin(double v) { assignAndSave(dayKelvin_, v, &AppState::dayKelvinChanged); }
+    void setNightKelvin(double v) { assignAndSave(nightKelvin_, v, &AppState::nightKelvinChanged); }
+    void setTransitionWidthDeg(double v) {
+        assignAndSave(transitionWidthDeg_, v, &AppState::transitionWidthDegChanged);
+    }
+    void setBrightness(double v) { assignAndSave(brightness_, v, &AppState::brightnessChanged); }
+    void setGamma(double v) { assignAndSave(gamma_, v, &AppState::gammaChanged); }
+    void setManualKelvin(double v) { assignAndSave(manualKelvin_, v, &AppState::manualKelvinChanged); }
 
     bool manualOverride() const { return manualOverride_; }
     /// Switching the override off also forgets its end.
     void setManualOverride(bool v);
     std::optional<Instant> manualOverrideUntil() const { return manualOverrideUntil_; }
-    void setManualOverrideUntil(std::optional<Instant> v);
+    void setManualOverrideUntil(std::optional<Instant> v) {
+        assignAndSave(manualOverrideUntil_, v, &AppState::manualOverrideUntilChanged);
+    }
     bool paused() const { return paused_; }
-    void setPaused(bool v);
+    void setPaused(bool v) { assignAndSave(paused_, v, &AppState::pausedChanged); }
     bool useAutoLocation() const { return useAutoLocation_; }
-    void setUseAutoLocation(bool v);
+    void setUseAutoLocation(bool v) { assignAndSave(useAutoLocation_, v, &AppState::useAutoLocationChanged); }
     double latitude() const { return latitude_; }   ///< degrees, north positive
     double longitude() const { return longitude_; } ///< degrees, east positive
-    void setLatitude(double v);
-    void setLongitude(double v);
+    void setLatitude(double v) { assignAndSave(latitude_, v, &AppState::latitudeChanged); }
+    void setLongitude(double v) { assignAndSave(longitude_, v, &AppState::longitudeChanged); }
     const std::vector<core::Profile>& profiles() const { return profiles_; }
     void setProfiles(std::vector<core::Profile> v);
     std::optional<core::Uuid> activeProfileId() const { return activeProfileId_; }
     void setActiveProfileId(std::optional<core::Uuid> v);
     const std::string& updateChannel() const { return updateChannel_; }
-    void setUpdateChannel(std::string v);
+    void setUpdateChannel(std::string v) {
+        assignAndSave(updateChannel_, std::move(v), &AppState::updateChannelChanged);
+    }
     UpdateConsent updateConsent() const { return updateConsent_; }
     void setUpdateConsent(UpdateConsent v);
     const std::vector<core::AppExceptionRule>& appExceptions() const { return appExceptions_; }
@@ -106,14 +118,15 @@ public:
     // Live values published by the tick loop for the interface; never persisted.
     double currentAltitude() const { return currentAltitude_; } ///< degrees
     double currentKelvin() const { return currentKelvin_; }     ///< Kelvin
-    void setCurrentAltitude(double v);
-    void setCurrentKelvin(double v);
+    void setCurrentAltitude(double v) { assign(currentAltitude_, v, &AppState::currentAltitudeChanged); }
+    void setCurrentKelvin(double v) { assign(currentKelvin_, v, &AppState::currentKelvinChanged); }
 
     /// While true, assignments notify but write nothing; set around bulk changes.
     bool suspendSave() const { return suspendSave_; }
     void setSuspendSave(bool v) { suspendSave_ = v; }
 
-    /// Writes all thirteen scalar keys, as one write (not the lists, the identifier or the consent).
+    /// Writes those of the thirteen scalar keys whose value changed since they were last loaded or
+    /// saved, as one write (not the lists, the identifier or the consent).
     void save();
 
     /// True when the store holds any "tintwell." key other than the consent: settings from a run
@@ -173,11 +186,22 @@ Q_SIGNALS:
     void currentKelvinChanged(double value);
 
 private:
+    /// Every setter: will-change, store, changed(value).
     template <class T, class Signal>
-    void assign(T& field, T value, Signal changed);
+    void assign(T& field, T value, Signal changed) {
+        Q_EMIT objectWillChange();
+        field = std::move(value);
+        Q_EMIT(this->*changed)(field);
+    }
+    template <class T, class Signal>
+    void assignAndSave(T& field, T value, Signal changed) {
+        assign(field, std::move(value), changed);
+        save();
+    }
 
     void load();
-    double readDouble(const char* name, double fallback) const;
+    std::vector<std::pair<std::string, Value>> scalarValues() const;
+    double readDouble(const char* name, double fallback, std::optional<SettingRange> range = {}) const;
     bool readBool(const char* name, bool fallback) const;
     std::string readString(const char* name, const std::string& fallback) const;
     void saveActiveProfileId();
@@ -206,6 +230,7 @@ private:
     double currentAltitude_ = 0;
     double currentKelvin_ = 6500;
     bool suspendSave_ = false;
+    std::map<std::string, Value> saved_; ///< the scalar values as last loaded or saved
 };
 
 } // namespace tintwell::settings

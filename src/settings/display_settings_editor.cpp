@@ -6,46 +6,28 @@ namespace tintwell::settings {
 
 using core::DisplaySettings;
 
-double fieldOf(const DisplaySettings& s, ProfileField field) {
-    switch (field) {
-    case ProfileField::DayKelvin:
-        return s.dayKelvin;
-    case ProfileField::NightKelvin:
-        return s.nightKelvin;
-    case ProfileField::TransitionWidthDeg:
-        return s.transitionWidthDeg;
-    case ProfileField::Brightness:
-        return s.brightness;
-    case ProfileField::Gamma:
-        return s.gamma;
-    case ProfileField::ManualKelvin:
-        return s.manualKelvin;
-    }
-    return 0;
+namespace {
+
+/// Where one profile value lives in a display's settings and in the store.
+struct FieldAccess {
+    double DisplaySettings::*member;
+    void (AppState::*setGlobal)(double);
+};
+
+const FieldAccess& access(ProfileField field) {
+    static const FieldAccess table[] = {
+        // in the order of ProfileField
+        {&DisplaySettings::dayKelvin, &AppState::setDayKelvin},
+        {&DisplaySettings::nightKelvin, &AppState::setNightKelvin},
+        {&DisplaySettings::transitionWidthDeg, &AppState::setTransitionWidthDeg},
+        {&DisplaySettings::brightness, &AppState::setBrightness},
+        {&DisplaySettings::gamma, &AppState::setGamma},
+        {&DisplaySettings::manualKelvin, &AppState::setManualKelvin},
+    };
+    return table[static_cast<std::size_t>(field)];
 }
 
-void setFieldOf(DisplaySettings& s, ProfileField field, double value) {
-    switch (field) {
-    case ProfileField::DayKelvin:
-        s.dayKelvin = value;
-        break;
-    case ProfileField::NightKelvin:
-        s.nightKelvin = value;
-        break;
-    case ProfileField::TransitionWidthDeg:
-        s.transitionWidthDeg = value;
-        break;
-    case ProfileField::Brightness:
-        s.brightness = value;
-        break;
-    case ProfileField::Gamma:
-        s.gamma = value;
-        break;
-    case ProfileField::ManualKelvin:
-        s.manualKelvin = value;
-        break;
-    }
-}
+} // namespace
 
 DisplaySettingsEditor::DisplaySettingsEditor(AppState& state, platform::DisplayServices& services,
                                              QObject* parent)
@@ -94,35 +76,17 @@ DisplaySettings DisplaySettingsEditor::effectiveSettings() const {
 }
 
 double DisplaySettingsEditor::scopedValue(ProfileField field) const {
-    return fieldOf(effectiveSettings(), field);
+    return effectiveSettings().*access(field).member;
 }
 
 void DisplaySettingsEditor::setScopedValue(ProfileField field, double value) {
+    const FieldAccess& where = access(field);
     if (const auto key = editTargetKey()) {
         DisplaySettings s = effectiveSettings();
-        setFieldOf(s, field, value);
+        s.*where.member = value;
         state_.setDisplaySettings(s, *key);
-        return;
-    }
-    switch (field) {
-    case ProfileField::DayKelvin:
-        state_.setDayKelvin(value);
-        break;
-    case ProfileField::NightKelvin:
-        state_.setNightKelvin(value);
-        break;
-    case ProfileField::TransitionWidthDeg:
-        state_.setTransitionWidthDeg(value);
-        break;
-    case ProfileField::Brightness:
-        state_.setBrightness(value);
-        break;
-    case ProfileField::Gamma:
-        state_.setGamma(value);
-        break;
-    case ProfileField::ManualKelvin:
-        state_.setManualKelvin(value);
-        break;
+    } else {
+        (state_.*where.setGlobal)(value);
     }
 }
 

@@ -15,9 +15,6 @@ namespace tintwell::settings {
 /// One of the six profile values.
 enum class ProfileField { DayKelvin, NightKelvin, TransitionWidthDeg, Brightness, Gamma, ManualKelvin };
 
-double fieldOf(const core::DisplaySettings& settings, ProfileField field);
-void setFieldOf(core::DisplaySettings& settings, ProfileField field, double value);
-
 /// The editing scope of the settings sliders: all displays together (the global values), or one
 /// display's own values. The first edit of a display without an override creates a complete one
 /// seeded from the global values at that moment. Main thread only.

@@ -1,5 +1,6 @@
 #include "settings/json_file_user_defaults.h"
 
+#include "settings/file_io.h"
 #include "settings/settings_log.h"
 
 #include <cerrno>
@@ -8,12 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include <QByteArray>
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,53 +22,6 @@ namespace tintwell::settings {
 namespace {
 
 using nlohmann::json;
-
-std::string errnoText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
-std::string parentOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool makeDirectories(const std::string& dir) {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    if (dir != "/" && dir != "." && !makeDirectories(parentOf(dir)))
-        return false;
-    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-/// Holds an exclusive advisory lock for one read-merge-write cycle. Failing to lock is not fatal:
-/// the write itself stays atomic, only a concurrent writer's keys could be missed.
-class FileLock {
-public:
-    explicit FileLock(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~FileLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
 
 Value toValue(const json& j) {
     switch (j.type()) {
@@ -145,26 +99,28 @@ std::string JsonFileUserDefaults::defaultPath() {
     return base + "/tintwell/defaults.json";
 }
 
-JsonFileUserDefaults::JsonFileUserDefaults(std::string path) : path_(std::move(path)) {
-    std::string problem;
-    json loaded;
-    const auto stamp = currentStamp();
-    switch (readFile(loaded, problem)) {
+JsonFileUserDefaults::JsonFileUserDefaults(std::string path, Access access)
+    : path_(std::move(path)), access_(access), writable_(access == Access::ReadWrite) {
+    FileContent file = readFile();
+    switch (file.status) {
     case ReadStatus::Ok:
-        document_ = std::move(loaded);
-        stamp_ = stamp;
+        document_ = std::move(file.document);
         break;
     case ReadStatus::Missing:
         break;
     case ReadStatus::Bad:
-        if (moveAside(problem)) {
+        if (access_ == Access::ReadOnly) {
             qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " could not be read (" + problem +
+                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
+                                          "); using defaults and leaving it in place.");
+        } else if (moveAside(file.problem)) {
+            qCWarning(lcSettings).noquote()
+                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
                                           "); moved to " + *movedAside_ + " and starting with defaults.");
         } else {
             writable_ = false;
             qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " could not be read (" + problem +
+                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
                                           ") nor moved aside; starting with defaults "
                                           "and leaving it untouched.");
         }
@@ -172,76 +128,109 @@ JsonFileUserDefaults::JsonFileUserDefaults(std::string path) : path_(std::move(p
     }
 }
 
-std::optional<JsonFileUserDefaults::FileStamp> JsonFileUserDefaults::currentStamp() const {
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0)
-        return std::nullopt;
-    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-}
-
-JsonFileUserDefaults::ReadStatus JsonFileUserDefaults::readFile(json& document, std::string& problem) const {
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return ReadStatus::Missing;
-        problem = errnoText("cannot open");
-        return ReadStatus::Bad;
+JsonFileUserDefaults::FileContent JsonFileUserDefaults::readFile() const {
+    FileContent file;
+    switch (fileio::readRegularFile(path_, maxSize, file.text, file.problem)) {
+    case fileio::ReadResult::Missing:
+        file.status = ReadStatus::Missing;
+        return file;
+    case fileio::ReadResult::Bad:
+        file.status = ReadStatus::Bad;
+        return file;
+    case fileio::ReadResult::Ok:
+        break;
     }
-    std::string text;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            problem = errnoText("cannot read");
-            ::close(fd);
-            return ReadStatus::Bad;
-        }
-        text.append(buf, static_cast<std::size_t>(n));
+    file.status = ReadStatus::Bad;
+    // Checked before parsing: whatever walks the document afterwards (the pretty-printer above all)
+    // costs in proportion to the depth, up to exhausting the stack.
+    if (fileio::nestedDeeperThan(file.text, maxDepth)) {
+        file.problem = "nested deeper than " + std::to_string(maxDepth) + " levels";
+        return file;
     }
-    ::close(fd);
-    document = json::parse(text, nullptr, false);
-    if (document.is_discarded()) {
-        problem = "not valid JSON";
-        return ReadStatus::Bad;
-    }
-    if (!document.is_object()) {
-        problem = "not a JSON object";
-        return ReadStatus::Bad;
-    }
-    return ReadStatus::Ok;
+    file.document = json::parse(file.text, nullptr, false);
+    if (file.document.is_discarded())
+        file.problem = "not valid JSON";
+    else if (!file.document.is_object())
+        file.problem = "not a JSON object";
+    else
+        file.status = ReadStatus::Ok;
+    return file;
 }
 
 bool JsonFileUserDefaults::moveAside(const std::string& problem) {
-    const std::string base = path_ + ".unreadable-" + utcStamp();
-    for (int n = 1; n < 1000; ++n) {
-        const std::string target = n == 1 ? base : base + "-" + std::to_string(n);
-        // Never replace an earlier copy: each one may be the only trace of the user's settings.
-        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
-            movedAside_ = target;
-            return true;
-        }
-        if (errno == EEXIST)
-            continue;
-        if (errno == EINVAL || errno == ENOSYS) {
+    // Never replace an earlier copy: each one may be the only trace of the user's settings.
+    const auto target =
+        fileio::firstFreeName(path_ + ".unreadable-" + utcStamp(), [&](const std::string& name) -> int {
+            if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0)
+                return 0;
+            if (errno != EINVAL && errno != ENOSYS)
+                return errno;
             // The file system cannot refuse to replace; check first, accepting the tiny race.
             struct stat st {};
-            if (::lstat(target.c_str(), &st) == 0)
-                continue;
-            if (::rename(path_.c_str(), target.c_str()) == 0) {
-                movedAside_ = target;
-                return true;
-            }
-        }
-        const std::string reason = std::strerror(errno);
+            if (::lstat(name.c_str(), &st) == 0)
+                return EEXIST;
+            return ::rename(path_.c_str(), name.c_str()) == 0 ? 0 : errno;
+        });
+    if (!target) {
         qCWarning(lcSettings).noquote()
-            << QString::fromStdString("Cannot move aside " + path_ + " (" + problem + "): " + reason);
+            << QString::fromStdString(fileio::errnoText("Cannot move aside " + path_ + " (" + problem + ")"));
         return false;
     }
-    return false;
+    movedAside_ = target;
+    return true;
+}
+
+bool JsonFileUserDefaults::preserveCopy(const std::string& text, std::string& error) {
+    int fd = -1;
+    const auto target =
+        fileio::firstFreeName(path_ + ".unreadable-" + utcStamp(), [&](const std::string& name) -> int {
+            fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+            return fd >= 0 ? 0 : errno;
+        });
+    bool ok = target.has_value();
+    for (std::size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno != EINTR)
+            ok = false;
+        else if (n > 0)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    if (fd >= 0 && ::close(fd) != 0)
+        ok = false;
+    if (!ok) {
+        error = fileio::errnoText("cannot keep a copy of " + path_ + " before replacing a value it holds");
+        if (target)
+            ::unlink(target->c_str());
+        return false;
+    }
+    preservedCopy_ = target;
+    return true;
+}
+
+bool JsonFileUserDefaults::reload() {
+    FileContent file = readFile();
+    if (file.status != ReadStatus::Ok) {
+        // Half-way through an edit, or deleted: keep what is in force; a later read may succeed.
+        if (file.status == ReadStatus::Bad && file.problem != lastReloadProblem_)
+            qCWarning(lcSettings).noquote()
+                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
+                                          "); keeping the settings in force.");
+        lastReloadProblem_ = file.problem;
+        return false;
+    }
+    lastReloadProblem_.clear();
+    for (const auto& [key, value] : pending_) {
+        if (value)
+            file.document[key] = *value;
+        else
+            file.document.erase(key);
+    }
+    if (file.document == document_)
+        return false;
+    document_ = std::move(file.document);
+    undecodable_.clear();
+    return true;
 }
 
 std::optional<Value> JsonFileUserDefaults::object(const std::string& key) const {
@@ -259,131 +248,161 @@ Dictionary JsonFileUserDefaults::dictionaryRepresentation() const {
 }
 
 void JsonFileUserDefaults::set(const std::string& key, const Value& value) {
-    commit([&](json& doc) { doc[key] = toJson(value); });
+    commit({{key, toJson(value)}});
 }
 
 void JsonFileUserDefaults::setValues(const std::vector<std::pair<std::string, Value>>& values) {
-    commit([&](json& doc) {
-        for (const auto& [key, value] : values)
-            doc[key] = toJson(value);
-    });
+    std::vector<Change> changes;
+    for (const auto& [key, value] : values)
+        changes.emplace_back(key, toJson(value));
+    commit(changes);
 }
 
 void JsonFileUserDefaults::remove(const std::string& key) {
-    commit([&](json& doc) { doc.erase(key); });
+    commit({{key, std::nullopt}});
 }
 
-void JsonFileUserDefaults::commit(const std::function<void(json&)>& change) {
+void JsonFileUserDefaults::noteUndecodable(const std::string& key) {
+    if (const auto it = document_.find(key); it != document_.end())
+        undecodable_.insert_or_assign(key, *it);
+}
+
+void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
+    // Only what differs from what this process last read is its own change; writing the rest would
+    // put stale values over another writer's.
+    std::map<std::string, std::optional<json>> mine = pending_;
+    for (const auto& [key, value] : changes) {
+        const auto it = document_.find(key);
+        const bool differs = value ? it == document_.end() || *it != *value : it != document_.end();
+        if (differs || mine.contains(key))
+            mine.insert_or_assign(key, value);
+    }
+    const auto apply = [&mine](json& doc) {
+        for (const auto& [key, value] : mine) {
+            if (value)
+                doc[key] = *value;
+            else
+                doc.erase(key);
+        }
+    };
+    const auto succeed = [&] {
+        pending_.clear();
+        lastWriteSucceeded_ = true;
+        lastWriteError_.clear();
+    };
     // The value is kept in memory whatever happens on disk, so the running program stays consistent.
     const auto fail = [&](const std::string& error) {
-        change(document_);
+        apply(document_);
+        pending_ = mine;
         if (lastWriteSucceeded_)
             qCWarning(lcSettings).noquote()
                 << QString::fromStdString("Settings not saved to " + path_ + ": " + error);
         lastWriteSucceeded_ = false;
         lastWriteError_ = error;
     };
-    static const std::string untouched = "the settings file could not be read and is left untouched";
+    if (mine.empty())
+        return succeed();
     if (!writable_)
-        return fail(untouched);
-    const std::string dir = parentOf(path_);
-    if (!makeDirectories(dir))
-        return fail(errnoText("cannot create folder " + dir));
-    FileLock lock(dir + "/." + baseNameOf(path_) + ".lock");
+        return fail(access_ == Access::ReadOnly
+                        ? "the settings were opened read-only"
+                        : "the settings file could not be read and is left untouched");
+    const std::string dir = fileio::parentOf(path_);
+    if (!fileio::makeDirectories(dir))
+        return fail(fileio::errnoText("cannot create folder " + dir));
+    const fileio::FileLock lock(dir + "/." + fileio::baseNameOf(path_) + ".lock");
+    if (!lock.held())
+        return fail(lock.error());
 
-    // Another process (a second instance, the command line, an editor) may have rewritten the file
-    // since it was last seen here; start from its content so that its keys survive this write.
-    const auto stamp = currentStamp();
-    if (stamp && stamp != stamp_) {
-        json onDisk;
-        std::string problem;
-        switch (readFile(onDisk, problem)) {
-        case ReadStatus::Ok:
-            document_ = std::move(onDisk);
-            break;
-        case ReadStatus::Missing:
-            break;
-        case ReadStatus::Bad:
-            if (!moveAside(problem)) {
-                writable_ = false;
-                return fail(untouched);
-            }
-            qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " changed and could not be read (" +
-                                          problem + "); moved to " + *movedAside_ + ".");
-            break;
+    FileContent file = readFile();
+    json onDisk = json::object();
+    switch (file.status) {
+    case ReadStatus::Ok:
+        onDisk = std::move(file.document);
+        break;
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::Bad:
+        if (!moveAside(file.problem)) {
+            writable_ = false;
+            return fail("the settings file could not be read and is left untouched");
         }
+        qCWarning(lcSettings).noquote()
+            << QString::fromStdString("Settings file " + path_ + " changed and could not be read (" +
+                                      file.problem + "); moved to " + *movedAside_ + ".");
+        onDisk = document_; // the best knowledge left of the other keys
+        break;
     }
 
+    // The first write over a value a reader could not decode keeps the whole original file first.
+    bool overwritesUndecodable = false;
+    for (const auto& [key, value] : mine) {
+        const auto noted = undecodable_.find(key);
+        if (noted == undecodable_.end())
+            continue;
+        const auto it = onDisk.find(key);
+        overwritesUndecodable = overwritesUndecodable || (it != onDisk.end() && *it == noted->second);
+        undecodable_.erase(noted);
+    }
     std::string error;
-    json previous = document_;
-    change(document_);
-    // Re-assigning what the file already holds (sliders report equal values too) costs no write.
-    if (stamp && stamp == stamp_ && document_ == previous) {
-        lastWriteSucceeded_ = true;
-        lastWriteError_.clear();
-        return;
+    if (overwritesUndecodable) {
+        if (!preserveCopy(file.text, error))
+            return fail(error);
+        qCWarning(lcSettings).noquote() << QString::fromStdString(
+            "Settings file " + path_ + " held values that could not be decoded; copied to " +
+            *preservedCopy_ + " before replacing them.");
     }
-    if (!writeFile(error)) {
-        document_ = std::move(previous);
+
+    apply(onDisk);
+    if (!writeFile(onDisk, error))
         return fail(error);
-    }
-    stamp_ = currentStamp();
-    lastWriteSucceeded_ = true;
-    lastWriteError_.clear();
+    apply(document_);
+    succeed();
 }
 
-bool JsonFileUserDefaults::writeFile(std::string& error) {
+bool JsonFileUserDefaults::writeFile(const json& document, std::string& error) {
     // A settings file that is a symbolic link (kept with the user's dotfiles, say) is updated where
-    // it points, so the link survives.
-    std::string target = path_;
-    struct stat link {};
-    if (::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* real = ::realpath(path_.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
+    // it points, so the link survives, even when what it points to does not exist yet.
+    const std::string target = fileio::writeTarget(path_);
+    const std::string dir = fileio::parentOf(target);
+    if (!fileio::makeDirectories(dir)) {
+        error = fileio::errnoText("cannot create folder " + dir);
+        return false;
     }
-    const std::string dir = parentOf(target);
-    std::string temp = dir + "/." + baseNameOf(target) + ".XXXXXX";
+    fileio::removeStaleTemporaries(target);
+    std::string temp = dir + "/" + fileio::temporaryPrefix(target) + "XXXXXX";
     // mkostemp creates the file with mode 0600, which is what the settings file must have.
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
-        error = errnoText("cannot create a temporary file in " + dir);
+        error = fileio::errnoText("cannot create a temporary file in " + dir);
         return false;
     }
-    const std::string text = document_.dump(4, ' ', false, json::error_handler_t::replace) + "\n";
+    const std::string text = document.dump(4, ' ', false, json::error_handler_t::replace) + "\n";
+    const auto abandon = [&](const std::string& what) {
+        error = fileio::errnoText(what);
+        ::unlink(temp.c_str());
+        return false;
+    };
     std::size_t written = 0;
     while (written < text.size()) {
         const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = errnoText("cannot write " + temp);
             ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
+            return abandon("cannot write " + temp);
         }
         written += static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0) {
-        error = errnoText("cannot flush " + temp);
         ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
+        return abandon("cannot flush " + temp);
     }
-    if (::close(fd) != 0) {
-        error = errnoText("cannot close " + temp);
-        ::unlink(temp.c_str());
-        return false;
-    }
+    if (::close(fd) != 0)
+        return abandon("cannot close " + temp);
     if (beforeRename_)
         beforeRename_(temp);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errnoText("cannot replace " + target);
-        ::unlink(temp.c_str());
-        return false;
-    }
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        return abandon("cannot replace " + target);
     // Make the rename itself durable.
     if (const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
         ::fsync(dirFd);

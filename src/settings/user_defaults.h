@@ -49,6 +49,10 @@ public:
             set(key, value);
     }
 
+    /// Tells the store that the value under `key` could not be used, wholly or in part, and fell back
+    /// to defaults: a store that can keeps a copy of it before anything is written over it.
+    virtual void noteUndecodable(const std::string& key) { (void)key; }
+
     void setDouble(const std::string& key, double value) {
         set(key, Value(std::in_place_type<double>, value));
     }
@@ -83,10 +87,14 @@ public:
     /// Keys written (set or removed) since construction or the last clearWrites(), in order.
     const std::vector<std::string>& writtenKeys() const { return writtenKeys_; }
     void clearWrites() { writtenKeys_.clear(); }
+    void noteUndecodable(const std::string& key) override { undecodableKeys_.push_back(key); }
+    /// Keys reported by noteUndecodable, in order.
+    const std::vector<std::string>& undecodableKeys() const { return undecodableKeys_; }
 
 private:
     Dictionary values_;
     std::vector<std::string> writtenKeys_;
+    std::vector<std::string> undecodableKeys_;
 };
 
 } // namespace tintwell::settings

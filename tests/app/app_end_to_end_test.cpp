@@ -1,16 +1,22 @@
 // The application end to end: the real program on the real test X server, with its own settings
 // folder and runtime folder, its colours read back from a second connection.
 
+#include "core/application_id.h"
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/test_window.h"
 #include "support/x11_session.h"
 
 #include <chrono>
 #include <cmath>
+#include <map>
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -20,6 +26,7 @@
 using namespace tintwell;
 using namespace std::chrono_literals;
 using test::spinUntil;
+using test::TestWindow;
 using test::X11Session;
 
 namespace {
@@ -27,27 +34,6 @@ namespace {
 const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
 const core::TransferTable straight = core::ColorTemperature::identityTable();
 const core::TransferTables identity = {straight, straight, straight};
-
-/// A stand-in application with one window, its WM_CLASS class being its application id.
-class TestWindow {
-public:
-    TestWindow(const QString& cls, const QString& geometry) {
-        process_.start(TINTWELL_TEST_WINDOW, {"--class", cls, "--geometry", geometry});
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            window_ = process_.readLine().trimmed();
-    }
-    ~TestWindow() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    bool activate() const {
-        return !window_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", window_}) == 0;
-    }
-
-private:
-    QProcess process_;
-    QString window_;
-};
 
 class AppEndToEnd : public ::testing::Test {
 protected:
@@ -105,20 +91,9 @@ protected:
         return {};
     }
 
-    xcb_randr_crtc_t crtc(const std::string& name) {
-        const auto output = session.output(name);
-        return output ? session.crtcOf(*output) : XCB_NONE;
-    }
-    /// Before windows come and go: an earlier test may have changed the screen size. A request that
-    /// reaches jwm in the middle of a restart is lost, hence the second try.
+    xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
     void settleWindowManager() { ASSERT_TRUE(session.settleWindowManager()) << "jwm did not restart"; }
-    std::vector<std::string> activeOutputs() {
-        std::vector<std::string> names;
-        for (int i = 0; i < 16; ++i)
-            if (crtc("DUMMY" + std::to_string(i)) != XCB_NONE)
-                names.push_back("DUMMY" + std::to_string(i));
-        return names;
-    }
+    std::vector<std::string> activeOutputs() { return session.activeOutputs(); }
     static test::Ramp asRamp(const core::TransferTables& t) {
         const auto levels = [](const core::TransferTable& table) {
             std::vector<std::uint16_t> out;
@@ -154,6 +129,30 @@ TEST_F(AppEndToEnd, EveryMonitorShowsTheNightTablesWithinASecondOfStart) {
     ASSERT_GE(activeOutputs().size(), 2u);
     start(app);
     EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 1s)) << app.readAllStandardError().toStdString();
+}
+
+TEST_F(AppEndToEnd, ASetBesideTheRunningApplicationShowsWithinASecondAndIsNeverReverted) {
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    const auto stored = [&] {
+        QFile f(dir.filePath("config/tintwell/defaults.json"));
+        return f.open(QIODevice::ReadOnly) ? nlohmann::json::parse(f.readAll().toStdString(), nullptr, false)
+                                           : nlohmann::json();
+    };
+    const auto set = [&](const QStringList& pairs) {
+        QProcess p;
+        start(p, QStringList{"--set"} + pairs);
+        return p.waitForFinished(10000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(set({"nightKelvin=2000"}));
+    const auto colder = core::ColorTemperature::gammaRamp(2000, 1, 1);
+    EXPECT_TRUE(spinUntil([&] { return allShow(colder); }, 1s));
+
+    // The application saves by itself when a manual override ends; this one ended long ago.
+    ASSERT_TRUE(set({"manualOverride=true", "manualOverrideUntil=2000-01-01T00:00:00Z"}));
+    ASSERT_TRUE(spinUntil([&] { return stored().value("tintwell.manualOverride", true) == false; }));
+    EXPECT_EQ(stored().at("tintwell.nightKelvin"), 2000.0);
+    EXPECT_TRUE(allShow(colder));
 }
 
 TEST_F(AppEndToEnd, ADisplayOverrideGivesOneMonitorItsOwnKelvin) {
@@ -241,6 +240,10 @@ TEST_F(AppEndToEnd, SigtermRestoresTheRampsFromBeforeStart) {
 TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     start(app);
     ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+    // The name is claimed just after the first evaluation.
+    ASSERT_TRUE(spinUntil([] {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(core::applicationId).value();
+    }));
 
     QProcess second;
     start(second);
@@ -248,6 +251,11 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_EQ(second.readAllStandardError().toStdString(),
               "Tintwell is already running (pid " + std::to_string(app.processId()) + ").\n");
+    // ... and, as a launcher click should, brings the running one's popup forward.
+    QByteArray log;
+    EXPECT_TRUE(spinUntil([&] {
+        return (log += app.readAllStandardError()).contains("ShowPopup requested");
+    })) << log.toStdString();
 
     const auto print = runJson({"--print", "--json"});
     ASSERT_TRUE(print.is_object());
@@ -256,6 +264,41 @@ TEST_F(AppEndToEnd, ASecondInstanceIsRefusedWhileOneShotCommandsStillRun) {
     for (const auto& d : print.at("displays"))
         EXPECT_EQ(d.at("decision").at("kelvin"), 3400) << d.dump();
     EXPECT_EQ(app.state(), QProcess::Running);
+}
+
+TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceAndPausingOverDBusRestoresTheDisplays) {
+    QProcess none;
+    start(none, {"--status"});
+    ASSERT_TRUE(none.waitForFinished(10000));
+    EXPECT_EQ(none.exitCode(), 1);
+    EXPECT_EQ(none.readAllStandardError().toStdString(), "Tintwell is not running.\n");
+
+    // Pausing gives back what the displays showed before, which on a fresh server is not identity.
+    std::map<std::string, test::Ramp> before;
+    for (const auto& name : activeOutputs())
+        before[name] = session.readRamp(crtc(name));
+    const auto showBefore = [&] {
+        return std::ranges::all_of(
+            before, [&](const auto& b) { return near(session.readRamp(crtc(b.first)), b.second); });
+    };
+    start(app);
+    ASSERT_TRUE(spinUntil([&] { return allShow(night); }));
+
+    const auto status = runJson({"--status", "--json"});
+    ASSERT_TRUE(status.is_object());
+    EXPECT_EQ(status.at("currentKelvin"), 3400.0);
+    EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
+    EXPECT_EQ(status.at("paused"), false);
+
+    // As a panel applet or `busctl --user set-property` would; dbus-send comes with the bus itself.
+    ASSERT_EQ(QProcess::execute("dbus-send",
+                                {"--session", "--print-reply", QString("--dest=") + core::applicationId,
+                                 "/org/tintwell/Tintwell", "org.freedesktop.DBus.Properties.Set",
+                                 QString("string:") + core::applicationId, "string:Paused",
+                                 "variant:boolean:true"}),
+              0);
+    EXPECT_TRUE(spinUntil(showBefore, 1s)) << app.readAllStandardError().toStdString();
+    EXPECT_EQ(runJson({"--status", "--json"}).at("paused"), true);
 }
 
 } // namespace

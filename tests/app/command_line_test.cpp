@@ -8,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 namespace tintwell::app {
 namespace {
@@ -95,7 +97,7 @@ TEST_F(CommandLineTest, RefusedAssignmentsWriteNothing) {
     };
     for (const auto& row :
          std::vector<Row>{{{"dayKelvin=6000", "colour=1"}, "\"colour\""},
-                          {{"dayKelvin=warm"}, "\"warm\" for dayKelvin"},
+                          {{"dayKelvin=warm"}, "dayKelvin \"warm\""},
                           {{"paused=yes"}, "paused"},
                           {{"latitude=91"}, "latitude"},
                           {{"manualOverrideUntil=2030-01-01T00:00:00"}, "manualOverrideUntil"},
@@ -149,6 +151,87 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         EXPECT_TRUE(r.out.empty()) << label;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << label << ": " << r.err;
         EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
+    }
+}
+
+TEST_F(CommandLineTest, OneModePerRunEachOptionOnceAndOnlyWithItsMode) {
+    struct Row {
+        QStringList args;
+        std::string named;
+    };
+    const Row rows[] = {
+        {{"--oneshot", "3000", "--reset"}, "--reset"},
+        {{"--get", "--oneshot", "3000"}, "--oneshot"},
+        {{"--set", "dayKelvin=5000", "--oneshot", "3000"}, "--set"},
+        {{"--print", "--list-displays"}, "--list-displays"},
+        {{"--oneshot", "3000", "--location", "0,0"}, "--location"},
+        {{"--oneshot", "abc", "--oneshot", "5000"}, "--oneshot"},
+        {{"--print", "--json", "--json"}, "--json"},
+        {{"--get", "--at", "2024-06-21T12:00:00Z"}, "--at"},
+        {{"--json"}, "--json"},
+        {{"--reset", "stray"}, "stray"},
+        {{"--print", "--at", "noon\n--oneshot 3000"}, "noon\\n--oneshot 3000"},
+    };
+    for (const auto& row : rows) {
+        const test::Outcome r = run(row.args);
+        const auto label = row.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, 2) << label;
+        EXPECT_TRUE(r.out.empty()) << label;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << label << ": " << r.err;
+        EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
+    }
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(CommandLineTest, ReadOnlyCommandsLeaveAnUnreadableFileWhereItIs) {
+    for (const QByteArray& bad : {QByteArray("{\"tintwell.dayKelvin\": 50"), QByteArray("[1]")}) {
+        writeFile(bad);
+        for (const QStringList& args : {QStringList{"--get"}, QStringList{"--print", "--at", kNoon}}) {
+            const test::Outcome r = run(args);
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_NE(r.err.find("could not be read"), std::string::npos) << r.err;
+            EXPECT_EQ(file(), bad);
+        }
+        EXPECT_EQ(QDir(config.path() + "/tintwell").entryList(QDir::Files).size(), 1);
+    }
+}
+
+TEST_F(CommandLineTest, AFifoNamedLikeTheFileHangsNoMode) {
+    ASSERT_TRUE(QDir().mkpath(config.path() + "/tintwell"));
+    ASSERT_EQ(::mkfifo(path.toUtf8().constData(), 0600), 0);
+    for (const QStringList& args : {QStringList{"--get"}, QStringList{"--print", "--at", kNoon},
+                                    QStringList{"--set", "dayKelvin=5000"}}) {
+        const test::Outcome r = run(args);
+        EXPECT_EQ(r.status, 0) << args.join(' ').toStdString() << ": " << r.err;
+        EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(run({"--get", "dayKelvin"}).out, "5000\n");
+    const QStringList aside =
+        QDir(config.path() + "/tintwell").entryList({"defaults.json.unreadable-*"}, QDir::System);
+    EXPECT_EQ(aside.size(), 1);
+}
+
+TEST_F(CommandLineTest, GetShowsTheValuesInForceForOutOfRangeOnes) {
+    writeFile(R"({"tintwell.brightness": 0, "tintwell.dayKelvin": -5, "tintwell.gamma": 1.2})");
+    EXPECT_EQ(run({"--get", "brightness", "dayKelvin", "gamma"}).out,
+              "brightness=0.3\ndayKelvin=2500\ngamma=1.2\n");
+}
+
+TEST_F(CommandLineTest, TwoRacingSetsLoseNothingOverManyRounds) {
+    for (int round = 0; round < 200; ++round) {
+        const QString day = QString::number(3000 + round), night = QString::number(1000 + round);
+        QProcess a, b;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
+        a.setProcessEnvironment(env);
+        b.setProcessEnvironment(env);
+        a.start(TINTWELL_BINARY, {"--set", "dayKelvin=" + day});
+        b.start(TINTWELL_BINARY, {"--set", "nightKelvin=" + night});
+        ASSERT_TRUE(a.waitForFinished(30000) && b.waitForFinished(30000));
+        ASSERT_EQ(a.exitCode() + b.exitCode(), 0) << a.readAllStandardError().toStdString();
+        const std::string got = run({"--get", "dayKelvin", "nightKelvin"}).out;
+        ASSERT_EQ(got, "dayKelvin=" + day.toStdString() + "\nnightKelvin=" + night.toStdString() + "\n")
+            << "round " << round;
     }
 }
 

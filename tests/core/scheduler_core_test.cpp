@@ -72,18 +72,21 @@ TEST(SchedulerCoreTest, GlobalAndPerDisplaySettings) {
 }
 
 TEST(SchedulerCoreTest, PauseOutranksEverything) {
-    Input in = baseInput(kNoon);
-    in.paused = true;
-    in.manualOverride = true;
-    in.manualOverrideUntil = kNoon - Seconds(5);
-    in.activeOverride = AppExceptionRule{"app", "App", Disable{}, true};
-    in.activeOverrideDisplays = {1};
-    const Output out = SchedulerCore::decide(in);
-    EXPECT_EQ(out.action, Output::Action{Output::RestoreSystem{}});
-    EXPECT_EQ(out.curveKelvin, 6500);
-    EXPECT_EQ(out.nextIntervalSec, 60);
-    EXPECT_TRUE(out.manualOverrideExpired);
-    EXPECT_GT(out.altitude, 60);
+    for (const double untilInSec : {-5.0, 3600.0}) { // an expired override, and one still in force
+        Input in = baseInput(kNoon);
+        in.paused = true;
+        in.manualOverride = true;
+        in.manualKelvin = 4000;
+        in.manualOverrideUntil = kNoon + Seconds(untilInSec);
+        in.activeOverride = AppExceptionRule{"app", "App", Disable{}, true};
+        in.activeOverrideDisplays = {1};
+        const Output out = SchedulerCore::decide(in);
+        EXPECT_EQ(out.action, Output::Action{Output::RestoreSystem{}}) << untilInSec;
+        EXPECT_EQ(out.curveKelvin, 6500);
+        EXPECT_EQ(out.nextIntervalSec, 60);
+        EXPECT_EQ(out.manualOverrideExpired, untilInSec < 0);
+        EXPECT_GT(out.altitude, 60);
+    }
 }
 
 TEST(SchedulerCoreTest, ManualOverrideExpiryAndInterval) {

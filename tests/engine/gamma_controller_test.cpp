@@ -13,10 +13,6 @@
 using namespace tintwell;
 using namespace tintwell::engine;
 using namespace tintwell::core;
-using core::Decision;
-using core::DisplayId;
-using core::Native;
-using core::Target;
 using Write = platform::VirtualDisplayServices::Write;
 
 namespace {
@@ -46,10 +42,6 @@ protected:
         controller.reset();
         QThreadPool::globalInstance()->waitForDone();
         QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
-        for (const Write& w : displays.writes())
-            for (const auto* channel : {&w.tables.r, &w.tables.g, &w.tables.b})
-                for (float v : *channel)
-                    ASSERT_TRUE(std::isfinite(v) && v >= 0 && v <= 1) << "display " << w.id;
     }
 
     void apply(DisplayId id, Decision d, double thresholdK = 750, double durationSec = 0.3) {
@@ -74,12 +66,15 @@ protected:
         return out;
     }
     TransferTables shown(DisplayId id) { return *displays.readTransferTables(id); }
-    /// Starts a 6500 K to 3400 K ramp on display 1 and lets it run half way.
-    void halfWayFrom6500To3400() {
+    /// Starts a 6500 K to 3400 K ramp on display 1 and lets its first frame land a quarter of the
+    /// way in, where the eased progress is 0.25² × (3 − 0.5) = 0.15625.
+    void quarterWayFrom6500To3400() {
         apply(1, Target{6500, 1, 1});
         apply(1, Target{3400, 1, 1});
-        now += std::chrono::milliseconds(150);
+        now += std::chrono::milliseconds(75);
         waitForWrites(2);
+        EXPECT_NEAR(displays.writes()[1].tables.b[255], tablesFor({6500 - 0.15625 * 3100, 1, 1}).b[255],
+                    1e-5);
     }
     /// Ramps each display from 6500 K to its target with writes slower than frames on one pool thread,
     /// so that frames queue up behind each other; returns once three have landed.
@@ -194,7 +189,7 @@ TEST_F(GammaControllerTest, RampsWriteSmoothFramesOnThePoolAndEndExactlyOnTheTar
 }
 
 TEST_F(GammaControllerTest, ANewFarTargetMidRampStartsFromThePreviousTarget) {
-    halfWayFrom6500To3400();
+    quarterWayFrom6500To3400();
     const std::size_t before = displays.writes().size();
 
     apply(1, Target{2000, 1, 1}); // 1400 K from the last accepted target
@@ -206,7 +201,7 @@ TEST_F(GammaControllerTest, ANewFarTargetMidRampStartsFromThePreviousTarget) {
 }
 
 TEST_F(GammaControllerTest, ANearTargetMidRampEndsTheRampAndIsWrittenAtOnce) {
-    halfWayFrom6500To3400();
+    quarterWayFrom6500To3400();
 
     apply(1, Target{3000, 1, 1});
     EXPECT_FALSE(controller->isRamping(1));
@@ -214,6 +209,18 @@ TEST_F(GammaControllerTest, ANearTargetMidRampEndsTheRampAndIsWrittenAtOnce) {
     const std::size_t count = displays.writes().size();
     settle();
     EXPECT_EQ(displays.writes().size(), count);
+}
+
+TEST_F(GammaControllerTest, AWriteToAnotherDisplayLeavesTheRampAlone) {
+    quarterWayFrom6500To3400();
+
+    apply(2, Target{6500, 1, 1}); // written at once
+    EXPECT_TRUE(controller->isRamping(1));
+    apply(2, Target{2000, 1, 1}); // ramped
+    EXPECT_TRUE(controller->isRamping(1) && controller->isRamping(2));
+    settle();
+    EXPECT_EQ(shown(1), tablesFor({3400, 1, 1}));
+    EXPECT_EQ(shown(2), tablesFor({2000, 1, 1}));
 }
 
 TEST_F(GammaControllerTest, ReapplyDuringARampEndsItOnItsTargetAndRewritesNative) {

@@ -167,52 +167,39 @@ TEST(ClockSetSource, ReportsEverySettingOfTheClock) {
     }
 }
 
-class LocaltimeTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tintwell::test::application();
-        ASSERT_TRUE(QDir(dir.path()).mkpath("zoneinfo"));
-        write(zone("Berlin"), "CET");
-        write(zone("Tokyo"), "JST");
-        ASSERT_TRUE(QFile::link(zone("Berlin"), localtime()));
-        source.emplace(localtime());
-        events.emplace(*source);
-        ASSERT_TRUE(source->start());
-    }
-    QString zone(const char* name) const { return dir.filePath(QString("zoneinfo/") + name); }
-    QString localtime() const { return dir.filePath("localtime"); }
-    static void write(const QString& path, const QByteArray& content,
-                      QIODevice::OpenMode mode = QIODevice::WriteOnly) {
-        QFile file(path);
+// As timedated changes the zone: a new link beside the old one, renamed over it.
+TEST(LocaltimeWatchSource, OnlyAZoneChangeCountsAndTheWatchFollowsARelink) {
+    tintwell::test::application();
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& content, QIODevice::OpenMode mode) {
+        QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(mode));
         file.write(content);
-    }
-    // As timedated does it: a new link beside the old one, renamed over it.
-    void relinkAtomically(const char* name) {
-        const QString temporary = dir.filePath(".localtime.new");
-        ASSERT_TRUE(QFile::link(zone(name), temporary));
-        ASSERT_EQ(
-            ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(localtime()).constData()),
-            0);
-    }
+    };
+    ASSERT_TRUE(QDir(dir.path()).mkpath("zoneinfo"));
+    write("zoneinfo/Berlin", "CET", QIODevice::WriteOnly);
+    write("zoneinfo/Tokyo", "JST", QIODevice::WriteOnly);
+    const QString localtime = dir.filePath("localtime");
+    ASSERT_TRUE(QFile::link(dir.filePath("zoneinfo/Berlin"), localtime));
+    int events = 0; // outlives the source that reports to it
+    LocaltimeWatchSource source(localtime);
+    QObject::connect(&source, &LifecycleEventSource::occurred, [&] { ++events; });
+    ASSERT_TRUE(source.start());
 
-    QTemporaryDir dir;
-    std::optional<Counter> events; // outlives the source that reports to it
-    std::optional<LocaltimeWatchSource> source;
-};
-
-TEST_F(LocaltimeTest, OnlyAZoneChangeCountsAndTheWatchFollowsARelink) {
-    write(dir.filePath("hosts"), "127.0.0.1 localhost");
-    source->check();
-    EXPECT_EQ(events->count, 0);
-    relinkAtomically("Tokyo");
-    ASSERT_TRUE(spinUntil([&] { return events->count >= 1; }));
-    source->check();
-    ASSERT_EQ(events->count, 1);
+    write("hosts", "127.0.0.1 localhost", QIODevice::WriteOnly);
+    source.check();
+    EXPECT_EQ(events, 0);
+    const QString temporary = dir.filePath(".localtime.new");
+    ASSERT_TRUE(QFile::link(dir.filePath("zoneinfo/Tokyo"), temporary));
+    ASSERT_EQ(::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(localtime).constData()),
+              0);
+    ASSERT_TRUE(spinUntil([&] { return events >= 1; }));
+    source.check();
+    ASSERT_EQ(events, 1);
 
     // Only a watch renewed on the new link's file sees this; the directory shows nothing.
-    write(zone("Tokyo"), "JST-9", QIODevice::Append);
-    ASSERT_TRUE(spinUntil([&] { return events->count > 1; }));
+    write("zoneinfo/Tokyo", "JST-9", QIODevice::Append);
+    ASSERT_TRUE(spinUntil([&] { return events > 1; }));
 }
 
 } // namespace

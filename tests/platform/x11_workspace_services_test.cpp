@@ -1,12 +1,11 @@
 #include "platform/virtual/virtual_display_services.h"
 #include "platform/x11/x11_workspace_services.h"
 #include "support/event_loop.h"
+#include "support/test_window.h"
 #include "support/x11_session.h"
 #include "watchers/display_windows.h"
 
 #include <algorithm>
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -15,37 +14,7 @@ namespace {
 
 using test::spinUntil;
 
-/// A stand-in application: its own process, WM_CLASS and _NET_WM_PID, one window.
-class TestApplication {
-public:
-    TestApplication(const QString& windowClass, const QString& geometry, bool dock = false)
-        : class_(windowClass) {
-        QStringList args{"--class", windowClass, "--geometry", geometry};
-        if (dock)
-            args << "--dock";
-        process_.start(TINTWELL_TEST_WINDOW, args);
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            window_ = process_.readLine().trimmed();
-    }
-    ~TestApplication() { quit(); }
-    void quit() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    bool ok() const { return !window_.isEmpty(); }
-    ProcessId pid() const { return static_cast<ProcessId>(process_.processId()); }
-    std::string id() const { return class_.toStdString(); }
-    /// Runs xdotool on this application's window, e.g. xdo({"windowmove", "%w", "10", "10"}).
-    bool xdo(QStringList args) const {
-        args.replaceInStrings("%w", window_);
-        return QProcess::execute("xdotool", args) == 0;
-    }
-
-private:
-    QString class_;
-    QString window_;
-    QProcess process_;
-};
+using TestApplication = test::TestWindow;
 
 class X11Workspace : public ::testing::Test {
 protected:
@@ -96,7 +65,7 @@ TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
     EXPECT_EQ(running(a.pid())->localizedName, "TintwellTestA"); // no desktop entry installed
     EXPECT_EQ(running(b.pid())->activationPolicy, ActivationPolicy::Regular);
 
-    ASSERT_TRUE(b.xdo({"windowactivate", "--sync", "%w"}));
+    ASSERT_TRUE(b.activate());
     ASSERT_TRUE(spinUntil([&] { return frontmostId() == b.id(); }));
     std::vector<std::string> announced;
     QObject::connect(workspace.get(), &WorkspaceServices::frontmostApplicationChanged,
@@ -104,7 +73,7 @@ TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
 
     // jwm announces each activation twice; only real changes come through.
     for (const TestApplication* next : {&a, &b, &a}) {
-        ASSERT_TRUE(next->xdo({"windowactivate", "--sync", "%w"}));
+        ASSERT_TRUE(next->activate());
         ASSERT_TRUE(spinUntil([&] { return frontmostId() == next->id(); }));
     }
     EXPECT_EQ(announced, (std::vector<std::string>{a.id(), b.id(), a.id()}));

@@ -9,6 +9,8 @@
 #include "support/event_loop.h"
 #include "watchers/app_exceptions_manager.h"
 
+#include <QThreadPool>
+
 #include <gtest/gtest.h>
 
 namespace tintwell::scheduling {
@@ -58,7 +60,7 @@ struct Fixture {
     }
 };
 
-TEST(TickLoopTest, AppliesGlobalSettingsWithoutResolvingKeysWhenNothingIsOverridden) {
+TEST(TickLoopTest, ResolvesDisplayKeysOnlyForOverridesAndOnceUntilTheCacheIsReset) {
     Fixture f;
     f.loop.tick();
     EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Target{3400, 1, 1}}}));
@@ -66,10 +68,8 @@ TEST(TickLoopTest, AppliesGlobalSettingsWithoutResolvingKeysWhenNothingIsOverrid
     EXPECT_EQ(f.state.currentKelvin(), 3400);
     EXPECT_LT(f.state.currentAltitude(), -40);
     EXPECT_EQ(f.displays.writes().size(), 2u);
-}
 
-TEST(TickLoopTest, ResolvesEachDisplayKeyOnceUntilTheCacheIsReset) {
-    Fixture f;
+    // With an override, each display's key is resolved once until the cache is reset.
     f.state.setDisplaySettings({6000, 2700, 8, 0.8, 1, 4000}, "KEY-1");
     f.loop.tick();
     f.loop.tick();
@@ -150,28 +150,98 @@ TEST(TickLoopTest, DriftedRampIsWrittenAgainOnTheNextTick) {
     EXPECT_EQ(f.displays.readTransferTables(2), core::ColorTemperature::gammaRamp(3400, 1, 1));
 }
 
-TEST(AppDelegateTest, BurstOfSettingChangesCostsOneTick) {
-    test::application();
+TEST(TickLoopTest, OnlyAChangeAboveTheThresholdRampsAndTheRampEndsWithinItsDuration) {
+    Fixture f;
+    auto now = std::chrono::steady_clock::now();
+    f.gamma.setTimeSource([&] { return now += engine::GammaController::kFrameInterval; });
+    f.loop.tick();
+    f.state.setNightKelvin(2650); // 750 K: written at once
+    f.loop.tick();
+    EXPECT_FALSE(f.gamma.isRamping(1));
+    EXPECT_EQ(f.displays.readTransferTables(1), ColorTemperature::gammaRamp(2650, 1, 1));
+
+    f.state.setNightKelvin(1800);
+    f.loop.tick();
+    EXPECT_TRUE(f.gamma.isRamping(1));
+    const auto start = now;
+    ASSERT_TRUE(test::spinUntil([&] { return !f.gamma.isRamping(1) && !f.gamma.isRamping(2); }));
+    EXPECT_LE(now - start, std::chrono::milliseconds(300) + 2 * engine::GammaController::kFrameInterval);
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(f.displays.readTransferTables(1), ColorTemperature::gammaRamp(1800, 1, 1));
+}
+
+/// The application on two virtual displays, at local noon in San Francisco (far from twilight, so
+/// the tick timer stays at a minute), with short debounce intervals.
+struct RunningApp {
     settings::InMemoryUserDefaults defaults;
-    platform::VirtualDisplayServices displays(2);
-    app::AppServices services{&defaults, &displays, nullptr, {}};
-    app::AppDelegate delegate(std::move(services), app::AppTiming{0.05, 0.05, 0});
-    delegate.applicationDidFinishLaunching();
-    ASSERT_TRUE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() >= 3; })); // launch + wiring
-    EXPECT_FALSE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > 3; },
-                                 std::chrono::milliseconds(150)));
+    platform::VirtualDisplayServices displays{2};
+    app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
+                              app::AppTiming{0.05, 0.05, 0}};
+    settings::AppState& state;
 
-    const int before = delegate.tickLoop()->tickCount();
-    for (int i = 0; i < 10; ++i)
-        delegate.appState()->setDayKelvin(6000 + i); // each within the debounce of the one before
-    delegate.appState()->setNightKelvin(delegate.appState()->nightKelvin()); // unchanged: no tick of its own
-    ASSERT_TRUE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > before; }));
-    EXPECT_FALSE(test::spinUntil([&] { return delegate.tickLoop()->tickCount() > before + 1; },
-                                 std::chrono::milliseconds(150)));
+    RunningApp()
+        : state((test::application(), delegate.applicationDidFinishLaunching(), *delegate.appState())) {
+        delegate.setClock(std::make_shared<FakeClock>(instantFromSecondsSinceEpoch(946756800)));
+        EXPECT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
+        EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, std::chrono::milliseconds(150)));
+    }
+    int ticks() const { return delegate.tickLoop()->tickCount(); }
+    /// Exactly one tick follows `change` once the debounce has passed.
+    void expectOneTickAfter(const std::function<void()>& change) {
+        const int before = ticks();
+        change();
+        ASSERT_TRUE(test::spinUntil([&] { return ticks() > before; }));
+        EXPECT_FALSE(test::spinUntil([&] { return ticks() > before + 1; }, std::chrono::milliseconds(120)));
+    }
+    bool shows(DisplayId id, const TransferTables& tables) {
+        return displays.readTransferTables(id) == tables && !delegate.gamma()->isRamping(id);
+    }
+};
 
-    delegate.applicationWillTerminate();
-    EXPECT_EQ(displays.restoreCount(), 1);
-    EXPECT_FALSE(delegate.tickLoop()->timer() && delegate.tickLoop()->timer()->isActive());
+TEST(AppDelegateTest, EachMergedSettingAndABurstOfThemCostOneTick) {
+    RunningApp a;
+    auto& s = a.state;
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"paused", [&] { s.setPaused(true); }},
+        {"manualOverride", [&] { s.setManualOverride(true); }},
+        {"dayKelvin", [&] { s.setDayKelvin(6000); }},
+        {"nightKelvin", [&] { s.setNightKelvin(3000); }},
+        {"transitionWidthDeg", [&] { s.setTransitionWidthDeg(10); }},
+        {"brightness", [&] { s.setBrightness(0.9); }},
+        {"gamma", [&] { s.setGamma(1.1); }},
+        {"latitude", [&] { s.setLatitude(37); }},
+        {"longitude", [&] { s.setLongitude(-122); }},
+        {"manualKelvin", [&] { s.setManualKelvin(4500); }},
+        {"manualOverrideUntil", [&] { s.setManualOverrideUntil(instantFromSecondsSinceEpoch(946760400)); }},
+        {"displayOverrides", [&] { s.setDisplaySettings({}, "KEY"); }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        a.expectOneTickAfter(change);
+    }
+    a.expectOneTickAfter([&] {
+        for (int i = 0; i < 10; ++i)
+            s.setDayKelvin(6000 + i);      // each within the debounce of the one before
+        s.setNightKelvin(s.nightKelvin()); // unchanged: no tick of its own
+    });
+
+    const int restores = a.displays.restoreCount(); // each tick while paused restores too
+    a.delegate.applicationWillTerminate();
+    EXPECT_EQ(a.displays.restoreCount(), restores + 1);
+    EXPECT_FALSE(a.delegate.tickLoop()->timer() && a.delegate.tickLoop()->timer()->isActive());
+}
+
+TEST(AppDelegateTest, AfterAReconfigurationADisplayIdGivenToAnotherMonitorLosesTheOldOverride) {
+    RunningApp a;
+    const auto own = ColorTemperature::gammaRamp(2000, 1, 1);
+    a.state.setDisplaySettings({2000, 2000, 12, 1, 1, 5000}, *a.displays.describe(1)->key);
+    ASSERT_TRUE(test::spinUntil([&] { return a.shows(1, own); }));
+
+    auto other = *a.displays.describe(1);
+    other.key = "00000000-0000-5000-8000-000000000009";
+    a.displays.setDisplays({other, *a.displays.describe(2)});
+    const auto global = *a.displays.readTransferTables(2);
+    EXPECT_TRUE(test::spinUntil([&] { return a.shows(1, global); }));
 }
 
 } // namespace

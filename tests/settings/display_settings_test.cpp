@@ -1,5 +1,4 @@
 #include "platform/virtual/virtual_display_services.h"
-#include "settings/display_identity_cache.h"
 #include "settings/display_settings_editor.h"
 
 #include <gtest/gtest.h>
@@ -27,40 +26,6 @@ DisplayDescription display(DisplayId id, std::optional<std::string> key,
 }
 
 } // namespace
-
-TEST(DisplayIdentityCache, ResolvesOncePerDisplayUntilReset) {
-    std::map<DisplayId, int> calls;
-    std::optional<std::string> answer;
-    DisplayIdentityCache cache([&](DisplayId id) {
-        ++calls[id];
-        return answer;
-    });
-    EXPECT_FALSE(cache.displayKey(7));
-    answer = "K";
-    EXPECT_FALSE(cache.displayKey(7)); // a miss is remembered
-    EXPECT_EQ(calls[7], 1);
-    cache.reset();
-    EXPECT_EQ(cache.displayKey(7), "K");
-    EXPECT_EQ(cache.displayKey(7), "K");
-    EXPECT_EQ(calls[7], 2);
-}
-
-TEST(DisplayIdentityCache, PerDisplaySettingsResolveNothingWithoutOverrides) {
-    int calls = 0;
-    DisplayIdentityCache cache([&](DisplayId id) -> std::optional<std::string> {
-        ++calls;
-        if (id == 2)
-            return std::nullopt;
-        std::string key = "K";
-        return key += std::to_string(id);
-    });
-    EXPECT_TRUE(perDisplaySettings({}, {1, 2, 3}, cache).empty());
-    EXPECT_EQ(calls, 0);
-    const DisplaySettings own{5000, 3000, 8, 0.8, 1, 4000};
-    const auto map = perDisplaySettings({{"K1", own}, {"K9", {}}}, {1, 2, 3}, cache);
-    EXPECT_EQ(map.size(), 1u);
-    EXPECT_EQ(map.at(1), own);
-}
 
 TEST(DisplayLookup, MirrorsAreOnlineButNotConnected) {
     VirtualDisplayServices services(0);
@@ -118,4 +83,24 @@ TEST(DisplaySettingsEditor, RefreshDropsADisconnectedTarget) {
     services.setDisplays({display(1, kKey1)});
     editor.refreshConnectedDisplays();
     EXPECT_FALSE(editor.editTargetId());
+}
+
+TEST(DisplaySettingsEditor, EachFieldReachesItsOwnValueGloballyAndForOneDisplay) {
+    VirtualDisplayServices services(1);
+    InMemoryUserDefaults defaults;
+    AppState state(defaults);
+    DisplaySettingsEditor editor(state, services);
+    editor.refreshConnectedDisplays();
+    using F = ProfileField;
+    const F fields[] = {F::DayKelvin,  F::NightKelvin, F::TransitionWidthDeg,
+                        F::Brightness, F::Gamma,       F::ManualKelvin};
+    for (const DisplayId target : {0u, 1u}) {
+        editor.setEditTargetId(target ? std::optional(target) : std::nullopt);
+        for (int i = 0; i < 6; ++i)
+            editor.setScopedValue(fields[i], 10 + target * 10 + i);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(editor.scopedValue(fields[i]), 10 + target * 10 + i);
+    }
+    EXPECT_EQ(state.globalDisplaySettings(), (DisplaySettings{10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(state.displayOverrides().begin()->second, (DisplaySettings{20, 21, 22, 23, 24, 25}));
 }

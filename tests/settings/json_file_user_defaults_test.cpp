@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -154,7 +153,7 @@ TEST_F(JsonFileUserDefaultsTest, ChangesMadeByAnotherWriterAreKept) {
     EXPECT_EQ(all.at("GlobalShortcuts_tintwell.warmer"), Value(std::string("{}")));
 }
 
-TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFile) {
+TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFileAndNoTemporaryForLong) {
     {
         JsonFileUserDefaults store(path);
         store.setDouble("tintwell.dayKelvin", 5000);
@@ -170,12 +169,100 @@ TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFile)
     ASSERT_EQ(status, 0);
 
     EXPECT_EQ(readAll(path), before);
-    EXPECT_EQ(entries(dir, "/tintwell").filter(QRegularExpression(R"(^\.defaults\.json\.\w{6}$)")).size(), 1);
+    EXPECT_EQ(entries(dir, "/tintwell").size(), 3) << entries(dir, "/tintwell").join(' ').toStdString();
     JsonFileUserDefaults after(path);
     EXPECT_FALSE(after.movedAsidePath());
     EXPECT_EQ(after.object("tintwell.dayKelvin"), Value(5000.0));
     after.setDouble("tintwell.dayKelvin", 4000);
     EXPECT_EQ(JsonFileUserDefaults(path).object("tintwell.dayKelvin"), Value(4000.0));
+    EXPECT_EQ(entries(dir, "/tintwell"), (QStringList{".defaults.json.lock", "defaults.json"}));
+}
+
+TEST_F(JsonFileUserDefaultsTest, AWriterChangesOnlyWhatItChangedNeverAnotherWritersNewerValue) {
+    JsonFileUserDefaults stale(path);
+    stale.setValues({{"x", Value(1.0)}, {"y", Value(1.0)}});
+    JsonFileUserDefaults(path).setDouble("y", 2.0);
+    // `stale` still holds y = 1 and writes every key it owns, as a settings save does.
+    stale.setValues({{"x", Value(1.0)}, {"y", Value(1.0)}, {"z", Value(3.0)}});
+    const auto all = JsonFileUserDefaults(path).dictionaryRepresentation();
+    EXPECT_EQ(all.at("y"), Value(2.0));
+    EXPECT_EQ(all.at("z"), Value(3.0));
+    // Once it has read the newer value, its own change of it is written.
+    EXPECT_TRUE(stale.reload());
+    stale.setDouble("y", 1.0);
+    EXPECT_EQ(JsonFileUserDefaults(path).object("y"), Value(1.0));
+}
+
+TEST_F(JsonFileUserDefaultsTest, DeepNestingIsUnreadableAndMovedAsideIntact) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    for (const int depth : {JsonFileUserDefaults::maxDepth + 1, 5000, 100000}) {
+        SCOPED_TRACE(depth);
+        const std::string text = "{\"k\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
+        writeAll(path, text);
+        // In a child: at such depths a recursive reader or writer overflows the stack.
+        const int status = tintwell::test::inChild([&] {
+            JsonFileUserDefaults store(path);
+            store.setBool("b", true);
+            return store.movedAsidePath() && readAll(*store.movedAsidePath()) == text &&
+                           readAll(path).size() < 100 && store.dictionaryRepresentation().size() == 1
+                       ? 0
+                       : 1;
+        });
+        EXPECT_EQ(status, 0);
+    }
+    const std::string fine = "{\"k\": " + std::string(30, '[') + std::string(30, ']') + "}";
+    writeAll(path, fine);
+    EXPECT_FALSE(JsonFileUserDefaults(path).movedAsidePath());
+}
+
+TEST_F(JsonFileUserDefaultsTest, AnythingButARegularFileIsUnreadableAndNeverBlocks) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    JsonFileUserDefaults readOnly(path, JsonFileUserDefaults::Access::ReadOnly);
+    EXPECT_TRUE(S_ISFIFO(statOf(path).st_mode));
+    JsonFileUserDefaults store(path);
+    ASSERT_TRUE(store.movedAsidePath());
+    EXPECT_TRUE(S_ISFIFO(statOf(*store.movedAsidePath()).st_mode));
+    store.setBool("b", true);
+    EXPECT_TRUE(S_ISREG(statOf(path).st_mode));
+}
+
+TEST_F(JsonFileUserDefaultsTest, ADanglingLinkIsWrittenThroughToItsTarget) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    ASSERT_EQ(::symlink("../dotfiles/tintwell/defaults.json", path.c_str()), 0);
+    JsonFileUserDefaults store(path);
+    store.setBool("b", true);
+    ASSERT_TRUE(store.lastWriteSucceeded()) << store.lastWriteError();
+    EXPECT_TRUE(S_ISLNK(statOf(path).st_mode));
+    EXPECT_EQ(JsonFileUserDefaults(dir.path().toStdString() + "/dotfiles/tintwell/defaults.json").object("b"),
+              Value(true));
+}
+
+TEST_F(JsonFileUserDefaultsTest, ALockThatIsALinkIsRefusedNotFollowed) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    const std::string elsewhere = dir.path().toStdString() + "/elsewhere";
+    ASSERT_EQ(
+        ::symlink(elsewhere.c_str(), (dir.path() + "/tintwell/.defaults.json.lock").toUtf8().constData()), 0);
+    JsonFileUserDefaults store(path);
+    store.setBool("b", true);
+    EXPECT_FALSE(store.lastWriteSucceeded());
+    EXPECT_NE(store.lastWriteError().find("symbolic link"), std::string::npos) << store.lastWriteError();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(elsewhere)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+}
+
+TEST_F(JsonFileUserDefaultsTest, TheFirstWriteOverAnUndecodableValueKeepsTheOriginalFile) {
+    QDir().mkpath(dir.path() + "/tintwell");
+    const std::string original = R"({"a": "five thousand", "b": 1})";
+    writeAll(path, original);
+    JsonFileUserDefaults store(path);
+    store.noteUndecodable("a");
+    store.setInteger("b", 2);
+    EXPECT_FALSE(store.preservedCopyPath()); // "a" itself is not written over
+    store.setInteger("a", 5000);
+    ASSERT_TRUE(store.preservedCopyPath());
+    EXPECT_NE(readAll(*store.preservedCopyPath()).find(R"("a": "five thousand")"), std::string::npos);
+    EXPECT_NE(store.preservedCopyPath()->find("defaults.json.unreadable-"), std::string::npos);
 }
 
 TEST(JsonFileUserDefaultsPath, FollowsXdgConfigHome) {

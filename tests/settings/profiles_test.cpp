@@ -34,6 +34,23 @@ protected:
 
 } // namespace
 
+TEST(BuiltinPresetsTest, TheSixPresetsInOrder) {
+    const auto id = [](char n) {
+        return *Uuid::parse(std::string("00000000-0000-4000-8000-00000000000") + n);
+    };
+    const std::vector<Profile> expected{
+        {id('1'), "Default", 6500, 3400, 12, 1.0, 1.0, 5000},
+        {id('2'), "Cozy reading", 6200, 2200, 16, 0.85, 1.0, 5000},
+        {id('3'), "Movie / TV", 5500, 2800, 8, 0.7, 1.05, 5000},
+        {id('4'), "Coding (long sessions)", 5800, 3000, 14, 0.95, 0.95, 5000},
+        {id('5'), "Sunlit work", 6500, 4500, 8, 1.0, 1.0, 5000},
+        {id('6'), "Sleep prep", 5000, 1800, 20, 0.6, 1.0, 5000},
+    };
+    EXPECT_EQ(BuiltinPresets::all(), expected);
+    EXPECT_EQ(BuiltinPresets::find(id('4')), expected[3]);
+    EXPECT_FALSE(BuiltinPresets::find(id('7')));
+}
+
 TEST_F(ProfilesTest, NoActiveProfileIsCustomAndDirty) {
     EXPECT_EQ(state.activeProfileName(), "Custom");
     EXPECT_TRUE(state.isActiveProfileDirty());
@@ -54,7 +71,8 @@ TEST_F(ProfilesTest, ApplyingAPresetWritesOnceAndTracksDirtiness) {
     EXPECT_EQ(brightnessSeen, std::vector<double>{0.7});
     EXPECT_EQ(state.gamma(), 1.05);
     EXPECT_EQ(defaults.string(keys::activeProfileId), "00000000-0000-4000-8000-000000000003");
-    EXPECT_EQ(defaults.writtenKeys().size(), 14u); // the identifier, then the thirteen scalars once
+    // The identifier, then the five scalars that changed, once.
+    EXPECT_EQ(defaults.writtenKeys().size(), 6u);
     EXPECT_EQ(defaults.writtenKeys().front(), keys::activeProfileId);
     EXPECT_FALSE(state.isActiveProfileDirty());
     EXPECT_EQ(state.activeProfileName(), "Movie / TV");

@@ -79,6 +79,20 @@ public:
         return crtc;
     }
 
+    /// The CRTC of the output `name`; none when it is off or unknown.
+    xcb_randr_crtc_t crtcOf(const std::string& name) {
+        const auto o = output(name);
+        return o ? crtcOf(*o) : XCB_NONE;
+    }
+    /// The outputs DUMMY0 to DUMMY15 that are on.
+    std::vector<std::string> activeOutputs() {
+        std::vector<std::string> names;
+        for (int i = 0; i < 16; ++i)
+            if (crtcOf("DUMMY" + std::to_string(i)) != XCB_NONE)
+                names.push_back("DUMMY" + std::to_string(i));
+        return names;
+    }
+
     Ramp readRamp(xcb_randr_crtc_t crtc) {
         auto* reply = xcb_randr_get_crtc_gamma_reply(conn_, xcb_randr_get_crtc_gamma(conn_, crtc), nullptr);
         Ramp ramp;
@@ -102,48 +116,36 @@ public:
 
     /// jwm restarts itself about a second after the screen changes size, and a window mapped or
     /// activated while it does can be lost for good. This asks it to restart now, so that a restart
-    /// still pending from an earlier size change merges with this one; windowManagerRestarted()
-    /// turns true once it has announced itself again.
-    void restartWindowManager() {
+    /// still pending from an earlier size change merges with this one, and waits until it has
+    /// announced itself again; a request that reaches it mid-restart is lost, hence the retries.
+    /// False when it never comes back.
+    bool settleWindowManager() {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(conn_, root_, XCB_CW_EVENT_MASK, &mask);
-        sync();
-        restarted_ = QProcess::execute("jwm", {"-restart"}) != 0; // no jwm: nothing to wait for
-        sync(); // announcements made before the request belong to an earlier restart
-        while (auto* event = xcb_poll_for_event(conn_))
-            std::free(event);
-    }
-    bool windowManagerRestarted() {
         const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
-        while (auto* event = xcb_poll_for_event(conn_)) {
-            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-            restarted_ |= (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify->window == root_ &&
-                          notify->atom == check;
-            std::free(event);
-        }
-        return restarted_;
-    }
-    /// Restarts jwm and waits until it is back; a request that reaches it mid-restart is lost, hence
-    /// the retries. False when it never comes back.
-    bool settleWindowManager() {
         for (int attempt = 0; attempt < 3; ++attempt) {
-            restartWindowManager();
-            if (spinUntil([this] { return windowManagerRestarted(); }, std::chrono::seconds(3)))
+            sync();
+            if (QProcess::execute("jwm", {"-restart"}) != 0)
+                return true; // no jwm: nothing to wait for
+            sync();          // announcements made before the request belong to an earlier restart
+            while (auto* event = xcb_poll_for_event(conn_))
+                std::free(event);
+            const bool back = spinUntil(
+                [&] {
+                    bool seen = false;
+                    while (auto* event = xcb_poll_for_event(conn_)) {
+                        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+                        seen |= (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+                                notify->window == root_ && notify->atom == check;
+                        std::free(event);
+                    }
+                    return seen;
+                },
+                std::chrono::seconds(3));
+            if (back)
                 return true;
         }
         return false;
-    }
-
-    /// The window the window manager calls active (_NET_ACTIVE_WINDOW); none when it has none.
-    xcb_window_t activeWindow() {
-        auto* reply = xcb_get_property_reply(
-            conn_, xcb_get_property(conn_, 0, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
-            nullptr);
-        const xcb_window_t window = reply && xcb_get_property_value_length(reply) == 4
-                                        ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply))
-                                        : xcb_window_t{XCB_NONE};
-        std::free(reply);
-        return window;
     }
 
     void setEdid(xcb_randr_output_t output, const std::vector<std::uint8_t>& edid) {
@@ -169,7 +171,6 @@ public:
 
 private:
     void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
-    bool restarted_ = false;
     xcb_atom_t atom(const std::string& name) {
         auto* reply = xcb_intern_atom_reply(
             conn_, xcb_intern_atom(conn_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);

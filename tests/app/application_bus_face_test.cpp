@@ -1,0 +1,139 @@
+// The application's face on a private message bus, read and driven from a second connection as a
+// panel widget would.
+
+#include "app/application_bus_face.h"
+#include "settings/app_state.h"
+#include "settings/user_defaults.h"
+#include "support/event_loop.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using test::spinUntil;
+
+/// Keeps every PropertiesChanged the face sends.
+class ChangeRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QVariantMap> changes;
+public Q_SLOTS:
+    void onChanged(const QString&, const QVariantMap& changed, const QStringList&) {
+        changes.push_back(changed);
+    }
+};
+
+namespace {
+
+class BusFaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
+        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        ASSERT_TRUE(connection("service").isConnected() && connection("client").isConnected());
+        exceptions.setDebounceInterval(0);
+        ASSERT_TRUE(face.registerOn(connection("service"), nullptr));
+        ASSERT_TRUE(connection("client").connect(
+            app::bus::service, app::bus::objectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+            &recorder, SLOT(onChanged(QString, QVariantMap, QStringList))));
+    }
+    void TearDown() override {
+        for (const char* name : {"service", "client", "other"})
+            QDBusConnection::disconnectFromBus(name);
+        daemon_.terminate();
+        daemon_.waitForFinished(5000);
+    }
+
+    QDBusConnection connection(const QString& name) { return QDBusConnection::connectToBus(address_, name); }
+    /// Calls from the client while this thread keeps serving the face.
+    QDBusMessage call(const QString& interface, const QString& member, const QVariantList& args = {}) {
+        auto message =
+            QDBusMessage::createMethodCall(app::bus::service, app::bus::objectPath, interface, member);
+        message.setArguments(args);
+        QDBusPendingCall pending = connection("client").asyncCall(message);
+        EXPECT_TRUE(spinUntil([&] { return pending.isFinished(); }));
+        return pending.reply();
+    }
+    QVariantMap getAll() {
+        const auto reply = call("org.freedesktop.DBus.Properties", "GetAll", {QString(app::bus::interface)});
+        return reply.arguments().isEmpty() ? QVariantMap{} : qdbus_cast<QVariantMap>(reply.arguments().at(0));
+    }
+    QDBusMessage set(const QString& property, bool value) {
+        return call("org.freedesktop.DBus.Properties", "Set",
+                    {QString(app::bus::interface), property, QVariant::fromValue(QDBusVariant(value))});
+    }
+
+    settings::InMemoryUserDefaults defaults;
+    settings::AppState state{defaults};
+    watchers::AppExceptionsManager exceptions{[this] { return state.appExceptions(); }, nullptr};
+    app::ApplicationBusFace face{state, &exceptions};
+    ChangeRecorder recorder;
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+TEST_F(BusFaceTest, AClientReadsTheLiveValuesAndSetsPauseAndManualOverride) {
+    state.setCurrentKelvin(4200);
+    state.setCurrentAltitude(-4.5);
+    state.setAppExceptions({{"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}});
+    exceptions.setFrontmost("org.example.Editor");
+    const QVariantMap values = getAll();
+    EXPECT_EQ(values.value("CurrentKelvin"), 4200.0);
+    EXPECT_EQ(values.value("CurrentAltitude"), -4.5);
+    EXPECT_EQ(values.value("ActiveProfile"), "Custom");
+    EXPECT_EQ(values.value("ActiveException"), "Editor — 4500 K");
+    EXPECT_EQ(values.value("Paused"), false);
+
+    EXPECT_EQ(set("Paused", true).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(set("ManualOverride", true).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(state.paused());
+    EXPECT_TRUE(state.manualOverride());
+    EXPECT_EQ(set("CurrentKelvin", true).type(), QDBusMessage::ErrorMessage); // read-only
+    EXPECT_EQ(state.currentKelvin(), 4200);
+}
+
+TEST_F(BusFaceTest, ChangesOfOnePassAreAnnouncedOnceAndOnlyWhenTheyDiffer) {
+    state.setCurrentKelvin(3000);
+    state.setPaused(true);
+    state.setPaused(false);
+    state.setPaused(true);
+    ASSERT_TRUE(spinUntil([&] { return !recorder.changes.empty(); }));
+    EXPECT_EQ(recorder.changes.front(), (QVariantMap{{"CurrentKelvin", 3000.0}, {"Paused", true}}));
+
+    state.setCurrentKelvin(3000); // the tick loop publishes on every tick, equal or not
+    state.setManualOverride(true);
+    ASSERT_TRUE(spinUntil([&] { return recorder.changes.size() >= 2; }));
+    EXPECT_EQ(recorder.changes.at(1), (QVariantMap{{"ManualOverride", true}}));
+    EXPECT_EQ(recorder.changes.size(), 2u);
+}
+
+TEST_F(BusFaceTest, ASecondFaceFindsTheNameTakenAndRequestsReachTheApplication) {
+    app::ApplicationBusFace second(state, nullptr);
+    QString error;
+    EXPECT_FALSE(second.registerOn(connection("other"), &error));
+    EXPECT_EQ(error, "the bus name org.tintwell.Tintwell is taken");
+
+    QSignalSpy popup(&face, &app::ApplicationBusFace::showPopupRequested);
+    QSignalSpy reapply(&face, &app::ApplicationBusFace::reapplyRequested);
+    EXPECT_EQ(call(app::bus::interface, "ShowPopup").type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call(app::bus::interface, "Reapply").type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(popup.count(), 1);
+    EXPECT_EQ(reapply.count(), 1);
+}
+
+} // namespace
+
+#include "application_bus_face_test.moc"

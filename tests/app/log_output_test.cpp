@@ -1,0 +1,48 @@
+#include "app/log_output.h"
+
+#include <QLoggingCategory>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::app {
+namespace {
+
+TEST(LogOutput, GoesToTheJournalOnlyWhereNobodyReadsStandardError) {
+    const struct {
+        const char* what;
+        LogEnvironment environment;
+        LogTarget expected;
+    } cases[] = {
+        {"systemd unit", {"8:42", "8:42", false, false, true}, LogTarget::Journal},
+        {"inherited JOURNAL_STREAM, redirected",
+         {"8:42", "8:99", false, false, true},
+         LogTarget::StandardError},
+        {"desktop launcher", {"", "0:7", false, true, true}, LogTarget::Journal},
+        {"terminal in a desktop", {"", "0:7", true, true, true}, LogTarget::StandardError},
+        {"pipe outside a session", {"", "0:7", false, false, true}, LogTarget::StandardError},
+        {"no journald", {"8:42", "8:42", false, true, false}, LogTarget::StandardError},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(chooseLogTarget(c.environment), c.expected) << c.what;
+}
+
+TEST(LogOutput, TintwellLogOpensTheDebugCategoriesAskedFor) {
+    const auto debugOn = [](const QString& value, const char* category) {
+        QLoggingCategory::setFilterRules(loggingRules(value).value_or("broken"));
+        const bool on = QLoggingCategory(category).isDebugEnabled();
+        QLoggingCategory::setFilterRules({});
+        return on;
+    };
+    EXPECT_FALSE(debugOn("", "tintwell.engine"));
+    EXPECT_FALSE(debugOn("info", "tintwell.engine"));
+    EXPECT_TRUE(debugOn("DEBUG", "tintwell.engine"));
+    EXPECT_TRUE(debugOn("location, tintwell.engine", "tintwell.engine"));
+    EXPECT_TRUE(debugOn("location,engine", "tintwell.location"));
+    EXPECT_FALSE(debugOn("location", "tintwell.engine"));
+    EXPECT_TRUE(QLoggingCategory("tintwell.engine").isInfoEnabled());
+    EXPECT_FALSE(loggingRules("location;rm -rf"));
+    EXPECT_FALSE(loggingRules("tintwell.*"));
+}
+
+} // namespace
+} // namespace tintwell::app

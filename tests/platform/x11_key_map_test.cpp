@@ -1,0 +1,59 @@
+// The stored virtual key codes against X keysyms and modifier masks.
+
+#include "platform/x11/x11_key_map.h"
+
+#include <set>
+
+#include <X11/keysym.h>
+#include <xcb/xproto.h>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::platform::x11 {
+namespace {
+
+TEST(X11KeyMap, EveryKeyCodeAndKeysymAppearsOnceAndRoundTrips) {
+    std::set<std::uint32_t> codes, keysyms;
+    for (const auto& [code, keysym] : keysymTable()) {
+        EXPECT_TRUE(codes.insert(code).second) << code;
+        EXPECT_TRUE(keysyms.insert(keysym).second) << keysym;
+        EXPECT_EQ(keyCodeForKeysym(keysym), code);
+        EXPECT_EQ(keysymForKeyCode(code), keysym);
+    }
+    // Letters, digits, 11 punctuation keys + 3 national ones, space, the 53 special keys but space,
+    // the keypad comma and three media keys.
+    EXPECT_EQ(codes.size(), 26u + 10u + 14u + 1u + 52u + 1u + 3u);
+}
+
+TEST(X11KeyMap, KnownCodesAndShiftedLetters) {
+    const struct {
+        std::uint32_t code, keysym;
+    } cases[] = {{vk::k, XK_k},
+                 {vk::escape, XK_Escape},
+                 {vk::f12, XK_F12},
+                 {vk::f20, XK_F20},
+                 {vk::upArrow, XK_Up},
+                 {vk::keypad7, XK_KP_7},
+                 {vk::returnKey, XK_Return},
+                 {vk::deleteKey, XK_BackSpace},
+                 {vk::forwardDelete, XK_Delete}};
+    for (const auto& c : cases)
+        EXPECT_EQ(keysymForKeyCode(c.code), c.keysym) << c.code;
+    EXPECT_EQ(keyCodeForKeysym(XK_K), vk::k);
+    EXPECT_EQ(keyCodeForKeysym(XK_Insert), std::nullopt);
+    EXPECT_EQ(keysymForKeyCode(0x37), std::nullopt); // the command key itself
+}
+
+TEST(X11KeyMap, ModifiersMapBothWaysAndLocksAreDropped) {
+    const std::uint32_t all = modifier::control | modifier::option | modifier::shift | modifier::command;
+    EXPECT_EQ(xModifiers(all | modifier::function),
+              XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4);
+    EXPECT_EQ(storedModifiers(xModifiers(all) | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2 | XCB_MOD_MASK_5 |
+                              XCB_KEY_BUT_MASK_BUTTON_1),
+              all);
+    EXPECT_EQ(xModifiers(modifier::option), XCB_MOD_MASK_1);
+    EXPECT_EQ(storedModifiers(XCB_MOD_MASK_4), modifier::command);
+}
+
+} // namespace
+} // namespace tintwell::platform::x11

@@ -1,0 +1,189 @@
+// Storage, registration and dispatch of the global shortcuts, on the in-memory hot-key service.
+
+#include "platform/virtual/virtual_hot_key_service.h"
+#include "shortcuts/global_shortcuts.h"
+#include "support/event_loop.h"
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::shortcuts {
+namespace {
+
+namespace vk = platform::vk;
+namespace mod = platform::modifier;
+using settings::Value;
+
+const Shortcut ctrlAltP{int(vk::p), int(mod::control | mod::option)};
+const Shortcut ctrlAltK{int(vk::k), int(mod::control | mod::option)};
+const Name pause{"tintwell.togglePause", std::nullopt};
+const Name cooler{"tintwell.cooler", std::nullopt};
+const Name withDefault{"test.withDefault", ctrlAltK};
+
+class GlobalShortcutsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        shortcuts.setMessageSink([this](const std::string& line) { messages.push_back(line); });
+    }
+    int& counter(const Name& name) { return counts[name.rawValue]; }
+    void count(const Name& name) {
+        shortcuts.onKeyDown(name, [this, name] { ++counter(name); });
+    }
+
+    settings::InMemoryUserDefaults defaults;
+    platform::VirtualHotKeyService service;
+    GlobalShortcuts shortcuts{defaults, &service};
+    std::map<std::string, int> counts;
+    std::vector<std::string> messages;
+};
+
+TEST_F(GlobalShortcutsTest, AssigningStoresTheJsonTextRegistersOnceAndAnnouncesOnce) {
+    QSignalSpy changed(&shortcuts, &GlobalShortcuts::shortcutByNameDidChange);
+    const Shortcut commandOptionK{int(vk::k), int(mod::command | mod::option)};
+    shortcuts.setShortcut(commandOptionK, cooler);
+    EXPECT_EQ(defaults.object("GlobalShortcuts_tintwell.cooler"),
+              Value(std::string(R"({"carbonKeyCode":40,"carbonModifiers":2304})")));
+    EXPECT_EQ(service.registrations().size(), 1u);
+    EXPECT_TRUE(service.isActive(commandOptionK.combination()));
+    EXPECT_EQ(changed.count(), 1);
+}
+
+TEST_F(GlobalShortcutsTest, ASharedCombinationRegistersOnceAndRunsBothSlots) {
+    count(pause);
+    count(cooler);
+    shortcuts.setShortcut(ctrlAltP, pause);
+    shortcuts.setShortcut(ctrlAltP, cooler);
+    EXPECT_EQ(service.registrations().size(), 1u);
+    ASSERT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(pause), 1);
+    EXPECT_EQ(counter(cooler), 1);
+}
+
+TEST_F(GlobalShortcutsTest, ReleasingOneSlotKeepsTheGrabAnotherSlotStillHolds) {
+    count(pause);
+    count(cooler);
+    shortcuts.setShortcut(ctrlAltP, pause);
+    shortcuts.setShortcut(ctrlAltP, cooler);
+    shortcuts.setShortcut(std::nullopt, pause);
+    ASSERT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(cooler), 1);
+    shortcuts.setShortcut(ctrlAltK, cooler); // reassigned: now nobody holds Ctrl+Alt+P
+    EXPECT_FALSE(service.isRegistered(ctrlAltP.combination()));
+    EXPECT_TRUE(service.press(ctrlAltK.combination()));
+    EXPECT_EQ(counter(cooler), 2);
+}
+
+TEST_F(GlobalShortcutsTest, ClearingWithAndWithoutDefault) {
+    QSignalSpy changed(&shortcuts, &GlobalShortcuts::shortcutByNameDidChange);
+    shortcuts.setShortcut(std::nullopt, cooler); // holds nothing: nothing written, nothing said
+    EXPECT_TRUE(defaults.writtenKeys().empty());
+    EXPECT_EQ(changed.count(), 0);
+
+    shortcuts.setShortcut(ctrlAltP, cooler);
+    shortcuts.setShortcut(std::nullopt, cooler);
+    EXPECT_FALSE(defaults.object("GlobalShortcuts_tintwell.cooler"));
+    EXPECT_FALSE(service.isRegistered(ctrlAltP.combination()));
+
+    shortcuts.declare(withDefault);
+    EXPECT_EQ(shortcuts.getShortcut(withDefault), ctrlAltK);
+    shortcuts.setShortcut(std::nullopt, withDefault);
+    EXPECT_EQ(defaults.object("GlobalShortcuts_test.withDefault"), Value(false));
+    shortcuts.declare(withDefault); // false is a stored value: the default does not come back
+    EXPECT_EQ(shortcuts.getShortcut(withDefault), std::nullopt);
+    shortcuts.reset({withDefault, cooler});
+    EXPECT_EQ(shortcuts.getShortcut(withDefault), ctrlAltK);
+    EXPECT_EQ(changed.count(), 5); // set, clear, default stored, cleared to false, reset
+}
+
+TEST_F(GlobalShortcutsTest, UndecodableStoredValuesReadAsNone) {
+    for (const Value& v : {Value(std::string("{}")), Value(false), Value(std::int64_t(3)),
+                           Value(std::string(R"({"carbonKeyCode":35})"))}) {
+        defaults.set("GlobalShortcuts_tintwell.cooler", v);
+        EXPECT_EQ(shortcuts.getShortcut(cooler), std::nullopt);
+    }
+}
+
+TEST_F(GlobalShortcutsTest, PressesFollowTheStoreAndPausedRunsNothing) {
+    count(pause);
+    shortcuts.setShortcut(ctrlAltP, pause);
+    shortcuts.setPaused(true);
+    service.press(ctrlAltP.combination());
+    EXPECT_EQ(counter(pause), 0);
+    shortcuts.setPaused(false);
+    // Another process moved the slot: the press reads the store afresh and runs nothing.
+    defaults.setString("GlobalShortcuts_tintwell.togglePause", ctrlAltK.toJson());
+    service.press(ctrlAltP.combination());
+    EXPECT_EQ(counter(pause), 0);
+    shortcuts.reloadFromStore();
+    EXPECT_FALSE(service.isRegistered(ctrlAltP.combination()));
+    EXPECT_TRUE(service.press(ctrlAltK.combination()));
+    EXPECT_EQ(counter(pause), 1);
+}
+
+TEST_F(GlobalShortcutsTest, HandlersAttachedBeforeAssignmentRegisterTheStoredCombination) {
+    defaults.setString("GlobalShortcuts_tintwell.togglePause", ctrlAltP.toJson());
+    count(pause);
+    count(pause);
+    EXPECT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(pause), 2); // attached twice, runs twice
+}
+
+TEST_F(GlobalShortcutsTest, ARefusedGrabIsReportedAndTriedAgainOnlyWhenAssignedAnew) {
+    service.reserve(ctrlAltP.combination());
+    shortcuts.setShortcut(ctrlAltP, pause);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error registering hotkey Ctrl+Alt+P: 10 (already grabbed by another client)");
+    EXPECT_EQ(shortcuts.getShortcut(pause), ctrlAltP); // the slot keeps its value
+    count(pause);                                      // no new attempt
+    EXPECT_EQ(service.registerCalls(), 1);
+    service.unreserve(ctrlAltP.combination());
+    shortcuts.setShortcut(ctrlAltP, pause);
+    EXPECT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(pause), 1);
+}
+
+TEST_F(GlobalShortcutsTest, WhileAMenuIsOpenKeysOfTheApplicationRunTheActionAndAreSwallowed) {
+    count(pause);
+    shortcuts.setShortcut(ctrlAltP, pause);
+    QObject menu;
+    shortcuts.trackPopup(&menu);
+    QEvent show(QEvent::Show);
+    QCoreApplication::sendEvent(&menu, &show);
+    ASSERT_TRUE(shortcuts.isMenuOpen());
+    EXPECT_FALSE(service.press(ctrlAltP.combination())) << "the grab is let go while a menu is open";
+
+    QObject target;
+    QKeyEvent alt(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier, 64, 0, mod::option);
+    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &alt)) << "Alt would close the menu";
+    // Caps lock in the event's state does not matter.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier, vk::p, 0,
+                    mod::control | mod::option | mod::capsLock);
+    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &press));
+    EXPECT_EQ(counter(pause), 1);
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier, vk::k, 0, mod::control);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &other)) << "other keys go on to the menu";
+    EXPECT_EQ(counter(pause), 1);
+
+    QEvent hide(QEvent::Hide);
+    QCoreApplication::sendEvent(&menu, &hide);
+    EXPECT_FALSE(shortcuts.isMenuOpen());
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &press));
+    EXPECT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(pause), 2);
+}
+
+TEST_F(GlobalShortcutsTest, DisabledGrabsNothingAndRunsNothing) {
+    count(pause);
+    shortcuts.setShortcut(ctrlAltP, pause);
+    shortcuts.setEnabled(false);
+    EXPECT_FALSE(service.press(ctrlAltP.combination()));
+    shortcuts.setEnabled(true);
+    EXPECT_TRUE(service.press(ctrlAltP.combination()));
+    EXPECT_EQ(counter(pause), 1);
+}
+
+} // namespace
+} // namespace tintwell::shortcuts

@@ -1,0 +1,103 @@
+// The stored form of a combination, its description and its portable text.
+
+#include "shortcuts/shortcut.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::shortcuts {
+namespace {
+
+namespace vk = platform::vk;
+namespace mod = platform::modifier;
+
+TEST(Shortcut, CommandOptionKStoresTheStoredCodes) {
+    const Shortcut s = Shortcut::fromKeyCode(vk::k, Qt::MetaModifier | Qt::AltModifier);
+    EXPECT_EQ(s.carbonKeyCode, 40);
+    EXPECT_EQ(s.carbonModifiers, 2304);
+    EXPECT_EQ(s.toJson(), R"({"carbonKeyCode":40,"carbonModifiers":2304})");
+    EXPECT_EQ(Shortcut::fromJson(s.toJson()), s);
+}
+
+TEST(Shortcut, ModifiersAreNormalised) {
+    EXPECT_EQ(Shortcut::fromKeyCode(1, int(mod::control | mod::capsLock | 0x40000)).carbonModifiers,
+              int(mod::control));
+    EXPECT_EQ(Shortcut::fromKeyCode(1, Qt::ControlModifier | Qt::KeypadModifier).carbonModifiers,
+              int(mod::control));
+}
+
+TEST(Shortcut, OnlyBothIntegerMembersDecode) {
+    const struct {
+        const char* json;
+        std::optional<Shortcut> expected;
+    } cases[] = {
+        {R"({"carbonKeyCode":35,"carbonModifiers":6144})", Shortcut{35, 6144}},
+        {"{}", std::nullopt},
+        {R"({"carbonKeyCode":35})", std::nullopt},
+        {R"({"carbonKeyCode":"35","carbonModifiers":6144})", std::nullopt},
+        {R"({"carbonKeyCode":35.5,"carbonModifiers":6144})", std::nullopt},
+        {R"({"carbonKeyCode":99999999999,"carbonModifiers":0})", std::nullopt},
+        {"0", std::nullopt},
+        {"not json", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Shortcut::fromJson(c.json), c.expected) << c.json;
+}
+
+TEST(Shortcut, DescriptionInDesktopOrderAndNames) {
+    const struct {
+        Shortcut shortcut;
+        const char* text;
+    } cases[] = {
+        {{int(vk::k), int(mod::command | mod::shift | mod::option | mod::control)}, "Ctrl+Alt+Shift+Super+K"},
+        {{int(vk::upArrow), int(mod::control | mod::option)}, "Ctrl+Alt+Up"},
+        {{int(vk::f12), 0}, "F12"},
+        {{int(vk::escape), int(mod::function)}, "Fn+Esc"},
+        {{int(vk::keypad5), int(mod::control)}, "Ctrl+Num+5"},
+        {{int(vk::keypadPlus), int(mod::control)}, "Ctrl+Num++"},
+        {{int(vk::space), int(mod::option)}, "Alt+Space"},
+        {{int(vk::minus), int(mod::control)}, "Ctrl+-"},
+        {{0x3F, int(mod::control)}, "Ctrl+\xEF\xBF\xBD"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.shortcut.presentableDescription(), c.text);
+}
+
+TEST(ParseShortcut, ReadsWhatDescriptionsWriteAndCommonAliases) {
+    const struct {
+        const char* text;
+        Shortcut expected;
+    } cases[] = {
+        {"Ctrl+Alt+Up", {int(vk::upArrow), int(mod::control | mod::option)}},
+        {"ctrl+alt+p", {int(vk::p), int(mod::control | mod::option)}},
+        {"Control + Option + Command + Shift + K", {int(vk::k), int(mod::all & ~mod::function)}},
+        {"Meta+Enter", {int(vk::returnKey), int(mod::command)}},
+        {"Ctrl+Num++", {int(vk::keypadPlus), int(mod::control)}},
+        {"Ctrl++", {0, 0}}, // no plus key outside the keypad: refused below
+        {"Ctrl+Num+Enter", {int(vk::keypadEnter), int(mod::control)}},
+        {"Super+PageDown", {int(vk::pageDown), int(mod::command)}},
+        {"F5", {int(vk::f5), 0}},
+        {"Ctrl+Alt+Volume Up", {int(vk::volumeUp), int(mod::control | mod::option)}},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parseShortcut(c.text);
+        if (c.expected == Shortcut{0, 0}) {
+            EXPECT_TRUE(std::holds_alternative<ParseError>(parsed)) << c.text;
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<Shortcut>(parsed))
+            << c.text << ": " << std::get<ParseError>(parsed).message;
+        EXPECT_EQ(std::get<Shortcut>(parsed), c.expected) << c.text;
+        EXPECT_EQ(std::get<Shortcut>(parseShortcut(std::get<Shortcut>(parsed).presentableDescription())),
+                  c.expected)
+            << c.text;
+    }
+}
+
+TEST(ParseShortcut, RefusesWhatIsNoCombination) {
+    for (const char* text : {"", "Ctrl+", "Hyper+K", "Ctrl+Alt+Insert", "Ctrl++Alt", "Num+K", "Ctrl+Alt+PP"})
+        EXPECT_TRUE(std::holds_alternative<ParseError>(parseShortcut(text))) << text;
+}
+
+} // namespace
+} // namespace tintwell::shortcuts

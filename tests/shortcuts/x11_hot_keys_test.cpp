@@ -1,0 +1,224 @@
+// Global shortcuts on the real test X server, pressed with xdotool as a user would press them.
+
+#include "platform/x11/x11_hot_key_service.h"
+#include "shortcuts/global_shortcuts.h"
+#include "support/event_loop.h"
+
+#include <cstdlib>
+
+#include <QApplication>
+#include <QMenu>
+#include <QProcess>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::shortcuts {
+namespace {
+
+namespace vk = platform::vk;
+namespace mod = platform::modifier;
+using test::spinUntil;
+
+const Shortcut ctrlAltP{int(vk::p), int(mod::control | mod::option)};
+const Shortcut ctrlAltK{int(vk::k), int(mod::control | mod::option)};
+const Shortcut ctrlAltQ{int(vk::q), int(mod::control | mod::option)};
+const Name pause{"tintwell.togglePause", std::nullopt};
+const Name cooler{"tintwell.cooler", std::nullopt};
+
+/// Another client on the same server: it grabs keys of its own and looks at the lock keys.
+class OtherClient {
+public:
+    OtherClient() : conn_(xcb_connect(nullptr, nullptr)), symbols_(xcb_key_symbols_alloc(conn_)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+    }
+    ~OtherClient() {
+        xcb_key_symbols_free(symbols_);
+        xcb_disconnect(conn_);
+    }
+    xcb_keycode_t keycode(xcb_keysym_t keysym) {
+        xcb_key_symbols_free(symbols_); // the mapping may have changed
+        symbols_ = xcb_key_symbols_alloc(conn_);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        return code;
+    }
+    /// Ctrl+Alt+keycode: true when the grab was had (and it is kept).
+    bool grab(xcb_keycode_t keycode) {
+        auto* error = xcb_request_check(
+            conn_, xcb_grab_key_checked(conn_, 1, root_, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, keycode,
+                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return !error;
+    }
+    void ungrab(xcb_keycode_t keycode) {
+        xcb_ungrab_key(conn_, keycode, root_, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+    }
+    /// Whether someone else holds Ctrl+Alt+keycode now; leaves nothing grabbed.
+    bool heldElsewhere(xcb_keycode_t keycode) {
+        if (!grab(keycode))
+            return true;
+        ungrab(keycode);
+        return false;
+    }
+    /// Whether some client has grabbed the whole keyboard (as an open menu does).
+    bool keyboardGrabbedElsewhere() {
+        auto* reply = xcb_grab_keyboard_reply(
+            conn_,
+            xcb_grab_keyboard(conn_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
+            xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
+        std::free(reply);
+        std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+        return grabbed;
+    }
+    std::uint16_t modifierState() {
+        auto* reply = xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr);
+        const std::uint16_t mask = reply ? reply->mask : 0;
+        std::free(reply);
+        return mask;
+    }
+
+private:
+    xcb_connection_t* conn_;
+    xcb_key_symbols_t* symbols_;
+    xcb_window_t root_ = XCB_NONE;
+};
+
+bool xdotool(const QStringList& arguments) {
+    return QProcess::execute("xdotool", arguments) == 0;
+}
+
+class X11HotKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        application();
+        service = platform::X11HotKeyService::create();
+        ASSERT_TRUE(service);
+        shortcuts = std::make_unique<GlobalShortcuts>(defaults, service.get());
+        shortcuts->setMessageSink([this](const std::string& line) { messages.push_back(line); });
+        shortcuts->onKeyDown(pause, [this] { ++pauses; });
+        shortcuts->onKeyDown(cooler, [this] { ++coolers; });
+    }
+    void TearDown() override {
+        // Leave the lock keys as found.
+        if (other.modifierState() & XCB_MOD_MASK_LOCK)
+            xdotool({"key", "Caps_Lock"});
+        if (service && (other.modifierState() & service->numLockMask()))
+            xdotool({"key", "Num_Lock"});
+    }
+    /// Widgets need an application with a GUI; the other tests share it.
+    static void application() {
+        static int argc = 1;
+        static char name[] = "tintwell-shortcuts-test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QApplication(argc, argv);
+    }
+
+    OtherClient other;
+    settings::InMemoryUserDefaults defaults;
+    std::unique_ptr<platform::X11HotKeyService> service;
+    std::unique_ptr<GlobalShortcuts> shortcuts;
+    std::vector<std::string> messages;
+    int pauses = 0;
+    int coolers = 0;
+};
+
+TEST_F(X11HotKeysTest, AnAssignedCombinationRunsWhateverTheLockKeys) {
+    shortcuts->setShortcut(ctrlAltP, pause);
+    ASSERT_TRUE(messages.empty()) << messages.front();
+    ASSERT_NE(service->numLockMask(), 0) << "the test keyboard has no Num_Lock modifier";
+    const struct {
+        const char* toggle;
+        std::uint16_t expectedLocks;
+    } steps[] = {{nullptr, 0},
+                 {"Caps_Lock", XCB_MOD_MASK_LOCK},
+                 {"Num_Lock", std::uint16_t(XCB_MOD_MASK_LOCK | service->numLockMask())},
+                 {"Caps_Lock", service->numLockMask()}};
+    int expected = 0;
+    for (const auto& step : steps) {
+        if (step.toggle) {
+            ASSERT_TRUE(xdotool({"key", step.toggle}));
+        }
+        ASSERT_EQ(other.modifierState() & (XCB_MOD_MASK_LOCK | service->numLockMask()), step.expectedLocks);
+        ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
+        ++expected;
+        EXPECT_TRUE(spinUntil([&] { return pauses == expected; })) << "locks " << step.expectedLocks;
+    }
+}
+
+TEST_F(X11HotKeysTest, ACombinationAnotherClientHoldsIsReportedAndReserved) {
+    const xcb_keycode_t k = other.keycode('k');
+    ASSERT_TRUE(other.grab(k));
+    shortcuts->setShortcut(ctrlAltK, cooler);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error registering hotkey Ctrl+Alt+K: 10 (already grabbed by another client)");
+    EXPECT_TRUE(shortcuts->isReservedBySystem(ctrlAltK));
+
+    // Ours is not the system's, and probing leaves nothing behind.
+    shortcuts->setShortcut(ctrlAltP, pause);
+    EXPECT_FALSE(shortcuts->isReservedBySystem(ctrlAltP));
+    EXPECT_TRUE(other.heldElsewhere(other.keycode('p')));
+    EXPECT_FALSE(shortcuts->isReservedBySystem(ctrlAltQ));
+    EXPECT_FALSE(other.heldElsewhere(other.keycode('q')));
+    other.ungrab(k);
+
+    // The service is still in working order.
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
+    EXPECT_TRUE(spinUntil([&] { return pauses == 1; }));
+}
+
+TEST_F(X11HotKeysTest, AKeyboardMappingChangeGrabsTheKeysAgain) {
+    shortcuts->setShortcut(ctrlAltQ, pause);
+    const xcb_keycode_t q = other.keycode('q');
+    const xcb_keycode_t w = other.keycode('w');
+    ASSERT_TRUE(other.heldElsewhere(q));
+    const auto map = [](xcb_keycode_t code, const char* keysyms) {
+        return QProcess::execute("xmodmap", {"-e", QString("keycode %1 = %2").arg(code).arg(keysyms)}) == 0;
+    };
+    ASSERT_TRUE(map(q, "w W") && map(w, "q Q"));
+    const bool moved = spinUntil([&] { return other.heldElsewhere(w) && !other.heldElsewhere(q); });
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+q"}));
+    const bool ran = spinUntil([&] { return pauses == 1; });
+    map(q, "q Q");
+    map(w, "w W");
+    EXPECT_TRUE(moved);
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(X11HotKeysTest, WhileOurMenuHoldsTheKeyboardTheActionRunsOnce) {
+    shortcuts->setShortcut(ctrlAltP, pause);
+    shortcuts->setShortcut(ctrlAltK, cooler);
+    QMenu menu;
+    menu.addAction("Item");
+    shortcuts->trackPopup(&menu);
+    menu.popup(QPoint(50, 50));
+    ASSERT_TRUE(spinUntil([&] { return menu.isVisible() && other.keyboardGrabbedElsewhere(); }))
+        << "the menu did not take the keyboard";
+    ASSERT_TRUE(shortcuts->isMenuOpen());
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+k"}));
+    // Whatever the first key caused has arrived once the second one's action has run.
+    EXPECT_TRUE(spinUntil([&] { return coolers == 1; }));
+    EXPECT_EQ(pauses, 1);
+    EXPECT_TRUE(menu.isVisible()) << "the menu saw the keys";
+
+    menu.close();
+    ASSERT_TRUE(
+        spinUntil([&] { return !shortcuts->isMenuOpen() && other.heldElsewhere(other.keycode('p')); }));
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
+    EXPECT_TRUE(spinUntil([&] { return pauses == 2; }));
+}
+
+} // namespace
+} // namespace tintwell::shortcuts

@@ -1,0 +1,257 @@
+// The interface's pure rules: tray symbol and tooltip, texts, popup geometry, ribbon, sun scans.
+#include "core/color_temperature.h"
+#include "core/solar_engine.h"
+#include "ui/horizon_ribbon_model.h"
+#include "ui/popup_geometry.h"
+#include "ui/slider_spec.h"
+#include "ui/sun_events.h"
+#include "ui/text_formats.h"
+#include "ui/tray_icon_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace tintwell::ui;
+
+namespace {
+
+Instant at(double seconds) {
+    return instantFromSecondsSinceEpoch(seconds);
+}
+
+constexpr double june21 = 1782000000; // 2026-06-21 00:00 UTC
+constexpr double march1 = 1772323200; // 2026-03-01 00:00 UTC
+
+} // namespace
+
+TEST(TrayIconRules, SymbolAndToolTip) {
+    struct Case {
+        bool paused;
+        double altitude, kelvin;
+        const char* symbol;
+        const char* tip;
+    };
+    for (const Case& c : {
+             Case{false, 0.0, 6500.0, "sun.max", "Tintwell — 6500 K @ 0.0°"},
+             Case{false, -0.05, 4499.5, "moon.stars", "Tintwell — 4500 K @ -0.1°"},
+             Case{false, -3.42, 4215.4, "moon.stars", "Tintwell — 4215 K @ -3.4°"},
+             Case{true, 30, 6500, "sun.max.trianglebadge.exclamationmark", "Tintwell — 6500 K @ 30.0°"},
+             Case{true, -30, 3400, "sun.max.trianglebadge.exclamationmark", "Tintwell — 3400 K @ -30.0°"},
+         }) {
+        EXPECT_EQ(traySymbolName(c.paused, c.altitude), c.symbol) << c.altitude;
+        EXPECT_EQ(trayToolTip(c.kelvin, c.altitude), QString::fromUtf8(c.tip));
+    }
+}
+
+TEST(TextFormats, StatusLocationAndProfileTitle) {
+    EXPECT_EQ(statusText(4215.4, -3.42), QStringLiteral("4215 K · -3.4°"));
+    EXPECT_EQ(locationSummary(37.7749, -122.4194, true), QStringLiteral("+37.77°, -122.42° · auto"));
+    EXPECT_EQ(locationSummary(-33.8688, 151.2093, false), QStringLiteral("-33.87°, +151.21° · manual"));
+    EXPECT_EQ(profileMenuTitle("Movie / TV", true), QStringLiteral("Movie / TV •"));
+    EXPECT_EQ(profileMenuTitle("Custom", false), QStringLiteral("Custom"));
+    EXPECT_EQ(wholeNumber(-0.4), QStringLiteral("0"));
+}
+
+TEST(TextFormats, LastFixCaption) {
+    const Instant now = at(1e9);
+    EXPECT_FALSE(lastFixCaption(std::nullopt, now));
+    struct Case {
+        double age;
+        const char* caption; // nullptr: none
+    };
+    for (const Case& c :
+         {Case{0, "Updated just now"}, Case{1.9, "Updated just now"}, Case{2, "Updated 2s ago"},
+          Case{59.9, "Updated 59s ago"}, Case{75, "Updated 1m ago"}, Case{3599, "Updated 59m ago"},
+          Case{3600, nullptr}, Case{3700, nullptr}}) {
+        const auto caption = lastFixCaption(now - Seconds(c.age), now);
+        if (c.caption) {
+            EXPECT_EQ(caption, QString::fromUtf8(c.caption)) << c.age;
+        } else {
+            EXPECT_FALSE(caption) << c.age;
+        }
+    }
+}
+
+TEST(TextFormats, TwilightSubtitleAndRelativeTime) {
+    EXPECT_EQ(twilightSubtitle(std::nullopt), QStringLiteral("around sunrise & sunset"));
+    EXPECT_EQ(twilightSubtitle(2.2), QStringLiteral("≈ 5 min around sunrise & sunset"));
+    EXPECT_EQ(twilightSubtitle(47.4), QStringLiteral("≈ 45 min around sunrise & sunset"));
+    EXPECT_EQ(twilightSubtitle(47.6), QStringLiteral("≈ 50 min around sunrise & sunset"));
+    const Instant now = at(1e9);
+    EXPECT_EQ(relativeTime(now + Seconds(900), now), QStringLiteral("in 15 minutes"));
+    EXPECT_EQ(relativeTime(now + Seconds(3600), now), QStringLiteral("in 1 hour"));
+    EXPECT_EQ(relativeTime(now - Seconds(120), now), QStringLiteral("2 minutes ago"));
+}
+
+TEST(PopupGeometry, HeightCap) {
+    EXPECT_EQ(popupHeightCap(std::nullopt), 620);
+    EXPECT_EQ(popupHeightCap(700), 620);
+    EXPECT_EQ(popupHeightCap(668), 620);
+    EXPECT_EQ(popupHeightCap(600), 552);
+    EXPECT_EQ(popupHeightCap(380), 360);
+    EXPECT_EQ(popupHeightCap(100), 360);
+}
+
+TEST(PopupGeometry, OpensAwayFromThePanelAndStaysOnTheScreen) {
+    const QSize size(320, 500);
+    struct Case {
+        const char* name;
+        std::optional<QRect> icon;
+        QPoint cursor;
+        QRect screen, available;
+        QPoint expected;
+    };
+    const QRect s(0, 0, 1280, 800);
+    for (const Case& c : {
+             // Panel at the bottom: above the icon, centred on it.
+             Case{"bottom", QRect(1000, 776, 24, 24), {}, s, QRect(0, 0, 1280, 776), {851, 272}},
+             // Panel at the top: below the icon.
+             Case{"top", QRect(600, 0, 24, 24), {}, s, QRect(0, 24, 1280, 776), {451, 28}},
+             // Icon near the right end of a top panel: pushed back inside the screen.
+             Case{"top right", QRect(1260, 0, 20, 24), {}, s, QRect(0, 24, 1280, 776), {956, 28}},
+             // Vertical panel on the left: to the right of the icon.
+             Case{"left", QRect(0, 300, 32, 32), {}, s, QRect(32, 0, 1248, 800), {36, 65}},
+             // Vertical panel on the right.
+             Case{"right", QRect(1248, 400, 32, 32), {}, s, QRect(0, 0, 1248, 800), {924, 165}},
+             // No icon geometry: the pointer stands in for it.
+             Case{"cursor", std::nullopt, {500, 790}, s, QRect(0, 0, 1280, 776), {340, 272}},
+             Case{"empty rect", QRect(), {500, 790}, s, QRect(0, 0, 1280, 776), {340, 272}},
+             // A second screen left of the first, with negative coordinates.
+             Case{"negative",
+                  QRect(-40, 740, 24, 24),
+                  {},
+                  QRect(-1024, 0, 1024, 768),
+                  QRect(-1024, 0, 1024, 740),
+                  {-324, 236}},
+             // A screen shorter than the popup: pinned to the top of the usable area.
+             Case{"tiny", QRect(100, 0, 24, 24), {}, QRect(0, 0, 640, 400), QRect(0, 24, 640, 376), {4, 28}},
+         }) {
+        const PopupAnchor anchor{c.icon, c.cursor, c.screen, c.available};
+        EXPECT_EQ(popupPosition(anchor, size), c.expected) << c.name;
+    }
+}
+
+TEST(HorizonRibbonModel, StopsFollowTheCurveOnTheAltitudeAxis) {
+    HorizonRibbonModel m;
+    m.transitionWidthDeg = 0.4; // axis −1…+1, colour change between −0.25° and +0.25°
+    m.sampleCount = 9;          // stops every 0.25°
+    const auto stops = m.gradientStops();
+    ASSERT_EQ(stops.size(), 9u);
+    EXPECT_DOUBLE_EQ(m.axisRadius(), 1.0);
+    EXPECT_EQ(stops.front().location, 0.0);
+    EXPECT_EQ(stops.back().location, 1.0);
+    const auto night = core::ColorTemperature::rgbMultipliers(3400);
+    const auto day = core::ColorTemperature::rgbMultipliers(6500);
+    for (int i : {0, 1, 2, 3})
+        EXPECT_EQ(stops[i].color, night) << i;
+    EXPECT_NE(stops[4].color, night); // the horizon, mid-way
+    EXPECT_NE(stops[4].color, day);
+    for (int i : {6, 7, 8})
+        EXPECT_EQ(stops[i].color, day) << i;
+
+    m.dayKelvin = m.nightKelvin = 4000;
+    for (const auto& stop : m.gradientStops())
+        EXPECT_EQ(stop.color, core::ColorTemperature::rgbMultipliers(4000));
+    m.sampleCount = 64;
+    EXPECT_EQ(m.gradientStops().size(), 64u);
+    for (int count : {0, 1, -3}) {
+        m.sampleCount = count;
+        EXPECT_TRUE(m.gradientStops().empty()) << count;
+    }
+}
+
+TEST(HorizonRibbonModel, DotAndSummary) {
+    struct Case {
+        double width, altitude, fraction, opacity;
+    };
+    for (const Case& c : {Case{12, -30, 0.0, 0.6}, Case{12, 0, 0.5, 1.0}, Case{12, 6, 0.75, 1.0},
+                          Case{12, 12, 1.0, 1.0}, Case{12, 40, 1.0, 0.6}, Case{0.4, 0.5, 0.75, 1.0}}) {
+        HorizonRibbonModel m;
+        m.transitionWidthDeg = c.width;
+        m.currentAltitude = c.altitude;
+        EXPECT_DOUBLE_EQ(m.dotFraction(), c.fraction) << c.width << " " << c.altitude;
+        EXPECT_DOUBLE_EQ(m.dotOpacity(), c.opacity) << c.width << " " << c.altitude;
+    }
+    HorizonRibbonModel m;
+    m.currentKelvin = 3499.5;
+    m.currentAltitude = 2.04;
+    EXPECT_EQ(m.nowSummary(), QStringLiteral("now 3500 K · +2.0°"));
+    m.nightKelvin = 3399.5;
+    EXPECT_EQ(m.nightCaption(), QStringLiteral("3400 K"));
+    EXPECT_EQ(m.dayCaption(), QStringLiteral("6500 K"));
+}
+
+TEST(SunEvents, CrossingsAndTwilightEstimate) {
+    const Instant now = at(march1);
+    const auto events = nextSunEvents(51.5, 0, now); // London
+    ASSERT_TRUE(events.sunrise && events.sunset);
+    for (const auto t : {*events.sunrise, *events.sunset}) {
+        EXPECT_GT(t, now);
+        EXPECT_LE(t, now + Seconds(86400));
+        const double before = core::SolarEngine::position(51.5, 0, t - Seconds(60)).altitude;
+        const double after = core::SolarEngine::position(51.5, 0, t).altitude;
+        EXPECT_LE(std::min(before, after), 0);
+        EXPECT_GE(std::max(before, after), 0);
+    }
+    EXPECT_GT(core::SolarEngine::position(51.5, 0, *events.sunrise).altitude, 0);
+    EXPECT_LT(core::SolarEngine::position(51.5, 0, *events.sunset).altitude, 0);
+
+    // About 0.15°/min at London's sunrise in March: 12° take over an hour, under two.
+    const auto minutes = twilightMinutesEstimate(51.5, 0, 12, now);
+    ASSERT_TRUE(minutes);
+    EXPECT_GT(*minutes, 60);
+    EXPECT_LT(*minutes, 120);
+
+    // Polar day: no crossing at all within 48 hours.
+    const auto polar = nextSunEvents(80, 0, at(june21));
+    EXPECT_FALSE(polar.sunrise);
+    EXPECT_FALSE(polar.sunset);
+    EXPECT_FALSE(twilightMinutesEstimate(80, 0, 12, at(june21)));
+}
+
+TEST(SunEvents, ScopedRibbonKelvinIsTheCurveOfTheDisplaysValues) {
+    core::DisplaySettings s;
+    s.dayKelvin = 6000;
+    s.nightKelvin = 2000;
+    s.transitionWidthDeg = 10;
+    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, -5), 2000);
+    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 0), 4000);
+    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 7), 6000);
+    s.transitionWidthDeg = 0; // the curve's own floor of 0.5°
+    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 0.25), 6000);
+}
+
+TEST(SliderSpec, RowsStepsAndNames) {
+    using settings::ProfileField;
+    struct Case {
+        ProfileField field;
+        const char* title;
+        double min, max, step;
+        const char* sample; // formatValue(min)
+        const char* stepperName;
+    };
+    for (const Case& c : {
+             Case{ProfileField::DayKelvin, "Day", 2500, 10000, 50, "2500 K", "Adjust by 50 K"},
+             Case{ProfileField::NightKelvin, "Night", 1000, 6500, 50, "1000 K", "Adjust by 50 K"},
+             Case{ProfileField::TransitionWidthDeg, "Twilight", 1, 40, 0.5, "1.0°", "Adjust by 0.5°"},
+             Case{ProfileField::Brightness, "Brightness", 0.3, 1.0, 0.01, "0.30", nullptr},
+             Case{ProfileField::Gamma, "Gamma", 0.6, 2.6, 0.05, "0.60", nullptr},
+             Case{ProfileField::ManualKelvin, "Manual", 1000, 10000, 50, "1000 K", nullptr},
+         }) {
+        const SliderSpec& s = sliderSpec(c.field);
+        EXPECT_EQ(s.title, QString::fromUtf8(c.title));
+        EXPECT_EQ(s.minimum, c.min);
+        EXPECT_EQ(s.maximum, c.max);
+        EXPECT_EQ(s.step, c.step);
+        EXPECT_EQ(s.formatValue(c.min), QString::fromUtf8(c.sample));
+        EXPECT_EQ(s.hasStepper, c.stepperName != nullptr);
+        if (c.stepperName) {
+            EXPECT_EQ(s.stepperAccessibleName(), QString::fromUtf8(c.stepperName));
+        }
+        EXPECT_EQ(s.valueAt(0), c.min);
+        EXPECT_EQ(s.valueAt(s.positionCount()), c.max);
+        EXPECT_EQ(s.positionOf(s.valueAt(3)), 3);
+        EXPECT_EQ(s.positionOf(c.max + 1000), s.positionCount()); // held inside the range
+    }
+    EXPECT_EQ(sliderSpec(ProfileField::Brightness).valueAt(7), 0.37);
+}

@@ -1,0 +1,462 @@
+// The popup's main screen, driven like a user: keys on sliders and steppers, menu entries, the
+// scope picker; and the status icon's follow-up of the store.
+#include "core/solar_engine.h"
+#include "scheduling/debug_time_controller.h"
+#include "settings/builtin_presets.h"
+#include "settings/profile_manager.h"
+#include "support/event_loop.h"
+#include "ui/debug_time_status_item.h"
+#include "ui/horizon_ribbon.h"
+#include "ui/popup_window.h"
+#include "ui/save_profile_panel.h"
+#include "ui/slider_row.h"
+#include "ui/sun_events.h"
+#include "ui/symbol_provider.h"
+#include "ui/text_formats.h"
+#include "ui_test_support.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace tintwell::ui;
+using settings::ProfileField;
+using test::PopupHarness;
+
+namespace {
+
+QAction* entry(QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+QStringList entries(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator() || !a->text().isEmpty()) // sections are separators with a title
+            out << a->text();
+    return out;
+}
+
+void press(QWidget* w, Qt::Key key, int times = 1) {
+    for (int i = 0; i < times; ++i)
+        QTest::keyClick(w, key);
+}
+
+} // namespace
+
+TEST(MainScreen, SlidersWriteTheGlobalValuesByTheirStep) {
+    PopupHarness h;
+    struct Case {
+        ProfileField field;
+        double before, after;
+        double (settings::AppState::*read)() const;
+    };
+    for (const Case& c :
+         {Case{ProfileField::DayKelvin, 6500, 6550, &settings::AppState::dayKelvin},
+          Case{ProfileField::NightKelvin, 3400, 3350, &settings::AppState::nightKelvin},
+          Case{ProfileField::TransitionWidthDeg, 12, 12.5, &settings::AppState::transitionWidthDeg},
+          Case{ProfileField::Brightness, 1.0, 0.99, &settings::AppState::brightness},
+          Case{ProfileField::Gamma, 1.0, 1.05, &settings::AppState::gamma}}) {
+        SliderRow* row = h.main().row(c.field);
+        EXPECT_EQ((h.state.*c.read)(), c.before);
+        press(row->slider(), c.after > c.before ? Qt::Key_Right : Qt::Key_Left);
+        EXPECT_DOUBLE_EQ((h.state.*c.read)(), c.after) << row->spec().title.toStdString();
+        EXPECT_EQ(row->valueLabel()->text(), row->spec().formatValue(c.after));
+    }
+    // The stepper moves by the same step.
+    Stepper* stepper = h.main().row(ProfileField::NightKelvin)->stepper();
+    ASSERT_TRUE(stepper);
+    EXPECT_EQ(stepper->accessibleName(), QStringLiteral("Adjust by 50 K"));
+    QTest::qWait(SliderRow::writeIntervalMs + 20);
+    press(stepper, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(h.state.nightKelvin(), 3300);
+    EXPECT_EQ(std::get<double>(h.defaults.object(settings::keys::nightKelvin).value()), 3300);
+}
+
+TEST(MainScreen, ADragWritesAtMostOncePerInterval) {
+    PopupHarness h;
+    int writes = 0;
+    QObject::connect(&h.state, &settings::AppState::dayKelvinChanged, [&] { ++writes; });
+    QSlider* slider = h.main().row(ProfileField::DayKelvin)->slider();
+    slider->setSliderDown(true);
+    for (int i = 1; i <= 40; ++i)
+        slider->setValue(slider->value() - 1);
+    EXPECT_EQ(writes, 1); // the first movement at once, the rest held back
+    EXPECT_EQ(h.main().row(ProfileField::DayKelvin)->valueLabel()->text(), QStringLiteral("4500 K"));
+    ASSERT_TRUE(test::spinUntil([&] { return writes == 2; }));
+    EXPECT_DOUBLE_EQ(h.state.dayKelvin(), 4500);
+    slider->setSliderDown(false);
+    QTest::qWait(SliderRow::writeIntervalMs * 2);
+    EXPECT_EQ(writes, 2);
+}
+
+TEST(MainScreen, DisplayScopeCreatesAndDropsAnOverride) {
+    PopupHarness h(2);
+    QComboBox* picker = h.main().scopePicker();
+    EXPECT_FALSE(picker->isHidden());
+    ASSERT_EQ(picker->count(), 3);
+    EXPECT_EQ(picker->itemText(0), QStringLiteral("All displays"));
+    EXPECT_EQ(picker->itemText(2), QStringLiteral("Virtual 2"));
+
+    h.state.setBrightness(0.9);
+    picker->setCurrentIndex(2);
+    Q_EMIT picker->activated(2);
+    QCoreApplication::processEvents();
+    auto* status = h.main().findChild<QLabel*>(QStringLiteral("scopeStatus"));
+    EXPECT_EQ(status->text(), QStringLiteral("Inherits global settings."));
+    press(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Left);
+
+    const std::string key2 = "00000000-0000-5000-8000-000000000002";
+    ASSERT_EQ(h.state.displayOverrides().count(key2), 1u);
+    core::DisplaySettings expected = h.state.globalDisplaySettings();
+    expected.dayKelvin = 6450;
+    EXPECT_EQ(h.state.displayOverrides().at(key2), expected);
+    EXPECT_DOUBLE_EQ(h.state.dayKelvin(), 6500); // the global value is untouched
+    QCoreApplication::processEvents();
+    EXPECT_EQ(status->text(), QStringLiteral("Customized for this display."));
+    EXPECT_FALSE(picker->itemIcon(2).isNull()); // the override's palette mark
+
+    // The ribbon shows the display's own curve.
+    EXPECT_DOUBLE_EQ(h.main().findChild<HorizonRibbon*>()->model().dayKelvin, 6450);
+
+    auto* useGlobal = h.main().findChild<QPushButton*>(QStringLiteral("useGlobal"));
+    ASSERT_TRUE(useGlobal->isVisibleTo(&h.main()));
+    useGlobal->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(h.state.displayOverrides().empty());
+    EXPECT_EQ(h.main().row(ProfileField::DayKelvin)->value(), 6500);
+    EXPECT_EQ(status->text(), QStringLiteral("Inherits global settings."));
+
+    // A display that goes away takes the scope back to all displays.
+    h.displays.setDisplays({*h.displays.describe(1)});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(h.controller.displayEditor().editTargetId());
+    EXPECT_TRUE(picker->parentWidget()->isHidden());
+}
+
+TEST(MainScreen, OneDisplayHidesTheScopeSelector) {
+    PopupHarness h(1);
+    EXPECT_TRUE(h.main().scopePicker()->parentWidget()->isHidden());
+    press(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Right);
+    EXPECT_TRUE(h.state.displayOverrides().empty());
+}
+
+TEST(MainScreen, UntilMenuSetsTheEnd) {
+    const Instant now = instantFromSecondsSinceEpoch(1772323200); // 2026-03-01 00:00 UTC
+    PopupHarness h;
+    settings::ProfileManager profiles(h.state);
+    h.state.setLatitude(51.5);
+    h.state.setLongitude(0);
+    h.state.setManualOverride(true);
+    const auto context = [&](Instant at) {
+        ViewContext c;
+        c.state = &h.state;
+        c.editor = &h.controller.displayEditor();
+        c.profiles = &profiles;
+        c.location = &h.location;
+        c.now = [at] { return at; };
+        return c;
+    };
+    MainScreen screen(context(now));
+    screen.rebuildUntilMenu();
+    QMenu* menu = screen.untilMenu();
+    const auto events = nextSunEvents(51.5, 0, now);
+    ASSERT_TRUE(events.sunrise && events.sunset);
+    EXPECT_EQ(entries(menu), (QStringList{"I turn it off", "15 minutes", "30 minutes", "1 hour", "2 hours",
+                                          "Next sunrise (" + shortTime(*events.sunrise) + ")",
+                                          "Next sunset (" + shortTime(*events.sunset) + ")"}));
+    struct Case {
+        int index;
+        std::optional<Instant> until;
+    };
+    for (const Case& c : {Case{1, now + Seconds(900)}, Case{4, now + Seconds(7200)}, Case{5, events.sunrise},
+                          Case{6, events.sunset}, Case{0, std::nullopt}}) {
+        menu->actions().at(c.index)->trigger();
+        EXPECT_EQ(h.state.manualOverrideUntil(), c.until) << c.index;
+    }
+
+    // Polar day: no sunrise or sunset entries, and no twilight estimate.
+    h.state.setLatitude(80);
+    MainScreen polar(context(instantFromSecondsSinceEpoch(1782000000))); // 2026-06-21
+    polar.recomputeTwilightEstimate();
+    polar.rebuildUntilMenu();
+    EXPECT_EQ(polar.untilMenu()->actions().size(), 5);
+    EXPECT_EQ(polar.twilightMinutesEstimate(), std::nullopt);
+}
+
+TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
+    PopupHarness h;
+    QMenu* menu = h.main().profileMenu();
+    h.main().rebuildProfileMenu();
+    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Custom •"));
+    EXPECT_FALSE(entries(menu).contains("Reset to Default"));
+
+    const auto movie = settings::BuiltinPresets::all().at(2);
+    entry(menu, QStringLiteral("Movie / TV"))->trigger();
+    EXPECT_EQ(h.state.brightness(), 0.7);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV"));
+    h.main().rebuildProfileMenu();
+    EXPECT_FALSE(entry(menu, QStringLiteral("Movie / TV"))->icon().isNull());
+    EXPECT_TRUE(entry(menu, QStringLiteral("Default"))->icon().isNull());
+
+    // A dirty preset can be reset but not saved over.
+    h.state.setBrightness(0.8);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV •"));
+    h.main().rebuildProfileMenu();
+    EXPECT_FALSE(entry(menu, QStringLiteral("Save changes to “Movie / TV”")));
+    entry(menu, QStringLiteral("Reset to Movie / TV"))->trigger();
+    EXPECT_EQ(h.state.brightness(), 0.7);
+
+    // A dirty user profile offers both.
+    h.state.saveCurrentAsProfile("Evening");
+    h.state.setGamma(1.2);
+    h.main().rebuildProfileMenu();
+    const QStringList all = entries(menu);
+    EXPECT_LT(all.indexOf("My profiles"), all.indexOf("Evening"));
+    EXPECT_LT(all.indexOf("Evening"), all.indexOf("Built-in presets"));
+    entry(menu, QStringLiteral("Save changes to “Evening”"))->trigger();
+    EXPECT_EQ(h.state.profiles().at(0).gamma, 1.2);
+    EXPECT_FALSE(h.state.isActiveProfileDirty());
+}
+
+TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {
+    PopupHarness h;
+    h.main().findChild<QToolButton*>(QStringLiteral("addProfileButton"))->click();
+    EXPECT_EQ(h.view().currentScreen(), Screen::SaveProfile);
+    SaveProfilePanel* panel = h.view().saveProfilePanel();
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    panel->nameField()->setText(QStringLiteral("   "));
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    panel->nameField()->setText(QStringLiteral("  Night owl "));
+    panel->saveButton()->click();
+    ASSERT_EQ(h.state.profiles().size(), 1u);
+    EXPECT_EQ(h.state.profiles()[0].name, "Night owl");
+    EXPECT_EQ(h.view().currentScreen(), Screen::Main);
+}
+
+TEST(MainScreen, BannersAndLocationRowFollowTheLocationStatus) {
+    PopupHarness h;
+    auto* denied = h.main().findChild<QWidget*>(QStringLiteral("deniedBanner"));
+    auto* error = h.main().findChild<QWidget*>(QStringLiteral("errorBanner"));
+    EXPECT_TRUE(denied->isHidden());
+    EXPECT_TRUE(error->isHidden());
+    h.location.setLastError(LocationStatus::Error::TimedOut);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(error->isHidden());
+    h.location.setFetching(true); // a retry is running
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(error->isHidden());
+    h.location.setFetching(false);
+    h.location.setAuthorizationStatus(LocationStatus::Authorization::Denied);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(denied->isHidden());
+    EXPECT_TRUE(error->isHidden());
+    denied->findChildren<QPushButton*>().last()->click(); // "Manual…"
+    EXPECT_FALSE(h.state.useAutoLocation());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(denied->isHidden());
+    EXPECT_EQ(h.main().findChild<QLabel*>(QStringLiteral("locationCaption"))->text(),
+              QStringLiteral("+37.77°, -122.42° · manual"));
+}
+
+TEST(MainScreen, EveryControlIsReachableWithTabAndNamed) {
+    PopupHarness h(2);
+    h.state.setManualOverride(true);
+    h.controller.togglePopover();
+    QCoreApplication::processEvents();
+    QWidget* start = QApplication::focusWidget();
+    ASSERT_TRUE(start);
+    QSet<QWidget*> reached;
+    QWidget* w = start;
+    do {
+        reached.insert(w);
+        w = w->nextInFocusChain();
+    } while (w != start && reached.size() < 500);
+    for (QWidget* control : h.main().findChildren<QWidget*>()) {
+        const bool interactive = qobject_cast<QSlider*>(control) || qobject_cast<Stepper*>(control) ||
+                                 qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractButton*>(control);
+        if (!interactive || control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(&h.main()))
+            continue;
+        EXPECT_TRUE(reached.contains(control)) << control->objectName().toStdString();
+        const bool named = !control->accessibleName().isEmpty() ||
+                           (qobject_cast<QAbstractButton*>(control) &&
+                            !static_cast<QAbstractButton*>(control)->text().isEmpty());
+        EXPECT_TRUE(named) << control->metaObject()->className() << " "
+                           << control->objectName().toStdString();
+    }
+    h.controller.togglePopover();
+}
+
+TEST(MenuBarController, IconFollowsTheStoreOnTheNextPass) {
+    PopupHarness h;
+    EXPECT_EQ(h.controller.currentSymbol().isEmpty(), !h.controller.hasStatusItem());
+    h.state.setCurrentAltitude(-0.05);
+    h.state.setCurrentKelvin(4499.5);
+    EXPECT_NE(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°")); // not inside the change
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°"));
+    // Only the three live values refresh the icon.
+    h.state.setDayKelvin(5000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°"));
+}
+
+TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {
+    std::vector<bool> tracking;
+    ui::UiCallbacks callbacks;
+    callbacks.onMenuTrackingChanged = [&](bool open) { tracking.push_back(open); };
+    PopupHarness h(1, callbacks);
+    PopupWindow* popup = h.controller.popup();
+    h.controller.togglePopover();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->width(), 322);
+    EXPECT_LE(popup->height(), 622);
+    ASSERT_TRUE(QApplication::focusWidget());
+    EXPECT_TRUE(popup->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(tracking, (std::vector<bool>{true, false}));
+
+    // The click on the icon that closed the popup from outside does not reopen it...
+    h.controller.togglePopover();
+    h.controller.togglePopover();
+    popup->close();
+    h.controller.togglePopover();
+    EXPECT_FALSE(popup->isVisible());
+    // ...a later one does.
+    QTest::qWait(350);
+    h.controller.togglePopover();
+    EXPECT_TRUE(popup->isVisible());
+    h.controller.togglePopover();
+    EXPECT_FALSE(popup->isVisible());
+}
+
+TEST(HorizonRibbon, PaintsTheCurveAndTheSun) {
+    test::widgetApplication();
+    HorizonRibbon ribbon;
+    ribbon.resize(300, ribbon.sizeHint().height());
+    HorizonRibbonModel m;
+    m.nightKelvin = 1000;
+    m.dayKelvin = 10000;
+    m.currentAltitude = 6; // three quarters across a 12° width
+    ribbon.setModel(m);
+    const QImage image = ribbon.grab().toImage();
+    const QRect strip = ribbon.ribbonRect();
+    const int y = strip.top() + 3;
+    const QColor left = image.pixelColor(3, y);
+    const QColor right = image.pixelColor(strip.width() - 4, y);
+    EXPECT_GT(left.red(), left.blue() + 100); // 1000 K: deep amber
+    EXPECT_GT(right.blue(), left.blue() + 100);
+    EXPECT_NEAR(ribbon.dotCenter().x(), 225, 1);
+    const QColor dot = image.pixelColor(225, strip.center().y());
+    EXPECT_LT(dot.lightness(), 120); // the dark sun dot
+}
+
+TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
+    test::widgetApplication();
+    struct Target final : scheduling::TickTarget {
+        void setClock(std::shared_ptr<scheduling::Clock> c) override { clock = std::move(c); }
+        void tick() override { ++ticks; }
+        std::shared_ptr<scheduling::Clock> clock;
+        int ticks = 0;
+    };
+    auto target = std::make_shared<Target>();
+    const Instant start = instantFromSecondsSinceEpoch(1e9);
+    scheduling::DebugTimeController controller(target, nullptr,
+                                               std::make_shared<scheduling::FakeClock>(start));
+    DebugTimeStatusItem item(controller);
+    item.install();
+    QMenu* menu = item.menu();
+    EXPECT_EQ(menu->title(), QStringLiteral("🧪 Time"));
+    EXPECT_FALSE(entry(menu, QStringLiteral("Clock"))->isEnabled());
+    entry(menu, QStringLiteral("Jump +6 hours"))->trigger();
+    entry(menu, QStringLiteral("Jump −1 hour"))->trigger();
+    ASSERT_TRUE(target->clock);
+    EXPECT_EQ(target->clock->now(), start + Seconds(5 * 3600));
+    EXPECT_EQ(target->ticks, 2);
+    entry(menu, QStringLiteral("Reset to system clock"))->trigger();
+    EXPECT_FALSE(controller.fakeClock());
+    EXPECT_EQ(target->ticks, 3);
+}
+
+TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
+    PopupHarness h;
+    settings::ProfileManager profiles(h.state);
+    watchers::AppExceptionsManager exceptions(
+        [] {
+            return std::vector<core::AppExceptionRule>{
+                {"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}};
+        },
+        nullptr);
+    exceptions.setDebounceInterval(0);
+    ViewContext c;
+    c.state = &h.state;
+    c.editor = &h.controller.displayEditor();
+    c.profiles = &profiles;
+    c.location = &h.location;
+    c.exceptions = &exceptions;
+    MainScreen screen(c);
+    auto* line = screen.findChild<QLabel*>(QStringLiteral("overrideText"));
+    EXPECT_TRUE(line->parentWidget()->isHidden());
+    exceptions.setFrontmost("org.example.Editor");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(line->parentWidget()->isHidden());
+    EXPECT_EQ(line->text(), QStringLiteral("Editor — 4500 K"));
+    h.state.setCurrentKelvin(4215.4);
+    h.state.setCurrentAltitude(-3.42);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.findChild<QLabel*>(QStringLiteral("statusText"))->text(),
+              QStringLiteral("4215 K · -3.4°"));
+}
+
+TEST(SymbolProvider, EverySymbolOfTheIconAndTheMainScreenHasAPaintedFallback) {
+    test::widgetApplication();
+    for (const char* name : {"sun.max",
+                             "moon.stars",
+                             "sun.max.trianglebadge.exclamationmark",
+                             "sun.max.fill",
+                             "plus.circle",
+                             "gearshape",
+                             "checkmark",
+                             "chevron.left",
+                             "questionmark.circle",
+                             "globe",
+                             "rectangle.stack",
+                             "keyboard",
+                             "app.badge.checkmark",
+                             "arrow.triangle.2.circlepath",
+                             "arrow.down.circle",
+                             "info.circle",
+                             "paintpalette.fill",
+                             "rectangle.3.group",
+                             "arrow.up.forward.app",
+                             "exclamationmark.triangle",
+                             "exclamationmark.triangle.fill",
+                             "location.slash.fill",
+                             "location.fill",
+                             "location.fill.viewfinder",
+                             "testtube"}) {
+        EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(QString::fromLatin1(name))) << name;
+        const QImage image =
+            SymbolProvider::paintedIcon(QString::fromLatin1(name), Qt::black).pixmap(24, 24).toImage();
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                inked += image.pixelColor(x, y).alpha() > 128;
+        EXPECT_GT(inked, 20) << name; // never blank
+    }
+}
