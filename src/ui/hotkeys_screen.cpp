@@ -1,16 +1,19 @@
 #include "ui/hotkeys_screen.h"
 
+#include "watchers/hotkey_names.h"
+
 #include <QFormLayout>
 #include <QPushButton>
 
 namespace tintwell::ui {
 
 const std::vector<HotkeysScreen::Slot>& HotkeysScreen::slots() {
-    static const std::vector<Slot> all = {
-        {"Toggle Pause", "tintwell.togglePause"}, {"Toggle Manual override", "tintwell.toggleManualOverride"},
-        {"Next profile", "tintwell.nextProfile"}, {"Previous profile", "tintwell.previousProfile"},
-        {"Warmer (−250 K)", "tintwell.warmer"},   {"Cooler (+250 K)", "tintwell.cooler"},
-    };
+    static const std::vector<Slot> all = [] {
+        std::vector<Slot> list;
+        for (const shortcuts::Name& name : watchers::hotkeys::allTintwell())
+            list.push_back({QString::fromStdString(watchers::hotkeys::label(name)), name.rawValue});
+        return list;
+    }();
     return all;
 }
 
