@@ -1,11 +1,13 @@
 #include "app/app_delegate.h"
 
 #include "app/appcast_updater.h"
+#include "app/location_status_binding.h"
 #include "app/tray_update_presenter.h"
 #include "app/update_channel_delegate.h"
 #include "app/update_consent.h"
 #include "app/update_feed.h"
 #include "engine/gamma_controller.h"
+#include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
@@ -19,6 +21,7 @@
 #include "watchers/display_windows.h"
 #include "watchers/hotkeys_manager.h"
 #include "watchers/lifecycle_observer.h"
+#include "watchers/location_provider.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -89,6 +92,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
     appExceptions_->start();
 
+    if (!services_.location)
+        services_.location = std::make_unique<platform::VirtualLocationServices>();
+    location_ = std::make_unique<watchers::LocationProvider>(
+        *services_.location, [self = QPointer<AppDelegate>(this)](double latitude, double longitude) {
+            if (self)
+                self->handleFix(latitude, longitude);
+        });
+
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
         [this] { handleLifecycleEvent(); }, services_.displays, std::move(services_.lifecycleSources),
         timing_.lifecycleDebounceSec);
@@ -108,12 +119,28 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     wireStateObservers();
 
+    // The moments a game, a video player or a screen recorder gives the screen back, often with
+    // its ramps reset: repair at once rather than at the next periodic read-back.
+    if (workspace) {
+        connect(workspace, &platform::WorkspaceServices::frontmostApplicationChanged, gamma_.get(),
+                &engine::GammaController::checkDriftNow);
+        connect(workspace, &platform::WorkspaceServices::windowClosed, gamma_.get(),
+                &engine::GammaController::checkDriftNow);
+    }
+
     if (scheduling::DebugTimeController::isEnabled()) {
         tickTarget_ = std::make_shared<DelegateTickTarget>(this);
         debugTimeController_ =
             std::make_unique<scheduling::DebugTimeController>(tickTarget_, lifecycle_.get());
         qCInfo(lcApp) << "Debug time controls are on";
     }
+
+    // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
+    // request from the user.
+    if (appState_->useAutoLocation() &&
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied())
+        location_->requestOnce();
 
     tick();
 }
@@ -180,131 +207,172 @@ void AppDelegate::onCheckForUpdates() {
 void AppDelegate::setUpdatePresenter(UpdatePresenter* presenter) {
     if (updater_)
         updater_->setPresenter(presenter);
-    void AppDelegate::installUserInterface() {
-        if (menuBar_ || !appState_ || terminated_)
+}
+
+void AppDelegate::installUserInterface() {
+    if (menuBar_ || !appState_ || terminated_)
+        return;
+    locationStatus_ = std::make_unique<ui::LocationStatus>();
+    if (location_)
+        bindLocationStatus(*location_, *locationStatus_);
+    QPointer<AppDelegate> self(this);
+    ui::UiCallbacks callbacks;
+    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onManualApply = [self] {
+        if (self)
+            self->tick();
+    };
+    callbacks.onUseCurrentLocation = [self] {
+        if (self && self->location_)
+            self->location_->requestOnce();
+    };
+    // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
+    // the keys from the application's own events instead.
+    callbacks.onMenuTrackingChanged = [self](bool open) {
+        if (self && self->globalShortcuts_)
+            self->globalShortcuts_->setMenuOpen(open);
+    };
+    callbacks.onCheckForUpdates = [self] {
+        if (!self)
             return;
-        locationStatus_ = std::make_unique<ui::LocationStatus>();
-        QPointer<AppDelegate> self(this);
-        ui::UiCallbacks callbacks;
-        callbacks.onQuit = [] { QCoreApplication::quit(); };
-        callbacks.onManualApply = [self] {
-            if (self)
-                self->tick();
-        };
-        // The location provider and the update checker attach here once they exist.
-        callbacks.onUseCurrentLocation = [] { qCInfo(lcApp) << "Location detection is not available yet"; };
-        // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
-        // the keys from the application's own events instead.
-        callbacks.onMenuTrackingChanged = [self](bool open) {
-            if (self && self->globalShortcuts_)
-                self->globalShortcuts_->setMenuOpen(open);
-        };
-        callbacks.onCheckForUpdates = [self] {
-            if (!self)
+        if (self->menuBar_ && self->menuBar_->popup())
+            self->menuBar_->popup()->close();
+        self->onCheckForUpdates();
+    };
+    menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
+                                                       *services_.displays, std::move(callbacks));
+    menuBar_->setWorkspace(services_.workspace);
+    menuBar_->setGlobalShortcuts(globalShortcuts_.get());
+    menuBar_->setOfferOnboarding(true);
+    menuBar_->install();
+    updatePresenter_ = std::make_unique<TrayUpdatePresenter>([self]() -> QSystemTrayIcon* {
+        return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;
+    });
+    setUpdatePresenter(updatePresenter_.get());
+    if (debugTimeController_) {
+        debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
+        debugTimeItem_->install();
+    }
+}
+
+void AppDelegate::wireStateObservers() {
+    settings::AppState* s = appState_.get();
+    QTimer* debounce = &settingsDebounce_;
+    // The twelve settings that change what the displays show; each change, once it differs from the
+    // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
+    restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
+    restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(), debounce);
+    restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
+    restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
+    restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
+    restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
+    restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(), debounce);
+    restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
+    // Subscribing delivers the current values: one debounced tick follows the wiring.
+    debounce->start();
+
+    connect(appExceptions_.get(), &watchers::AppExceptionsManager::activeOverrideChanged, this,
+            &AppDelegate::tick, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
+
+    watchers::AppExceptionsManager* exceptions = appExceptions_.get();
+    connect(
+        s, &settings::AppState::appExceptionsChanged, exceptions,
+        [exceptions, last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
+            if (rules == last)
                 return;
-            if (self->menuBar_ && self->menuBar_->popup())
-                self->menuBar_->popup()->close();
-            self->onCheckForUpdates();
-        };
-        menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
-                                                           *services_.displays, std::move(callbacks));
-        menuBar_->setWorkspace(services_.workspace);
-        menuBar_->setGlobalShortcuts(globalShortcuts_.get());
-        menuBar_->setOfferOnboarding(true);
-        menuBar_->install();
-        updatePresenter_ = std::make_unique<TrayUpdatePresenter>([self]() -> QSystemTrayIcon* {
-            return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;
+            last = rules;
+            QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
+                                      Qt::QueuedConnection);
         });
-        setUpdatePresenter(updatePresenter_.get());
-        if (debugTimeController_) {
-            debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
-            debugTimeItem_->install();
-        }
-    }
+    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
 
-    void AppDelegate::wireStateObservers() {
-        settings::AppState* s = appState_.get();
-        QTimer* debounce = &settingsDebounce_;
-        // The twelve settings that change what the displays show; each change, once it differs from the
-        // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
-        restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
-        restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
-        restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
-        restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
-        restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(),
-                          debounce);
-        restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
-        restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
-        restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
-        restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
-        restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
-        restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(),
-                          debounce);
-        restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
-        // Subscribing delivers the current values: one debounced tick follows the wiring.
-        debounce->start();
+    wireUpdateObservers();
 
-        connect(appExceptions_.get(), &watchers::AppExceptionsManager::activeOverrideChanged, this,
-                &AppDelegate::tick, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
+    // Only changes count, not the value at wiring time: the launch request covers that one. Each
+    // distinct value is delivered in order, even several within one pass of the event loop.
+    connect(s, &settings::AppState::useAutoLocationChanged, this,
+            [this, last = s->useAutoLocation()](bool enabled) mutable {
+                if (enabled == last)
+                    return;
+                last = enabled;
+                QMetaObject::invokeMethod(
+                    this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
+            });
+}
 
-        watchers::AppExceptionsManager* exceptions = appExceptions_.get();
-        connect(s, &settings::AppState::appExceptionsChanged, exceptions,
-                [exceptions,
-                 last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
-                    if (rules == last)
-                        return;
-                    last = rules;
-                    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
-                                              Qt::QueuedConnection);
-                });
-        QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+void AppDelegate::useAutoLocationChanged(bool enabled) {
+    if (terminated_)
+        return;
+    const bool authorized =
+        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
+        !location_->isDenied();
+    qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
+           enabled ? "true" : "false", authorized ? "true" : "false");
+    if (enabled && authorized)
+        location_->requestOnce();
+    else if (!enabled)
+        location_->cancel();
+}
 
-        wireUpdateObservers();
-    }
+void AppDelegate::handleFix(double latitude, double longitude) {
+    if (terminated_)
+        return;
+    qCInfo(watchers::lcLocation, "onFix → AppState lat=%f lon=%f", latitude, longitude);
+    // Each assignment is saved as it is made, latitude first.
+    appState_->setLatitude(latitude);
+    appState_->setLongitude(longitude);
+    tick();
+}
 
-    void AppDelegate::handleLifecycleEvent() {
-        reapply();
-    }
+void AppDelegate::handleLifecycleEvent() {
+    reapply();
+}
 
-    void AppDelegate::reapply() {
-        if (terminated_ || !gamma_)
-            return;
-        displayIdentity_->reset();
-        gamma_->reapply();
-        tick();
-    }
+void AppDelegate::reapply() {
+    if (terminated_ || !gamma_)
+        return;
+    displayIdentity_->reset();
+    gamma_->reapply();
+    tick();
+}
 
-    void AppDelegate::setClock(std::shared_ptr<scheduling::Clock> clock) {
-        if (tickLoop_)
-            tickLoop_->clock = std::move(clock);
-    }
+void AppDelegate::setClock(std::shared_ptr<scheduling::Clock> clock) {
+    if (tickLoop_)
+        tickLoop_->clock = std::move(clock);
+}
 
-    void AppDelegate::tick() {
-        if (terminated_ || !tickLoop_)
-            return;
-        tickLoop_->tick();
-    }
+void AppDelegate::tick() {
+    if (terminated_ || !tickLoop_)
+        return;
+    tickLoop_->tick();
+}
 
-    void AppDelegate::applicationWillTerminate() {
-        if (terminated_)
-            return;
-        terminated_ = true;
-        settingsDebounce_.stop();
-        if (tickLoop_)
-            tickLoop_->invalidateTimer();
-        if (lifecycle_)
-            lifecycle_->stop();
-        if (appExceptions_)
-            appExceptions_->stop();
-        if (updater_)
-            updater_->setAutomaticallyChecksForUpdates(false);
-        debugTimeItem_.reset();
-        if (menuBar_)
-            menuBar_->removeStatusItem();
-        if (gamma_)
-            gamma_->restoreSystem();
-        qCInfo(lcApp) << "Displays restored";
-    }
+void AppDelegate::applicationWillTerminate() {
+    if (terminated_)
+        return;
+    terminated_ = true;
+    settingsDebounce_.stop();
+    if (tickLoop_)
+        tickLoop_->invalidateTimer();
+    if (lifecycle_)
+        lifecycle_->stop();
+    if (appExceptions_)
+        appExceptions_->stop();
+    if (updater_)
+        updater_->setAutomaticallyChecksForUpdates(false);
+    debugTimeItem_.reset();
+    if (menuBar_)
+        menuBar_->removeStatusItem();
+    if (location_)
+        location_->cancel();
+    if (gamma_)
+        gamma_->restoreSystem();
+    qCInfo(lcApp) << "Displays restored";
+}
 
 } // namespace tintwell::app

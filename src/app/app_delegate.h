@@ -3,6 +3,7 @@
 #include "platform/display_services.h"
 #include "platform/hot_key_service.h"
 #include "platform/lifecycle_event_source.h"
+#include "platform/location_services.h"
 #include "platform/workspace_services.h"
 #include "scheduling/clock.h"
 #include "scheduling/debug_time_controller.h"
@@ -31,6 +32,7 @@ namespace tintwell::watchers {
 class AppExceptionsManager;
 class HotkeysManager;
 class LifecycleObserver;
+class LocationProvider;
 } // namespace tintwell::watchers
 namespace tintwell::scheduling {
 class TickLoop;
@@ -59,6 +61,8 @@ struct AppServices {
     platform::WorkspaceServices* workspace = nullptr; ///< may be null
     /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
+    /// Where the user is; null for a virtual service that finds nothing by itself.
+    std::unique_ptr<platform::LocationServices> location = nullptr;
     /// Null: the appcast updater on the configured feed.
     UpdaterFactory makeUpdater{};
     platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
@@ -106,6 +110,7 @@ public:
     shortcuts::GlobalShortcuts* globalShortcuts() const { return globalShortcuts_.get(); }
     watchers::HotkeysManager* hotkeys() const { return hotkeys_.get(); }
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
+    watchers::LocationProvider* location() const { return location_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
     scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
@@ -118,6 +123,8 @@ public:
 private:
     void wireStateObservers();
     void handleLifecycleEvent();
+    void handleFix(double latitude, double longitude);
+    void useAutoLocationChanged(bool enabled);
     void startUpdater();
     void wireUpdateObservers();
 
@@ -132,6 +139,7 @@ private:
     std::unique_ptr<watchers::HotkeysManager> hotkeys_;
     std::unique_ptr<watchers::AppExceptionsManager> appExceptions_;
     std::unique_ptr<watchers::LifecycleObserver> lifecycle_;
+    std::unique_ptr<watchers::LocationProvider> location_;
     std::unique_ptr<scheduling::TickLoop> tickLoop_;
     std::shared_ptr<scheduling::TickTarget> tickTarget_; // what the debug controls hold weakly
     std::unique_ptr<scheduling::DebugTimeController> debugTimeController_;

@@ -75,8 +75,17 @@ const std::vector<OptionRow>& optionTable() {
         {{"status",
           "Print the Kelvin, sun altitude, profile, app exception, pause and manual override of the "
           "running instance; exit 1 when none runs."}},
-        {{"json", "With --print, --list-displays, --list-apps, --get, --hotkeys, --check-updates or "
-                  "--status: print JSON."},
+        {{"locate", "Find where this computer is (GeoClue, else the time zone's principal city) and print "
+                    "latitude, longitude, source and accuracy."}},
+        {{"save", "With --locate: store the location found as the application would."},
+         nullptr,
+         [](const QString&, CommandLine& cl) -> std::optional<Refusal> {
+             cl.save = true;
+             return std::nullopt;
+         }},
+        {{"json",
+          "With --print, --list-displays, --list-apps, --get, --hotkeys, --check-updates, --locate or "
+          "--status: print JSON."},
          nullptr,
          [](const QString&, CommandLine& cl) -> std::optional<Refusal> {
              cl.json = true;
@@ -132,6 +141,7 @@ const std::vector<ModeRow>& modeTable() {
         {Mode::Status, "status", {"json"}},
         {Mode::Hotkey, "hotkey", {}, Arguments::HotkeyAssignments},
         {Mode::Hotkeys, "hotkeys", {"json"}},
+        {Mode::Locate, "locate", {"json", "save"}},
         {Mode::Run, nullptr, {"backend"}},
     };
     return table;

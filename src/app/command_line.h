@@ -26,6 +26,7 @@ enum class Mode {
     Reset,
     CheckUpdates,
     Status,
+    Locate,
     Run,
     Hotkey,
     Hotkeys
@@ -42,6 +43,7 @@ struct CommandLine {
     QStringList assignments; ///< with Set: KEY=VALUE, unchecked
     QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
     QStringList hotkeys;     ///< with Hotkey: NAME=COMBINATION, unchecked
+    bool save = false;       ///< with Locate: store the fix as the application would
 };
 
 /// Bad input: one line for standard error, naming the offending value.

@@ -14,13 +14,6 @@ namespace {
 namespace hotkeys = watchers::hotkeys;
 using shortcuts::Shortcut;
 
-std::string quoted(const QString& s) {
-    std::string text(1, '"');
-    text += s.toStdString();
-    text += '"';
-    return text;
-}
-
 std::string shortName(const shortcuts::Name& name) {
     return name.rawValue.substr(std::string_view("tintwell.").size());
 }

@@ -3,6 +3,7 @@
 #include "app/hotkey_command.h"
 #include "app/list_apps_command.h"
 #include "app/list_displays_command.h"
+#include "app/locate_command.h"
 #include "app/log_output.h"
 #include "app/oneshot_command.h"
 #include "app/print_command.h"
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
         return runSet(cl, std::cout, std::cerr);
     case Mode::Get:
         return runGet(cl, std::cout, std::cerr);
+    case Mode::Locate:
+        return runLocate(cl, std::cout, std::cerr);
     case Mode::CheckUpdates:
         return runCheckUpdates(cl, std::cout);
     case Mode::Status:

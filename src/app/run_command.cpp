@@ -6,7 +6,9 @@
 #include "app/signal_handler.h"
 #include "app/single_instance.h"
 #include "app/status_command.h"
+#include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
+#include "platform/x11/x11_instance_selection.h"
 #include "settings/json_file_user_defaults.h"
 #include "settings/settings_file_follower.h"
 #include "shortcuts/global_shortcuts.h"
@@ -51,20 +53,45 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
+    // From here on a termination signal ends the start-up in order too.
+    SignalHandler signals;
 
+    // On X the claim belongs to the display, whatever folders this process was given; only the
+    // virtual backend, which has no display, falls back to a lock file.
+    std::unique_ptr<platform::X11InstanceSelection> selection;
     SingleInstance instance;
-    const auto lock = instance.tryAcquire();
-    if (const auto* running = std::get_if<SingleInstance::AlreadyRunning>(&lock)) {
-        if (running->pid)
-            err << "Tintwell is already running (pid " << *running->pid << ").\n";
+    const bool onX = cl.backend.kind == Backend::Kind::X11 && !qEnvironmentVariableIsEmpty("DISPLAY");
+    std::optional<pid_t> runningPid;
+    bool running = false;
+    if (onX) {
+        selection = std::make_unique<platform::X11InstanceSelection>();
+        const auto claim = selection->tryAcquire();
+        if (const auto* failed = std::get_if<platform::X11InstanceSelection::Failed>(&claim)) {
+            err << "tintwell: " << failed->message.toStdString() << '\n';
+            return 1;
+        }
+        if (const auto* other = std::get_if<platform::X11InstanceSelection::AlreadyRunning>(&claim)) {
+            running = true;
+            runningPid = other->pid;
+        }
+    } else {
+        const auto lock = instance.tryAcquire();
+        if (const auto* other = std::get_if<SingleInstance::AlreadyRunning>(&lock)) {
+            running = true;
+            runningPid = other->pid;
+        }
+        if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
+            qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
+    }
+    if (running) {
+        if (runningPid)
+            err << "Tintwell is already running (pid " << *runningPid << ").\n";
         else
             err << "Tintwell is already running.\n";
         // As a launcher click should: the running instance comes forward.
         requestShowPopup();
         return 1;
     }
-    if (const auto* failed = std::get_if<SingleInstance::Failed>(&lock))
-        qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
 
     QString error;
     auto platform = createPlatformServices(cl.backend, PlatformOptions{.globalHotKeys = true}, &error);
@@ -80,9 +107,26 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.workspace = platform->workspace.get();
     services.hotKeys = platform->hotKeys.get();
     services.lifecycleSources = platform::createLinuxLifecycleSources(cl.backend.kind == Backend::Kind::X11);
+    // In-memory displays go with a location service that finds nothing by itself.
+    if (cl.backend.kind == Backend::Kind::X11)
+        services.location = platform::createLinuxLocationServices();
 
-    SignalHandler signals;
     AppDelegate delegate(std::move(services));
+    if (selection) {
+        // Without its server the process has nothing left to tint or restore, and must not linger
+        // as if it still ran.
+        QObject::connect(selection.get(), &platform::X11InstanceSelection::connectionLost, [] {
+            qWarning().noquote() << "Lost the connection to the X display" << qEnvironmentVariable("DISPLAY")
+                                 << "- quitting.";
+            // Every other part notices the same loss; this line says it all.
+            QLoggingCategory::setFilterRules(QStringLiteral("tintwell.*=false"));
+            QCoreApplication::exit(1);
+        });
+        QObject::connect(selection.get(), &platform::X11InstanceSelection::selectionLost, [] {
+            qWarning().noquote() << "Another program took over as the display's Tintwell - quitting.";
+            QCoreApplication::exit(0);
+        });
+    }
     delegate.applicationDidFinishLaunching();
     // The command line and editors change the file while the application runs.
     settings::SettingsFileFollower follower(defaults, *delegate.appState());

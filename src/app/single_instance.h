@@ -9,9 +9,9 @@
 
 namespace tintwell::app {
 
-/// One running application per login session: an exclusive flock on a lock file that holds the
-/// owner's pid. The kernel drops the lock when its holder exits, however it exits, so a stale file
-/// never blocks a later start.
+/// One running application per lock file, where there is no X display to claim (the virtual
+/// backend): an exclusive flock on a lock file that holds the owner's pid. The kernel drops the
+/// lock when its holder exits, however it exits, so a stale file never blocks a later start.
 class SingleInstance {
 public:
     struct Acquired {};

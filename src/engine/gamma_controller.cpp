@@ -35,7 +35,15 @@ public:
     struct Channel {
         std::mutex mutex;
         std::atomic<std::uint64_t> issued{0};
+        std::atomic<std::uint64_t> settled{0}; // the latest sequence number that landed or was dropped
     };
+
+    /// Whether a write issued for the display has not landed or been dropped yet.
+    bool pending(DisplayId id) {
+        std::lock_guard lock(channelsMutex_);
+        const auto it = channels_.find(id);
+        return it != channels_.end() && it->second->settled.load() != it->second->issued.load();
+    }
 
     /// Reserves the next place in the display's order.
     std::pair<Channel*, std::uint64_t> issue(DisplayId id) {
@@ -48,15 +56,20 @@ public:
 
     /// Writes `target` (identity when absent) unless a later write was issued meanwhile.
     void land(DisplayId id, Channel& channel, std::uint64_t seq, const std::optional<Target>& target) {
+        const auto settle = [&] {
+            for (std::uint64_t s = channel.settled.load();
+                 s < seq && !channel.settled.compare_exchange_weak(s, seq);)
+                ;
+        };
         if (channel.issued.load() != seq)
-            return;
+            return settle();
         const core::TransferTables tables =
             target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
                    : identityTables();
         std::lock_guard lock(channel.mutex);
-        if (channel.issued.load() != seq)
-            return;
-        displays_->setTransferTables(id, tables);
+        if (channel.issued.load() == seq)
+            displays_->setTransferTables(id, tables);
+        settle();
     }
 
     /// Supersedes every write issued so far, waits for the ones landing now, then runs `then` while
@@ -66,7 +79,7 @@ public:
         std::vector<std::unique_lock<std::mutex>> held;
         for (auto& [id, channel] : channels_) {
             held.emplace_back(channel->mutex);
-            ++channel->issued;
+            channel->settled = ++channel->issued; // nothing issued before can land any more
         }
         if (then)
             then();
@@ -80,7 +93,14 @@ private:
 
 GammaController::GammaController(platform::DisplayServices& displays, QObject* parent)
     : QObject(parent), displays_(displays), writer_(std::make_shared<Writer>(displays)),
-      now_([] { return std::chrono::steady_clock::now(); }) {}
+      now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
+      driftRecheck_(new QTimer(this)) {
+    driftTimer_->setInterval(kDriftCheckInterval);
+    connect(driftTimer_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+    driftRecheck_->setSingleShot(true);
+    driftRecheck_->setInterval(kDriftRecheckDelay);
+    connect(driftRecheck_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+}
 
 GammaController::~GammaController() {
     // Queued frames hold the writer, not the controller; superseding them keeps them off the
@@ -129,6 +149,10 @@ void GammaController::apply(const std::unordered_map<DisplayId, Decision>& decis
         std::lock_guard lock(lock_);
         lastDecision_[id] = decision;
     }
+    applied_.clear();
+    for (const auto& [id, decision] : decisions)
+        applied_.push_back(id);
+    updateDriftTimer();
 }
 
 void GammaController::reapply() {
@@ -152,45 +176,90 @@ void GammaController::restoreSystem() {
         cancelAllRampsLocked();
         lastDecision_.clear();
     }
+    applied_.clear();
+    refusing_.clear();
+    updateDriftTimer();
     writer_->supersedeAll([this] { displays_.restoreSystemCalibration(); });
+}
+
+void GammaController::setDriftCheckInterval(std::chrono::milliseconds interval) {
+    driftTimer_->setInterval(interval);
+    updateDriftTimer();
+}
+
+void GammaController::checkDriftNow() {
+    if (applied_.empty())
+        return;
+    checkAppliedDisplays();
+    driftRecheck_->start();
+}
+
+void GammaController::checkAppliedDisplays() {
+    repairDrift(applied_);
+}
+
+void GammaController::updateDriftTimer() {
+    if (applied_.empty() || driftTimer_->interval() <= 0) {
+        driftTimer_->stop();
+        driftRecheck_->stop();
+    } else if (!driftTimer_->isActive()) {
+        driftTimer_->start();
+    }
 }
 
 std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::vector<DisplayId>& displays) {
     // A table that went through 16 bits and the hardware's ramp size comes back within a fraction
     // of a level; anything further off was written by someone else.
     constexpr float kTolerance = 1.0f / 255.0f;
-    std::vector<DisplayId> repaired;
+    const auto drifted = [](const core::TransferTables& want, const core::TransferTables& have) {
+        for (const auto& [w, h] : {std::pair{&want.r, &have.r}, {&want.g, &have.g}, {&want.b, &have.b}})
+            for (std::size_t i = 0; i < w->size(); ++i)
+                if (!(std::abs((*w)[i] - (*h)[i]) <= kTolerance))
+                    return true;
+        return false;
+    };
+    std::vector<DisplayId> checked;
+    std::vector<Decision> decisions;
     for (const DisplayId id : displays) {
-        std::optional<Decision> decision;
-        {
-            std::lock_guard lock(lock_);
-            const auto it = lastDecision_.find(id);
-            if (it == lastDecision_.end() || ramps_.count(id))
-                continue;
-            decision = it->second;
-        }
-        const auto shown = displays_.readTransferTables(id);
-        if (!shown)
+        std::lock_guard lock(lock_);
+        const auto it = lastDecision_.find(id);
+        // A frame on its way (a ramp's last one included) would be taken for someone else's ramp.
+        if (it == lastDecision_.end() || ramps_.count(id) || writer_->pending(id))
             continue;
-        const Target* target = std::get_if<Target>(&*decision);
+        checked.push_back(id);
+        decisions.push_back(it->second);
+    }
+    if (checked.empty())
+        return {};
+    const auto shown = displays_.readAllTransferTables(checked);
+    std::vector<DisplayId> repaired;
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        const DisplayId id = checked[i];
+        if (i >= shown.size() || !shown[i])
+            continue;
+        const Target* target = std::get_if<Target>(&decisions[i]);
         const core::TransferTables expected =
             target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
                    : identityTables();
-        bool drifted = false;
-        for (const auto& [want, have] :
-             {std::pair{&expected.r, &shown->r}, {&expected.g, &shown->g}, {&expected.b, &shown->b}})
-            for (std::size_t i = 0; i < want->size() && !drifted; ++i)
-                drifted = std::abs((*want)[i] - (*have)[i]) > kTolerance;
-        if (!drifted)
+        if (!drifted(expected, *shown[i])) {
+            refusing_.erase(id);
             continue;
-        qCInfo(lcEngine) << "Display" << id
-                         << "no longer shows its tint (another program changed its ramp); "
-                            "writing it again";
+        }
+        if (!refusing_.count(id))
+            qCInfo(lcEngine) << "Display" << id
+                             << "no longer shows its tint (another program changed its ramp); "
+                                "writing it again";
         if (target)
             writeNow(id, *target);
         else
             pushIdentity(id);
         repaired.push_back(id);
+        const auto after = displays_.readTransferTables(id);
+        if (after && !drifted(expected, *after))
+            refusing_.erase(id);
+        else if (refusing_.insert(id).second)
+            qCWarning(lcEngine) << "Display" << id
+                                << "does not take its tint; it is written again quietly until it does";
     }
     return repaired;
 }

@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <unordered_map>
+#include <vector>
 
 #include <QObject>
 
@@ -34,6 +36,13 @@ public:
     static constexpr std::chrono::milliseconds kFrameInterval{33};
     /// The shortest ramp; shorter, non-finite or negative durations are raised to it.
     static constexpr double kMinimumRampSec = 0.05;
+    /// How often the displays are read back for a ramp another program reset: a lost tint is back
+    /// within this. Each check wakes the process twice (the timer, then the one reply for all
+    /// displays): about 1,800 wake-ups and well under a second of CPU an hour.
+    static constexpr std::chrono::milliseconds kDriftCheckInterval{4000};
+    /// A program giving the screen back (a game quitting, a recorder stopping) may reset the ramps a
+    /// moment after its window goes; checkDriftNow() looks once more after this.
+    static constexpr std::chrono::milliseconds kDriftRecheckDelay{300};
 
     explicit GammaController(platform::DisplayServices& displays, QObject* parent = nullptr);
     ~GammaController() override;
@@ -52,10 +61,17 @@ public:
     /// no write issued before lands after it.
     void restoreSystem();
 
-    /// Reads back each of `displays` that holds a decision and is not ramping; where the display no
-    /// longer shows that decision (another program reset its ramp), writes the decision again.
-    /// Returns the displays written. One read request per display.
+    /// Reads back each of `displays` that holds a decision and has no write on its way; where the
+    /// display no longer shows that decision (another program reset its ramp), writes the decision
+    /// again. Returns the displays written. One read request per display, and one more per repair.
     std::vector<DisplayId> repairDrift(const std::vector<DisplayId>& displays);
+    /// Replaces kDriftCheckInterval: how often the displays of the last apply() are read back while
+    /// any holds a decision. Zero: only on request.
+    void setDriftCheckInterval(std::chrono::milliseconds interval);
+    /// Repairs the displays of the last apply() now and again after kDriftRecheckDelay: call it when
+    /// another program may just have given the screen back (frontmost application changed, a
+    /// window closed).
+    void checkDriftNow();
 
     /// Whether a ramp is in flight for the display.
     bool isRamping(DisplayId id) const;
@@ -76,6 +92,8 @@ private:
     void advanceRamp(DisplayId id, QTimer* currentTimer);
     void pushIdentity(DisplayId id);
     void writeNow(DisplayId id, const Target& target);
+    void checkAppliedDisplays();
+    void updateDriftTimer();
 
     platform::DisplayServices& displays_;
     std::shared_ptr<Writer> writer_;
@@ -84,6 +102,12 @@ private:
     mutable std::mutex lock_; // guards lastDecision_ and ramps_
     std::unordered_map<DisplayId, Decision> lastDecision_;
     std::unordered_map<DisplayId, RampState> ramps_;
+
+    // Main thread only.
+    std::vector<DisplayId> applied_; // the displays of the last apply()
+    std::set<DisplayId> refusing_;   // repaired, yet still not showing the decision: said once
+    QTimer* driftTimer_;
+    QTimer* driftRecheck_;
 };
 
 } // namespace tintwell::engine

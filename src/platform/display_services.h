@@ -56,6 +56,15 @@ public:
     virtual void setTransferTables(DisplayId id, const core::TransferTables& tables) = 0;
     /// The tables the display shows now, resampled to 256 entries; nothing when unreadable.
     virtual std::optional<core::TransferTables> readTransferTables(DisplayId id) = 0;
+    /// readTransferTables() of each display, in the same order; a backend may ask for all of them
+    /// in one round trip, which matters to a periodic read-back.
+    virtual std::vector<std::optional<core::TransferTables>>
+    readAllTransferTables(const std::vector<DisplayId>& ids) {
+        std::vector<std::optional<core::TransferTables>> tables;
+        for (const DisplayId id : ids)
+            tables.push_back(readTransferTables(id));
+        return tables;
+    }
     /// Returns every display to the calibration it had before this process first wrote to it.
     virtual void restoreSystemCalibration() = 0;
 

@@ -62,6 +62,9 @@ Q_SIGNALS:
     /// The frontmost application changed; emitted on the main thread, with the new one (or nothing).
     void
     frontmostApplicationChanged(const std::optional<tintwell::platform::RunningApplication>& application);
+    /// A managed window went away (a full-screen game or a recorder among them); emitted on the
+    /// main thread.
+    void windowClosed();
 };
 
 } // namespace tintwell::platform

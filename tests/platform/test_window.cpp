@@ -1,7 +1,7 @@
 // A stand-in application for the workspace tests: one top-level window with its own WM_CLASS and
 // _NET_WM_PID. Prints the window id, then stays until killed or until the X server goes away.
 //
-//   tintwell_test_window --class CLASS --geometry WxH+X+Y [--dock]
+//   tintwell_test_window --class CLASS --geometry WxH+X+Y [--dock] [--no-pid]
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     std::string cls = "TintwellTestWindow";
     int width = 200, height = 150, x = 0, y = 0;
     bool dock = false;
+    bool withPid = true;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--class") && i + 1 < argc)
             cls = argv[++i];
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
             std::sscanf(argv[++i], "%dx%d+%d+%d", &width, &height, &x, &y);
         else if (!std::strcmp(argv[i], "--dock"))
             dock = true;
+        else if (!std::strcmp(argv[i], "--no-pid"))
+            withPid = false;
     }
 
     int screenNumber = 0;
@@ -45,7 +48,8 @@ int main(int argc, char** argv) {
     const std::string wmClass = cls + '\0' + cls + '\0';
     xcb_icccm_set_wm_class(c, w, std::uint32_t(wmClass.size()), wmClass.data());
     xcb_icccm_set_wm_name(c, w, XCB_ATOM_STRING, 8, std::uint32_t(cls.size()), cls.data());
-    xcb_ewmh_set_wm_pid(&ewmh, w, std::uint32_t(getpid()));
+    if (withPid)
+        xcb_ewmh_set_wm_pid(&ewmh, w, std::uint32_t(getpid()));
     // Asked-for position and size, so that the window manager places it where the test expects.
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, x, y);

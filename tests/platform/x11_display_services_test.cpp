@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +136,41 @@ TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsReportedAndTintedAndKeepsItsE
     session.setEdid(output, test::fakeEdid("TW Studio 27", 4712));
     ASSERT_TRUE(reconfiguredOnce());
     EXPECT_NE(*services->describe(output)->key, *first->key);
+}
+
+TEST_F(X11DisplayServicesTest, TwoMonitorsWithIdenticalEdidsGetDistinctKeysThatLast) {
+    const auto left = *session.output("DUMMY12"), right = *session.output("DUMMY13");
+    const auto edid = test::fakeEdid("TW Twin 24", 0);
+    const auto removeEdids = qScopeGuard([&] {
+        session.deleteEdid(left);
+        session.deleteEdid(right);
+    });
+    session.setEdid(left, edid);
+    switchOn("DUMMY12");
+    ASSERT_TRUE(reconfiguredOnce());
+    // A monitor with an EDID of its own keeps the key stored overrides were made with.
+    const QByteArray bytes(reinterpret_cast<const char*>(edid.data()), qsizetype(edid.size()));
+    const auto edidKey = QUuid::createUuidV5(QUuid("{5b0e7c1a-93d4-4e6f-a2b8-1c7d3f90e4a6}"), bytes)
+                             .toString(QUuid::WithoutBraces)
+                             .toUpper()
+                             .toStdString();
+    EXPECT_EQ(services->describe(left)->key, edidKey);
+
+    session.setEdid(right, edid);
+    switchOn("DUMMY13");
+    ASSERT_TRUE(reconfiguredOnce());
+    const auto keys = [](X11DisplayServices& s, xcb_randr_output_t a, xcb_randr_output_t b) {
+        return std::pair{s.describe(a)->key.value_or(""), s.describe(b)->key.value_or("")};
+    };
+    const auto twins = keys(*services, left, right);
+    EXPECT_NE(twins.first, twins.second);
+    EXPECT_EQ(keys(*create(state.path()), left, right), twins); // the next run
+
+    ASSERT_TRUE(X11Session::switchOff("DUMMY13"));
+    ASSERT_TRUE(reconfiguredOnce());
+    switchOn("DUMMY13");
+    ASSERT_TRUE(reconfiguredOnce());
+    EXPECT_EQ(keys(*services, left, right), twins); // plugged in again
 }
 
 } // namespace

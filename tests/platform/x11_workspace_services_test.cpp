@@ -132,5 +132,12 @@ TEST_F(X11Workspace, MinimisedAndOtherDesktopWindowsAreNotOnScreen) {
     EXPECT_TRUE(running(elsewhere.pid()));
 }
 
+TEST_F(X11Workspace, AWindowWithoutItsPidIsTracedToItsProcess) {
+    TestApplication app("TintwellTestNoPid", "200x150+100+100", false, false);
+    ASSERT_TRUE(app.ok());
+    EXPECT_TRUE(spinUntil([&] { return running(app.pid()).has_value(); }));
+    EXPECT_EQ(running(app.pid()).value_or(RunningApplication{}).applicationId, app.id());
+}
+
 } // namespace
 } // namespace tintwell::platform

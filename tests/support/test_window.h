@@ -14,10 +14,14 @@ namespace tintwell::test {
 class TestWindow {
 public:
     /// `windowClass` is also the application id; `geometry` as WxH+X+Y.
-    TestWindow(const QString& windowClass, const QString& geometry, bool dock = false) : class_(windowClass) {
+    /// Without `withPid` the window carries no _NET_WM_PID, as some toolkits' windows do.
+    TestWindow(const QString& windowClass, const QString& geometry, bool dock = false, bool withPid = true)
+        : class_(windowClass) {
         QStringList args{"--class", windowClass, "--geometry", geometry};
         if (dock)
             args << "--dock";
+        if (!withPid)
+            args << "--no-pid";
         process_.start(TINTWELL_TEST_WINDOW, args);
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             window_ = process_.readLine().trimmed();

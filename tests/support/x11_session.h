@@ -40,7 +40,8 @@ inline void expectRampShows(const Ramp& ramp, const core::TransferTables& tables
 
 class X11Session {
 public:
-    X11Session() : conn_(xcb_connect(nullptr, nullptr)) {
+    /// `display`: nullptr for $DISPLAY.
+    explicit X11Session(const char* display = nullptr) : conn_(xcb_connect(display, nullptr)) {
         if (xcb_connection_has_error(conn_))
             return;
         root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
@@ -146,6 +147,36 @@ public:
                 return true;
         }
         return false;
+    }
+
+    /// The window the window manager calls active (_NET_ACTIVE_WINDOW); none when it has none.
+    xcb_window_t activeWindow() {
+        auto* reply = xcb_get_property_reply(
+            conn_, xcb_get_property(conn_, 0, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+            nullptr);
+        const xcb_window_t window = reply && xcb_get_property_value_length(reply) == 4
+                                        ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply))
+                                        : xcb_window_t{XCB_NONE};
+        std::free(reply);
+        return window;
+    }
+
+    /// The pid the owner of `selection` gives in its window's _NET_WM_PID; 0 when nobody owns it.
+    std::uint32_t selectionOwnerPid(const std::string& selection) {
+        auto* owner =
+            xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, atom(selection)), nullptr);
+        auto* pid = owner && owner->owner != XCB_NONE
+                        ? xcb_get_property_reply(conn_,
+                                                 xcb_get_property(conn_, 0, owner->owner, atom("_NET_WM_PID"),
+                                                                  XCB_ATOM_CARDINAL, 0, 1),
+                                                 nullptr)
+                        : nullptr;
+        const std::uint32_t found = pid && xcb_get_property_value_length(pid) == 4
+                                        ? *static_cast<const std::uint32_t*>(xcb_get_property_value(pid))
+                                        : 0;
+        std::free(pid);
+        std::free(owner);
+        return found;
     }
 
     void setEdid(xcb_randr_output_t output, const std::vector<std::uint8_t>& edid) {

@@ -83,7 +83,8 @@ void ScreensaverWakeSource::onReadable() {
         std::free(event);
     }
     if (xcb_connection_has_error(connection_)) {
-        qCWarning(lcLifecycleSources) << "Lost the X connection; screens waking go unnoticed";
+        // The application reports the loss and exits; this only says what it means here.
+        qCDebug(lcLifecycleSources) << "Lost the X connection; screens waking go unnoticed";
         stop();
     }
     if (woke)

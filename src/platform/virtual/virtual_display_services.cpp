@@ -54,7 +54,8 @@ void VirtualDisplayServices::setTransferTables(DisplayId id, const core::Transfe
     if (delay.count() > 0)
         std::this_thread::sleep_for(delay);
     std::lock_guard lock(mutex_);
-    current_[id] = tables;
+    if (!refusing_.count(id))
+        current_[id] = tables;
     writes_.push_back({id, tables, QThread::currentThreadId(), std::chrono::steady_clock::now()});
 }
 
@@ -106,6 +107,14 @@ void VirtualDisplayServices::setWriteDelays(std::vector<std::chrono::microsecond
     std::lock_guard lock(mutex_);
     writeDelays_ = std::move(delays);
     nextDelay_ = 0;
+}
+
+void VirtualDisplayServices::setRefusesWrites(DisplayId id, bool refuses) {
+    std::lock_guard lock(mutex_);
+    if (refuses)
+        refusing_.insert(id);
+    else
+        refusing_.erase(id);
 }
 
 } // namespace tintwell::platform

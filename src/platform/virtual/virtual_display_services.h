@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <set>
 
 #include <QThread>
 
@@ -38,6 +39,8 @@ public:
     void setWriteDelay(std::chrono::microseconds delay);
     /// Successive writes sleep for these delays in turn (cycling), so that later writes can overtake.
     void setWriteDelays(std::vector<std::chrono::microseconds> delays);
+    /// Writes to `id` are recorded but change nothing, as on a display whose driver refuses them.
+    void setRefusesWrites(DisplayId id, bool refuses);
 
 private:
     mutable std::mutex mutex_;
@@ -47,6 +50,7 @@ private:
     int restoreCount_ = 0;
     std::vector<std::chrono::microseconds> writeDelays_;
     std::size_t nextDelay_ = 0;
+    std::set<DisplayId> refusing_;
 };
 
 } // namespace tintwell::platform

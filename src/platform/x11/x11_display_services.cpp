@@ -1,5 +1,6 @@
 #include "platform/x11/x11_display_services.h"
 
+#include "platform/x11/saved_ramps_record.h"
 #include "platform/x11/x11_gamma_ramp.h"
 
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QUuid>
 
@@ -22,7 +22,7 @@
 namespace tintwell::platform {
 namespace {
 
-Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays")
+Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays", QtInfoMsg)
 
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
@@ -37,6 +37,8 @@ const QUuid kDisplayKeyNamespace("{5b0e7c1a-93d4-4e6f-a2b8-1c7d3f90e4a6}");
 struct Output {
     DisplayDescription description;
     xcb_randr_crtc_t crtc = XCB_NONE;
+    std::string connector;
+    std::vector<std::uint8_t> edid;
 };
 
 struct SavedRamp {
@@ -61,10 +63,15 @@ std::string edidMonitorName(const std::vector<std::uint8_t>& edid) {
     return {};
 }
 
-std::string displayKey(const std::vector<std::uint8_t>& edid, const std::string& outputName) {
-    const QByteArray data =
-        edid.empty() ? QByteArray("output:") + QByteArray::fromStdString(outputName)
-                     : QByteArray(reinterpret_cast<const char*>(edid.data()), qsizetype(edid.size()));
+/// `shared`: another online display has byte-identical EDID (two monitors of one model without a
+/// serial); the connector then tells them apart. A monitor whose EDID is unique keeps the key made
+/// from its EDID alone, which stored overrides rely on.
+std::string displayKey(const std::vector<std::uint8_t>& edid, const std::string& outputName, bool shared) {
+    QByteArray data = edid.empty()
+                          ? QByteArray("output:") + QByteArray::fromStdString(outputName)
+                          : QByteArray(reinterpret_cast<const char*>(edid.data()), qsizetype(edid.size()));
+    if (!edid.empty() && shared)
+        data += QByteArray("\0connector:", 11) + QByteArray::fromStdString(outputName);
     return QUuid::createUuidV5(kDisplayKeyNamespace, data)
         .toString(QUuid::WithoutBraces)
         .toUpper()
@@ -106,6 +113,9 @@ struct X11DisplayServices::Impl {
     std::vector<Output> outputs;
     bool dirty = true;
     std::map<xcb_randr_crtc_t, SavedRamp> saved;
+    // rampFingerprint() of the ramps on screen since our last write began: the one before it and
+    // its own (or only its own after the first write).
+    std::map<xcb_randr_crtc_t, std::vector<std::uint64_t>> written;
     std::set<DisplayId> reported;
     bool persistFailureReported = false;
 
@@ -195,9 +205,15 @@ struct X11DisplayServices::Impl {
                     d.mirrorOf = earlier.description.id;
                     break;
                 }
-            d.key = displayKey(edid, c.name);
             d.gammaSize = size ? size->size : 0;
+            o.connector = c.name;
+            o.edid = std::move(edid);
             outputs.push_back(std::move(o));
+        }
+        for (Output& o : outputs) {
+            const bool shared = std::count_if(outputs.begin(), outputs.end(),
+                                              [&](const Output& other) { return other.edid == o.edid; }) > 1;
+            o.description.key = displayKey(o.edid, o.connector, shared);
         }
         const bool anyMain =
             std::any_of(outputs.begin(), outputs.end(), [](const Output& o) { return o.description.isMain; });
@@ -243,9 +259,18 @@ struct X11DisplayServices::Impl {
     QString stateFile() const {
         if (options.stateDirectory.isEmpty())
             return {};
+        // One record per X server, however $DISPLAY spells it (":0", ":0.0", "unix:0").
+        char* host = nullptr;
+        int number = 0;
         QString name = display;
+        if (xcb_parse_display(display.toLocal8Bit().constData(), &host, &number, nullptr)) {
+            name = QString("%1_%2")
+                       .arg(host && *host ? QString::fromLocal8Bit(host) : QString("local"))
+                       .arg(number);
+            std::free(host);
+        }
         for (QChar& ch : name)
-            if (!ch.isLetterOrNumber())
+            if (!ch.isLetterOrNumber() && ch != '_' && ch != '-' && ch != '.')
                 ch = '_';
         return options.stateDirectory + "/saved-ramps-" + name + ".json";
     }
@@ -258,48 +283,61 @@ struct X11DisplayServices::Impl {
             QFile::remove(path);
             return;
         }
-        nlohmann::json crtcs = nlohmann::json::array();
+        std::vector<SavedRampEntry> entries;
         for (const auto& [crtc, ramp] : saved)
-            crtcs.push_back({{"crtc", crtc}, {"red", ramp.r}, {"green", ramp.g}, {"blue", ramp.b}});
-        const std::string text = nlohmann::json{{"crtcs", crtcs}}.dump();
-        QDir().mkpath(options.stateDirectory);
-        QSaveFile file(path);
-        const bool ok = file.open(QIODevice::WriteOnly) &&
-                        file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
-        if (!ok && !persistFailureReported) {
+            if (const auto w = written.find(crtc); w != written.end() && !w->second.empty())
+                entries.push_back({crtc, ramp.r, ramp.g, ramp.b, w->second});
+        QString error;
+        if (!writePrivateFile(path, encodeSavedRamps(entries), &error) && !persistFailureReported) {
             persistFailureReported = true;
-            qCWarning(lcDisplays) << "Cannot record the original gamma ramps in" << path << ":"
-                                  << file.errorString();
+            qCWarning(lcDisplays).noquote()
+                << "Cannot record the original gamma ramps in" << path << ":" << error;
         }
     }
 
-    void loadPersisted() {
+    /// Takes over the record a run that did not end cleanly left, for each CRTC that still shows
+    /// what that run last wrote; elsewhere the ramp on screen now is the original.
+    void adoptRecordLocked() {
         QFile file(stateFile());
         if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
             return;
-        try {
-            const auto j = nlohmann::json::parse(file.readAll().toStdString());
-            for (const auto& entry : j.at("crtcs")) {
-                SavedRamp ramp{entry.at("red").get<HardwareRamp>(), entry.at("green").get<HardwareRamp>(),
-                               entry.at("blue").get<HardwareRamp>()};
-                if (ramp.r.empty() || ramp.r.size() != ramp.g.size() || ramp.r.size() != ramp.b.size())
-                    continue;
-                saved[entry.at("crtc").get<xcb_randr_crtc_t>()] = std::move(ramp);
-            }
-        } catch (const std::exception& e) {
-            qCWarning(lcDisplays) << "Ignoring unreadable saved ramps in" << file.fileName() << ":"
-                                  << e.what();
+        std::string problem;
+        const auto entries = decodeSavedRamps(file.readAll().toStdString(), &problem);
+        file.close();
+        refreshLocked();
+        if (!entries) {
+            // Whatever tint that run left would otherwise become the calibration.
+            qCWarning(lcDisplays).noquote()
+                << "The record of the original gamma ramps in" << file.fileName() << "is damaged ("
+                << QString::fromStdString(problem) << "); the displays get neutral ramps at quit.";
+            for (const Output& o : outputs)
+                if (o.description.gammaSize > 0 && !saved.count(o.crtc)) {
+                    const HardwareRamp identity = identityHardwareRamp(o.description.gammaSize);
+                    saved[o.crtc] = {identity, identity, identity};
+                    if (const auto now = readRampLocked(o.crtc))
+                        written[o.crtc] = {rampFingerprint(now->r, now->g, now->b)};
+                }
+            persistLocked();
             return;
         }
+        for (const SavedRampEntry& e : *entries) {
+            const auto now = readRampLocked(e.crtc);
+            const std::uint64_t shown = now ? rampFingerprint(now->r, now->g, now->b) : 0;
+            if (!now || std::find(e.written.begin(), e.written.end(), shown) == e.written.end())
+                continue;
+            saved[e.crtc] = {e.r, e.g, e.b};
+            written[e.crtc] = {shown};
+        }
         if (!saved.empty())
-            qCInfo(lcDisplays) << "A previous run did not end cleanly; its saved ramps will be restored from"
-                               << file.fileName();
+            qCInfo(lcDisplays)
+                << "A previous run did not end cleanly; the ramps it found will be restored from"
+                << file.fileName();
+        persistLocked();
     }
 };
 
 QString X11DisplayServices::defaultStateDirectory() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return runtime.isEmpty() ? QString() : runtime + "/tintwell";
+    return savedRampsDirectory();
 }
 
 std::unique_ptr<X11DisplayServices> X11DisplayServices::create(const Options& options, QString* error) {
@@ -343,7 +381,10 @@ std::unique_ptr<X11DisplayServices> X11DisplayServices::create(const Options& op
                            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     xcb_flush(impl->events);
-    impl->loadPersisted();
+    {
+        std::lock_guard lock(impl->mutex);
+        impl->adoptRecordLocked();
+    }
 
     std::unique_ptr<X11DisplayServices> services(new X11DisplayServices(std::move(impl)));
     return services;
@@ -357,7 +398,9 @@ X11DisplayServices::X11DisplayServices(std::unique_ptr<Impl> impl) : d(std::move
 X11DisplayServices::~X11DisplayServices() {
     std::lock_guard lock(d->mutex);
     // Ramps still saved here were never restored, so the tint stays on screen: keep the record, so
-    // the next start can still give the originals back.
+    // the next start can still give the originals back. A server that went away took the tint along.
+    if (xcb_connection_has_error(d->conn))
+        d->saved.clear();
     if (d->saved.empty())
         d->persistLocked();
 }
@@ -378,7 +421,8 @@ void X11DisplayServices::readEvents() {
         }
     }
     if (xcb_connection_has_error(d->events)) {
-        qCWarning(lcDisplays) << "Lost the connection to the X server; display changes are no longer seen.";
+        // The application reports the loss and exits; this only says what it means here.
+        qCDebug(lcDisplays) << "Lost the connection to the X server; display changes are no longer seen.";
         d->notifier->setEnabled(false);
     }
     if (changed) {
@@ -420,17 +464,29 @@ void X11DisplayServices::setTransferTables(DisplayId id, const core::TransferTab
         return;
     }
     const xcb_randr_crtc_t crtc = o->crtc;
-    if (!d->saved.count(crtc)) {
+    const bool first = !d->saved.count(crtc);
+    if (first) {
         auto original = d->readRampLocked(crtc);
         if (!original) {
             d->reportOnce(id, QString("Cannot read the gamma ramp of display %1; it is left alone.").arg(id));
             return;
         }
         d->saved[crtc] = std::move(*original);
+    }
+    const HardwareRamp r = toHardwareRamp(tables.r, size), g = toHardwareRamp(tables.g, size),
+                       b = toHardwareRamp(tables.b, size);
+    // The record names what the screen shows, so that a later start can tell whether it still
+    // applies; it is written first, so a crash at any moment leaves a record that tells the truth.
+    const std::uint64_t fingerprint = rampFingerprint(r, g, b);
+    auto& onScreen = d->written[crtc];
+    if (first || onScreen.empty()) {
+        onScreen = {fingerprint};
+        d->persistLocked();
+    } else if (onScreen.back() != fingerprint) {
+        onScreen = {onScreen.back(), fingerprint};
         d->persistLocked();
     }
-    if (!d->writeRampLocked(crtc, toHardwareRamp(tables.r, size), toHardwareRamp(tables.g, size),
-                            toHardwareRamp(tables.b, size)))
+    if (!d->writeRampLocked(crtc, r, g, b))
         d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
 }
 
@@ -446,33 +502,49 @@ std::optional<core::TransferTables> X11DisplayServices::readTransferTables(Displ
                                 fromHardwareRamp(ramp->b)};
 }
 
+std::vector<std::optional<core::TransferTables>>
+X11DisplayServices::readAllTransferTables(const std::vector<DisplayId>& ids) {
+    std::lock_guard lock(d->mutex);
+    std::vector<std::optional<xcb_randr_get_crtc_gamma_cookie_t>> cookies;
+    for (const DisplayId id : ids) {
+        const Output* o = d->findLocked(id);
+        cookies.push_back(o ? std::optional(xcb_randr_get_crtc_gamma(d->conn, o->crtc)) : std::nullopt);
+    }
+    std::vector<std::optional<core::TransferTables>> tables;
+    for (const auto& cookie : cookies) {
+        Reply<xcb_randr_get_crtc_gamma_reply_t> reply(
+            cookie ? xcb_randr_get_crtc_gamma_reply(d->conn, *cookie, nullptr) : nullptr);
+        if (!reply || reply->size == 0) {
+            tables.emplace_back();
+            continue;
+        }
+        const auto channel = [&](const std::uint16_t* p) {
+            return fromHardwareRamp(std::span<const std::uint16_t>(p, reply->size));
+        };
+        tables.push_back(core::TransferTables{channel(xcb_randr_get_crtc_gamma_red(reply.get())),
+                                              channel(xcb_randr_get_crtc_gamma_green(reply.get())),
+                                              channel(xcb_randr_get_crtc_gamma_blue(reply.get()))});
+    }
+    return tables;
+}
+
 void X11DisplayServices::restoreSystemCalibration() {
     std::lock_guard lock(d->mutex);
-    d->refreshLocked();
-    std::map<xcb_randr_crtc_t, int> sizes;
-    for (const Output& o : d->outputs)
-        sizes[o.crtc] = o.description.gammaSize;
-    for (const auto& [crtc, ramp] : d->saved)
-        if (!sizes.count(crtc)) {
-            Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(xcb_randr_get_crtc_gamma_size_reply(
-                d->conn, xcb_randr_get_crtc_gamma_size(d->conn, crtc), nullptr));
-            sizes[crtc] = size ? size->size : 0;
-        }
-    for (const auto& [crtc, size] : sizes) {
-        if (size <= 0)
+    // Only CRTCs this process changed are written: any other ramp is someone's calibration.
+    for (const auto& [crtc, ramp] : d->saved) {
+        Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(xcb_randr_get_crtc_gamma_size_reply(
+            d->conn, xcb_randr_get_crtc_gamma_size(d->conn, crtc), nullptr));
+        if (!size || size->size == 0)
             continue;
-        const auto it = d->saved.find(crtc);
-        const bool ok = it == d->saved.end()
-                            ? d->writeRampLocked(crtc, identityHardwareRamp(size), identityHardwareRamp(size),
-                                                 identityHardwareRamp(size))
-                            : d->writeRampLocked(crtc, resampleHardwareRamp(it->second.r, size),
-                                                 resampleHardwareRamp(it->second.g, size),
-                                                 resampleHardwareRamp(it->second.b, size));
-        if (!ok)
+        if (!d->writeRampLocked(crtc, resampleHardwareRamp(ramp.r, size->size),
+                                resampleHardwareRamp(ramp.g, size->size),
+                                resampleHardwareRamp(ramp.b, size->size)))
             qCWarning(lcDisplays) << "Cannot restore the gamma ramp of CRTC" << crtc;
     }
-    // The next write saves afresh, so a calibration loaded while the tint was off is kept.
+    // The next write saves afresh, so a calibration loaded while the tint was off is kept. Without a
+    // server there is nothing to restore: the ramps went with it, and so does the record.
     d->saved.clear();
+    d->written.clear();
     d->persistLocked();
 }
 

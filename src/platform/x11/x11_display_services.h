@@ -38,6 +38,8 @@ public:
     std::optional<DisplayDescription> describe(DisplayId id) override;
     void setTransferTables(DisplayId id, const core::TransferTables& tables) override;
     std::optional<core::TransferTables> readTransferTables(DisplayId id) override;
+    std::vector<std::optional<core::TransferTables>>
+    readAllTransferTables(const std::vector<DisplayId>& ids) override;
     void restoreSystemCalibration() override;
 
     /// The file that holds the saved ramps while any is held; empty without a state directory.

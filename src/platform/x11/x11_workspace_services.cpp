@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QSocketNotifier>
 
+#include <xcb/res.h>
 #include <xcb/xcb_icccm.h>
 
 Q_LOGGING_CATEGORY(lcWorkspace, "tintwell.workspace", QtInfoMsg)
@@ -50,13 +51,24 @@ std::unique_ptr<X11WorkspaceServices> X11WorkspaceServices::create(const char* d
 X11WorkspaceServices::X11WorkspaceServices(xcb_connection_t* connection, int screen, QObject* parent)
     : WorkspaceServices(parent), connection_(connection), screen_(screen) {
     xcb_intern_atom_cookie_t* cookies = xcb_ewmh_init_atoms(connection_, &ewmh_);
-    const bool atoms = xcb_ewmh_init_atoms_replies(&ewmh_, cookies, nullptr);
-    root_ = ewmh_.screens[screen_]->root;
+    // A server that went away during start-up leaves no screens.
+    const bool atoms =
+        xcb_ewmh_init_atoms_replies(&ewmh_, cookies, nullptr) && ewmh_.screens && screen_ < ewmh_.nb_screens;
+    root_ = atoms ? ewmh_.screens[screen_]->root : xcb_window_t{XCB_WINDOW_NONE};
 
     // Another client (the window manager) also listens to the root window; event masks are per client.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection_);
+
+    // Windows without _NET_WM_PID (many toolkits leave it out) are traced to their process through
+    // the X Resource extension, which knows the pid behind each local connection.
+    if (const auto* res = xcb_get_extension_data(connection_, &xcb_res_id); res && res->present) {
+        const Reply<xcb_res_query_version_reply_t> version(
+            xcb_res_query_version_reply(connection_, xcb_res_query_version(connection_, 1, 2), nullptr));
+        resourcePids_ = version && (version->server_major > 1 ||
+                                    (version->server_major == 1 && version->server_minor >= 2));
+    }
 
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &X11WorkspaceServices::processEvents);
@@ -64,6 +76,7 @@ X11WorkspaceServices::X11WorkspaceServices(xcb_connection_t* connection, int scr
     if (atoms) {
         checkWindowManager();
         followActiveWindow();
+        followClientList();
     } else {
         qCWarning(lcWorkspace,
                   "Cannot read the window manager's atoms: no frontmost application, no window list");
@@ -111,10 +124,11 @@ void X11WorkspaceServices::processEvents() {
         if (managerChanged || activeChanged)
             followActiveWindow();
         if (clientsChanged)
-            forgetClosedFrontmost();
+            followClientList();
     }
     if (xcb_connection_has_error(connection_) && notifier_->isEnabled()) {
-        qCWarning(lcWorkspace, "Lost the connection to the X display");
+        // The application reports the loss and exits; this only says what it means here.
+        qCDebug(lcWorkspace, "Lost the connection to the X display");
         notifier_->setEnabled(false);
         windowManager_ = false;
         setFrontmost(std::nullopt, XCB_WINDOW_NONE);
@@ -163,17 +177,23 @@ void X11WorkspaceServices::followActiveWindow() {
     setFrontmost(applicationOf(active), active);
 }
 
-void X11WorkspaceServices::forgetClosedFrontmost() {
-    if (frontmostWindow_ == XCB_WINDOW_NONE || !windowManager_)
+void X11WorkspaceServices::followClientList() {
+    if (!windowManager_)
         return;
-    const auto clients = windowList(false);
-    if (std::find(clients.begin(), clients.end(), frontmostWindow_) != clients.end())
-        return;
-    const xcb_window_t active = activeWindow();
-    if (active == XCB_WINDOW_NONE)
-        setFrontmost(std::nullopt, XCB_WINDOW_NONE);
-    else
-        setFrontmost(applicationOf(active), active);
+    std::vector<xcb_window_t> clients = windowList(false);
+    std::sort(clients.begin(), clients.end());
+    const bool closed = !std::includes(clients.begin(), clients.end(), clients_.begin(), clients_.end());
+    clients_ = std::move(clients);
+    if (frontmostWindow_ != XCB_WINDOW_NONE &&
+        !std::binary_search(clients_.begin(), clients_.end(), frontmostWindow_)) {
+        const xcb_window_t active = activeWindow();
+        if (active == XCB_WINDOW_NONE)
+            setFrontmost(std::nullopt, XCB_WINDOW_NONE);
+        else
+            setFrontmost(applicationOf(active), active);
+    }
+    if (closed)
+        Q_EMIT windowClosed();
 }
 
 void X11WorkspaceServices::setFrontmost(std::optional<RunningApplication> app, xcb_window_t window) {
@@ -316,7 +336,30 @@ X11WorkspaceServices::describeClients(const std::vector<xcb_window_t>& windows, 
         }
         clients.push_back(std::move(client));
     }
+    if (resourcePids_)
+        findMissingPids(clients);
     return clients;
+}
+
+void X11WorkspaceServices::findMissingPids(std::vector<Client>& clients) {
+    std::vector<std::pair<Client*, xcb_res_query_client_ids_cookie_t>> asked;
+    for (Client& c : clients)
+        if (!c.pid) {
+            const xcb_res_client_id_spec_t spec{c.window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            asked.emplace_back(&c, xcb_res_query_client_ids(connection_, 1, &spec));
+        }
+    for (auto& [client, cookie] : asked) {
+        const Reply<xcb_res_query_client_ids_reply_t> reply(
+            xcb_res_query_client_ids_reply(connection_, cookie, nullptr));
+        if (!reply)
+            continue;
+        for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
+             xcb_res_client_id_value_next(&it))
+            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+                xcb_res_client_id_value_value_length(it.data) == 1 &&
+                *xcb_res_client_id_value_value(it.data) > 0)
+                client->pid = static_cast<ProcessId>(*xcb_res_client_id_value_value(it.data));
+    }
 }
 
 RunningApplication X11WorkspaceServices::makeApplication(ProcessId pid, const std::string& cls,

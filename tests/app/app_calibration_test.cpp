@@ -1,0 +1,338 @@
+// The colour always right, end to end on the test X server: calibration kept through pauses and
+// crashes, one instance per display, no life after the X server, a lost tint back within seconds.
+
+#include "app/app_delegate.h"
+#include "core/color_temperature.h"
+#include "core/solar_engine.h"
+#include "platform/x11/x11_display_services.h"
+#include "platform/x11/x11_instance_selection.h"
+#include "scheduling/tick_loop.h"
+#include "settings/app_state.h"
+#include "settings/json_file_user_defaults.h"
+#include "support/event_loop.h"
+#include "support/x11_session.h"
+
+#include <chrono>
+#include <cmath>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace std::chrono_literals;
+using test::Ramp;
+using test::spinUntil;
+using test::X11Session;
+
+namespace {
+
+const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
+
+/// A stand-in application with one window; it closes with this object.
+class Window {
+public:
+    Window(const QString& cls, const QString& geometry) {
+        process_.start(TINTWELL_TEST_WINDOW, {"--class", cls, "--geometry", geometry});
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            id_ = process_.readLine().trimmed();
+    }
+    ~Window() { close(); }
+    void close() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    bool activate() const {
+        return !id_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", id_}) == 0;
+    }
+
+private:
+    QProcess process_;
+    QString id_;
+};
+
+class AppCalibration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        ASSERT_TRUE(session.ok() && dir.isValid());
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("XDG_STATE_HOME", dir.filePath("state"));
+        env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
+        // Local solar midnight on the equator, where the night tables hold for hours.
+        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
+        const double longitude =
+            std::remainder(-15.0 * std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0, 360.0);
+        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
+        store([&](settings::AppState& s) {
+            s.setUseAutoLocation(false);
+            s.setLatitude(0);
+            s.setLongitude(longitude);
+        });
+        for (const char* name : {"DUMMY0", "DUMMY1"})
+            session.writeRamp(crtc(name), identity(256));
+    }
+    void TearDown() override {
+        for (QProcess* p : {&app, &other})
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(10000);
+            }
+        for (const char* name : {"DUMMY0", "DUMMY1"})
+            session.writeRamp(crtc(name), identity(256));
+    }
+
+    void store(const std::function<void(settings::AppState&)>& change) {
+        settings::JsonFileUserDefaults defaults(dir.filePath("config/tintwell/defaults.json").toStdString());
+        settings::AppState state(defaults);
+        change(state);
+    }
+    void start(QProcess& p, const QProcessEnvironment& environment) {
+        p.setProcessEnvironment(environment);
+        p.start(TINTWELL_BINARY, {});
+        ASSERT_TRUE(p.waitForStarted(5000));
+    }
+    /// Starts the application and waits until it holds the display, which it does with its signal
+    /// handler in place: from then on SIGTERM ends it in order.
+    void start() {
+        start(app, env);
+        const std::string selection = platform::X11InstanceSelection::selectionName(0).toStdString();
+        ASSERT_TRUE(spinUntil([&] { return session.selectionOwnerPid(selection) == app.processId(); }, 10s))
+            << app.readAllStandardError().toStdString();
+    }
+    void quit() {
+        app.terminate();
+        ASSERT_TRUE(app.waitForFinished(10000));
+        ASSERT_EQ(app.exitCode(), 0) << app.readAllStandardError().toStdString();
+    }
+    void crash() {
+        app.kill();
+        ASSERT_TRUE(app.waitForFinished(10000));
+    }
+
+    xcb_randr_crtc_t crtc(const std::string& name) {
+        const auto output = session.output(name);
+        return output ? session.crtcOf(*output) : XCB_NONE;
+    }
+    Ramp ramp(const std::string& name) { return session.readRamp(crtc(name)); }
+    static Ramp identity(std::size_t size) {
+        std::vector<std::uint16_t> levels;
+        for (std::size_t i = 0; i < size; ++i)
+            levels.push_back(std::uint16_t(std::lround(65535.0 * double(i) / double(size - 1))));
+        return {levels, levels, levels};
+    }
+    bool showsNight(const std::string& name) {
+        const Ramp r = ramp(name);
+        for (std::size_t i = 0; i < r.r.size(); ++i)
+            for (const auto& [got, want] :
+                 {std::pair{r.r[i], night.r[i]}, {r.g[i], night.g[i]}, {r.b[i], night.b[i]}})
+                if (std::abs(got - std::lround(want * 65535.0)) > 2)
+                    return false;
+        return r.r.size() == 256;
+    }
+    bool bothShowNight() { return showsNight("DUMMY0") && showsNight("DUMMY1"); }
+    /// DUMMY0 with a calibration of its own, as a colour profile loader leaves it.
+    Ramp calibrate(const QString& gamma) {
+        EXPECT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", gamma}));
+        return ramp("DUMMY0");
+    }
+
+    X11Session session;
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess app, other;
+};
+
+TEST_F(AppCalibration, APausedStartAndQuitLeaveTheCalibrationOnScreen) {
+    const Ramp calibration = calibrate("0.8:0.9:1.0"), plain = ramp("DUMMY1");
+    store([](settings::AppState& s) { s.setPaused(true); });
+    start();
+    quit();
+    EXPECT_EQ(ramp("DUMMY0"), calibration);
+    EXPECT_EQ(ramp("DUMMY1"), plain);
+}
+
+TEST_F(AppCalibration, PauseResumeAndPauseAgainGiveTheCalibrationBackEveryTime) {
+    const Ramp calibration = calibrate("0.8:0.9:1.0"), plain = ramp("DUMMY1");
+    store([](settings::AppState& s) { s.setPaused(true); });
+    settings::JsonFileUserDefaults defaults(dir.filePath("config/tintwell/defaults.json").toStdString());
+    QString error;
+    auto displays = platform::X11DisplayServices::create({dir.filePath("state")}, &error);
+    ASSERT_TRUE(displays) << error.toStdString();
+    app::AppServices services;
+    services.defaults = &defaults;
+    services.displays = displays.get();
+    app::AppDelegate delegate(std::move(services));
+    delegate.applicationDidFinishLaunching();
+    const auto unchanged = [&] { return ramp("DUMMY0") == calibration && ramp("DUMMY1") == plain; };
+    // Waits for every evaluation asked for so far: the settings debounce runs out.
+    const auto evaluated = [&] {
+        const int before = delegate.tickLoop()->tickCount();
+        return spinUntil([&] { return delegate.tickLoop()->tickCount() > before; });
+    };
+    ASSERT_TRUE(evaluated());
+    EXPECT_TRUE(unchanged()) << "a paused start wrote a ramp";
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        delegate.appState()->setPaused(false);
+        ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+        delegate.appState()->setPaused(true);
+        ASSERT_TRUE(evaluated());
+        EXPECT_TRUE(unchanged());
+        delegate.appState()->setDayKelvin(5000.0 + round); // a paused evaluation once more
+        ASSERT_TRUE(evaluated());
+        EXPECT_TRUE(unchanged());
+    }
+    delegate.applicationWillTerminate();
+    EXPECT_TRUE(unchanged());
+}
+
+TEST_F(AppCalibration, ACrashRecordIsUsedOnlyWhileTheScreenShowsWhatTheCrashedRunWrote) {
+    const Ramp first = calibrate("0.8:0.9:1.0");
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    crash();
+    start(); // the tint is still on screen: the record gives the calibration back
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    quit();
+    EXPECT_EQ(ramp("DUMMY0"), first);
+
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    crash();
+    QProcess reset;
+    reset.setProcessEnvironment(env);
+    reset.start(TINTWELL_BINARY, {"--reset"});
+    ASSERT_TRUE(reset.waitForFinished(10000) && reset.exitCode() == 0);
+    const Ramp newer = calibrate("0.6:0.6:0.6");
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    quit();
+    EXPECT_EQ(ramp("DUMMY0"), newer);
+    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+}
+
+TEST_F(AppCalibration, ADamagedRecordIsReportedOnceAndTheDisplaysGetNeutralRampsAtQuit) {
+    calibrate("0.8:0.9:1.0");
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    crash();
+    const QDir records(dir.filePath("state/tintwell"));
+    const QStringList files = records.entryList({"saved-ramps-*.json"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    QFile record(records.filePath(files.front()));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write(R"({"crtcs":[{"crtc":1,"red":[0,70000],"green":[0,1],"blue":[0,1],"written":["0"]}]})");
+    record.close();
+
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    quit();
+    EXPECT_EQ(QString(app.readAllStandardError()).count("is damaged"), 1);
+    EXPECT_EQ(ramp("DUMMY0"), identity(256));
+    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+}
+
+TEST_F(AppCalibration, OneInstancePerDisplayWhateverTheRuntimeFolder) {
+    QProcessEnvironment bare = env;
+    bare.remove("XDG_RUNTIME_DIR");
+    start(app, bare);
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    // Without a runtime folder the crash record is still kept, private.
+    QFileInfoList records;
+    ASSERT_TRUE(spinUntil([&] {
+        records = QDir(dir.filePath("state/tintwell")).entryInfoList({"saved-ramps-*.json"}, QDir::Files);
+        return records.size() == 1;
+    }));
+    EXPECT_EQ(records.front().permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    QProcessEnvironment elsewhere = env;
+    QTemporaryDir runtime;
+    elsewhere.insert("XDG_RUNTIME_DIR", runtime.path());
+    start(other, elsewhere);
+    ASSERT_TRUE(other.waitForFinished(10000));
+    EXPECT_EQ(other.exitCode(), 1);
+    EXPECT_EQ(other.readAllStandardError().toStdString(),
+              "Tintwell is already running (pid " + std::to_string(app.processId()) + ").\n");
+    quit();
+    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+}
+
+TEST_F(AppCalibration, ARampResetByAnotherProgramIsTintedAgainWithinFiveSeconds) {
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+    ASSERT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", "1:1:1"}));
+    EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY0"); }, 5s));
+}
+
+TEST_F(AppCalibration, ARampResetIsTintedAgainAtOnceWhenTheFrontmostApplicationChangesOrAWindowCloses) {
+    ASSERT_TRUE(session.settleWindowManager());
+    Window game("TintwellE2EGame", "300x200+100+100"), editor("TintwellE2EEditor", "300x200+500+100");
+    ASSERT_TRUE(game.activate());
+    start();
+    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
+
+    session.writeRamp(crtc("DUMMY0"), identity(256)); // the game gives the screen back...
+    ASSERT_TRUE(editor.activate());                   // ...as another application comes to the front
+    EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY0"); }, 500ms));
+
+    session.writeRamp(crtc("DUMMY1"), identity(256));
+    game.close();
+    EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY1"); }, 500ms));
+}
+
+/// An X server of the test's own, which the test may take away.
+class PrivateXServer {
+public:
+    PrivateXServer() {
+        process_.start("Xorg",
+                       {"-displayfd", "1", "-config", TINTWELL_XORG_CONFIG, "-logfile",
+                        dir_.filePath("X.log"), "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts"});
+        if (process_.waitForStarted(5000) && spinUntil([&] { return process_.canReadLine(); }, 10s))
+            display_ = ":" + process_.readLine().trimmed();
+    }
+    ~PrivateXServer() { stop(); }
+    const QString& display() const { return display_; }
+    void stop() {
+        process_.terminate();
+        process_.waitForFinished(10000);
+    }
+    /// Whether the first monitor shows a warm tint (the blue channel held below its top).
+    bool tinted() {
+        X11Session there(display_.toLatin1().constData());
+        const auto output = there.output("DUMMY0");
+        const Ramp ramp = output ? there.readRamp(there.crtcOf(*output)) : Ramp{};
+        return !ramp.b.empty() && ramp.b.back() < 60000;
+    }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    QString display_;
+};
+
+TEST_F(AppCalibration, TheApplicationExitsWithItsXServer) {
+    PrivateXServer server;
+    ASSERT_FALSE(server.display().isEmpty());
+    QProcessEnvironment there = env;
+    there.insert("DISPLAY", server.display());
+    start(app, there);
+    ASSERT_TRUE(spinUntil([&] { return server.tinted(); }, 10s)) << app.readAllStandardError().toStdString();
+    app.readAllStandardError();
+
+    server.stop();
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 1);
+    const QStringList lines = QString(app.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.front().startsWith("Lost the connection to the X display " + server.display()));
+}
+
+} // namespace

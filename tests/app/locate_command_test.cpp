@@ -1,0 +1,77 @@
+// `tintwell --locate` as a user runs it: without GeoClue (the time zone stands in) and with a fake
+// GeoClue on a private bus.
+
+#include "settings/app_state.h"
+#include "settings/json_file_user_defaults.h"
+#include "support/event_loop.h"
+#include "support/tintwell_process.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using namespace tintwell;
+using test::runTintwell;
+
+namespace {
+
+const std::pair<QString, QString> noSystemBus{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent"};
+
+TEST(LocateCommand, WithoutGeoClueTheTimeZoneGivesTheFix) {
+    const auto outcome = runTintwell({"--locate", "--json"}, {noSystemBus, {"TZ", "Europe/Berlin"}});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto j = nlohmann::json::parse(outcome.out);
+    EXPECT_NEAR(j.at("latitude").get<double>(), 52.5, 0.1);
+    EXPECT_NEAR(j.at("longitude").get<double>(), 13.37, 0.1);
+    EXPECT_EQ(j.at("source"), "timezone");
+}
+
+TEST(LocateCommand, AZoneWithoutACityIsAnErrorNotAFixAtZero) {
+    const auto text = runTintwell({"--locate"}, {noSystemBus, {"TZ", "Etc/UTC"}});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "");
+    EXPECT_NE(text.err.find("Etc/UTC"), std::string::npos) << text.err;
+
+    const auto json = runTintwell({"--locate", "--json"}, {noSystemBus, {"TZ", "Etc/UTC"}});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_TRUE(nlohmann::json::parse(json.out).contains("error")) << json.out;
+}
+
+TEST(LocateCommand, SaveNeedsLocate) {
+    EXPECT_EQ(runTintwell({"--save"}).status, 2);
+}
+
+TEST(LocateCommand, AFixFromGeoClueIsSavedAsTheApplicationWould) {
+    test::application();
+    QProcess daemon, fake;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+    fake.setProcessEnvironment(env);
+    fake.start(FAKE_GEOCLUE, {"fix", "-33.87", "151.21"});
+    ASSERT_TRUE(fake.waitForReadyRead(5000));
+    QTemporaryDir config;
+
+    const auto outcome = runTintwell(
+        {"--locate", "--save", "--json"},
+        {{"DBUS_SYSTEM_BUS_ADDRESS", address}, {"TZ", "Europe/Berlin"}, {"XDG_CONFIG_HOME", config.path()}});
+    fake.kill();
+    daemon.kill();
+    fake.waitForFinished();
+    daemon.waitForFinished();
+
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto j = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(j.at("source"), "geoclue");
+    EXPECT_EQ(j.at("accuracy"), 5000.0);
+    settings::JsonFileUserDefaults defaults(config.filePath("tintwell/defaults.json").toStdString());
+    const settings::AppState stored(defaults);
+    EXPECT_EQ(stored.latitude(), -33.87);
+    EXPECT_EQ(stored.longitude(), 151.21);
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+// The GeoClue client and its time-zone stand-in, driven through the location provider, against a
+// fake GeoClue on a private bus.
+
+#include "platform/linux/fallback_location_services.h"
+#include "platform/linux/geoclue_location_services.h"
+#include "platform/linux/time_zone_location_services.h"
+#include "support/event_loop.h"
+#include "watchers/location_provider.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell;
+using namespace std::chrono_literals;
+using platform::AuthorizationStatus;
+using test::spinUntil;
+using watchers::FetchError;
+using watchers::LocationProvider;
+
+namespace {
+
+class GeoClueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
+        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        bus_.emplace(QDBusConnection::connectToBus(address_, "application"));
+        ASSERT_TRUE(bus_->isConnected());
+    }
+    void TearDown() override {
+        provider_.reset();
+        services_.reset();
+        bus_.reset();
+        QDBusConnection::disconnectFromBus("application");
+        fake_.kill();
+        fake_.waitForFinished(5000);
+        daemon_.terminate();
+        daemon_.waitForFinished(5000);
+    }
+
+    void serve(const QStringList& arguments) {
+        calls_.clear();
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SYSTEM_BUS_ADDRESS", address_);
+        fake_.setProcessEnvironment(env);
+        fake_.start(FAKE_GEOCLUE, arguments);
+        ASSERT_TRUE(spinUntil([&] { return calls().contains("ready"); }))
+            << fake_.readAllStandardError().data();
+    }
+    /// The lines the fake printed so far.
+    QStringList calls() {
+        while (fake_.canReadLine())
+            calls_ << QString::fromUtf8(fake_.readLine()).trimmed();
+        return calls_;
+    }
+    LocationProvider& provide(std::unique_ptr<platform::LocationServices> services) {
+        services_ = std::move(services);
+        provider_.emplace(*services_, [this](double lat, double lon) { fixes.emplace_back(lat, lon); });
+        return *provider_;
+    }
+    LocationProvider& provideGeoClue() {
+        return provide(std::make_unique<platform::GeoClueLocationServices>(*bus_));
+    }
+
+    std::vector<std::pair<double, double>> fixes;
+    std::optional<QDBusConnection> bus_;
+
+private:
+    QProcess daemon_, fake_;
+    QString address_;
+    QStringList calls_;
+    std::unique_ptr<platform::LocationServices> services_;
+    std::optional<LocationProvider> provider_;
+};
+
+TEST_F(GeoClueTest, AFixComesFromANamedCityLevelClientThatIsStoppedAfterwards) {
+    serve({"fix", "52.52", "13.40"});
+    LocationProvider& provider = provideGeoClue();
+    provider.requestOnce();
+    ASSERT_TRUE(spinUntil([&] { return !fixes.empty(); }));
+    EXPECT_EQ(fixes, (std::vector<std::pair<double, double>>{{52.52, 13.40}}));
+    EXPECT_EQ(provider.lastFixSource(), platform::LocationSource::GeoClue);
+    EXPECT_EQ(provider.lastFix()->accuracyMeters, 5000.0);
+    ASSERT_TRUE(spinUntil([&] { return calls().contains("Stop"); }));
+    EXPECT_EQ(calls(), (QStringList{"ready", "DesktopId=org.tintwell.Tintwell", "RequestedAccuracyLevel=4",
+                                    "Start", "Stop"}));
+}
+
+TEST_F(GeoClueTest, RefusalsBecomeTheAuthorisationStatusNotAnError) {
+    const struct {
+        const char* mode;
+        AuthorizationStatus status;
+    } cases[] = {{"deny", AuthorizationStatus::Denied}, {"restricted", AuthorizationStatus::Restricted}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        TearDown();
+        SetUp();
+        serve({c.mode});
+        LocationProvider& provider = provideGeoClue();
+        provider.requestOnce();
+        ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
+        EXPECT_EQ(provider.authorizationStatus(), c.status);
+        EXPECT_TRUE(provider.isDenied());
+        EXPECT_FALSE(provider.lastError().has_value());
+    }
+}
+
+TEST_F(GeoClueTest, AServiceThatVanishesMidRequestEndsItAtOnce) {
+    serve({"vanish"});
+    LocationProvider& provider = provideGeoClue();
+    provider.requestOnce();
+    ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
+    EXPECT_EQ(provider.lastError(),
+              FetchError{watchers::FetchFatal{"GeoClue stopped before it found a location."}});
+}
+
+TEST_F(GeoClueTest, AStartNeverAnsweredEndsAtTheTimeOutAndStopsTheClient) {
+    serve({"silent"});
+    LocationProvider& provider = provideGeoClue();
+    provider.setPendingTimeout(0.3);
+    provider.requestOnce();
+    ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
+    EXPECT_EQ(provider.lastError(), FetchError{watchers::FetchTimedOut{}});
+    EXPECT_TRUE(spinUntil([&] { return calls().contains("Stop"); }));
+}
+
+TEST_F(GeoClueTest, WithoutGeoClueTheTimeZoneStandsIn) {
+    qputenv("TZ", "Asia/Tokyo");
+    LocationProvider& provider = provide(std::make_unique<platform::FallbackLocationServices>(
+        std::make_unique<platform::GeoClueLocationServices>(*bus_),
+        std::make_unique<platform::TimeZoneLocationServices>(platform::TimeZoneLocationServices::Options{})));
+    provider.requestOnce();
+    ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
+    qunsetenv("TZ");
+    ASSERT_EQ(fixes.size(), 1u);
+    EXPECT_NEAR(fixes[0].first, 35.654, 0.001);
+    EXPECT_NEAR(fixes[0].second, 139.745, 0.001);
+    EXPECT_EQ(provider.lastFixSource(), platform::LocationSource::TimeZone);
+}
+
+} // namespace

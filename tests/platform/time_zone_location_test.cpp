@@ -1,0 +1,155 @@
+// The time zone's principal city, from the system's own zone tables (tzdata).
+
+#include "platform/linux/time_zone_location.h"
+#include "platform/linux/time_zone_location_services.h"
+#include "support/event_loop.h"
+
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tintwell::platform;
+
+namespace {
+
+TEST(TimeZoneLocation, PrincipalCities) {
+    const struct {
+        const char* zone;
+        double latitude, longitude;
+    } cases[] = {
+        {"Europe/Berlin", 52.5, 13.3667},
+        {"Asia/Tokyo", 35.6544, 139.7447},                 // seconds in the table: +353916+1394441
+        {"America/Argentina/Buenos_Aires", -34.6, -58.45}, // both south and west
+        {"US/Pacific", 34.0522, -118.2428},                // a link, to America/Los_Angeles
+        {"Europe/Amsterdam", 52.3667, 4.9},                // only zone.tab keeps this city
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        const auto result = locationOfZone(c.zone);
+        ASSERT_TRUE(std::holds_alternative<Location>(result))
+            << std::get<LocationError>(result).description.toStdString();
+        const auto& location = std::get<Location>(result);
+        EXPECT_NEAR(location.latitude, c.latitude, 0.001);
+        EXPECT_NEAR(location.longitude, c.longitude, 0.001);
+        EXPECT_EQ(location.source, LocationSource::TimeZone);
+        EXPECT_FALSE(location.accuracyMeters.has_value());
+    }
+}
+
+TEST(TimeZoneLocation, AZoneWithoutACityOrAMissingTableIsAFailureNotAFixAtZero) {
+    for (const char* zone : {"Etc/UTC", "Mars/Olympus_Mons", "CET-1CEST", ""}) {
+        SCOPED_TRACE(zone);
+        const auto result = locationOfZone(zone);
+        ASSERT_TRUE(std::holds_alternative<LocationError>(result));
+        EXPECT_EQ(std::get<LocationError>(result).kind, LocationError::Kind::Failed);
+        EXPECT_TRUE(std::get<LocationError>(result).description.contains("no principal city"));
+    }
+    QTemporaryDir empty;
+    const auto result = locationOfZone("Europe/Berlin", empty.path());
+    ASSERT_TRUE(std::holds_alternative<LocationError>(result));
+    EXPECT_TRUE(std::get<LocationError>(result).description.contains("zone1970.tab"));
+}
+
+TEST(TimeZoneLocation, ZoneNamesFromTzAndFromTheLocaltimeLink) {
+    EXPECT_EQ(zoneNameFromTz(":Asia/Tokyo"), "Asia/Tokyo");
+    EXPECT_EQ(zoneNameFromTz("/usr/share/zoneinfo/Asia/Tokyo"), "Asia/Tokyo");
+    EXPECT_EQ(zoneNameFromTz(""), std::nullopt);
+
+    QTemporaryDir dir;
+    const QString link = dir.filePath("localtime");
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/posix/Europe/Berlin", link));
+    EXPECT_EQ(zoneNameFromLink(link), "Europe/Berlin");
+    EXPECT_EQ(zoneNameFromLink(dir.path()), std::nullopt); // not a link
+}
+
+TEST(TimeZoneLocation, MalformedCoordinatesAreRefused) {
+    EXPECT_EQ(parseIso6709("+5230+01322"), (std::pair{52.5, 13.0 + 22.0 / 60}));
+    for (const char* text : {"5230+01322", "+523+01322", "+5290+01322", "+9130+01322", "+5230-18100"})
+        EXPECT_EQ(parseIso6709(text), std::nullopt) << text;
+}
+
+struct Recorder final : LocationServicesDelegate {
+    void locationManagerDidUpdateLocations(LocationServices&, const std::vector<Location>& l) override {
+        location = l.back();
+    }
+    void locationManagerDidFailWithError(LocationServices&, const LocationError& e) override { error = e; }
+    void locationManagerDidChangeAuthorization(LocationServices&) override {}
+    std::optional<Location> location;
+    std::optional<LocationError> error;
+};
+
+/// timedated's one property that matters here.
+struct FakeTimedate final : QDBusVirtualObject {
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.member() != "Get" || message.arguments().value(1) != "Timezone")
+            return false;
+        QDBusConnection(connection)
+            .send(message.createReply(QVariant::fromValue(QDBusVariant("Europe/Berlin"))));
+        return true;
+    }
+};
+
+// Neither $TZ nor a link: timedated is asked.
+class NoTzNoLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tintwell::test::application();
+        saved_ = qgetenv("TZ");
+        qunsetenv("TZ");
+    }
+    void TearDown() override {
+        if (!saved_.isNull())
+            qputenv("TZ", saved_);
+    }
+    void start(TimeZoneLocationServices& services) {
+        services.setDelegate(&recorder);
+        services.startUpdatingLocation();
+        EXPECT_FALSE(recorder.error || recorder.location); // never inside the call
+        ASSERT_TRUE(tintwell::test::spinUntil([&] { return recorder.error || recorder.location; }));
+    }
+    QTemporaryDir dir;
+    Recorder recorder;
+
+private:
+    QByteArray saved_;
+};
+
+TEST_F(NoTzNoLink, TimedatedNamesTheZone) {
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection service = QDBusConnection::connectToBus(address, "timedated");
+        FakeTimedate timedate;
+        ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/timedate1", &timedate));
+        ASSERT_TRUE(service.registerService("org.freedesktop.timedate1"));
+        TimeZoneLocationServices services({systemZoneinfoDirectory, dir.filePath("localtime"),
+                                           QDBusConnection::connectToBus(address, "app")});
+        start(services);
+        ASSERT_TRUE(recorder.location.has_value());
+        EXPECT_EQ(recorder.location->description, "Europe/Berlin");
+    }
+    QDBusConnection::disconnectFromBus("timedated");
+    QDBusConnection::disconnectFromBus("app");
+    daemon.kill();
+    daemon.waitForFinished();
+}
+
+TEST_F(NoTzNoLink, WithoutTimedatedTheFailureSaysWhy) {
+    TimeZoneLocationServices services({systemZoneinfoDirectory, dir.filePath("localtime"),
+                                       QDBusConnection::connectToBus("unix:path=/nonexistent", "no-bus")});
+    start(services);
+    ASSERT_TRUE(recorder.error.has_value());
+    EXPECT_TRUE(recorder.error->description.contains("timedated"))
+        << recorder.error->description.toStdString();
+    QDBusConnection::disconnectFromBus("no-bus");
+}
+
+} // namespace
