@@ -39,7 +39,6 @@ public:
 class RecorderTest : public ::testing::Test {
 protected:
     RecorderTest() {
-        test::widgetApplication();
         backend.slots["tintwell.cooler"] = "Ctrl+Alt+K";
         field->refresh();
         auto* layout = new QVBoxLayout(&window);
@@ -66,6 +65,8 @@ protected:
         ASSERT_TRUE(field->isRecording());
     }
 
+    // The application comes before any widget member.
+    QApplication& app = test::widgetApplication();
     FakeBackend backend;
     QWidget window;
     RecorderField* field = new RecorderField(backend, "tintwell.cooler", &window);
