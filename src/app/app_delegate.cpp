@@ -241,6 +241,9 @@ void AppDelegate::installUserInterface() {
     };
     menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
                                                        *services_.displays, std::move(callbacks));
+    menuBar_->setWorkspace(services_.workspace);
+    menuBar_->setGlobalShortcuts(globalShortcuts_.get());
+    menuBar_->setOfferOnboarding(true);
     menuBar_->install();
     updatePresenter_ = std::make_unique<TrayUpdatePresenter>([self]() -> QSystemTrayIcon* {
         return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;

@@ -3,6 +3,7 @@
 #include "settings/app_state.h"
 #include "settings/profile_manager.h"
 #include "ui/busy_indicator.h"
+#include "ui/display_arrangement_canvas.h"
 #include "ui/horizon_ribbon.h"
 #include "ui/location_banner.h"
 #include "ui/location_status.h"
@@ -184,8 +185,10 @@ void MainScreen::buildScope() {
     picker->addWidget(displaysButton_);
     column->addLayout(picker);
 
-    arrangement_ = secondaryLabel({}, scopeBox_);
+    arrangement_ = new DisplayArrangementCanvas(scopeBox_);
     arrangement_->setObjectName(QStringLiteral("arrangement"));
+    connect(arrangement_, &DisplayArrangementCanvas::displaySelected, this,
+            [this](core::DisplayId id) { ctx_.editor->setEditTargetId(id); });
     arrangement_->hide();
     column->addWidget(arrangement_);
     connect(arrangementButton_, &QToolButton::toggled, this, &MainScreen::scheduleRefresh);
@@ -387,16 +390,8 @@ void MainScreen::refreshScope() {
 
     arrangement_->setVisible(arrangementButton_->isChecked());
     if (arrangementButton_->isChecked()) {
-        QStringList lines;
-        for (const auto& d : displays)
-            lines << QStringLiteral("%1 — %2×%3 at %4, %5%6")
-                         .arg(QString::fromStdString(d.name))
-                         .arg(d.bounds.width)
-                         .arg(d.bounds.height)
-                         .arg(d.bounds.x)
-                         .arg(d.bounds.y)
-                         .arg(d.isMain ? QStringLiteral(" (main)") : QString());
-        arrangement_->setText(lines.join(QLatin1Char('\n')));
+        arrangement_->setDisplays(displays);
+        arrangement_->setSelectedId(editor.editTargetId());
     }
 
     const auto key = editor.editTargetKey();

@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace tintwell::ui {
 
+class DisplayArrangementCanvas;
+
 class BusyIndicator;
 class HorizonRibbon;
 class LocationBanner;
@@ -93,7 +95,7 @@ private:
     QString scopeSignature_;
     QToolButton* arrangementButton_ = nullptr;
     QToolButton* displaysButton_ = nullptr;
-    QLabel* arrangement_ = nullptr;
+    DisplayArrangementCanvas* arrangement_ = nullptr;
     QLabel* scopeIcon_ = nullptr;
     QLabel* scopeStatus_ = nullptr;
     QPushButton* useGlobal_ = nullptr;

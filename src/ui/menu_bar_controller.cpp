@@ -26,7 +26,7 @@ constexpr qint64 closingClickMs = 300;
 MenuBarController::MenuBarController(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
                                      LocationStatus& location, platform::DisplayServices& displays,
                                      UiCallbacks callbacks, QObject* parent)
-    : QObject(parent), state_(state), exceptions_(exceptions), location_(location),
+    : QObject(parent), state_(state), exceptions_(exceptions), location_(location), displays_(displays),
       callbacks_(std::move(callbacks)), editor_(state, displays), profiles_(state) {
     connect(&displays, &platform::DisplayServices::displaysReconfigured, &editor_,
             &settings::DisplaySettingsEditor::refreshConnectedDisplays);
@@ -62,6 +62,10 @@ void MenuBarController::install() {
     context.exceptions = exceptions_;
     context.location = &location_;
     context.menus = menus_.get();
+    context.displays = &displays_;
+    context.workspace = workspace_;
+    context.shortcuts = shortcuts_;
+    context.offerOnboarding = offerOnboarding_;
     context.callbacks = callbacks_;
     editor_.refreshConnectedDisplays();
     popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));

@@ -16,6 +16,10 @@ class QAction;
 
 namespace tintwell::platform {
 class DisplayServices;
+class WorkspaceServices;
+} // namespace tintwell::platform
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
 }
 namespace tintwell::watchers {
 class AppExceptionsManager;
@@ -43,6 +47,12 @@ public:
                       LocationStatus& location, platform::DisplayServices& displays, UiCallbacks callbacks,
                       QObject* parent = nullptr);
     ~MenuBarController() override;
+
+    /// Services the popup's screens read; call before install(). Each may be null.
+    void setWorkspace(platform::WorkspaceServices* workspace) { workspace_ = workspace; }
+    void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { shortcuts_ = shortcuts; }
+    /// Whether the popup opens on the first-run flow while one of its steps is open.
+    void setOfferOnboarding(bool offer) { offerOnboarding_ = offer; }
 
     /// Builds the status icon (when a tray exists), the popup and the icon's follow-up. Once.
     void install();
@@ -72,6 +82,10 @@ private:
     settings::AppState& state_;
     watchers::AppExceptionsManager* exceptions_;
     LocationStatus& location_;
+    platform::DisplayServices& displays_;
+    platform::WorkspaceServices* workspace_ = nullptr;
+    shortcuts::GlobalShortcuts* shortcuts_ = nullptr;
+    bool offerOnboarding_ = false;
     UiCallbacks callbacks_;
     settings::DisplaySettingsEditor editor_;
     settings::ProfileManager profiles_;

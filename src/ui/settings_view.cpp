@@ -1,18 +1,66 @@
 #include "ui/settings_view.h"
 
+#include "settings/app_state.h"
+#include "shortcuts/global_shortcuts.h"
+#include "ui/app_exceptions_screen.h"
+#include "ui/help_screen.h"
+#include "ui/hotkeys_screen.h"
+#include "ui/location_screen.h"
+#include "ui/location_status.h"
 #include "ui/main_screen.h"
+#include "ui/onboarding_screen.h"
 #include "ui/popup_geometry.h"
 #include "ui/popup_window.h"
+#include "ui/profile_manager_screen.h"
 #include "ui/save_profile_panel.h"
+#include "ui/shortcut_recorder_backend.h"
 #include "ui/symbol_provider.h"
+#include "watchers/hotkey_names.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tintwell::ui {
+
+namespace {
+/// The hotkeys screen without the shortcut module: every slot empty, nothing stored.
+class NoShortcuts : public RecorderBackend {
+public:
+    QString shortcutText(const std::string&) const override { return {}; }
+    bool hasShortcut(const QKeyEvent&) const override { return false; }
+    bool reservedBySystem(const QKeyEvent&) const override { return false; }
+    void assign(const std::string&, const QKeyEvent&) override {}
+    void clear(const std::string&) override {}
+    void setPaused(bool) override {}
+};
+
+/// The title of one of our own menu entries that the key press would trigger.
+std::optional<QString> menuItemFor(const QWidget& view, const QKeyEvent& event) {
+    const QKeySequence pressed(event.keyCombination());
+    for (const QAction* action : view.window()->findChildren<QAction*>())
+        if (!action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return action->text().remove('&');
+    return std::nullopt;
+}
+
+LocationServiceState serviceStateOf(const LocationStatus& status) {
+    LocationServiceState s;
+    s.isFetching = status.isFetching();
+    s.isDenied = status.isDenied();
+    s.lastError = status.lastError() == LocationStatus::Error::TimedOut
+                      ? LocationServiceState::Error::TimedOut
+                  : status.lastError() == LocationStatus::Error::Failed ? LocationServiceState::Error::Failed
+                                                                        : LocationServiceState::Error::None;
+    s.lastFixAt = status.lastFixAt();
+    s.lastFixApproximate = status.lastFixSource() == LocationStatus::Source::TimeZoneEstimate;
+    return s;
+}
+} // namespace
 
 SettingsView::SettingsView(ViewContext context, QWidget* parent)
     : QStackedWidget(parent), ctx_(std::move(context)), main_(new MainScreen(ctx_)),
@@ -29,40 +77,87 @@ SettingsView::SettingsView(ViewContext context, QWidget* parent)
     addWidget(scroll_);
     pages_[Screen::SaveProfile] = saveProfile_;
     addWidget(saveProfile_);
-    pages_[Screen::Help] = placeholderScreen(QStringLiteral("Help"));
-    pages_[Screen::ProfileManager] = placeholderScreen(QStringLiteral("Profiles"));
-    pages_[Screen::Hotkeys] = placeholderScreen(QStringLiteral("Hotkeys"));
-    pages_[Screen::AppExceptions] = placeholderScreen(QStringLiteral("App exceptions"));
-    pages_[Screen::Location] = placeholderScreen(QStringLiteral("Location"));
+    addScreens();
 
     connect(main_, &MainScreen::screenRequested, this, &SettingsView::showScreen);
     connect(saveProfile_, &SaveProfilePanel::finished, this, [this] { showScreen(Screen::Main); });
     measure();
 }
 
-QWidget* SettingsView::placeholderScreen(const QString& title) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(12, 10, 12, 12);
-    auto* header = new QHBoxLayout;
-    auto* back = new QToolButton(page);
-    back->setObjectName(QStringLiteral("backButton"));
-    back->setIcon(SymbolProvider::icon(QStringLiteral("chevron.left")));
-    back->setText(QStringLiteral("Back"));
-    back->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    back->setAutoRaise(true);
-    connect(back, &QToolButton::clicked, this, [this] { showScreen(Screen::Main); });
-    header->addWidget(back);
-    auto* heading = new QLabel(title, page);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    header->addWidget(heading, 1, Qt::AlignCenter);
-    header->addSpacing(back->sizeHint().width());
-    layout->addLayout(header);
-    layout->addStretch(1);
+SettingsView::~SettingsView() = default;
+
+void SettingsView::addScreen(Screen screen, QWidget* page) {
+    pages_[screen] = page;
     addWidget(page);
-    return page;
+    if (auto* secondary = qobject_cast<SecondaryScreen*>(page))
+        connect(secondary, &SecondaryScreen::backRequested, this, [this] { showScreen(Screen::Main); });
+}
+
+void SettingsView::addScreens() {
+    addScreen(Screen::Help, new HelpScreen);
+
+    auto* profiles = new ProfileManagerScreen(*ctx_.state, *ctx_.profiles);
+    connect(profiles, &ProfileManagerScreen::saveProfileRequested, this,
+            [this] { showScreen(Screen::SaveProfile); });
+    addScreen(Screen::ProfileManager, profiles);
+
+    if (ctx_.shortcuts)
+        recorder_ = std::make_unique<ShortcutRecorderBackend>(*ctx_.shortcuts);
+    else
+        recorder_ = std::make_unique<NoShortcuts>();
+    shortcuts::GlobalShortcuts* global = ctx_.shortcuts;
+    auto* hotkeys = new HotkeysScreen(*recorder_, [global] {
+        if (global)
+            global->reset(watchers::hotkeys::allTintwell());
+    });
+    for (RecorderField* field : hotkeys->fields())
+        field->setMenuItemLookup([this](const QKeyEvent& e) { return menuItemFor(*this, e); });
+    if (global)
+        connect(global, &shortcuts::GlobalShortcuts::shortcutByNameDidChange, hotkeys,
+                &HotkeysScreen::refresh);
+    addScreen(Screen::Hotkeys, hotkeys);
+
+    addScreen(Screen::AppExceptions,
+              new AppExceptionsScreen(*ctx_.state, ctx_.exceptions, ctx_.workspace, ctx_.displays));
+
+    auto* location = new LocationScreen(
+        *ctx_.state,
+        ctx_.now ? ctx_.now : [] { return instantFromSystemClock(std::chrono::system_clock::now()); });
+    connect(location, &LocationScreen::useCurrentLocationRequested, this,
+            [this] { call(ctx_.callbacks.onUseCurrentLocation); });
+    if (LocationStatus* status = ctx_.location) {
+        auto follow = [location, status] { location->setServiceState(serviceStateOf(*status)); };
+        connect(status, &LocationStatus::changed, location, follow);
+        follow();
+    }
+    addScreen(Screen::Location, location);
+
+    onboarding_ = new OnboardingScreen(*ctx_.state, [this] {
+        const bool waiting = ctx_.location && ctx_.location->authorizationStatus() ==
+                                                  LocationStatus::Authorization::NotDetermined;
+        return OnboardingNeeds{ctx_.state->useAutoLocation() && waiting,
+                               ctx_.state->updateConsent() == settings::UpdateConsent::Undecided};
+    });
+    connect(onboarding_, &OnboardingScreen::useCurrentLocationRequested, this,
+            [this] { call(ctx_.callbacks.onUseCurrentLocation); });
+    connect(onboarding_, &OnboardingScreen::finished, this, [this] {
+        if (current_ == Screen::Onboarding)
+            showScreen(Screen::Main);
+    });
+    addScreen(Screen::Onboarding, onboarding_);
+}
+
+bool SettingsView::onboardingNeeded() const {
+    const bool waiting =
+        ctx_.location && ctx_.location->authorizationStatus() == LocationStatus::Authorization::NotDetermined;
+    return (ctx_.state->useAutoLocation() && waiting) ||
+           ctx_.state->updateConsent() == settings::UpdateConsent::Undecided;
+}
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QStackedWidget::showEvent(event);
+    if (ctx_.offerOnboarding && current_ == Screen::Main && onboardingNeeded())
+        showScreen(Screen::Onboarding);
 }
 
 void SettingsView::showScreen(Screen screen) {

@@ -3,6 +3,7 @@
 #include "ui/view_context.h"
 
 #include <map>
+#include <memory>
 
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -10,6 +11,8 @@
 namespace tintwell::ui {
 
 class MainScreen;
+class OnboardingScreen;
+class RecorderBackend;
 class SaveProfilePanel;
 
 /// Everything inside the popup: the main screen in a scroll area, and the screens it opens, one at
@@ -19,11 +22,20 @@ class SettingsView : public QStackedWidget {
     Q_OBJECT
 public:
     explicit SettingsView(ViewContext context, QWidget* parent = nullptr);
+    ~SettingsView() override;
 
     MainScreen* mainScreen() const { return main_; }
     SaveProfilePanel* saveProfilePanel() const { return saveProfile_; }
     Screen currentScreen() const { return current_; }
     void showScreen(Screen screen);
+
+    /// A screen other than the main one and the save panel; null for unknown ones.
+    QWidget* screenWidget(Screen screen) const {
+        return pages_.contains(screen) ? pages_.at(screen) : nullptr;
+    }
+    /// Whether the first-run flow has a step open (automatic location still waiting for the user's
+    /// permission, or the update consent undecided).
+    bool onboardingNeeded() const;
 
     /// The cap for the screen the popup opens on (see popupHeightCap).
     void setHeightCap(int cap);
@@ -39,15 +51,19 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* placeholderScreen(const QString& title);
+    void addScreens();
+    void addScreen(Screen screen, QWidget* page);
     void measure();
 
     ViewContext ctx_;
     MainScreen* main_;
     QScrollArea* scroll_;
     SaveProfilePanel* saveProfile_;
+    std::unique_ptr<RecorderBackend> recorder_;
+    OnboardingScreen* onboarding_ = nullptr;
     std::map<Screen, QWidget*> pages_;
     Screen current_ = Screen::Main;
     int heightCap_ = 620;

@@ -14,6 +14,13 @@ class ProfileManager;
 namespace tintwell::watchers {
 class AppExceptionsManager;
 }
+namespace tintwell::platform {
+class DisplayServices;
+class WorkspaceServices;
+} // namespace tintwell::platform
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
+}
 
 namespace tintwell::ui {
 
@@ -21,7 +28,7 @@ class LocationStatus;
 class MenuTracker;
 
 /// The popup's screens.
-enum class Screen { Main, Help, ProfileManager, Hotkeys, AppExceptions, Location, SaveProfile };
+enum class Screen { Main, Help, ProfileManager, Hotkeys, AppExceptions, Location, SaveProfile, Onboarding };
 
 /// Everything the popup's screens read and call. The objects outlive the screens.
 struct ViewContext {
@@ -30,7 +37,12 @@ struct ViewContext {
     settings::ProfileManager* profiles = nullptr;
     watchers::AppExceptionsManager* exceptions = nullptr; ///< may be null
     LocationStatus* location = nullptr;
-    MenuTracker* menus = nullptr; ///< may be null
+    MenuTracker* menus = nullptr;                     ///< may be null
+    platform::DisplayServices* displays = nullptr;    ///< may be null
+    platform::WorkspaceServices* workspace = nullptr; ///< may be null
+    shortcuts::GlobalShortcuts* shortcuts = nullptr;  ///< may be null: the hotkeys screen shows no slots
+    /// Whether the first-run flow opens by itself when the popup is shown and a step is open.
+    bool offerOnboarding = false;
     UiCallbacks callbacks;
     DesktopSettings desktop;
     /// The current instant for relative times, "Until" entries and sun scans.

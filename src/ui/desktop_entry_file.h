@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tintwell::ui {
+
+/// An application chosen through its desktop entry file.
+struct DesktopEntryApplication {
+    std::string applicationId; ///< StartupWMClass, else the file name without ".desktop"
+    std::string name;          ///< Name in the user's language, else Name, else the id
+    bool operator==(const DesktopEntryApplication&) const = default;
+};
+
+/// Reads the [Desktop Entry] group of `file`. `localeSuffixes` are tried best first for Name[…]
+/// (for "de_CH": "de_CH", "de"). Nothing when the file cannot be read or has no such group.
+std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::path& file,
+                                                        const std::vector<std::string>& localeSuffixes);
+/// The suffixes for the user's language, best first.
+std::vector<std::string> userLocaleSuffixes();
+/// Where installed desktop entries live: the user's, the system's, and flatpak's exports.
+std::vector<std::filesystem::path> applicationFolders();
+
+} // namespace tintwell::ui

@@ -1,0 +1,194 @@
+#include "ui/location_screen.h"
+
+#include "settings/app_state.h"
+#include "ui/location_map.h"
+
+#include <cmath>
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace tintwell::ui {
+
+std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Instant now) {
+    if (!lastFixAt)
+        return std::nullopt;
+    const double elapsed = secondsSinceEpoch(now) - secondsSinceEpoch(*lastFixAt);
+    if (elapsed < 2)
+        return "Updated just now";
+    if (elapsed < 60)
+        return "Updated " + std::to_string(static_cast<long long>(elapsed)) + "s ago";
+    const auto minutes = static_cast<long long>(elapsed / 60);
+    if (minutes > 59)
+        return std::nullopt;
+    return "Updated " + std::to_string(minutes) + "m ago";
+}
+
+LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant()> now, QWidget* parent)
+    : SecondaryScreen("Location", parent), state_(state), now_(std::move(now)) {
+    setObjectName("locationScreen");
+
+    banner_ = new QFrame(this);
+    banner_->setObjectName("locationBanner");
+    static_cast<QFrame*>(banner_)->setFrameShape(QFrame::StyledPanel);
+    banner_->setStyleSheet("#locationBanner { border: 1px solid #ff9500; border-radius: 6px; }");
+    auto* bannerLayout = new QVBoxLayout(banner_);
+    bannerTitle_ = headingLabel({}, banner_);
+    bannerText_ = captionLabel({}, banner_);
+    auto* bannerButtons = new QHBoxLayout;
+    bannerPrimary_ = new QPushButton(banner_);
+    bannerPrimary_->setObjectName("bannerPrimary");
+    bannerSecondary_ = new QPushButton(banner_);
+    bannerSecondary_->setObjectName("bannerSecondary");
+    bannerButtons->addWidget(bannerPrimary_);
+    bannerButtons->addWidget(bannerSecondary_);
+    bannerButtons->addStretch(1);
+    bannerLayout->addWidget(bannerTitle_);
+    bannerLayout->addWidget(bannerText_);
+    bannerLayout->addLayout(bannerButtons);
+    connect(bannerPrimary_, &QPushButton::clicked, this, [this] {
+        if (service_.isDenied)
+            Q_EMIT openLocationSettingsRequested();
+        else
+            Q_EMIT useCurrentLocationRequested();
+    });
+    connect(bannerSecondary_, &QPushButton::clicked, this, &LocationScreen::enterManually);
+    content()->addWidget(banner_);
+
+    map_ = new LocationMap(this);
+    map_->setFixedHeight(150);
+    connect(map_, &LocationMap::latitudeEdited, &state_, &settings::AppState::setLatitude);
+    connect(map_, &LocationMap::longitudeEdited, &state_, &settings::AppState::setLongitude);
+    content()->addWidget(map_);
+
+    auto_ = new QCheckBox("Auto-detect location", this);
+    auto_->setObjectName("autoLocation");
+    connect(auto_, &QCheckBox::toggled, &state_, &settings::AppState::setUseAutoLocation);
+    content()->addWidget(auto_);
+
+    autoRow_ = new QWidget(this);
+    auto* autoLayout = new QHBoxLayout(autoRow_);
+    autoLayout->setContentsMargins(0, 0, 0, 0);
+    busy_ = new QProgressBar(autoRow_);
+    busy_->setRange(0, 0);
+    busy_->setFixedSize(40, 8);
+    busy_->setTextVisible(false);
+    detect_ = new QPushButton("Detect now", autoRow_);
+    detect_->setObjectName("detectNow");
+    connect(detect_, &QPushButton::clicked, this, &LocationScreen::useCurrentLocationRequested);
+    fixCaption_ = captionLabel({}, autoRow_);
+    fixCaption_->setObjectName("lastFixCaption");
+    autoLayout->addWidget(detect_);
+    autoLayout->addWidget(busy_);
+    autoLayout->addWidget(fixCaption_, 1);
+    content()->addWidget(autoRow_);
+
+    auto* form = new QFormLayout;
+    auto makeField = [this](const char* name, double limit) {
+        auto* field = new QDoubleSpinBox(this);
+        field->setObjectName(name);
+        field->setRange(-limit, limit);
+        field->setDecimals(4);
+        field->setSingleStep(0.1);
+        field->setSuffix("°");
+        field->setKeyboardTracking(false);
+        return field;
+    };
+    latitude_ = makeField("latitudeField", 90);
+    longitude_ = makeField("longitudeField", 180);
+    connect(latitude_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        if (!state_.useAutoLocation() && v != state_.latitude())
+            state_.setLatitude(v);
+    });
+    connect(longitude_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        if (!state_.useAutoLocation() && v != state_.longitude())
+            state_.setLongitude(v);
+    });
+    form->addRow("Latitude", latitude_);
+    form->addRow("Longitude", longitude_);
+    content()->addLayout(form);
+    content()->addWidget(captionLabel("Click / drag the map above, or type exact coordinates here.", this));
+
+    auto* footnote =
+        captionLabel("Your location stays on this computer. The map renders offline and Tintwell "
+                     "makes no network requests with your coordinates.",
+                     this);
+    footnote->setObjectName("privacyFootnote");
+    content()->addStretch(1);
+    content()->addWidget(footnote);
+
+    connect(&state_, &settings::AppState::latitudeChanged, this, &LocationScreen::refresh);
+    connect(&state_, &settings::AppState::longitudeChanged, this, &LocationScreen::refresh);
+    connect(&state_, &settings::AppState::useAutoLocationChanged, this, &LocationScreen::refresh);
+    // The "Updated …" caption ages while the screen is open.
+    auto* ageing = new QTimer(this);
+    ageing->setInterval(1000);
+    connect(ageing, &QTimer::timeout, this, &LocationScreen::refresh);
+    ageing->start();
+    refresh();
+}
+
+void LocationScreen::setServiceState(const LocationServiceState& service) {
+    service_ = service;
+    refresh();
+}
+
+void LocationScreen::showEvent(QShowEvent* event) {
+    refresh();
+    SecondaryScreen::showEvent(event);
+}
+
+void LocationScreen::enterManually() {
+    state_.setUseAutoLocation(false);
+    state_.save();
+}
+
+void LocationScreen::refresh() {
+    const bool automatic = state_.useAutoLocation();
+    map_->setCoordinates(state_.latitude(), state_.longitude());
+    map_->setInteractive(!automatic);
+    {
+        const QSignalBlocker block(auto_);
+        auto_->setChecked(automatic);
+    }
+    for (auto [field, value] :
+         {std::pair{latitude_, state_.latitude()}, std::pair{longitude_, state_.longitude()}}) {
+        const QSignalBlocker block(field);
+        field->setValue(value);
+        field->setReadOnly(automatic);
+        field->setButtonSymbols(automatic ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
+    }
+    autoRow_->setVisible(automatic);
+    busy_->setVisible(service_.isFetching);
+    detect_->setEnabled(!service_.isFetching && !service_.isDenied);
+    std::string caption = lastFixCaption(service_.lastFixAt, now_()).value_or("");
+    if (service_.lastFixAt && service_.lastFixApproximate)
+        caption += caption.empty() ? "approximate (from time zone)" : " · approximate (from time zone)";
+    fixCaption_->setText(QString::fromStdString(caption));
+
+    const bool denied = automatic && service_.isDenied;
+    const bool failed =
+        !denied && service_.lastError != LocationServiceState::Error::None && !service_.isFetching;
+    banner_->setVisible(denied || failed);
+    bannerText_->setVisible(failed);
+    if (denied) {
+        bannerTitle_->setText("Location off");
+        bannerPrimary_->setText("Open Settings…");
+        bannerSecondary_->setText("Manual…");
+    } else if (failed) {
+        bannerTitle_->setText("Couldn’t detect your location");
+        bannerText_->setText(
+            service_.lastError == LocationServiceState::Error::TimedOut
+                ? "Your system uses Wi-Fi for positioning. Make sure Wi-Fi is on, or enter "
+                  "coordinates manually."
+                : "Location services returned an error. Try again, or enter coordinates manually.");
+        bannerPrimary_->setText("Retry");
+        bannerSecondary_->setText("Enter manually");
+    }
+}
+
+} // namespace tintwell::ui

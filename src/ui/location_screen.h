@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/instant.h"
+#include "ui/secondary_screen.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QPushButton;
+class QProgressBar;
+
+namespace tintwell::settings {
+class AppState;
+}
+
+namespace tintwell::ui {
+
+class LocationMap;
+
+/// What the location screen shows about the location service.
+struct LocationServiceState {
+    enum class Error { None, TimedOut, Failed };
+    bool isFetching = false;
+    bool isDenied = false;
+    Error lastError = Error::None;
+    std::optional<Instant> lastFixAt;
+    /// The last fix is the estimate from the time zone, not a measured position.
+    bool lastFixApproximate = false;
+    bool operator==(const LocationServiceState&) const = default;
+};
+
+/// "Updated just now", "Updated 12s ago", "Updated 3m ago"; nothing without a fix or after an hour.
+std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Instant now);
+
+/// The location screen: map, automatic detection and its state, the coordinate fields, and what
+/// happens to the location.
+class LocationScreen : public SecondaryScreen {
+    Q_OBJECT
+public:
+    LocationScreen(settings::AppState& state, std::function<Instant()> now, QWidget* parent = nullptr);
+
+    void setServiceState(const LocationServiceState& service);
+    const LocationServiceState& serviceState() const { return service_; }
+
+    LocationMap* map() const { return map_; }
+    QCheckBox* autoToggle() const { return auto_; }
+    QPushButton* detectButton() const { return detect_; }
+    QDoubleSpinBox* latitudeField() const { return latitude_; }
+    QDoubleSpinBox* longitudeField() const { return longitude_; }
+    QLabel* fixCaption() const { return fixCaption_; }
+    QWidget* banner() const { return banner_; }
+
+Q_SIGNALS:
+    /// "Detect now" or "Retry": ask the location service for a fix.
+    void useCurrentLocationRequested();
+    /// "Open Settings…" in the denied banner.
+    void openLocationSettingsRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+    void enterManually();
+
+    settings::AppState& state_;
+    std::function<Instant()> now_;
+    LocationServiceState service_;
+    QWidget* banner_;
+    QLabel* bannerTitle_;
+    QLabel* bannerText_;
+    QPushButton* bannerPrimary_;
+    QPushButton* bannerSecondary_;
+    LocationMap* map_;
+    QCheckBox* auto_;
+    QWidget* autoRow_;
+    QProgressBar* busy_;
+    QPushButton* detect_;
+    QLabel* fixCaption_;
+    QDoubleSpinBox* latitude_;
+    QDoubleSpinBox* longitude_;
+};
+
+} // namespace tintwell::ui

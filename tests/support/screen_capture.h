@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QPalette>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QWidget>
+
+namespace tintwell::test {
+
+/// The process's QApplication on the offscreen platform, created on first use with the Fusion
+/// style, so widgets look the same on every machine.
+inline QApplication& widgetApplication() {
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "tintwell-ui-test";
+        static char* argv[] = {name, nullptr};
+        auto* a = new QApplication(argc, argv);
+        QApplication::setStyle(QStyleFactory::create("Fusion"));
+        return a;
+    }();
+    return *app;
+}
+
+/// A dark palette for the dark-mode screenshots.
+inline QPalette darkPalette() {
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    p.setColor(QPalette::AlternateBase, QColor(0x35, 0x35, 0x38));
+    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
+    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
+    return p;
+}
+
+/// Writes `widget` at width 320 as NAME-light.png and NAME-dark.png into $TINTWELL_SCREENSHOT_DIR;
+/// does nothing when the variable is unset. Returns false when a file could not be written.
+inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0) {
+    const QString dir = qEnvironmentVariable("TINTWELL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return true;
+    QDir().mkpath(dir);
+    bool ok = true;
+    for (const bool dark : {false, true}) {
+        widget.setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        widget.setAutoFillBackground(true);
+        widget.resize(320, height > 0 ? height : std::max(widget.sizeHint().height(), 200));
+        widget.show();
+        QApplication::processEvents();
+        ok = widget.grab().save(dir + "/" + name + (dark ? "-dark.png" : "-light.png")) && ok;
+    }
+    return ok;
+}
+
+} // namespace tintwell::test

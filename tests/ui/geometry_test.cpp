@@ -1,0 +1,137 @@
+#include "ui/canvas_layout.h"
+#include "ui/map_projection.h"
+#include "ui/world_outline.h"
+
+#include <gtest/gtest.h>
+
+namespace tintwell::ui {
+namespace {
+
+struct PickCase {
+    const char* what;
+    QPointF pointer;
+    double lat;
+    double lon;
+};
+
+TEST(MapProjection, PickWritesClampedCoordinatesRoundedToFourPlaces) {
+    const QSizeF map(300, 150);
+    const PickCase cases[] = {
+        {"centre", {150, 75}, 0, 0},
+        {"beyond the right edge", {420, 75}, 0, 180},
+        {"above the top edge", {150, -30}, 90, 0},
+        {"below and left of the map", {-5, 400}, -90, -180},
+        {"x = 1", {1, 75}, 0, -178.8},
+        {"a third of a degree", {100.1, 50.05}, 29.94, -59.88},
+        {"rounding never leaves more than four places", {0.3333, 0}, 90, -179.6},
+    };
+    for (const PickCase& c : cases) {
+        const GeoPoint p = MapProjection::pick(c.pointer, map);
+        EXPECT_DOUBLE_EQ(p.lat, c.lat) << c.what;
+        EXPECT_DOUBLE_EQ(p.lon, c.lon) << c.what;
+    }
+}
+
+TEST(MapProjection, ProjectsSydneyAndInvertsBack) {
+    const QSizeF map(300, 150);
+    const QPointF pin = MapProjection::project({-33.8688, 151.2093}, map);
+    EXPECT_NEAR(pin.x() / map.width(), 0.92, 0.001);
+    EXPECT_NEAR(pin.y() / map.height(), 0.688, 0.001);
+    const GeoPoint back = MapProjection::inverse(pin, map);
+    EXPECT_NEAR(back.lat, -33.8688, 1e-9);
+    EXPECT_NEAR(back.lon, 151.2093, 1e-9);
+}
+
+TEST(MapProjection, TooltipSitsBesideThePointerAwayFromTheNearEdges) {
+    const QSizeF map(300, 150);
+    EXPECT_EQ(MapProjection::tooltipCentre({100, 100}, map), QPointF(136, 86));
+    EXPECT_EQ(MapProjection::tooltipCentre({200, 100}, map), QPointF(164, 86));
+    EXPECT_EQ(MapProjection::tooltipCentre({100, 10}, map), QPointF(136, 24));
+    EXPECT_EQ(MapProjection::tooltipCentre({150, 24}, map), QPointF(186, 10));
+}
+
+TEST(WorldOutline, RingsAreClosedAndOnTheHalfDegreeGrid) {
+    const auto& rings = WorldOutline::continents();
+    ASSERT_GE(rings.size(), 30u);
+    std::size_t points = 0;
+    for (const GeoRing& ring : rings) {
+        ASSERT_GE(ring.size(), 5u);
+        EXPECT_EQ(ring.front(), ring.back());
+        for (const GeoPoint& p : ring) {
+            EXPECT_EQ(p.lat * 2, std::round(p.lat * 2));
+            EXPECT_EQ(p.lon * 2, std::round(p.lon * 2));
+            EXPECT_TRUE(p.lat >= -90 && p.lat <= 90 && p.lon >= -180 && p.lon <= 180);
+        }
+        points += ring.size();
+    }
+    EXPECT_GT(points, 300u);
+    EXPECT_LT(points, 1000u);
+}
+
+TEST(WorldOutline, UnwrapKeepsMeridianCrossingsContinuousAndClosesPolarRings) {
+    // Crosses twice (like Chukotka joined to Asia): longitudes continue past -180 and come back.
+    const GeoRing twice = {{69, -180}, {66, -170}, {65, -180}, {65, 180}, {60, 170}, {69, 178}, {69, -180}};
+    const GeoRing flat = unwrapAcrossAntimeridian(twice);
+    ASSERT_EQ(flat.size(), twice.size());
+    EXPECT_EQ(flat[3].lon, -180);
+    EXPECT_EQ(flat[4].lon, -190);
+    EXPECT_EQ(flat.back(), twice.back());
+
+    // Crosses once (like Antarctica): goes round the south pole and is closed along it.
+    const GeoRing polar = {{-84.5, -180}, {-70, -60}, {-66, 60}, {-84.5, 178.5}, {-84.5, -180}};
+    const GeoRing closed = unwrapAcrossAntimeridian(polar);
+    ASSERT_EQ(closed.size(), polar.size() + 3);
+    EXPECT_EQ(closed[4], (GeoPoint{-84.5, 180}));
+    EXPECT_EQ(closed[5], (GeoPoint{-90, 180}));
+    EXPECT_EQ(closed[6], (GeoPoint{-90, -180}));
+    EXPECT_EQ(closed.back(), polar.front());
+}
+
+settings::DisplayInfo display(core::DisplayId id, double x, double y, double w, double h) {
+    return {id, "D" + std::to_string(id), {x, y, w, h}, id == 1};
+}
+
+TEST(CanvasLayout, TwoDisplaysSideBySideAreLimitedByHeight) {
+    const auto layout =
+        CanvasLayout::compute({display(1, 0, 0, 1920, 1080), display(2, 1920, 0, 1920, 1080)}, {300, 92}, 10);
+    EXPECT_DOUBLE_EQ(layout.scale, 72.0 / 1080);
+    EXPECT_EQ(layout.originOffset, QPointF(0, 0));
+    EXPECT_NEAR(layout.drawOrigin.x(), 22, 1e-9);
+    EXPECT_NEAR(layout.drawOrigin.y(), 10, 1e-9);
+    const QRectF left = layout.tileRect({0, 0, 1920, 1080});
+    const QRectF right = layout.tileRect({1920, 0, 1920, 1080});
+    EXPECT_NEAR(left.x(), 23.5, 1e-9);
+    EXPECT_NEAR(left.width(), 125, 1e-9);
+    EXPECT_NEAR(left.height(), 69, 1e-9);
+    EXPECT_NEAR(right.left() - left.right(), 3, 1e-9);
+}
+
+TEST(CanvasLayout, StackedDisplaysOfMixedSizeAbsorbNegativeCoordinates) {
+    // A 2560 × 1440 display above a 1280 × 800 main display.
+    const auto layout = CanvasLayout::compute(
+        {display(1, 0, 0, 1280, 800), display(2, -640, -1440, 2560, 1440)}, {300, 92}, 10);
+    EXPECT_DOUBLE_EQ(layout.scale, 72.0 / 2240);
+    EXPECT_EQ(layout.originOffset, QPointF(-640, -1440));
+    EXPECT_NEAR(layout.drawOrigin.x(), (280 - 2560 * layout.scale) / 2 + 10, 1e-9);
+    const QRectF main = layout.tileRect({0, 0, 1280, 800});
+    const QRectF top = layout.tileRect({-640, -1440, 2560, 1440});
+    EXPECT_LT(top.bottom(), main.top());
+    EXPECT_NEAR(main.top() - top.bottom(), 3, 1e-9);
+    EXPECT_NEAR(top.top(), 11.5, 1e-9);
+}
+
+TEST(CanvasLayout, OneDisplayFillsTheFreeAreaAndNoneFallsBackToTheInset) {
+    const auto one = CanvasLayout::compute({display(1, 0, 0, 1000, 1000)}, {300, 92}, 10);
+    EXPECT_DOUBLE_EQ(one.scale, 0.072);
+    EXPECT_NEAR(one.drawOrigin.x(), 10 + (280 - 72) / 2.0, 1e-9);
+    EXPECT_NEAR(one.drawOrigin.y(), 10, 1e-9);
+
+    const CanvasLayout none = CanvasLayout::compute({}, {300, 92}, 10);
+    EXPECT_EQ(none, (CanvasLayout{1, {0, 0}, {10, 10}}));
+    const CanvasLayout flat = CanvasLayout::compute({display(1, 0, 0, 1920, 0)}, {300, 92}, 10);
+    EXPECT_EQ(flat.scale, 1);
+    EXPECT_EQ(flat.tileRect({0, 0, 1920, 0}).height(), 1);
+}
+
+} // namespace
+} // namespace tintwell::ui

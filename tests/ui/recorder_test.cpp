@@ -1,0 +1,177 @@
+#include "support/screen_capture.h"
+#include "ui/hotkeys_screen.h"
+#include "ui/recorder_field.h"
+
+#include <map>
+#include <set>
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::ui {
+namespace {
+
+/// Stores combinations as key-sequence text; a chosen set counts as held by another client.
+class FakeBackend : public RecorderBackend {
+public:
+    QString shortcutText(const std::string& name) const override {
+        const auto it = slots.find(name);
+        return it == slots.end() ? QString() : it->second;
+    }
+    bool hasShortcut(const QKeyEvent& e) const override { return e.key() != Qt::Key_unknown; }
+    bool reservedBySystem(const QKeyEvent& e) const override {
+        return reserved.contains(QKeySequence(e.keyCombination()).toString());
+    }
+    void assign(const std::string& name, const QKeyEvent& e) override {
+        slots[name] = QKeySequence(e.keyCombination()).toString();
+    }
+    void clear(const std::string& name) override { slots.erase(name); }
+    void setPaused(bool p) override { paused = p; }
+
+    std::map<std::string, QString> slots;
+    std::set<QString> reserved;
+    bool paused = false;
+};
+
+class RecorderTest : public ::testing::Test {
+protected:
+    RecorderTest() {
+        backend.slots["tintwell.cooler"] = "Ctrl+Alt+K";
+        field->refresh();
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(field);
+        layout->addWidget(next);
+        field->setBeep([this] { ++beeps; });
+        field->setAlert([this](const QString& message, const QString&, const QStringList& buttons) {
+            alerts.push_back(message);
+            alertButtons = buttons.size();
+            return answer;
+        });
+        field->setMenuItemLookup([](const QKeyEvent& e) -> std::optional<QString> {
+            if (e.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Q))
+                return QString("Quit Tintwell");
+            return std::nullopt;
+        });
+        window.resize(300, 120);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    void startRecording() {
+        QTest::mouseClick(field, Qt::LeftButton);
+        ASSERT_TRUE(field->isRecording());
+    }
+
+    // The application comes before any widget member.
+    QApplication& app = test::widgetApplication();
+    FakeBackend backend;
+    QWidget window;
+    RecorderField* field = new RecorderField(backend, "tintwell.cooler", &window);
+    QPushButton* next = new QPushButton("next", &window);
+    int beeps = 0;
+    std::vector<QString> alerts;
+    qsizetype alertButtons = 0;
+    int answer = 0;
+};
+
+TEST_F(RecorderTest, PlainKeysBeepAndFunctionKeysAloneAreTaken) {
+    EXPECT_EQ(field->text(), "Ctrl+Alt+K");
+    startRecording();
+    EXPECT_TRUE(backend.paused) << "global shortcuts do not fire while recording";
+    QTest::keyClick(field, Qt::Key_A);
+    QTest::keyClick(field, Qt::Key_A, Qt::ShiftModifier);
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+K");
+    QTest::keyClick(field, Qt::Key_F5);
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "F5");
+    EXPECT_EQ(field->text(), "F5");
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_FALSE(backend.paused);
+}
+
+TEST_F(RecorderTest, EscapeCancelsTabMovesOnBackspaceClears) {
+    startRecording();
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+K");
+
+    startRecording();
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_TRUE(next->hasFocus());
+
+    startRecording();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_FALSE(backend.slots.contains("tintwell.cooler"));
+    EXPECT_EQ(field->text(), "");
+    EXPECT_FALSE(field->isRecording());
+}
+
+TEST_F(RecorderTest, MenuAndSystemCollisionsAreRefusedUnlessForced) {
+    startRecording();
+    QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_TRUE(alerts[0].contains("Quit Tintwell"));
+    EXPECT_TRUE(field->isRecording()) << "recording resumes after the alert";
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+K");
+
+    backend.reserved = {"Ctrl+Alt+T"};
+    QTest::keyClick(field, Qt::Key_T, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alertButtons, 2);
+    EXPECT_TRUE(field->isRecording());
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+K");
+
+    answer = 1; // "Use Anyway"
+    QTest::keyClick(field, Qt::Key_T, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+T");
+    EXPECT_FALSE(field->isRecording());
+}
+
+TEST_F(RecorderTest, AClickOutsideEndsRecordingButNotWithinThreePoints) {
+    startRecording();
+    const QPoint justOutside(field->width() + 2, field->height() / 2);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, field->mapTo(&window, justOutside));
+    EXPECT_TRUE(field->isRecording());
+    QTest::mouseClick(&window, Qt::LeftButton, {}, field->mapTo(&window, QPoint(field->width() + 20, 0)));
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_FALSE(backend.paused);
+}
+
+TEST(RecorderKeyRole, ModifiersDecideWhatAKeyMeans) {
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        RecorderKeyRole role;
+    } cases[] = {
+        {Qt::Key_Tab, {}, RecorderKeyRole::EndAndPassOn},
+        {Qt::Key_Control, Qt::ControlModifier, RecorderKeyRole::Wait},
+        {Qt::Key_Shift, Qt::ShiftModifier, RecorderKeyRole::Wait},
+        {Qt::Key_Escape, Qt::KeypadModifier, RecorderKeyRole::Cancel},
+        {Qt::Key_Delete, {}, RecorderKeyRole::Clear},
+        {Qt::Key_Delete, Qt::ControlModifier, RecorderKeyRole::Candidate},
+        {Qt::Key_Escape, Qt::ShiftModifier, RecorderKeyRole::Refuse},
+        {Qt::Key_5, Qt::KeypadModifier, RecorderKeyRole::Refuse},
+        {Qt::Key_F35, Qt::ShiftModifier, RecorderKeyRole::Candidate},
+        {Qt::Key_K, Qt::MetaModifier, RecorderKeyRole::Candidate},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(recorderKeyRole(c.key, c.mods), c.role) << c.key;
+}
+
+TEST(HotkeysScreen, ResetAllShowsTheDefaultsAgain) {
+    test::widgetApplication();
+    FakeBackend backend;
+    HotkeysScreen screen(backend, [&] { backend.slots = {{"tintwell.togglePause", "Ctrl+Alt+P"}}; });
+    ASSERT_EQ(screen.fields().size(), 6u);
+    EXPECT_EQ(screen.fields()[0]->text(), "");
+    screen.resetButton()->click();
+    EXPECT_EQ(screen.fields()[0]->text(), "Ctrl+Alt+P");
+    EXPECT_TRUE(test::saveScreenshots(screen, "hotkeys", 360));
+}
+
+} // namespace
+} // namespace tintwell::ui

@@ -1,0 +1,339 @@
+#include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_workspace_services.h"
+#include "settings/app_state.h"
+#include "settings/builtin_presets.h"
+#include "settings/profile_manager.h"
+#include "settings/user_defaults.h"
+#include "support/screen_capture.h"
+#include "ui/app_exceptions_screen.h"
+#include "ui/desktop_entry_file.h"
+#include "ui/display_arrangement_canvas.h"
+#include "ui/help_screen.h"
+#include "ui/location_map.h"
+#include "ui/location_screen.h"
+#include "ui/onboarding_screen.h"
+#include "ui/profile_manager_screen.h"
+#include "watchers/app_exceptions_manager.h"
+
+#include <fstream>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::ui {
+namespace {
+
+using platform::ActivationPolicy;
+using platform::RunningApplication;
+
+class ScreensTest : public ::testing::Test {
+protected:
+    ScreensTest() { test::widgetApplication(); }
+    settings::InMemoryUserDefaults defaults;
+    settings::AppState state{defaults};
+    settings::ProfileManager profiles{state};
+};
+
+TEST(ScreenTexts, ProfileSummaryDropsKelvinFractionsAndRoundsTheWidth) {
+    core::Profile p;
+    p.dayKelvin = 6500.9;
+    p.nightKelvin = 3400;
+    p.transitionWidthDeg = 12.4;
+    EXPECT_EQ(profileSummary(p), "6500 K → 3400 K · 12°");
+}
+
+TEST_F(ScreensTest, TargetSummaryTakesPauseThenManualThenARuleOnADisplayThenTheCurve) {
+    const watchers::ResolvedAppOverride force{{"editor", "Editor", core::ForceKelvin{4499.5}, true}};
+    const watchers::ResolvedAppOverride native{{"player", "Player", core::Disable{}, true}};
+    const RuleScope onDisplay = rule_scope::Displays{7};
+    state.setCurrentKelvin(5123.4);
+    state.setManualKelvin(2750.5);
+    struct Case {
+        bool paused, manual;
+        RuleScope scope;
+        std::optional<watchers::ResolvedAppOverride> override;
+        std::string expected;
+    } cases[] = {
+        {true, true, onDisplay, force, "identity (paused)"},
+        {false, true, onDisplay, force, "2751 K (manual)"},
+        {false, false, onDisplay, force, "4500 K (rule)"},
+        {false, false, onDisplay, native, "identity (rule → native color)"},
+        {false, false, rule_scope::NoWindows{}, force, "5123 K (curve)"},
+        {false, false, rule_scope::NotRunning{}, native, "5123 K (curve)"},
+        {false, false, rule_scope::None{}, std::nullopt, "5123 K (curve)"},
+    };
+    for (const Case& c : cases) {
+        state.setPaused(c.paused);
+        state.setManualOverride(c.manual);
+        EXPECT_EQ(targetSummary(state, c.scope, c.override), c.expected);
+    }
+    EXPECT_EQ(affectsText(rule_scope::Displays{1, 2}, {"Zeta", "Alpha"}), "Alpha, Zeta");
+    EXPECT_EQ(affectsText(rule_scope::NoWindows{}, {}), "no on-screen windows (rule dormant)");
+}
+
+TEST(ScreenTexts, PickerListsRegularAppsWithAnIdByNameAndFiltersIgnoringCase) {
+    const std::vector<RunningApplication> running = {
+        {1, "org.gnome.Terminal", "Terminal", "", "", ActivationPolicy::Regular},
+        {2, "safari", "Safari", "", "", ActivationPolicy::Regular},
+        {3, "", "Nameless", "", "", ActivationPolicy::Regular},
+        {4, "plank", "Plank", "", "", ActivationPolicy::Accessory},
+        {5, "Firefox", "", "", "", ActivationPolicy::Regular},
+        {6, "kate", "Kate", "", "", ActivationPolicy::Regular},
+    };
+    const auto pickable = pickableApplications(running);
+    std::vector<int> order;
+    for (const auto& a : pickable)
+        order.push_back(a.pid);
+    EXPECT_EQ(order, (std::vector<int>{5, 6, 2, 1}));
+    const auto found = filterApplications(pickable, "SAF");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].localizedName, "Safari");
+    EXPECT_EQ(filterApplications(pickable, "gnome").at(0).pid, 1);
+    EXPECT_EQ(filterApplications(pickable, "").size(), 4u);
+    EXPECT_EQ(pickedDisplayName(pickable[0]), "Firefox");
+}
+
+TEST(OnboardingPlan, EachCombinationOfLocationAndConsent) {
+    using S = OnboardingStep;
+    struct Case {
+        bool location, updates;
+        std::vector<S> plan;
+        S shown;
+    } cases[] = {
+        {true, true, {S::Location, S::Updates}, S::Location},
+        {true, false, {S::Location}, S::Location},
+        {false, true, {S::Updates}, S::Updates},
+        {false, false, {}, S::Updates},
+    };
+    for (const Case& c : cases) {
+        const OnboardingNeeds needs{c.location, c.updates};
+        EXPECT_EQ(needs.any(), c.location || c.updates);
+        EXPECT_EQ(onboardingPlan(needs), c.plan);
+        EXPECT_EQ(currentOnboardingStep(needs), c.shown);
+    }
+    EXPECT_EQ(litProgressDot({S::Location, S::Updates}, S::Updates), 1u);
+    EXPECT_EQ(litProgressDot({S::Location}, S::Updates), 0u);
+}
+
+TEST_F(ScreensTest, OnboardingWalksThroughBothStepsWithItsDotsAndFinishes) {
+    bool locationOpen = true;
+    OnboardingScreen screen(state, [&] {
+        return OnboardingNeeds{locationOpen, state.updateConsent() == settings::UpdateConsent::Undecided};
+    });
+    bool finished = false;
+    QObject::connect(&screen, &OnboardingScreen::finished, [&] { finished = true; });
+    int asked = 0;
+    QObject::connect(&screen, &OnboardingScreen::useCurrentLocationRequested, [&] { ++asked; });
+    screen.show();
+    EXPECT_TRUE(test::saveScreenshots(screen, "onboarding-location", 520));
+    EXPECT_EQ(screen.shownStep(), OnboardingStep::Location);
+    EXPECT_EQ(screen.dotCount(), 2u);
+    EXPECT_TRUE(screen.dotLit(0));
+    QTest::mouseClick(screen.findChild<QPushButton*>("useMyLocation"), Qt::LeftButton);
+    EXPECT_EQ(asked, 1);
+    locationOpen = false; // the permission question was answered
+    screen.refresh();
+    EXPECT_EQ(screen.shownStep(), OnboardingStep::Updates);
+    EXPECT_TRUE(screen.dotLit(1));
+    EXPECT_TRUE(test::saveScreenshots(screen, "onboarding-updates", 520));
+    QTest::mouseClick(screen.findChild<QPushButton*>("checkManually"), Qt::LeftButton);
+    EXPECT_EQ(state.updateConsent(), settings::UpdateConsent::Declined);
+    EXPECT_TRUE(finished);
+}
+
+TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
+    ProfileManagerScreen screen(state, profiles);
+    EXPECT_TRUE(test::saveScreenshots(screen, "profiles-empty", 560));
+    EXPECT_TRUE(screen.findChild<QWidget*>("noProfilesCard")->isVisibleTo(&screen));
+
+    state.saveCurrentAsProfile("Only");
+    ASSERT_EQ(screen.userRows().size(), 1u);
+    EXPECT_FALSE(screen.userRows()[0]->moveUpAction()->isEnabled());
+    EXPECT_FALSE(screen.userRows()[0]->moveDownAction()->isEnabled());
+
+    state.saveCurrentAsProfile("Second");
+    state.saveCurrentAsProfile("Third");
+    const auto& rows = screen.userRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_FALSE(rows[0]->moveUpAction()->isEnabled());
+    EXPECT_TRUE(rows[0]->moveDownAction()->isEnabled());
+    EXPECT_TRUE(rows[1]->moveUpAction()->isEnabled() && rows[1]->moveDownAction()->isEnabled());
+    EXPECT_TRUE(rows[2]->moveUpAction()->isEnabled());
+    EXPECT_FALSE(rows[2]->moveDownAction()->isEnabled());
+    EXPECT_FALSE(rows[2]->applyButton()->isVisibleTo(rows[2])) << "the active profile has no Apply";
+
+    rows[2]->moveUpAction()->trigger();
+    EXPECT_EQ(state.profiles()[1].name, "Third");
+    QTest::keyClicks(screen.userRows()[0]->nameField(), " renamed");
+    EXPECT_EQ(state.profiles()[0].name, "Only renamed");
+
+    screen.presetRows()[1]->duplicateAction()->trigger();
+    EXPECT_EQ(state.profiles().back().name, settings::BuiltinPresets::all()[1].name);
+    EXPECT_EQ(state.activeProfileId(), state.profiles().back().id);
+    EXPECT_EQ(screen.userRows().size(), 4u);
+    QTest::mouseClick(screen.presetRows()[0]->applyButton(), Qt::LeftButton);
+    EXPECT_EQ(state.activeProfileId(), settings::BuiltinPresets::all()[0].id);
+    EXPECT_TRUE(test::saveScreenshots(screen, "profiles", 560));
+}
+
+TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) {
+    platform::VirtualDisplayServices displays(2);
+    platform::VirtualWorkspaceServices workspace;
+    workspace.setRunningApplications({
+        {41, "editor", "Editor", "", "", ActivationPolicy::Regular},
+        {42, "player", "Player", "", "", ActivationPolicy::Regular},
+    });
+    state.setAppExceptions({{"editor", "Editor", core::ForceKelvin{4500}, true}});
+    watchers::AppExceptionsManager manager([this] { return state.appExceptions(); }, nullptr);
+    manager.setDebounceInterval(0);
+    AppExceptionsScreen screen(state, &manager, &workspace, &displays);
+    EXPECT_EQ(screen.diagnosisLine(1)->text(), "none");
+
+    manager.setFrontmost("editor");
+    EXPECT_TRUE(std::holds_alternative<rule_scope::NoWindows>(screen.ruleScope()));
+    EXPECT_EQ(screen.diagnosisLine(0)->text(), "editor");
+    EXPECT_EQ(screen.diagnosisLine(2)->text(), "no on-screen windows (rule dormant)");
+    EXPECT_TRUE(screen.diagnosisLine(3)->text().endsWith("(curve)"));
+
+    ASSERT_EQ(screen.rows().size(), 1u);
+    screen.rows()[0]->chooseAction("disable");
+    EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));
+    screen.rows()[0]->enabledSwitch()->click();
+    EXPECT_FALSE(state.appExceptions()[0].enabled);
+
+    screen.showPicker();
+    ASSERT_EQ(screen.pickerList()->count(), 2);
+    EXPECT_FALSE(screen.pickerList()->item(0)->flags() & Qt::ItemIsEnabled) << "Editor is already added";
+    EXPECT_TRUE(test::saveScreenshots(screen, "exceptions-picker", 480));
+    QTest::keyClicks(screen.pickerSearch(), "PLA");
+    ASSERT_EQ(screen.pickerList()->count(), 1);
+    Q_EMIT screen.pickerList()->itemActivated(screen.pickerList()->item(0));
+    EXPECT_FALSE(screen.pickerShown());
+    ASSERT_EQ(state.appExceptions().size(), 2u);
+    EXPECT_EQ(state.appExceptions()[1].displayName, "Player");
+    int shownRows = 0;
+    for (auto* row : screen.findChildren<AppExceptionRow*>())
+        shownRows += row->isVisibleTo(&screen);
+    EXPECT_EQ(shownRows, 2) << "rows replaced by a rebuild are not shown";
+    EXPECT_TRUE(test::saveScreenshots(screen, "exceptions", 480));
+}
+
+TEST_F(ScreensTest, BrowsingAddsTheDesktopEntryUnderItsWindowClassAndLocalName) {
+    QTemporaryDir dir;
+    const std::filesystem::path withClass = dir.filePath("org.example.Draw.desktop").toStdString();
+    std::ofstream(withClass) << "[Desktop Entry]\nName=Draw\nName[de]=Zeichnen\nStartupWMClass=drawapp\n"
+                                "[Desktop Action new]\nName=New drawing\n";
+    const std::filesystem::path plain = dir.filePath("gedit.desktop").toStdString();
+    std::ofstream(plain) << "# comment\n[Desktop Entry]\nName = Text Editor\n";
+    EXPECT_EQ(readDesktopEntry(withClass, {"de_CH", "de"}), (DesktopEntryApplication{"drawapp", "Zeichnen"}));
+    EXPECT_EQ(readDesktopEntry(withClass, {}), (DesktopEntryApplication{"drawapp", "Draw"}));
+    EXPECT_EQ(readDesktopEntry(plain, {"fr"}), (DesktopEntryApplication{"gedit", "Text Editor"}));
+    EXPECT_EQ(readDesktopEntry(dir.filePath("missing.desktop").toStdString(), {}), std::nullopt);
+
+    AppExceptionsScreen screen(state, nullptr, nullptr, nullptr);
+    screen.setDesktopFileChooser([&] { return plain; });
+    screen.browseForApp();
+    ASSERT_EQ(state.appExceptions().size(), 1u);
+    EXPECT_EQ(state.appExceptions()[0].bundleId, "gedit");
+    EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));
+}
+
+TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
+    const Instant now = instantFromSecondsSinceEpoch(1'750'000'000);
+    LocationScreen screen(state, [&] { return now; });
+    screen.resize(320, 480);
+    screen.show();
+    LocationMap* map = screen.map();
+    const double latitude = state.latitude();
+    QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(map->width() / 2, map->height() / 2));
+    EXPECT_EQ(state.latitude(), latitude) << "automatic location: the map is not interactive";
+    EXPECT_TRUE(screen.latitudeField()->isReadOnly());
+    screen.setServiceState({false, false, LocationServiceState::Error::None, now - Seconds(75), true});
+    EXPECT_EQ(screen.fixCaption()->text(), "Updated 1m ago · approximate (from time zone)");
+    EXPECT_TRUE(test::saveScreenshots(screen, "location-auto", 480));
+
+    screen.autoToggle()->click();
+    EXPECT_FALSE(state.useAutoLocation());
+    EXPECT_FALSE(screen.latitudeField()->isReadOnly());
+    std::vector<std::string> writes;
+    QObject::connect(&state, &settings::AppState::latitudeChanged, [&] { writes.push_back("lat"); });
+    QObject::connect(&state, &settings::AppState::longitudeChanged, [&] { writes.push_back("lon"); });
+    QTest::mousePress(map, Qt::LeftButton, {}, QPoint(map->width() / 2, map->height() / 2));
+    EXPECT_EQ(state.latitude(), 0);
+    EXPECT_EQ(state.longitude(), 0);
+    EXPECT_EQ(writes, (std::vector<std::string>{"lat", "lon"}));
+    EXPECT_TRUE(map->hoverPoint().has_value());
+    EXPECT_TRUE(test::saveScreenshots(screen, "location-manual-dragging", 480));
+    QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(map->width() / 2, map->height() / 2));
+    EXPECT_FALSE(map->hoverPoint().has_value());
+
+    screen.latitudeField()->setValue(-33.8688);
+    EXPECT_EQ(state.latitude(), -33.8688);
+    state.setUseAutoLocation(true);
+    screen.setServiceState({false, false, LocationServiceState::Error::TimedOut, std::nullopt, false});
+    EXPECT_TRUE(screen.banner()->isVisibleTo(&screen));
+    EXPECT_TRUE(test::saveScreenshots(screen, "location-error", 560));
+}
+
+TEST(LastFixCaption, AgesFromJustNowToMinutesAndDisappearsAfterAnHour) {
+    const Instant now = instantFromSecondsSinceEpoch(1'000'000);
+    struct Case {
+        double age;
+        std::optional<std::string> caption;
+    } cases[] = {{1.5, "Updated just now"},
+                 {42.7, "Updated 42s ago"},
+                 {75, "Updated 1m ago"},
+                 {3599, "Updated 59m ago"},
+                 {3700, std::nullopt}};
+    for (const Case& c : cases)
+        EXPECT_EQ(lastFixCaption(now - Seconds(c.age), now), c.caption) << c.age;
+    EXPECT_EQ(lastFixCaption(std::nullopt, now), std::nullopt);
+}
+
+TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
+    DisplayArrangementCanvas canvas;
+    canvas.resize(300, 92);
+    EXPECT_TRUE(test::saveScreenshots(canvas, "canvas-empty", 92));
+    canvas.resize(300, 92);
+    canvas.setDisplays(
+        {{1, "Built-in", {0, 0, 1440, 900}, true}, {2, "DELL U2720Q", {1440, -300, 2560, 1440}, false}});
+    std::optional<core::DisplayId> chosen;
+    QObject::connect(&canvas, &DisplayArrangementCanvas::displaySelected,
+                     [&](core::DisplayId id) { chosen = id; });
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, canvas.tileRect(1).center().toPoint());
+    EXPECT_EQ(chosen, 2u);
+    EXPECT_EQ(canvas.selectedId(), 2u);
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(canvas.selectedId(), 2u) << "a click beside the tiles keeps the selection";
+    EXPECT_TRUE(test::saveScreenshots(canvas, "canvas", 92));
+}
+
+TEST_F(ScreensTest, HelpHasElevenSectionsAndBackLeavesEveryScreen) {
+    HelpScreen help;
+    EXPECT_EQ(HelpScreen::sections().size(), 11u);
+    for (const HelpSection& s : HelpScreen::sections())
+        EXPECT_FALSE(s.text.contains("macOS") || s.text.contains("Mac ") || s.text.contains("CoreLocation"))
+            << s.title.toStdString();
+    EXPECT_TRUE(test::saveScreenshots(help, "help", 560));
+    int backs = 0;
+    QObject::connect(&help, &SecondaryScreen::backRequested, [&] { ++backs; });
+    help.backButton()->click();
+    help.show();
+    help.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
+    help.backButton()->setFocus();
+    QTest::keyClick(help.backButton(), Qt::Key_Escape);
+    EXPECT_EQ(backs, 2);
+}
+
+} // namespace
+} // namespace tintwell::ui
