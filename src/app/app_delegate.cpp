@@ -100,9 +100,17 @@ void AppDelegate::applicationDidFinishLaunching() {
                 self->handleFix(latitude, longitude);
         });
 
+    // The popup reads the state, the exceptions and the location status built above; it must be up
+    // before the observers below can announce anything.
+    if (services_.userInterface)
+        installMenuBar();
+
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
-        [this] { handleLifecycleEvent(); }, services_.displays, std::move(services_.lifecycleSources),
-        timing_.lifecycleDebounceSec);
+        [self = QPointer<AppDelegate>(this)] {
+            if (self)
+                self->handleLifecycleEvent();
+        },
+        services_.displays, std::move(services_.lifecycleSources), timing_.lifecycleDebounceSec);
     lifecycle_->start();
 
     tickLoop_ = std::make_unique<scheduling::TickLoop>(*appState_, *gamma_, appExceptions_.get(),
@@ -132,6 +140,10 @@ void AppDelegate::applicationDidFinishLaunching() {
         tickTarget_ = std::make_shared<DelegateTickTarget>(this);
         debugTimeController_ =
             std::make_unique<scheduling::DebugTimeController>(tickTarget_, lifecycle_.get());
+        if (menuBar_) {
+            debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
+            debugTimeItem_->install();
+        }
         qCInfo(lcApp) << "Debug time controls are on";
     }
 
@@ -209,9 +221,7 @@ void AppDelegate::setUpdatePresenter(UpdatePresenter* presenter) {
         updater_->setPresenter(presenter);
 }
 
-void AppDelegate::installUserInterface() {
-    if (menuBar_ || !appState_ || terminated_)
-        return;
+void AppDelegate::installMenuBar() {
     locationStatus_ = std::make_unique<ui::LocationStatus>();
     if (location_)
         bindLocationStatus(*location_, *locationStatus_);
@@ -249,10 +259,6 @@ void AppDelegate::installUserInterface() {
         return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;
     });
     setUpdatePresenter(updatePresenter_.get());
-    if (debugTimeController_) {
-        debugTimeItem_ = std::make_unique<ui::DebugTimeStatusItem>(*debugTimeController_);
-        debugTimeItem_->install();
-    }
 }
 
 void AppDelegate::wireStateObservers() {
@@ -365,9 +371,9 @@ void AppDelegate::applicationWillTerminate() {
         appExceptions_->stop();
     if (updater_)
         updater_->setAutomaticallyChecksForUpdates(false);
-    debugTimeItem_.reset();
     if (menuBar_)
         menuBar_->removeStatusItem();
+    debugTimeItem_.reset();
     if (location_)
         location_->cancel();
     if (gamma_)

@@ -66,6 +66,8 @@ struct AppServices {
     /// Null: the appcast updater on the configured feed.
     UpdaterFactory makeUpdater{};
     platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
+    /// Puts the status icon and its popup up at launch; needs a QApplication.
+    bool userInterface = false;
 };
 
 struct AppTiming {
@@ -88,9 +90,6 @@ public:
     /// Stops the timer and the observers, removes the status icons, then returns every display to
     /// its calibration.
     void applicationWillTerminate();
-    /// Shows the status icon (and the debug time icon when asked for) with the popup behind it.
-    /// Needs a QApplication; call after applicationDidFinishLaunching().
-    void installUserInterface();
 
     /// Replaces the time source of every later evaluation.
     void setClock(std::shared_ptr<scheduling::Clock> clock);
@@ -121,6 +120,7 @@ public:
     ui::LocationStatus* locationStatus() const { return locationStatus_.get(); }
 
 private:
+    void installMenuBar();
     void wireStateObservers();
     void handleLifecycleEvent();
     void handleFix(double latitude, double longitude);

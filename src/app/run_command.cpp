@@ -111,6 +111,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     // In-memory displays go with a location service that finds nothing by itself.
     if (cl.backend.kind == Backend::Kind::X11)
         services.location = platform::createLinuxLocationServices();
+    services.userInterface = graphical;
 
     AppDelegate delegate(std::move(services));
     if (selection) {
@@ -128,6 +129,8 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
         });
     }
     delegate.applicationDidFinishLaunching();
+    // Both come after the first evaluation: the bus face then never reports a tint not yet decided,
+    // and a file change read back during launch would only cost a second tick.
     // The command line and editors change the file while the application runs.
     settings::SettingsFileFollower follower(defaults, *delegate.appState());
     // A hotkey assigned with --hotkey while the application runs is grabbed as soon as it is read.
@@ -140,7 +143,6 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     if (QString busError; !busFace.registerOn(QDBusConnection::sessionBus(), &busError))
         qWarning().noquote() << "Not on D-Bus:" << busError;
     if (graphical) {
-        delegate.installUserInterface();
         QObject::connect(&busFace, &ApplicationBusFace::showPopupRequested, &delegate, [&delegate] {
             if (ui::MenuBarController* menuBar = delegate.menuBar();
                 menuBar && menuBar->popup() && !menuBar->popup()->isVisible())
