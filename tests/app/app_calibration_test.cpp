@@ -2,106 +2,44 @@
 // crashes, one instance per display, no life after the X server, a lost tint back within seconds.
 
 #include "app/app_delegate.h"
-#include "core/color_temperature.h"
-#include "core/solar_engine.h"
 #include "platform/x11/x11_display_services.h"
 #include "platform/x11/x11_instance_selection.h"
 #include "scheduling/tick_loop.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
-#include "support/event_loop.h"
-#include "support/x11_session.h"
+#include "support/app_session.h"
+#include "support/test_window.h"
 
-#include <chrono>
-#include <cmath>
-
-#include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace tintwell;
 using namespace std::chrono_literals;
+using test::identityRamp;
+using test::night;
 using test::Ramp;
 using test::spinUntil;
 using test::X11Session;
 
 namespace {
 
-const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
-
-/// A stand-in application with one window; it closes with this object.
-class Window {
-public:
-    Window(const QString& cls, const QString& geometry) {
-        process_.start(TINTWELL_TEST_WINDOW, {"--class", cls, "--geometry", geometry});
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            id_ = process_.readLine().trimmed();
-    }
-    ~Window() { close(); }
-    void close() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    bool activate() const {
-        return !id_.isEmpty() && QProcess::execute("xdotool", {"windowactivate", "--sync", id_}) == 0;
-    }
-
-private:
-    QProcess process_;
-    QString id_;
-};
-
-class AppCalibration : public ::testing::Test {
+class AppCalibration : public test::AppSession {
 protected:
     void SetUp() override {
-        test::application();
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
-        ASSERT_TRUE(session.ok() && dir.isValid());
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        env.insert("XDG_STATE_HOME", dir.filePath("state"));
-        env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
-        ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
-        // Local solar midnight on the equator, where the night tables hold for hours.
-        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-        const double longitude =
-            std::remainder(-15.0 * std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0, 360.0);
-        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
-        store([&](settings::AppState& s) {
-            s.setUseAutoLocation(false);
-            s.setLatitude(0);
-            s.setLongitude(longitude);
-        });
-        for (const char* name : {"DUMMY0", "DUMMY1"})
-            session.writeRamp(crtc(name), identity(256));
+        AppSession::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            writeIdentity();
     }
     void TearDown() override {
-        for (QProcess* p : {&app, &other})
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(10000);
-            }
+        AppSession::TearDown();
+        writeIdentity();
+    }
+    void writeIdentity() {
         for (const char* name : {"DUMMY0", "DUMMY1"})
-            session.writeRamp(crtc(name), identity(256));
+            session.writeRamp(crtc(name), identityRamp());
     }
-
-    void store(const std::function<void(settings::AppState&)>& change) {
-        settings::JsonFileUserDefaults defaults(dir.filePath("config/tintwell/defaults.json").toStdString());
-        settings::AppState state(defaults);
-        change(state);
-    }
-    void start(QProcess& p, const QProcessEnvironment& environment) {
-        p.setProcessEnvironment(environment);
-        p.start(TINTWELL_BINARY, {});
-        ASSERT_TRUE(p.waitForStarted(5000));
-    }
+    using AppSession::start;
     /// Starts the application and waits until it holds the display, which it does with its signal
     /// handler in place: from then on SIGTERM ends it in order.
     void start() {
-        start(app, env);
+        start(app);
         const std::string selection = platform::X11InstanceSelection::selectionName(0).toStdString();
         ASSERT_TRUE(spinUntil([&] { return session.selectionOwnerPid(selection) == app.processId(); }, 10s))
             << app.readAllStandardError().toStdString();
@@ -116,37 +54,13 @@ protected:
         ASSERT_TRUE(app.waitForFinished(10000));
     }
 
-    xcb_randr_crtc_t crtc(const std::string& name) {
-        const auto output = session.output(name);
-        return output ? session.crtcOf(*output) : XCB_NONE;
-    }
-    Ramp ramp(const std::string& name) { return session.readRamp(crtc(name)); }
-    static Ramp identity(std::size_t size) {
-        std::vector<std::uint16_t> levels;
-        for (std::size_t i = 0; i < size; ++i)
-            levels.push_back(std::uint16_t(std::lround(65535.0 * double(i) / double(size - 1))));
-        return {levels, levels, levels};
-    }
-    bool showsNight(const std::string& name) {
-        const Ramp r = ramp(name);
-        for (std::size_t i = 0; i < r.r.size(); ++i)
-            for (const auto& [got, want] :
-                 {std::pair{r.r[i], night.r[i]}, {r.g[i], night.g[i]}, {r.b[i], night.b[i]}})
-                if (std::abs(got - std::lround(want * 65535.0)) > 2)
-                    return false;
-        return r.r.size() == 256;
-    }
+    bool showsNight(const std::string& name) { return shows(name, night); }
     bool bothShowNight() { return showsNight("DUMMY0") && showsNight("DUMMY1"); }
     /// DUMMY0 with a calibration of its own, as a colour profile loader leaves it.
     Ramp calibrate(const QString& gamma) {
         EXPECT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", gamma}));
         return ramp("DUMMY0");
     }
-
-    X11Session session;
-    QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QProcess app, other;
 };
 
 TEST_F(AppCalibration, APausedStartAndQuitLeaveTheCalibrationOnScreen) {
@@ -216,7 +130,7 @@ TEST_F(AppCalibration, ACrashRecordIsUsedOnlyWhileTheScreenShowsWhatTheCrashedRu
     ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
     quit();
     EXPECT_EQ(ramp("DUMMY0"), newer);
-    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+    EXPECT_EQ(ramp("DUMMY1"), identityRamp());
 }
 
 TEST_F(AppCalibration, ADamagedRecordIsReportedOnceAndTheDisplaysGetNeutralRampsAtQuit) {
@@ -236,8 +150,8 @@ TEST_F(AppCalibration, ADamagedRecordIsReportedOnceAndTheDisplaysGetNeutralRamps
     ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
     quit();
     EXPECT_EQ(QString(app.readAllStandardError()).count("is damaged"), 1);
-    EXPECT_EQ(ramp("DUMMY0"), identity(256));
-    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+    EXPECT_EQ(ramp("DUMMY0"), identityRamp());
+    EXPECT_EQ(ramp("DUMMY1"), identityRamp());
 }
 
 TEST_F(AppCalibration, OneInstancePerDisplayWhateverTheRuntimeFolder) {
@@ -262,7 +176,7 @@ TEST_F(AppCalibration, OneInstancePerDisplayWhateverTheRuntimeFolder) {
     EXPECT_EQ(other.readAllStandardError().toStdString(),
               "Tintwell is already running (pid " + std::to_string(app.processId()) + ").\n");
     quit();
-    EXPECT_EQ(ramp("DUMMY1"), identity(256));
+    EXPECT_EQ(ramp("DUMMY1"), identityRamp());
 }
 
 TEST_F(AppCalibration, ARampResetByAnotherProgramIsTintedAgainWithinFiveSeconds) {
@@ -274,17 +188,18 @@ TEST_F(AppCalibration, ARampResetByAnotherProgramIsTintedAgainWithinFiveSeconds)
 
 TEST_F(AppCalibration, ARampResetIsTintedAgainAtOnceWhenTheFrontmostApplicationChangesOrAWindowCloses) {
     ASSERT_TRUE(session.settleWindowManager());
-    Window game("TintwellE2EGame", "300x200+100+100"), editor("TintwellE2EEditor", "300x200+500+100");
+    test::TestWindow game("TintwellE2EGame", "300x200+100+100"),
+        editor("TintwellE2EEditor", "300x200+500+100");
     ASSERT_TRUE(game.activate());
     start();
     ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
 
-    session.writeRamp(crtc("DUMMY0"), identity(256)); // the game gives the screen back...
-    ASSERT_TRUE(editor.activate());                   // ...as another application comes to the front
+    session.writeRamp(crtc("DUMMY0"), identityRamp()); // the game gives the screen back...
+    ASSERT_TRUE(editor.activate());                    // ...as another application comes to the front
     EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY0"); }, 500ms));
 
-    session.writeRamp(crtc("DUMMY1"), identity(256));
-    game.close();
+    session.writeRamp(crtc("DUMMY1"), identityRamp());
+    game.quit();
     EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY1"); }, 500ms));
 }
 

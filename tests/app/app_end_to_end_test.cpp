@@ -2,80 +2,35 @@
 // folder and runtime folder, its colours read back from a second connection.
 
 #include "core/application_id.h"
-#include "core/color_temperature.h"
-#include "core/solar_engine.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
-#include "support/event_loop.h"
+#include "support/app_session.h"
 #include "support/test_window.h"
-#include "support/x11_session.h"
 
-#include <chrono>
-#include <cmath>
 #include <map>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 using namespace tintwell;
 using namespace std::chrono_literals;
+using test::night;
 using test::spinUntil;
 using test::TestWindow;
 using test::X11Session;
 
 namespace {
 
-const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
 const core::TransferTable straight = core::ColorTemperature::identityTable();
 const core::TransferTables identity = {straight, straight, straight};
 
-class AppEndToEnd : public ::testing::Test {
+class AppEndToEnd : public test::AppSession {
 protected:
-    void SetUp() override {
-        test::application();
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
-        ASSERT_TRUE(session.ok() && dir.isValid());
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
-        ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
-        QFile::setPermissions(dir.filePath("runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        // Local solar midnight on the equator: the sun is at least 66° below the horizon.
-        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-        const double hours = std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0;
-        const double longitude = std::remainder(-15.0 * hours, 360.0);
-        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
-        store([&](settings::AppState& s) {
-            s.setUseAutoLocation(false);
-            s.setLatitude(0);
-            s.setLongitude(longitude);
-        });
-    }
     void TearDown() override {
-        if (app.state() != QProcess::NotRunning) {
-            app.terminate();
-            app.waitForFinished(10000);
-        }
+        app.terminate(); // before the monitor goes, so that it does not react to it
+        app.waitForFinished(10000);
         X11Session::switchOff("DUMMY2");
-        QProcess::execute(TINTWELL_BINARY, {"--reset"});
-    }
-
-    void store(const std::function<void(settings::AppState&)>& change) {
-        settings::JsonFileUserDefaults defaults(dir.filePath("config/tintwell/defaults.json").toStdString());
-        settings::AppState state(defaults);
-        change(state);
-    }
-    void start(QProcess& p, const QStringList& arguments = {}) {
-        p.setProcessEnvironment(env);
-        p.start(TINTWELL_BINARY, arguments);
-        ASSERT_TRUE(p.waitForStarted(5000));
+        AppSession::TearDown();
     }
     nlohmann::json runJson(const QStringList& arguments) {
         QProcess p;
@@ -90,19 +45,8 @@ protected:
                 return d.at("key");
         return {};
     }
-
-    xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
     void settleWindowManager() { ASSERT_TRUE(session.settleWindowManager()) << "jwm did not restart"; }
     std::vector<std::string> activeOutputs() { return session.activeOutputs(); }
-    static test::Ramp asRamp(const core::TransferTables& t) {
-        const auto levels = [](const core::TransferTable& table) {
-            std::vector<std::uint16_t> out;
-            for (const float v : table)
-                out.push_back(std::uint16_t(std::lround(v * 65535.0)));
-            return out;
-        };
-        return {levels(t.r), levels(t.g), levels(t.b)};
-    }
     /// Equal within two levels of 16 bits, the rounding of two conversions.
     static bool near(const test::Ramp& a, const test::Ramp& b) {
         const auto channel = [](const std::vector<std::uint16_t>& x, const std::vector<std::uint16_t>& y) {
@@ -111,18 +55,10 @@ protected:
         };
         return channel(a.r, b.r) && channel(a.g, b.g) && channel(a.b, b.b);
     }
-    bool shows(const std::string& name, const core::TransferTables& t) {
-        return near(session.readRamp(crtc(name)), asRamp(t));
-    }
     bool allShow(const core::TransferTables& t) {
         const auto names = activeOutputs();
         return !names.empty() && std::ranges::all_of(names, [&](const auto& n) { return shows(n, t); });
     }
-
-    X11Session session;
-    QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QProcess app;
 };
 
 TEST_F(AppEndToEnd, EveryMonitorShowsTheNightTablesWithinASecondOfStart) {
@@ -195,7 +131,7 @@ TEST_F(AppEndToEnd, AMonitorSwitchedOnAtRunTimeIsTinted) {
         EXPECT_TRUE(spinUntil([&] { return shows("DUMMY2", night); }, 1250ms));
         const xcb_randr_crtc_t used = crtc("DUMMY2");
         ASSERT_TRUE(X11Session::switchOff("DUMMY2"));
-        session.writeRamp(used, asRamp(identity));
+        session.writeRamp(used, test::identityRamp());
     }
 }
 

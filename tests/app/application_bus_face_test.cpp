@@ -5,6 +5,7 @@
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
 #include "support/event_loop.h"
+#include "support/private_bus.h"
 #include "watchers/app_exceptions_manager.h"
 
 #include <QDBusArgument>
@@ -37,10 +38,7 @@ class BusFaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::application();
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
-        ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
-        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        ASSERT_FALSE(bus_.address().isEmpty()) << "dbus-daemon is missing";
         ASSERT_TRUE(connection("service").isConnected() && connection("client").isConnected());
         exceptions.setDebounceInterval(0);
         ASSERT_TRUE(face.registerOn(connection("service"), nullptr));
@@ -51,11 +49,9 @@ protected:
     void TearDown() override {
         for (const char* name : {"service", "client", "other"})
             QDBusConnection::disconnectFromBus(name);
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
     }
 
-    QDBusConnection connection(const QString& name) { return QDBusConnection::connectToBus(address_, name); }
+    QDBusConnection connection(const QString& name) { return bus_.connect(name); }
     /// Calls from the client while this thread keeps serving the face.
     QDBusMessage call(const QString& interface, const QString& member, const QVariantList& args = {}) {
         auto message =
@@ -81,8 +77,7 @@ protected:
     ChangeRecorder recorder;
 
 private:
-    QProcess daemon_;
-    QString address_;
+    test::PrivateBus bus_;
 };
 
 TEST_F(BusFaceTest, AClientReadsTheLiveValuesAndSetsPauseAndManualOverride) {

@@ -143,23 +143,7 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         {{"--frobnicate"}, "frobnicate"},
         {{"--print", "stray"}, "stray"},
         {{"--print", "--backend", "wayland"}, "wayland"},
-    };
-    for (const auto& row : rows) {
-        const test::Outcome r = run(row.args);
-        const auto label = row.args.join(' ').toStdString();
-        EXPECT_EQ(r.status, 2) << label;
-        EXPECT_TRUE(r.out.empty()) << label;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << label << ": " << r.err;
-        EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
-    }
-}
-
-TEST_F(CommandLineTest, OneModePerRunEachOptionOnceAndOnlyWithItsMode) {
-    struct Row {
-        QStringList args;
-        std::string named;
-    };
-    const Row rows[] = {
+        // One mode per run, each option once and only with its mode.
         {{"--oneshot", "3000", "--reset"}, "--reset"},
         {{"--get", "--oneshot", "3000"}, "--oneshot"},
         {{"--set", "dayKelvin=5000", "--oneshot", "3000"}, "--set"},

@@ -4,6 +4,7 @@
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/private_bus.h"
 #include "support/tintwell_process.h"
 
 #include <QProcess>
@@ -44,11 +45,9 @@ TEST(LocateCommand, SaveNeedsLocate) {
 }
 
 TEST(LocateCommand, AFixFromGeoClueIsSavedAsTheApplicationWould) {
-    test::application();
-    QProcess daemon, fake;
-    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
-    ASSERT_TRUE(daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000));
-    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    const test::PrivateBus bus;
+    const QString address = bus.address();
+    QProcess fake;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
     fake.setProcessEnvironment(env);
@@ -60,9 +59,7 @@ TEST(LocateCommand, AFixFromGeoClueIsSavedAsTheApplicationWould) {
         {"--locate", "--save", "--json"},
         {{"DBUS_SYSTEM_BUS_ADDRESS", address}, {"TZ", "Europe/Berlin"}, {"XDG_CONFIG_HOME", config.path()}});
     fake.kill();
-    daemon.kill();
     fake.waitForFinished();
-    daemon.waitForFinished();
 
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const auto j = nlohmann::json::parse(outcome.out);

@@ -5,6 +5,7 @@
 #include "platform/linux/geoclue_location_services.h"
 #include "platform/linux/time_zone_location_services.h"
 #include "support/event_loop.h"
+#include "support/private_bus.h"
 #include "watchers/location_provider.h"
 
 #include <QProcess>
@@ -24,11 +25,8 @@ class GeoClueTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::application();
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
-        ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
-        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        bus_.emplace(QDBusConnection::connectToBus(address_, "application"));
+        ASSERT_FALSE(daemon_.address().isEmpty()) << "dbus-daemon is missing";
+        bus_.emplace(daemon_.connect("application"));
         ASSERT_TRUE(bus_->isConnected());
     }
     void TearDown() override {
@@ -38,14 +36,12 @@ protected:
         QDBusConnection::disconnectFromBus("application");
         fake_.kill();
         fake_.waitForFinished(5000);
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
     }
 
     void serve(const QStringList& arguments) {
         calls_.clear();
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SYSTEM_BUS_ADDRESS", address_);
+        env.insert("DBUS_SYSTEM_BUS_ADDRESS", daemon_.address());
         fake_.setProcessEnvironment(env);
         fake_.start(FAKE_GEOCLUE, arguments);
         ASSERT_TRUE(spinUntil([&] { return calls().contains("ready"); }))
@@ -70,8 +66,8 @@ protected:
     std::optional<QDBusConnection> bus_;
 
 private:
-    QProcess daemon_, fake_;
-    QString address_;
+    test::PrivateBus daemon_;
+    QProcess fake_;
     QStringList calls_;
     std::unique_ptr<platform::LocationServices> services_;
     std::optional<LocationProvider> provider_;

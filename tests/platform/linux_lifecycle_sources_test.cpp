@@ -3,6 +3,7 @@
 #include "platform/linux/logind_sleep_source.h"
 #include "platform/linux/timedate_zone_source.h"
 #include "support/event_loop.h"
+#include "support/private_bus.h"
 
 #include <ctime>
 
@@ -51,12 +52,9 @@ class PrivateBusTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tintwell::test::application();
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
-        ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is missing";
-        ASSERT_TRUE(spinUntil([&] { return daemon_.canReadLine(); }));
-        const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-        listener = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "listener"));
-        service = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "service"));
+        ASSERT_FALSE(daemon_.address().isEmpty()) << "dbus-daemon is missing";
+        listener = std::make_unique<QDBusConnection>(daemon_.connect("listener"));
+        service = std::make_unique<QDBusConnection>(daemon_.connect("service"));
         ASSERT_TRUE(listener->isConnected());
         ASSERT_TRUE(service->isConnected());
         ASSERT_TRUE(
@@ -67,8 +65,6 @@ protected:
         service.reset();
         QDBusConnection::disconnectFromBus("listener");
         QDBusConnection::disconnectFromBus("service");
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
     }
 
     void send(const QString& path, const QString& interface, const QString& member,
@@ -89,7 +85,7 @@ protected:
     std::unique_ptr<QDBusConnection> service;
 
 private:
-    QProcess daemon_;
+    tintwell::test::PrivateBus daemon_;
     MarkerReceiver marker_;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/linux/time_zone_location.h"
 #include "platform/linux/time_zone_location_services.h"
 #include "support/event_loop.h"
+#include "support/private_bus.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -121,25 +122,21 @@ private:
 };
 
 TEST_F(NoTzNoLink, TimedatedNamesTheZone) {
-    QProcess daemon;
-    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
-    ASSERT_TRUE(daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000));
-    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    const tintwell::test::PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
     {
-        QDBusConnection service = QDBusConnection::connectToBus(address, "timedated");
+        QDBusConnection service = bus.connect("timedated");
         FakeTimedate timedate;
         ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/timedate1", &timedate));
         ASSERT_TRUE(service.registerService("org.freedesktop.timedate1"));
-        TimeZoneLocationServices services({systemZoneinfoDirectory, dir.filePath("localtime"),
-                                           QDBusConnection::connectToBus(address, "app")});
+        TimeZoneLocationServices services(
+            {systemZoneinfoDirectory, dir.filePath("localtime"), bus.connect("app")});
         start(services);
         ASSERT_TRUE(recorder.location.has_value());
         EXPECT_EQ(recorder.location->description, "Europe/Berlin");
     }
     QDBusConnection::disconnectFromBus("timedated");
     QDBusConnection::disconnectFromBus("app");
-    daemon.kill();
-    daemon.waitForFinished();
 }
 
 TEST_F(NoTzNoLink, WithoutTimedatedTheFailureSaysWhy) {

@@ -70,20 +70,6 @@ TEST_F(SettingsFileSharing, ARunningStoreFollowsAnEditorsRenameThroughItsSignals
     EXPECT_TRUE(tintwell::test::spinUntil([&] { return state.nightKelvin() == 2200; }, 1s));
 }
 
-TEST_F(SettingsFileSharing, ASaveBeforeTheChangeIsReadLeavesTheOtherWritersValue) {
-    JsonFileUserDefaults defaults(path);
-    AppState app(defaults);
-    {
-        JsonFileUserDefaults other(path);
-        AppState commandLine(other);
-        commandLine.setDayKelvin(5000);
-    }
-    // The application has not read it yet and saves a change of its own.
-    app.setPaused(true);
-    EXPECT_EQ(onDisk().at("tintwell.dayKelvin"), 5000.0);
-    EXPECT_EQ(onDisk().at("tintwell.paused"), true);
-}
-
 TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterACopyIsKept) {
     const Profile good{tintwell::core::Uuid::random(), "Good", 6000, 2500, 10, 0.9, 1.1, 4000};
     const nlohmann::json profiles = nlohmann::json::array({good, {{"name", "no id"}}, good});

@@ -1,0 +1,116 @@
+#pragma once
+
+// The tintwell program on the test X server, with settings, state and runtime folders of its own and
+// a location where it is now local solar midnight. The test target defines TINTWELL_BINARY.
+
+#include "core/color_temperature.h"
+#include "core/solar_engine.h"
+#include "settings/app_state.h"
+#include "settings/json_file_user_defaults.h"
+#include "support/event_loop.h"
+#include "support/x11_session.h"
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tintwell::test {
+
+inline const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
+
+/// A longitude on the equator where it is now local solar `hour` (0: midnight, 12: noon).
+inline double longitudeAtSolarHour(double hour) {
+    const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
+    return std::remainder(15.0 * (hour - std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0), 360.0);
+}
+
+/// Whether `ramp` holds `t` scaled to 16 bits, each level within `tolerance`.
+inline bool rampShows(const Ramp& ramp, const core::TransferTables& t, double tolerance = 2) {
+    const auto channel = [&](const std::vector<std::uint16_t>& levels, const core::TransferTable& table) {
+        if (levels.size() != table.size())
+            return false;
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            if (std::abs(levels[i] - table[i] * 65535.0) > tolerance)
+                return false;
+        return true;
+    };
+    return channel(ramp.r, t.r) && channel(ramp.g, t.g) && channel(ramp.b, t.b);
+}
+
+inline Ramp identityRamp(std::size_t size = 256) {
+    std::vector<std::uint16_t> levels;
+    for (std::size_t i = 0; i < size; ++i)
+        levels.push_back(std::uint16_t(std::lround(65535.0 * double(i) / double(size - 1))));
+    return {levels, levels, levels};
+}
+
+class AppSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        application();
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the test X session (scripts/test-session)";
+        ASSERT_TRUE(session.ok() && dir.isValid());
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("XDG_STATE_HOME", dir.filePath("state"));
+        env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
+        QFile::setPermissions(dir.filePath("runtime"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const double longitude = longitudeAtSolarHour(0);
+        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
+        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
+        store([&](settings::AppState& s) {
+            s.setUseAutoLocation(false);
+            s.setLatitude(0);
+            s.setLongitude(longitude);
+        });
+    }
+    void TearDown() override {
+        for (QProcess* p : {&app, &other})
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(10000))
+                    p->kill();
+            }
+        QProcess::execute(TINTWELL_BINARY, {"--reset"});
+    }
+
+    std::string settingsFile() const { return dir.filePath("config/tintwell/defaults.json").toStdString(); }
+    void store(const std::function<void(settings::AppState&)>& change) {
+        settings::JsonFileUserDefaults defaults(settingsFile());
+        settings::AppState state(defaults);
+        change(state);
+    }
+    void start(QProcess& p, const QStringList& arguments = {}) { start(p, env, arguments); }
+    void start(QProcess& p, const QProcessEnvironment& environment, const QStringList& arguments = {}) {
+        p.setProcessEnvironment(environment);
+        p.start(TINTWELL_BINARY, arguments);
+        ASSERT_TRUE(p.waitForStarted(5000));
+    }
+    /// Runs a one-shot command to its end: exit code and trimmed standard output.
+    std::pair<int, std::string> run(const QStringList& arguments) {
+        QProcess p;
+        start(p, arguments);
+        p.waitForFinished(30000);
+        return {p.exitCode(), p.readAllStandardOutput().trimmed().toStdString()};
+    }
+
+    xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
+    Ramp ramp(const std::string& name) { return session.readRamp(crtc(name)); }
+    bool shows(const std::string& name, const core::TransferTables& t) { return rampShows(ramp(name), t); }
+
+    X11Session session;
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess app, other;
+};
+
+} // namespace tintwell::test
