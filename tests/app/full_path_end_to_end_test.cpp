@@ -98,6 +98,10 @@ TEST(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
                     asRamp(core::ColorTemperature::gammaRamp(kelvin, 1, 1)));
     };
 
+    // The user has answered the update question already, so the first popup is the main screen
+    // rather than the first-run steps.
+    ASSERT_TRUE(run({"--set", "updateConsent=declined"}).isEmpty());
+
     QProcess app;
     app.setProcessEnvironment(env);
     app.start(TINTWELL_BINARY, {});
