@@ -72,7 +72,8 @@ TEST(AppDelegateWiring, TenChangesFiftyMillisecondsApartCostOneTickAHundredAfter
     if (longestGap >= 100ms)
         GTEST_SKIP() << "the machine was too slow to keep the changes within the debounce";
     ASSERT_TRUE(spinUntil([&] { return l.ticks() > before; }, 1s));
-    EXPECT_GE(sinceLast.elapsed(), 100);
+    // Qt's coarse timers may fire up to 5 % early: 95 ms is still "after the debounce", not during it.
+    EXPECT_GE(sinceLast.elapsed(), 95);
     EXPECT_FALSE(spinUntil([&] { return l.ticks() > before + 1; }, 250ms));
 }
 
