@@ -148,30 +148,31 @@ QString bashCompletion(const QList<QCommandLineOption>& options) {
 }
 
 QString zshCompletion(const QList<QCommandLineOption>& options) {
-    QStringList specs;
+    QStringList entries;
     for (const QCommandLineOption& option : options) {
         if (option.flags() & QCommandLineOption::HiddenFromHelp)
             continue;
         QStringList names;
         for (const QString& name : option.names())
             names << dashed(name);
-        QString spec;
+        QString entry;
         const QString takes = option.valueName().isEmpty() ? QString() : "=";
         const QString description = "[" + zshQuoted(option.description()) + "]";
         if (names.size() > 1)
-            spec = "'(" + names.join(' ') + ")'{" + (names.join(takes + ",") + takes) + "}'" + description;
+            entry = "'(" + names.join(' ') + ")'{" + (names.join(takes + ",") + takes) + "}'" + description;
         else
-            spec = "'" + names.first() + takes + description;
+            entry = "'" + names.first() + takes + description;
         if (!takes.isEmpty()) {
             const QString values = valueWords(option);
-            spec += ":" + zshQuoted(option.valueName()) + ":" + (values.isEmpty() ? " " : "(" + values + ")");
+            entry +=
+                ":" + zshQuoted(option.valueName()) + ":" + (values.isEmpty() ? " " : "(" + values + ")");
         }
-        specs << spec + "'";
+        entries << entry + "'";
     }
     return "#compdef tintwell\n"
            "# zsh completion for tintwell, made from its option table.\n"
            "_arguments -s \\\n    " +
-           specs.join(" \\\n    ") + " \\\n    '*:setting:'\n";
+           entries.join(" \\\n    ") + " \\\n    '*:setting:'\n";
 }
 
 } // namespace tintwell::app::optionDocuments

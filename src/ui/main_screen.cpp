@@ -216,7 +216,7 @@ void MainScreen::buildScope() {
 void MainScreen::buildSliders() {
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
     const auto makeRow = [this](ProfileField field, std::function<void(double)> also = {}) {
-        auto* row = new SliderRow(sliderSpec(field), [this, field, also](double v) {
+        auto* row = new SliderRow(sliderDefinition(field), [this, field, also](double v) {
             writeScoped(field, v);
             if (also)
                 also(v);

@@ -55,14 +55,14 @@ void StepSlider::wheelEvent(QWheelEvent* event) {
     QSlider::wheelEvent(event);
 }
 
-SliderRow::SliderRow(const SliderSpec& spec, std::function<void(double)> write, QWidget* parent)
-    : QWidget(parent), spec_(spec), write_(std::move(write)), valueLabel_(new QLabel(this)),
+SliderRow::SliderRow(const SliderDefinition& definition, std::function<void(double)> write, QWidget* parent)
+    : QWidget(parent), definition_(definition), write_(std::move(write)), valueLabel_(new QLabel(this)),
       slider_(new StepSlider(Qt::Horizontal, this)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
     auto* top = new QHBoxLayout;
-    auto* title = new QLabel(spec.title, this);
+    auto* title = new QLabel(definition.title, this);
     top->addWidget(title);
     top->addStretch(1);
 
@@ -73,29 +73,29 @@ SliderRow::SliderRow(const SliderSpec& spec, std::function<void(double)> write, 
     valueLabel_->setFont(digits);
     valueLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const QFontMetrics fm(digits);
-    valueLabel_->setMinimumWidth(std::max(fm.horizontalAdvance(spec.formatValue(spec.maximum)),
-                                          fm.horizontalAdvance(spec.formatValue(spec.minimum))));
+    valueLabel_->setMinimumWidth(std::max(fm.horizontalAdvance(definition.formatValue(definition.maximum)),
+                                          fm.horizontalAdvance(definition.formatValue(definition.minimum))));
     top->addWidget(valueLabel_);
-    if (spec.hasStepper) {
+    if (definition.hasStepper) {
         stepper_ = new Stepper(this);
-        stepper_->setAccessibleName(spec.stepperAccessibleName());
-        stepper_->setObjectName(spec.title.toLower() + QStringLiteral("Stepper"));
+        stepper_->setAccessibleName(definition.stepperAccessibleName());
+        stepper_->setObjectName(definition.title.toLower() + QStringLiteral("Stepper"));
         top->addWidget(stepper_);
         connect(stepper_, &Stepper::stepped, this,
                 [this](int direction) { slider_->setValue(slider_->value() + direction); });
     }
     column->addLayout(top);
 
-    slider_->setObjectName(spec.title.toLower() + QStringLiteral("Slider"));
-    slider_->setAccessibleName(spec.title);
+    slider_->setObjectName(definition.title.toLower() + QStringLiteral("Slider"));
+    slider_->setAccessibleName(definition.title);
     slider_->setFocusPolicy(Qt::StrongFocus);
-    slider_->setRange(0, spec.positionCount());
+    slider_->setRange(0, definition.positionCount());
     slider_->setSingleStep(1);
-    slider_->setPageStep(std::max(1, spec.positionCount() / 10));
+    slider_->setPageStep(std::max(1, definition.positionCount() / 10));
     column->addWidget(slider_);
     title->setBuddy(slider_);
-    if (!spec.help.isEmpty())
-        setToolTip(spec.help);
+    if (!definition.help.isEmpty())
+        setToolTip(definition.help);
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(writeIntervalMs);
@@ -107,7 +107,7 @@ SliderRow::SliderRow(const SliderSpec& spec, std::function<void(double)> write, 
         }
     });
     connect(slider_, &QSlider::valueChanged, this,
-            [this](int position) { userChanged(spec_.valueAt(position)); });
+            [this](int position) { userChanged(definition_.valueAt(position)); });
     connect(slider_, &QSlider::sliderReleased, this, &SliderRow::flush);
 }
 
@@ -120,15 +120,15 @@ void SliderRow::setValue(double value) {
     if (slider_->isSliderDown() || pending_)
         return;
     value_ = value;
-    valueLabel_->setText(spec_.formatValue(value));
+    valueLabel_->setText(definition_.formatValue(value));
     slider_->setAccessibleDescription(valueLabel_->text());
     const QSignalBlocker block(slider_);
-    slider_->setValue(spec_.positionOf(value));
+    slider_->setValue(definition_.positionOf(value));
 }
 
 void SliderRow::userChanged(double value) {
     value_ = value;
-    valueLabel_->setText(spec_.formatValue(value));
+    valueLabel_->setText(definition_.formatValue(value));
     slider_->setAccessibleDescription(valueLabel_->text());
     if (throttle_.isActive()) {
         pending_ = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/slider_spec.h"
+#include "ui/slider_definition.h"
 
 #include <functional>
 
@@ -53,9 +53,10 @@ class SliderRow : public QWidget {
 public:
     static constexpr int writeIntervalMs = 100;
 
-    SliderRow(const SliderSpec& spec, std::function<void(double)> write, QWidget* parent = nullptr);
+    SliderRow(const SliderDefinition& definition, std::function<void(double)> write,
+              QWidget* parent = nullptr);
 
-    const SliderSpec& spec() const { return spec_; }
+    const SliderDefinition& definition() const { return definition_; }
     /// Shows `value` (from the model) unless the user is moving the slider.
     void setValue(double value);
     /// The value shown.
@@ -70,7 +71,7 @@ private:
     void userChanged(double value);
     void call(double value);
 
-    const SliderSpec& spec_;
+    const SliderDefinition& definition_;
     std::function<void(double)> write_;
     QLabel* valueLabel_;
     StepSlider* slider_;

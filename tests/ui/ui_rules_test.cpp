@@ -3,7 +3,7 @@
 #include "core/solar_engine.h"
 #include "ui/horizon_ribbon_model.h"
 #include "ui/popup_geometry.h"
-#include "ui/slider_spec.h"
+#include "ui/slider_definition.h"
 #include "ui/sun_events.h"
 #include "ui/text_formats.h"
 #include "ui/tray_icon_rules.h"
@@ -221,7 +221,7 @@ TEST(SunEvents, ScopedRibbonKelvinIsTheCurveOfTheDisplaysValues) {
     EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 0.25), 6000);
 }
 
-TEST(SliderSpec, RowsStepsAndNames) {
+TEST(SliderDefinition, RowsStepsAndNames) {
     using settings::ProfileField;
     struct Case {
         ProfileField field;
@@ -238,7 +238,7 @@ TEST(SliderSpec, RowsStepsAndNames) {
              Case{ProfileField::Gamma, "Gamma", 0.6, 2.6, 0.05, "0.60", nullptr},
              Case{ProfileField::ManualKelvin, "Manual", 1000, 10000, 50, "1000 K", nullptr},
          }) {
-        const SliderSpec& s = sliderSpec(c.field);
+        const SliderDefinition& s = sliderDefinition(c.field);
         EXPECT_EQ(s.title, QString::fromUtf8(c.title));
         EXPECT_EQ(s.minimum, c.min);
         EXPECT_EQ(s.maximum, c.max);
@@ -253,5 +253,5 @@ TEST(SliderSpec, RowsStepsAndNames) {
         EXPECT_EQ(s.positionOf(s.valueAt(3)), 3);
         EXPECT_EQ(s.positionOf(c.max + 1000), s.positionCount()); // held inside the range
     }
-    EXPECT_EQ(sliderSpec(ProfileField::Brightness).valueAt(7), 0.37);
+    EXPECT_EQ(sliderDefinition(ProfileField::Brightness).valueAt(7), 0.37);
 }

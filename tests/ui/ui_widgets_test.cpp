@@ -72,8 +72,8 @@ TEST(MainScreen, SlidersWriteTheGlobalValuesByTheirStep) {
         SliderRow* row = h.main().row(c.field);
         EXPECT_EQ((h.state.*c.read)(), c.before);
         press(row->slider(), c.after > c.before ? Qt::Key_Right : Qt::Key_Left);
-        EXPECT_DOUBLE_EQ((h.state.*c.read)(), c.after) << row->spec().title.toStdString();
-        EXPECT_EQ(row->valueLabel()->text(), row->spec().formatValue(c.after));
+        EXPECT_DOUBLE_EQ((h.state.*c.read)(), c.after) << row->definition().title.toStdString();
+        EXPECT_EQ(row->valueLabel()->text(), row->definition().formatValue(c.after));
     }
     // The stepper moves by the same step.
     Stepper* stepper = h.main().row(ProfileField::NightKelvin)->stepper();

@@ -345,8 +345,8 @@ void X11WorkspaceServices::findMissingPids(std::vector<Client>& clients) {
     std::vector<std::pair<Client*, xcb_res_query_client_ids_cookie_t>> asked;
     for (Client& c : clients)
         if (!c.pid) {
-            const xcb_res_client_id_spec_t spec{c.window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            asked.emplace_back(&c, xcb_res_query_client_ids(connection_, 1, &spec));
+            const xcb_res_client_id_spec_t clientId{c.window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            asked.emplace_back(&c, xcb_res_query_client_ids(connection_, 1, &clientId));
         }
     for (auto& [client, cookie] : asked) {
         const Reply<xcb_res_query_client_ids_reply_t> reply(

@@ -7,7 +7,7 @@
 namespace tintwell::ui {
 
 /// One slider row of the main screen: what it edits, how its value reads, and the grid it moves on.
-struct SliderSpec {
+struct SliderDefinition {
     settings::ProfileField field;
     QString title;
     const char* format; ///< printf format of the value text
@@ -30,6 +30,6 @@ struct SliderSpec {
 };
 
 /// The row for `field`: Day, Night, Twilight, Brightness, Gamma or Manual.
-const SliderSpec& sliderSpec(settings::ProfileField field);
+const SliderDefinition& sliderDefinition(settings::ProfileField field);
 
 } // namespace tintwell::ui
