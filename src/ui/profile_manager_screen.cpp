@@ -35,18 +35,14 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     row->addWidget(mark_);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
+    QLabel* badge = nullptr;
     if (isBuiltin) {
-        auto* line = new QHBoxLayout;
-        auto* name = new QLabel(QString::fromStdString(profile.name), this);
-        name->setMinimumWidth(40); // long names are cut rather than widening the popup
-        line->addWidget(name);
-        auto* badge = captionLabel("built-in", this);
+        // The whole width goes to the name; the badge stands beside the values below it.
+        texts->addWidget(new QLabel(QString::fromStdString(profile.name), this));
+        badge = captionLabel("built-in", this);
         badge->setWordWrap(false);
         badge->setStyleSheet(
             "color: #8e8e93; border: 1px solid #8e8e93; border-radius: 3px; padding: 0 3px;");
-        line->addWidget(badge);
-        line->addStretch(1);
-        texts->addLayout(line);
     } else {
         nameField_ = new QLineEdit(QString::fromStdString(profile.name), this);
         nameField_->setObjectName("profileName");
@@ -56,7 +52,13 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         texts->addWidget(nameField_);
     }
     summary_ = captionLabel({}, this);
-    texts->addWidget(summary_);
+    summary_->setWordWrap(false);
+    auto* summaryLine = new QHBoxLayout;
+    summaryLine->addWidget(summary_);
+    if (badge)
+        summaryLine->addWidget(badge);
+    summaryLine->addStretch(1);
+    texts->addLayout(summaryLine);
     row->addLayout(texts, 1);
 
     apply_ = new QToolButton(this);
