@@ -10,6 +10,7 @@
 #include "support/event_loop.h"
 #include "support/test_window.h"
 #include "support/x11_session.h"
+#include "support/xdotool.h"
 
 #include <chrono>
 #include <cmath>
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 
 using namespace tintwell;
+using test::visibleWindows;
+using test::xdotool;
 using namespace std::chrono_literals;
 using test::spinUntil;
 using test::X11Session;
@@ -46,17 +49,6 @@ bool near(const test::Ramp& a, const test::Ramp& b) {
                std::ranges::equal(x, y, [](int p, int q) { return std::abs(p - q) <= 3; });
     };
     return channel(a.r, b.r) && channel(a.g, b.g) && channel(a.b, b.b);
-}
-
-QStringList visibleWindows(qint64 pid) {
-    QProcess p;
-    p.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)});
-    p.waitForFinished(5000);
-    return QString::fromLatin1(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-}
-
-bool xdotool(const QStringList& arguments) {
-    return QProcess::execute("xdotool", arguments) == 0;
 }
 
 } // namespace

@@ -1,27 +1,15 @@
 // The running program on the test session: its icon in jwm's tray, a click opens the popup, the
 // keyboard changes a setting and the displays follow, Escape and a second click close it.
 #include "support/app_session.h"
+#include "support/xdotool.h"
 
 #include <QTest>
 
 using namespace tintwell;
+using test::visibleWindows;
+using test::xdotool;
 using namespace std::chrono_literals;
 using test::spinUntil;
-
-namespace {
-
-QStringList visibleWindows(qint64 pid) {
-    QProcess p;
-    p.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)});
-    p.waitForFinished(5000);
-    return QString::fromLatin1(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-}
-
-bool xdotool(const QStringList& arguments) {
-    return QProcess::execute("xdotool", arguments) == 0;
-}
-
-} // namespace
 
 using TraySession = test::AppSession;
 
