@@ -36,7 +36,7 @@ private:
 
     HorizonRibbonModel model_;
     double shownFraction_ = 0.5;
-    QVariantAnimation dotAnimation_;
+    QVariantAnimation dotAnimation_{this};
 };
 
 } // namespace tintwell::ui

@@ -57,7 +57,7 @@ private:
     double longitude_ = 0;
     bool interactive_ = true;
     std::optional<QPointF> hoverPoint_;
-    QVariantAnimation pinAnimation_;
+    QVariantAnimation pinAnimation_{this};
 };
 
 } // namespace tintwell::ui

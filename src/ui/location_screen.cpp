@@ -1,6 +1,7 @@
 #include "ui/location_screen.h"
 
 #include "settings/app_state.h"
+#include "ui/location_banner.h"
 #include "ui/location_map.h"
 
 #include <cmath>
@@ -28,36 +29,15 @@ std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Inst
     return "Updated " + std::to_string(minutes) + "m ago";
 }
 
-LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant()> now, QWidget* parent)
+LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant()> now,
+                               std::optional<Command> locationSettings, QWidget* parent)
     : SecondaryScreen("Location", parent), state_(state), now_(std::move(now)) {
     setObjectName("locationScreen");
 
-    banner_ = new QFrame(this);
-    banner_->setObjectName("locationBanner");
-    static_cast<QFrame*>(banner_)->setFrameShape(QFrame::StyledPanel);
-    banner_->setStyleSheet("#locationBanner { border: 1px solid #ff9500; border-radius: 6px; }");
-    auto* bannerLayout = new QVBoxLayout(banner_);
-    bannerTitle_ = headingLabel({}, banner_);
-    bannerText_ = captionLabel({}, banner_);
-    auto* bannerButtons = new QHBoxLayout;
-    bannerPrimary_ = new QPushButton(banner_);
-    bannerPrimary_->setObjectName("bannerPrimary");
-    bannerSecondary_ = new QPushButton(banner_);
-    bannerSecondary_->setObjectName("bannerSecondary");
-    bannerButtons->addWidget(bannerPrimary_);
-    bannerButtons->addWidget(bannerSecondary_);
-    bannerButtons->addStretch(1);
-    bannerLayout->addWidget(bannerTitle_);
-    bannerLayout->addWidget(bannerText_);
-    bannerLayout->addLayout(bannerButtons);
-    connect(bannerPrimary_, &QPushButton::clicked, this, [this] {
-        if (service_.isDenied)
-            Q_EMIT openLocationSettingsRequested();
-        else
-            Q_EMIT useCurrentLocationRequested();
-    });
-    connect(bannerSecondary_, &QPushButton::clicked, this, &LocationScreen::enterManually);
-    content()->addWidget(banner_);
+    banners_ = new LocationBanners(std::move(locationSettings), this);
+    connect(banners_, &LocationBanners::retryRequested, this, &LocationScreen::useCurrentLocationRequested);
+    connect(banners_, &LocationBanners::manualRequested, this, &LocationScreen::enterManually);
+    content()->addWidget(banners_);
 
     map_ = new LocationMap(this);
     map_->setFixedHeight(150);
@@ -124,11 +104,10 @@ LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant(
     connect(&state_, &settings::AppState::latitudeChanged, this, &LocationScreen::refresh);
     connect(&state_, &settings::AppState::longitudeChanged, this, &LocationScreen::refresh);
     connect(&state_, &settings::AppState::useAutoLocationChanged, this, &LocationScreen::refresh);
-    // The "Updated …" caption ages while the screen is open.
-    auto* ageing = new QTimer(this);
-    ageing->setInterval(1000);
-    connect(ageing, &QTimer::timeout, this, &LocationScreen::refresh);
-    ageing->start();
+    // The "Updated …" caption ages while the screen is shown, and costs nothing otherwise.
+    ageing_ = new QTimer(this);
+    ageing_->setInterval(1000);
+    connect(ageing_, &QTimer::timeout, this, &LocationScreen::refresh);
     refresh();
 }
 
@@ -139,7 +118,13 @@ void LocationScreen::setServiceState(const LocationServiceState& service) {
 
 void LocationScreen::showEvent(QShowEvent* event) {
     refresh();
+    ageing_->start();
     SecondaryScreen::showEvent(event);
+}
+
+void LocationScreen::hideEvent(QHideEvent* event) {
+    ageing_->stop();
+    SecondaryScreen::hideEvent(event);
 }
 
 void LocationScreen::enterManually() {
@@ -170,25 +155,14 @@ void LocationScreen::refresh() {
         caption += caption.empty() ? "approximate (from time zone)" : " · approximate (from time zone)";
     fixCaption_->setText(QString::fromStdString(caption));
 
-    const bool denied = automatic && service_.isDenied;
-    const bool failed =
-        !denied && service_.lastError != LocationServiceState::Error::None && !service_.isFetching;
-    banner_->setVisible(denied || failed);
-    bannerText_->setVisible(failed);
-    if (denied) {
-        bannerTitle_->setText("Location off");
-        bannerPrimary_->setText("Open Settings…");
-        bannerSecondary_->setText("Manual…");
-    } else if (failed) {
-        bannerTitle_->setText("Couldn’t detect your location");
-        bannerText_->setText(
-            service_.lastError == LocationServiceState::Error::TimedOut
-                ? "Your system uses Wi-Fi for positioning. Make sure Wi-Fi is on, or enter "
-                  "coordinates manually."
-                : "Location services returned an error. Try again, or enter coordinates manually.");
-        bannerPrimary_->setText("Retry");
-        bannerSecondary_->setText("Enter manually");
-    }
+    using Showing = LocationBanners::Showing;
+    if (automatic && service_.isDenied)
+        banners_->showFor(Showing::Denied);
+    else if (service_.lastError != LocationServiceState::Error::None && !service_.isFetching)
+        banners_->showFor(service_.lastError == LocationServiceState::Error::TimedOut ? Showing::TimedOut
+                                                                                      : Showing::Failed);
+    else
+        banners_->showFor(Showing::None);
 }
 
 } // namespace tintwell::ui

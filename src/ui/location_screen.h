@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/instant.h"
+#include "ui/desktop_settings.h"
 #include "ui/secondary_screen.h"
 
 #include <functional>
@@ -11,6 +12,7 @@ class QCheckBox;
 class QDoubleSpinBox;
 class QPushButton;
 class QProgressBar;
+class QTimer;
 
 namespace tintwell::settings {
 class AppState;
@@ -18,6 +20,7 @@ class AppState;
 
 namespace tintwell::ui {
 
+class LocationBanners;
 class LocationMap;
 
 /// What the location screen shows about the location service.
@@ -40,7 +43,9 @@ std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Inst
 class LocationScreen : public SecondaryScreen {
     Q_OBJECT
 public:
-    LocationScreen(settings::AppState& state, std::function<Instant()> now, QWidget* parent = nullptr);
+    /// The denied banner's "Open Settings…" opens `locationSettings`.
+    LocationScreen(settings::AppState& state, std::function<Instant()> now,
+                   std::optional<Command> locationSettings = std::nullopt, QWidget* parent = nullptr);
 
     void setServiceState(const LocationServiceState& service);
     const LocationServiceState& serviceState() const { return service_; }
@@ -51,16 +56,15 @@ public:
     QDoubleSpinBox* latitudeField() const { return latitude_; }
     QDoubleSpinBox* longitudeField() const { return longitude_; }
     QLabel* fixCaption() const { return fixCaption_; }
-    QWidget* banner() const { return banner_; }
+    LocationBanners* banners() const { return banners_; }
 
 Q_SIGNALS:
     /// "Detect now" or "Retry": ask the location service for a fix.
     void useCurrentLocationRequested();
-    /// "Open Settings…" in the denied banner.
-    void openLocationSettingsRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void refresh();
@@ -69,11 +73,7 @@ private:
     settings::AppState& state_;
     std::function<Instant()> now_;
     LocationServiceState service_;
-    QWidget* banner_;
-    QLabel* bannerTitle_;
-    QLabel* bannerText_;
-    QPushButton* bannerPrimary_;
-    QPushButton* bannerSecondary_;
+    LocationBanners* banners_;
     LocationMap* map_;
     QCheckBox* auto_;
     QWidget* autoRow_;
@@ -82,6 +82,7 @@ private:
     QLabel* fixCaption_;
     QDoubleSpinBox* latitude_;
     QDoubleSpinBox* longitude_;
+    QTimer* ageing_;
 };
 
 } // namespace tintwell::ui

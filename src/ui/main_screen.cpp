@@ -91,33 +91,13 @@ MainScreen::MainScreen(ViewContext context, QWidget* parent) : QWidget(parent), 
 }
 
 void MainScreen::buildBanners() {
-    auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    settings::AppState* state = ctx_.state;
-    // The assignment writes every scalar key itself.
-    const auto goManual = [state] { state->setUseAutoLocation(false); };
-
-    deniedBanner_ =
-        new LocationBanner(QStringLiteral("location.slash.fill"), QStringLiteral("Location off"), this);
-    deniedBanner_->setObjectName(QStringLiteral("deniedBanner"));
-    deniedBanner_->firstButton()->setText(QStringLiteral("Open Settings…"));
-    deniedBanner_->secondButton()->setText(QStringLiteral("Manual…"));
-    const auto locationSettings = ctx_.desktop.locationSettings();
-    deniedBanner_->firstButton()->setVisible(locationSettings.has_value());
-    if (locationSettings)
-        connect(deniedBanner_->firstButton(), &QPushButton::clicked, this,
-                [command = *locationSettings] { DesktopSettings::open(command); });
-    connect(deniedBanner_->secondButton(), &QPushButton::clicked, this, goManual);
-    layout->addWidget(deniedBanner_);
-
-    errorBanner_ = new LocationBanner(QStringLiteral("exclamationmark.triangle.fill"),
-                                      QStringLiteral("Couldn’t detect your location"), this);
-    errorBanner_->setObjectName(QStringLiteral("errorBanner"));
-    errorBanner_->firstButton()->setText(QStringLiteral("Retry"));
-    errorBanner_->secondButton()->setText(QStringLiteral("Enter manually"));
-    connect(errorBanner_->firstButton(), &QPushButton::clicked, this,
+    banners_ = new LocationBanners(ctx_.desktop.locationSettings(), this);
+    connect(banners_, &LocationBanners::retryRequested, this,
             [this] { call(ctx_.callbacks.onUseCurrentLocation); });
-    connect(errorBanner_->secondButton(), &QPushButton::clicked, this, goManual);
-    layout->addWidget(errorBanner_);
+    // The assignment writes every scalar key itself.
+    connect(banners_, &LocationBanners::manualRequested, this,
+            [this] { ctx_.state->setUseAutoLocation(false); });
+    layout()->addWidget(banners_);
 }
 
 void MainScreen::buildStatusAndToggles() {
@@ -413,13 +393,14 @@ void MainScreen::refreshLocation() {
     const bool automatic = s.useAutoLocation();
     const bool hasError = loc.lastError() != LocationStatus::Error::None;
 
-    deniedBanner_->setVisible(automatic && loc.isDenied());
-    errorBanner_->setVisible(automatic && !loc.isDenied() && hasError && !loc.isFetching());
-    errorBanner_->setText(loc.lastError() == LocationStatus::Error::TimedOut
-                              ? QStringLiteral("Your location service uses Wi-Fi for positioning. Make sure "
-                                               "Wi-Fi is on, or enter coordinates manually.")
-                              : QStringLiteral("Location services returned an error. Try again, or enter "
-                                               "coordinates manually."));
+    using Showing = LocationBanners::Showing;
+    if (automatic && loc.isDenied())
+        banners_->showFor(Showing::Denied);
+    else if (automatic && hasError && !loc.isFetching())
+        banners_->showFor(loc.lastError() == LocationStatus::Error::TimedOut ? Showing::TimedOut
+                                                                             : Showing::Failed);
+    else
+        banners_->showFor(Showing::None);
 
     QString symbol = QStringLiteral("location.fill.viewfinder");
     std::optional<QColor> tint = palette().color(QPalette::PlaceholderText);

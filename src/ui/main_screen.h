@@ -21,7 +21,7 @@ class DisplayArrangementCanvas;
 
 class BusyIndicator;
 class HorizonRibbon;
-class LocationBanner;
+class LocationBanners;
 class SliderRow;
 
 /// The popup's main screen, top to bottom: header with the profile and gear menus, location
@@ -83,8 +83,7 @@ private:
     QMenu* gearMenu_ = nullptr;
     QAction* consentAction_ = nullptr;
     std::map<QString, QAction*> channelActions_;
-    LocationBanner* deniedBanner_ = nullptr;
-    LocationBanner* errorBanner_ = nullptr;
+    LocationBanners* banners_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
     QLabel* overrideText_ = nullptr;

@@ -122,7 +122,8 @@ void SettingsView::addScreens() {
 
     auto* location = new LocationScreen(
         *ctx_.state,
-        ctx_.now ? ctx_.now : [] { return instantFromSystemClock(std::chrono::system_clock::now()); });
+        ctx_.now ? ctx_.now : [] { return instantFromSystemClock(std::chrono::system_clock::now()); },
+        ctx_.desktop.locationSettings());
     connect(location, &LocationScreen::useCurrentLocationRequested, this,
             [this] { call(ctx_.callbacks.onUseCurrentLocation); });
     if (LocationStatus* status = ctx_.location) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractAnimation>
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
@@ -51,14 +52,21 @@ inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0
         return true;
     QDir().mkpath(dir);
     bool ok = true;
+    // The whole application takes the palette, as under a dark desktop theme, so widgets polished
+    // by a style sheet follow it too.
     for (const bool dark : {false, true}) {
-        widget.setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
         widget.setAutoFillBackground(true);
         widget.resize(320, height > 0 ? height : std::max(widget.sizeHint().height(), 200));
         widget.show();
+        // Moving things are pictured where they come to rest.
+        for (auto* animation : widget.findChildren<QAbstractAnimation*>())
+            if (animation->state() == QAbstractAnimation::Running)
+                animation->setCurrentTime(animation->totalDuration());
         QApplication::processEvents();
         ok = widget.grab().save(dir + "/" + name + (dark ? "-dark.png" : "-light.png")) && ok;
     }
+    QApplication::setPalette(QApplication::style()->standardPalette());
     return ok;
 }
 

@@ -9,6 +9,7 @@
 #include "ui/desktop_entry_file.h"
 #include "ui/display_arrangement_canvas.h"
 #include "ui/help_screen.h"
+#include "ui/location_banner.h"
 #include "ui/location_map.h"
 #include "ui/location_screen.h"
 #include "ui/onboarding_screen.h"
@@ -280,7 +281,7 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
     EXPECT_EQ(state.latitude(), -33.8688);
     state.setUseAutoLocation(true);
     screen.setServiceState({false, false, LocationServiceState::Error::TimedOut, std::nullopt, false});
-    EXPECT_TRUE(screen.banner()->isVisibleTo(&screen));
+    EXPECT_TRUE(screen.banners()->failed()->isVisibleTo(&screen));
     EXPECT_TRUE(test::saveScreenshots(screen, "location-error", 560));
 }
 
