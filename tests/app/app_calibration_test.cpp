@@ -63,15 +63,6 @@ protected:
     }
 };
 
-TEST_F(AppCalibration, APausedStartAndQuitLeaveTheCalibrationOnScreen) {
-    const Ramp calibration = calibrate("0.8:0.9:1.0"), plain = ramp("DUMMY1");
-    store([](settings::AppState& s) { s.setPaused(true); });
-    start();
-    quit();
-    EXPECT_EQ(ramp("DUMMY0"), calibration);
-    EXPECT_EQ(ramp("DUMMY1"), plain);
-}
-
 TEST_F(AppCalibration, PauseResumeAndPauseAgainGiveTheCalibrationBackEveryTime) {
     const Ramp calibration = calibrate("0.8:0.9:1.0"), plain = ramp("DUMMY1");
     store([](settings::AppState& s) { s.setPaused(true); });

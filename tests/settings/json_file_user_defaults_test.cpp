@@ -251,20 +251,6 @@ TEST_F(JsonFileUserDefaultsTest, ALockThatIsALinkIsRefusedNotFollowed) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 }
 
-TEST_F(JsonFileUserDefaultsTest, TheFirstWriteOverAnUndecodableValueKeepsTheOriginalFile) {
-    QDir().mkpath(dir.path() + "/tintwell");
-    const std::string original = R"({"a": "five thousand", "b": 1})";
-    writeAll(path, original);
-    JsonFileUserDefaults store(path);
-    store.noteUndecodable("a");
-    store.setInteger("b", 2);
-    EXPECT_FALSE(store.preservedCopyPath()); // "a" itself is not written over
-    store.setInteger("a", 5000);
-    ASSERT_TRUE(store.preservedCopyPath());
-    EXPECT_NE(readAll(*store.preservedCopyPath()).find(R"("a": "five thousand")"), std::string::npos);
-    EXPECT_NE(store.preservedCopyPath()->find("defaults.json.unreadable-"), std::string::npos);
-}
-
 TEST(JsonFileUserDefaultsPath, FollowsXdgConfigHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/cfg");
