@@ -4,6 +4,7 @@
 #include "shortcuts/global_shortcuts.h"
 #include "support/event_loop.h"
 #include "support/x11_other_client.h"
+#include "support/xdotool.h"
 
 #include <cstdlib>
 
@@ -30,10 +31,7 @@ const Name pause{"tintwell.togglePause", std::nullopt};
 const Name cooler{"tintwell.cooler", std::nullopt};
 
 using test::OtherClient;
-
-bool xdotool(const QStringList& arguments) {
-    return QProcess::execute("xdotool", arguments) == 0;
-}
+using test::xdotool;
 
 class X11HotKeysTest : public ::testing::Test {
 protected:

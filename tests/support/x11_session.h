@@ -149,18 +149,6 @@ public:
         return false;
     }
 
-    /// The window the window manager calls active (_NET_ACTIVE_WINDOW); none when it has none.
-    xcb_window_t activeWindow() {
-        auto* reply = xcb_get_property_reply(
-            conn_, xcb_get_property(conn_, 0, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
-            nullptr);
-        const xcb_window_t window = reply && xcb_get_property_value_length(reply) == 4
-                                        ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply))
-                                        : xcb_window_t{XCB_NONE};
-        std::free(reply);
-        return window;
-    }
-
     /// The pid the owner of `selection` gives in its window's _NET_WM_PID; 0 when nobody owns it.
     std::uint32_t selectionOwnerPid(const std::string& selection) {
         auto* owner =
