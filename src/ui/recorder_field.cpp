@@ -1,15 +1,12 @@
 #include "ui/recorder_field.h"
 
+#include "ui/inline_alert.h"
 #include "ui/recorder_texts.h"
-
-#include <algorithm>
-#include <vector>
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
+#include <QPointer>
 
 namespace tintwell::ui {
 
@@ -60,14 +57,7 @@ RecorderField::RecorderField(RecorderBackend& backend, std::string name, QWidget
     setContextMenuPolicy(Qt::NoContextMenu);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     alert_ = [this](const QString& message, const QString& informative, const QStringList& buttons) {
-        QMessageBox box(QMessageBox::Warning, {}, message, QMessageBox::NoButton, window());
-        box.setInformativeText(informative);
-        std::vector<QAbstractButton*> added;
-        for (const QString& b : buttons)
-            added.push_back(box.addButton(b, QMessageBox::AcceptRole));
-        box.exec();
-        const auto it = std::find(added.begin(), added.end(), box.clickedButton());
-        return it == added.end() ? -1 : static_cast<int>(it - added.begin());
+        return InlineAlert::ask(window(), message, informative, buttons);
     };
     beep_ = [] { QApplication::beep(); };
     // The clear button (or any edit) that leaves the field empty clears the slot.
@@ -118,6 +108,12 @@ void RecorderField::mousePressEvent(QMouseEvent* event) {
         startRecording();
 }
 
+void RecorderField::hideEvent(QHideEvent* event) {
+    // A popup closed mid-recording must not leave the global shortcuts paused.
+    endRecording();
+    QLineEdit::hideEvent(event);
+}
+
 void RecorderField::focusOutEvent(QFocusEvent* event) {
     endRecording();
     QLineEdit::focusOutEvent(event);
@@ -143,9 +139,12 @@ void RecorderField::endRecording() {
     Q_EMIT recordingChanged(false);
 }
 
-void RecorderField::resumeAfterAlert() {
+bool RecorderField::resumeAfterAlert() {
+    if (!isVisible())
+        return false;
     setFocus(Qt::OtherFocusReason);
     startRecording();
+    return true;
 }
 
 void RecorderField::clearSlot() {
@@ -200,10 +199,13 @@ void RecorderField::keyPressEvent(QKeyEvent* event) {
         beep_();
         return;
     }
+    // The alerts wait in a nested event loop, during which this field may go away.
+    const QPointer<RecorderField> self(this);
     if (const auto item = menuItemFor_ ? menuItemFor_(*event) : std::nullopt) {
         endRecording();
         alert_(recorderText("keyboard_shortcut_used_by_menu_item").arg(*item), {}, {recorderText("ok")});
-        resumeAfterAlert();
+        if (self)
+            resumeAfterAlert();
         return;
     }
     const bool f12Alone = event->key() == Qt::Key_F12 && !(event->modifiers() & ~Qt::KeypadModifier);
@@ -212,8 +214,7 @@ void RecorderField::keyPressEvent(QKeyEvent* event) {
         const int answer = alert_(recorderText("keyboard_shortcut_used_by_system"),
                                   recorderText("keyboard_shortcuts_can_be_changed"),
                                   {recorderText("ok"), recorderText("force_use_shortcut")});
-        resumeAfterAlert();
-        if (answer != 1)
+        if (!self || !resumeAfterAlert() || answer != 1)
             return;
     }
     backend_.assign(name_, *event);

@@ -77,6 +77,7 @@ Q_SIGNALS:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,7 +85,8 @@ protected:
 private:
     void startRecording();
     void endRecording();
-    void resumeAfterAlert();
+    /// Records again after an alert; false when the field is no longer shown.
+    bool resumeAfterAlert();
     void clearSlot();
 
     RecorderBackend& backend_;

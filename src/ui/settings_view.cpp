@@ -84,7 +84,11 @@ SettingsView::SettingsView(ViewContext context, QWidget* parent)
     measure();
 }
 
-SettingsView::~SettingsView() = default;
+SettingsView::~SettingsView() {
+    // The pages use the recorder backend, a member, which would otherwise go before them.
+    while (QWidget* page = widget(0))
+        delete page;
+}
 
 void SettingsView::addScreen(Screen screen, QWidget* page) {
     pages_[screen] = page;
