@@ -43,44 +43,37 @@ TEST(TrayIconRules, SymbolAndToolTip) {
     }
 }
 
-TEST(TextFormats, StatusLocationAndProfileTitle) {
-    EXPECT_EQ(statusText(4215.4, -3.42), QStringLiteral("4215 K · -3.4°"));
-    EXPECT_EQ(locationSummary(37.7749, -122.4194, true), QStringLiteral("+37.77°, -122.42° · auto"));
-    EXPECT_EQ(locationSummary(-33.8688, 151.2093, false), QStringLiteral("-33.87°, +151.21° · manual"));
-    EXPECT_EQ(profileMenuTitle("Movie / TV", true), QStringLiteral("Movie / TV •"));
-    EXPECT_EQ(profileMenuTitle("Custom", false), QStringLiteral("Custom"));
-    EXPECT_EQ(wholeNumber(-0.4), QStringLiteral("0"));
-}
-
-TEST(TextFormats, LastFixCaption) {
+TEST(TextFormats, EachTextFromItsValues) {
     const Instant now = at(1e9);
-    EXPECT_FALSE(lastFixCaption(std::nullopt, now));
-    struct Case {
-        double age;
-        const char* caption; // nullptr: none
+    const auto fix = [&](double age) { return lastFixCaption(now - Seconds(age), now); };
+    const struct {
+        std::optional<QString> text;
+        const char* expected; // nullptr: no text
+    } cases[] = {
+        {locationSummary(37.7749, -122.4194, true), "+37.77°, -122.42° · auto"},
+        {locationSummary(-33.8688, 151.2093, false), "-33.87°, +151.21° · manual"},
+        {profileMenuTitle("Custom", false), "Custom"},
+        {wholeNumber(-0.4), "0"},
+        {lastFixCaption(std::nullopt, now), nullptr},
+        {fix(0), "Updated just now"},
+        {fix(1.9), "Updated just now"},
+        {fix(2), "Updated 2s ago"},
+        {fix(59.9), "Updated 59s ago"},
+        {fix(75), "Updated 1m ago"},
+        {fix(3599), "Updated 59m ago"},
+        {fix(3600), nullptr},
+        {twilightSubtitle(std::nullopt), "around sunrise & sunset"},
+        {twilightSubtitle(2.2), "≈ 5 min around sunrise & sunset"},
+        {twilightSubtitle(47.4), "≈ 45 min around sunrise & sunset"},
+        {twilightSubtitle(47.6), "≈ 50 min around sunrise & sunset"},
+        {relativeTime(now + Seconds(900), now), "in 15 minutes"},
+        {relativeTime(now + Seconds(3600), now), "in 1 hour"},
+        {relativeTime(now - Seconds(120), now), "2 minutes ago"},
     };
-    for (const Case& c :
-         {Case{0, "Updated just now"}, Case{1.9, "Updated just now"}, Case{2, "Updated 2s ago"},
-          Case{59.9, "Updated 59s ago"}, Case{75, "Updated 1m ago"}, Case{3599, "Updated 59m ago"},
-          Case{3600, nullptr}, Case{3700, nullptr}}) {
-        const auto caption = lastFixCaption(now - Seconds(c.age), now);
-        if (c.caption) {
-            EXPECT_EQ(caption, QString::fromUtf8(c.caption)) << c.age;
-        } else {
-            EXPECT_FALSE(caption) << c.age;
-        }
-    }
-}
-
-TEST(TextFormats, TwilightSubtitleAndRelativeTime) {
-    EXPECT_EQ(twilightSubtitle(std::nullopt), QStringLiteral("around sunrise & sunset"));
-    EXPECT_EQ(twilightSubtitle(2.2), QStringLiteral("≈ 5 min around sunrise & sunset"));
-    EXPECT_EQ(twilightSubtitle(47.4), QStringLiteral("≈ 45 min around sunrise & sunset"));
-    EXPECT_EQ(twilightSubtitle(47.6), QStringLiteral("≈ 50 min around sunrise & sunset"));
-    const Instant now = at(1e9);
-    EXPECT_EQ(relativeTime(now + Seconds(900), now), QStringLiteral("in 15 minutes"));
-    EXPECT_EQ(relativeTime(now + Seconds(3600), now), QStringLiteral("in 1 hour"));
-    EXPECT_EQ(relativeTime(now - Seconds(120), now), QStringLiteral("2 minutes ago"));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].text,
+                  cases[i].expected ? std::optional(QString::fromUtf8(cases[i].expected)) : std::nullopt)
+            << "case " << i;
 }
 
 TEST(PopupGeometry, HeightCap) {
