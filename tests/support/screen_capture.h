@@ -21,6 +21,8 @@ inline QApplication& widgetApplication() {
         static char name[] = "tintwell-ui-test";
         static char* argv[] = {name, nullptr};
         auto* a = new QApplication(argc, argv);
+        a->setQuitOnLastWindowClosed(false);
+        QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
         QApplication::setStyle(QStyleFactory::create("Fusion"));
         return a;
     }();
@@ -44,13 +46,18 @@ inline QPalette darkPalette() {
     return p;
 }
 
+/// Writes `image` as FILE into $TINTWELL_SCREENSHOT_DIR; does nothing when the variable is unset.
+/// Returns false when the file could not be written.
+inline bool saveScreenshot(const QImage& image, const QString& file) {
+    const QString dir = qEnvironmentVariable("TINTWELL_SCREENSHOT_DIR");
+    return dir.isEmpty() || (QDir().mkpath(dir) && image.save(dir + "/" + file));
+}
+
 /// Writes `widget` at width 320 as NAME-light.png and NAME-dark.png into $TINTWELL_SCREENSHOT_DIR;
 /// does nothing when the variable is unset. Returns false when a file could not be written.
 inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0) {
-    const QString dir = qEnvironmentVariable("TINTWELL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
+    if (qEnvironmentVariableIsEmpty("TINTWELL_SCREENSHOT_DIR"))
         return true;
-    QDir().mkpath(dir);
     bool ok = true;
     // The whole application takes the palette, as under a dark desktop theme, so widgets polished
     // by a style sheet follow it too.
@@ -64,7 +71,7 @@ inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0
             if (animation->state() == QAbstractAnimation::Running)
                 animation->setCurrentTime(animation->totalDuration());
         QApplication::processEvents();
-        ok = widget.grab().save(dir + "/" + name + (dark ? "-dark.png" : "-light.png")) && ok;
+        ok = saveScreenshot(widget.grab().toImage(), name + (dark ? "-dark.png" : "-light.png")) && ok;
     }
     QApplication::setPalette(QApplication::style()->standardPalette());
     return ok;

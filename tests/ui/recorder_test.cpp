@@ -93,21 +93,21 @@ TEST_F(RecorderTest, PlainKeysBeepAndFunctionKeysAloneAreTaken) {
 }
 
 TEST_F(RecorderTest, EscapeCancelsTabMovesOnBackspaceClears) {
-    startRecording();
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_FALSE(field->isRecording());
-    EXPECT_EQ(backend.slots["tintwell.cooler"], "Ctrl+Alt+K");
-
-    startRecording();
-    QTest::keyClick(field, Qt::Key_Tab);
-    EXPECT_FALSE(field->isRecording());
-    EXPECT_TRUE(next->hasFocus());
-
-    startRecording();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    EXPECT_FALSE(backend.slots.contains("tintwell.cooler"));
-    EXPECT_EQ(field->text(), "");
-    EXPECT_FALSE(field->isRecording());
+    const struct {
+        Qt::Key key;
+        const char* slot; // nullptr: cleared
+        bool nextFocused;
+    } cases[] = {{Qt::Key_Escape, "Ctrl+Alt+K", false},
+                 {Qt::Key_Tab, "Ctrl+Alt+K", true},
+                 {Qt::Key_Backspace, nullptr, false}};
+    for (const auto& c : cases) {
+        startRecording();
+        QTest::keyClick(field, c.key);
+        EXPECT_FALSE(field->isRecording()) << c.key;
+        EXPECT_EQ(next->hasFocus(), c.nextFocused) << c.key;
+        EXPECT_EQ(field->text().toStdString(), c.slot ? c.slot : "") << c.key;
+        EXPECT_EQ(backend.slots.contains("tintwell.cooler"), c.slot != nullptr) << c.key;
+    }
 }
 
 TEST_F(RecorderTest, MenuAndSystemCollisionsAreRefusedUnlessForced) {

@@ -285,24 +285,8 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
     EXPECT_TRUE(test::saveScreenshots(screen, "location-error", 560));
 }
 
-TEST(LastFixCaption, AgesFromJustNowToMinutesAndDisappearsAfterAnHour) {
-    const Instant now = instantFromSecondsSinceEpoch(1'000'000);
-    struct Case {
-        double age;
-        std::optional<std::string> caption;
-    } cases[] = {{1.5, "Updated just now"},
-                 {42.7, "Updated 42s ago"},
-                 {75, "Updated 1m ago"},
-                 {3599, "Updated 59m ago"},
-                 {3700, std::nullopt}};
-    for (const Case& c : cases)
-        EXPECT_EQ(lastFixCaption(now - Seconds(c.age), now), c.caption) << c.age;
-    EXPECT_EQ(lastFixCaption(std::nullopt, now), std::nullopt);
-}
-
 TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
     DisplayArrangementCanvas canvas;
-    canvas.resize(300, 92);
     EXPECT_TRUE(test::saveScreenshots(canvas, "canvas-empty", 92));
     canvas.resize(300, 92);
     canvas.setDisplays(

@@ -1,4 +1,4 @@
-// PNGs of the main screen for a person to review, one per state, in light and dark palettes.
+// PNGs of the main screen and the tray symbols for a person to review, in light and dark palettes.
 // Written only when TINTWELL_SCREENSHOT_DIR is set; each case still checks what it shows.
 #include "core/scheduler_core.h"
 #include "core/solar_engine.h"
@@ -9,11 +9,7 @@
 
 #include <functional>
 
-#include <QLabel>
 #include <QPainter>
-#include <QPalette>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,79 +17,18 @@
 using namespace tintwell;
 using namespace tintwell::ui;
 
-namespace {
-
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(0x2b, 0x2b, 0x2e), base(0x1e, 0x1e, 0x20), text(0xe8, 0xe8, 0xea);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd8));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
-    p.setColor(QPalette::ToolTipBase, window);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x74));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x70, 0x74));
-    return p;
-}
-
-/// The live values of San Francisco (the default location) at a fixed winter evening.
-void setLiveValues(settings::AppState& s) {
-    const Instant at = instantFromSecondsSinceEpoch(1765155600); // 2025-12-08 01:00 UTC, dusk there
-    const double altitude = core::SolarEngine::position(s.latitude(), s.longitude(), at).altitude;
-    s.setCurrentAltitude(altitude);
-    s.setCurrentKelvin(
-        core::SchedulerCore::curveKelvin(altitude, s.dayKelvin(), s.nightKelvin(), s.transitionWidthDeg()));
-}
-
-struct Shot {
-    const char* name;
-    int displays;
-    std::function<void(test::PopupHarness&)> prepare;
-    const char* visibleObject; // a widget the state must show; nullptr for none
-};
-
-void takeShot(const Shot& shot, bool dark) {
-    auto& app = test::widgetApplication();
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    app.setPalette(dark ? darkPalette() : app.style()->standardPalette());
-    test::PopupHarness h(shot.displays);
-    setLiveValues(h.state);
-    shot.prepare(h);
-    h.controller.togglePopover();
-    QTest::qWait(HorizonRibbon::dotAnimationMs + 50); // the sun dot glides into place
-    if (shot.visibleObject) {
-        auto* w = h.main().findChild<QWidget*>(QString::fromLatin1(shot.visibleObject));
-        ASSERT_TRUE(w) << shot.visibleObject;
-        EXPECT_TRUE(w->isVisibleTo(&h.main())) << shot.name << ": " << shot.visibleObject;
-    }
-    // Tall enough for every row, so that the review sees the whole screen.
-    h.view().setHeightCap(5000);
-    QCoreApplication::processEvents();
-    const QImage image = h.controller.popup()->grab().toImage();
-    EXPECT_GE(image.height(), h.main().sizeHint().height());
-    const QString dir = test::screenshotDir();
-    if (!dir.isEmpty()) {
-        const QString file = QStringLiteral("%1/main-%2-%3.png")
-                                 .arg(dir, QString::fromLatin1(shot.name), dark ? "dark" : "light");
-        EXPECT_TRUE(image.save(file)) << file.toStdString();
-    }
-    h.controller.togglePopover();
-    app.setPalette(app.style()->standardPalette());
-}
-
-const std::vector<Shot>& shots() {
-    static const std::vector<Shot> list{
+TEST(MainScreenScreenshots, EveryStateInLightAndDark) {
+    test::widgetApplication();
+    const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
+    struct Shot {
+        const char* name;
+        int displays;
+        std::function<void(test::PopupHarness&)> prepare;
+        const char* visibleObject; // a widget the state must show; nullptr for none
+    } shots[] = {
         {"one-display", 1,
-         [](test::PopupHarness& h) {
-             h.location.setLastFix(instantFromSystemClock(std::chrono::system_clock::now()) - Seconds(75),
-                                   LocationStatus::Source::LocationService);
+         [&](test::PopupHarness& h) {
+             h.location.setLastFix(now - Seconds(75), LocationStatus::Source::LocationService);
          },
          "horizonRibbon"},
         {"two-displays", 2,
@@ -105,11 +40,10 @@ const std::vector<Shot>& shots() {
          "useGlobal"},
         {"paused", 1, [](test::PopupHarness& h) { h.state.setPaused(true); }, nullptr},
         {"manual-until", 1,
-         [](test::PopupHarness& h) {
+         [&](test::PopupHarness& h) {
              h.state.setManualOverride(true);
              h.state.setManualKelvin(4200);
-             h.state.setManualOverrideUntil(instantFromSystemClock(std::chrono::system_clock::now()) +
-                                            Seconds(5400));
+             h.state.setManualOverrideUntil(now + Seconds(5400));
          },
          "untilCaption"},
         {"location-denied", 1,
@@ -118,23 +52,39 @@ const std::vector<Shot>& shots() {
          },
          "deniedBanner"},
         {"location-error", 1,
-         [](test::PopupHarness& h) {
-             h.location.setLastError(LocationStatus::Error::TimedOut);
-             h.location.setFetching(false);
-         },
+         [](test::PopupHarness& h) { h.location.setLastError(LocationStatus::Error::TimedOut); },
          "errorBanner"},
     };
-    return list;
-}
-
-} // namespace
-
-TEST(MainScreenScreenshots, EveryStateInLightAndDark) {
-    for (const Shot& shot : shots())
-        for (bool dark : {false, true}) {
+    for (const Shot& shot : shots)
+        for (const bool dark : {false, true}) {
             SCOPED_TRACE(std::string(shot.name) + (dark ? " dark" : " light"));
-            takeShot(shot, dark);
+            // Set before the screen is built: secondary captions take their colour when made.
+            QApplication::setPalette(dark ? test::darkPalette() : QApplication::style()->standardPalette());
+            test::PopupHarness h(shot.displays);
+            // San Francisco (the default location) at dusk, 2025-12-08 01:00 UTC.
+            const double altitude = core::SolarEngine::position(h.state.latitude(), h.state.longitude(),
+                                                                instantFromSecondsSinceEpoch(1765155600))
+                                        .altitude;
+            h.state.setCurrentAltitude(altitude);
+            h.state.setCurrentKelvin(core::SchedulerCore::curveKelvin(
+                altitude, h.state.dayKelvin(), h.state.nightKelvin(), h.state.transitionWidthDeg()));
+            shot.prepare(h);
+            h.controller.togglePopover();
+            QTest::qWait(HorizonRibbon::dotAnimationMs + 50); // the sun dot glides into place
+            if (shot.visibleObject) {
+                auto* w = h.main().findChild<QWidget*>(QString::fromLatin1(shot.visibleObject));
+                ASSERT_TRUE(w);
+                EXPECT_TRUE(w->isVisibleTo(&h.main())) << shot.visibleObject;
+            }
+            h.view().setHeightCap(5000); // every row, so that the review sees the whole screen
+            QCoreApplication::processEvents();
+            const QImage image = h.controller.popup()->grab().toImage();
+            EXPECT_GE(image.height(), h.main().sizeHint().height());
+            EXPECT_TRUE(test::saveScreenshot(
+                image, QStringLiteral("main-%1-%2.png").arg(shot.name, dark ? "dark" : "light")));
+            h.controller.togglePopover();
         }
+    QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
 TEST(StatusIconScreenshots, EachSymbolStandsOutOnLightAndDarkPanelsAtOneAndTwoTimesScale) {
@@ -169,8 +119,5 @@ TEST(StatusIconScreenshots, EachSymbolStandsOutOnLightAndDarkPanelsAtOneAndTwoTi
         }
     }
     sheetPainter.end();
-    const QString dir = test::screenshotDir();
-    if (!dir.isEmpty()) {
-        EXPECT_TRUE(sheet.save(dir + QStringLiteral("/status-icons.png")));
-    }
+    EXPECT_TRUE(test::saveScreenshot(sheet, QStringLiteral("status-icons.png")));
 }

