@@ -44,9 +44,8 @@ QLabel* symbolLabel(const QString& symbol, QWidget* parent, std::optional<QColor
 
 QLabel* secondaryLabel(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, p.color(QPalette::PlaceholderText));
-    l->setPalette(p);
+    // A role rather than a colour, so the label follows a switch between light and dark themes.
+    l->setForegroundRole(QPalette::PlaceholderText);
     QFont f = l->font();
     f.setPointSizeF(f.pointSizeF() * 0.9);
     l->setFont(f);
