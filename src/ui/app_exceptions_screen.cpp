@@ -3,6 +3,7 @@
 #include "settings/app_state.h"
 #include "settings/display_lookup.h"
 #include "ui/desktop_entry_file.h"
+#include "ui/symbol_provider.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
 
@@ -16,7 +17,6 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QToolButton>
 
 namespace tintwell::ui {
@@ -65,7 +65,7 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     top->addLayout(names, 1);
     auto* remove = new QToolButton(this);
     remove->setObjectName("removeRule");
-    remove->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    remove->setIcon(SymbolProvider::icon("trash"));
     remove->setToolTip("Remove");
     remove->setAutoRaise(true);
     connect(remove, &QToolButton::clicked, this, &AppExceptionRow::removeRequested);
@@ -375,10 +375,10 @@ void AppExceptionsScreen::refreshPicker() {
         if (!app.iconPath.empty())
             item->setIcon(QIcon(QString::fromStdString(app.iconPath)));
         else if (!app.iconName.empty())
-            item->setIcon(QIcon::fromTheme(QString::fromStdString(app.iconName),
-                                           style()->standardIcon(QStyle::SP_DesktopIcon)));
+            item->setIcon(
+                QIcon::fromTheme(QString::fromStdString(app.iconName), SymbolProvider::icon("app")));
         else
-            item->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
+            item->setIcon(SymbolProvider::icon("app"));
         item->setData(Qt::UserRole, app.pid);
         if (added)
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);

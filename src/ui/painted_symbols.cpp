@@ -171,6 +171,23 @@ const std::map<QString, Painter>& painters() {
          [](Pen& p) {
              p.stroke(polyline({{15, 4.5}, {7.5, 12}, {15, 19.5}}), 2.4);
          }},
+        {"arrow.up",
+         [](Pen& p) {
+             p.stroke(polyline({{12, 20}, {12, 4.5}, {6, 10.5}, {12, 4.5}, {18, 10.5}}), 2.2);
+         }},
+        {"arrow.down",
+         [](Pen& p) {
+             p.stroke(polyline({{12, 4}, {12, 19.5}, {6, 13.5}, {12, 19.5}, {18, 13.5}}), 2.2);
+         }},
+        {"trash",
+         [](Pen& p) {
+             p.stroke(polyline({{4, 6.5}, {20, 6.5}}), 1.8);
+             p.stroke(polyline({{9.5, 6.5}, {9.5, 3.5}, {14.5, 3.5}, {14.5, 6.5}}), 1.6);
+             p.stroke(polyline({{6, 6.5}, {7, 20.5}, {17, 20.5}, {18, 6.5}}), 1.6);
+             p.stroke(polyline({{10, 10}, {10, 17}}), 1.4);
+             p.stroke(polyline({{14, 10}, {14, 17}}), 1.4);
+         }},
+        {"app", [](Pen& p) { p.stroke(roundedRect(3.5, 3.5, 17, 17, 4.5), 1.6); }},
         {"questionmark.circle",
          [](Pen& p) {
              p.stroke(circle(12, 12, 9), 1.6);

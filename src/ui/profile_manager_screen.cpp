@@ -3,13 +3,13 @@
 #include "settings/builtin_presets.h"
 #include "settings/profile_manager.h"
 #include "ui/screen_texts.h"
+#include "ui/symbol_provider.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStyle>
 #include <QToolButton>
 
 namespace tintwell::ui {
@@ -74,13 +74,13 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     auto* menu = new QMenu(menuButton_);
     duplicate_ = menu->addAction("Duplicate", this, &ProfileRow::duplicateRequested);
     if (!isBuiltin) {
-        moveUp_ = menu->addAction(style()->standardIcon(QStyle::SP_ArrowUp), "Move up", this,
+        moveUp_ = menu->addAction(SymbolProvider::icon("arrow.up"), "Move up", this,
                                   [this] { Q_EMIT moveRequested(-1); });
-        moveDown_ = menu->addAction(style()->standardIcon(QStyle::SP_ArrowDown), "Move down", this,
+        moveDown_ = menu->addAction(SymbolProvider::icon("arrow.down"), "Move down", this,
                                     [this] { Q_EMIT moveRequested(+1); });
         menu->addSeparator();
-        delete_ = menu->addAction(style()->standardIcon(QStyle::SP_TrashIcon), "Delete", this,
-                                  &ProfileRow::deleteRequested);
+        delete_ =
+            menu->addAction(SymbolProvider::icon("trash"), "Delete", this, &ProfileRow::deleteRequested);
     }
     menuButton_->setMenu(menu);
     row->addWidget(menuButton_);

@@ -1,9 +1,10 @@
 #include "ui/secondary_screen.h"
 
+#include "ui/symbol_provider.h"
+
 #include <QFrame>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 
 namespace tintwell::ui {
 
@@ -12,7 +13,7 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidge
     outer->setContentsMargins(12, 10, 12, 12);
     outer->setSpacing(8);
     auto* header = new QHBoxLayout;
-    back_ = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), "Back", this);
+    back_ = new QPushButton(SymbolProvider::icon("chevron.left"), "Back", this);
     back_->setObjectName("backButton");
     back_->setFlat(true);
     connect(back_, &QPushButton::clicked, this, &SecondaryScreen::backRequested);
