@@ -3,6 +3,7 @@
 #include "settings/app_state.h"
 #include "ui/location_banner.h"
 #include "ui/location_map.h"
+#include "ui/symbol_provider.h"
 
 #include <cmath>
 
@@ -93,11 +94,18 @@ LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant(
     content()->addLayout(form);
     content()->addWidget(captionLabel("Click / drag the map above, or type exact coordinates here.", this));
 
-    auto* footnote =
-        captionLabel("Your location stays on this computer. The map renders offline and Tintwell "
-                     "makes no network requests with your coordinates.",
-                     this);
-    footnote->setObjectName("privacyFootnote");
+    auto* footnote = new QWidget(this);
+    auto* footnoteLayout = new QHBoxLayout(footnote);
+    footnoteLayout->setContentsMargins(0, 0, 0, 0);
+    auto* shield = new QLabel(footnote);
+    shield->setPixmap(SymbolProvider::icon("lock.shield.fill").pixmap(14, 14));
+    shield->setAlignment(Qt::AlignTop);
+    footnoteLayout->addWidget(shield);
+    auto* privacy = captionLabel("Your location stays on this computer. The map renders offline and Tintwell "
+                                 "makes no network requests with your coordinates.",
+                                 footnote);
+    privacy->setObjectName("privacyFootnote");
+    footnoteLayout->addWidget(privacy, 1);
     content()->addStretch(1);
     content()->addWidget(footnote);
 

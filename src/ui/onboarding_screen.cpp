@@ -2,6 +2,7 @@
 
 #include "settings/app_state.h"
 #include "ui/secondary_screen.h"
+#include "ui/symbol_provider.h"
 
 #include <QFrame>
 #include <QPushButton>
@@ -19,13 +20,13 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     layout->addWidget(steps_, 1);
 
     QWidget* location = makeStep(
-        "find-location", "Follow the real sun", "Tintwell adapts your screen to the time of day",
+        "location.circle.fill", "Follow the real sun", "Tintwell adapts your screen to the time of day",
         "To do that, Tintwell needs your location so it can compute the sun’s altitude. The screen then "
         "warms at "
         "sunset and cools at sunrise, automatically across seasons and time zones.",
-        "Stays on this computer",
+        "lock.shield.fill", "Stays on this computer",
         "Tintwell never makes network requests with your location. There's no server to send it to.");
-    auto* useLocation = new QPushButton("Use my location", location);
+    auto* useLocation = new QPushButton(SymbolProvider::icon("location.fill"), "Use my location", location);
     useLocation->setObjectName("useMyLocation");
     useLocation->setDefault(true);
     auto* manual = new QPushButton("Enter coordinates manually", location);
@@ -42,13 +43,14 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     steps_->addWidget(location);
 
     QWidget* updates = makeStep(
-        "software-update-available", "Stay up to date", "Choose how Tintwell gets new versions",
+        "arrow.triangle.2.circlepath.circle.fill", "Stay up to date", "Choose how Tintwell gets new versions",
         "Tintwell can check for new versions about once a day and let you know when one is ready to install. "
         "You're always in control, and nothing installs without your confirmation.",
-        "No account, no tracking",
+        "lock.shield.fill", "No account, no tracking",
         "A check is just a request for an update file. No analytics, no account, and your location is never "
         "sent.");
-    auto* allow = new QPushButton("Check automatically", updates);
+    auto* allow = new QPushButton(SymbolProvider::icon("checkmark.circle.fill", QColor(0x2e, 0x9d, 0x4a)),
+                                  "Check automatically", updates);
     allow->setObjectName("checkAutomatically");
     allow->setDefault(true);
     auto* decline = new QPushButton("Only when I check manually", updates);
@@ -85,14 +87,15 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
 }
 
 QWidget* OnboardingScreen::makeStep(const QString& symbol, const QString& title, const QString& subtitle,
-                                    const QString& text, const QString& cardTitle, const QString& cardText) {
+                                    const QString& text, const QString& cardIcon, const QString& cardTitle,
+                                    const QString& cardText) {
     auto* step = new QWidget(steps_);
     auto* layout = new QVBoxLayout(step);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     auto* icon = new QLabel(step);
     icon->setObjectName("stepSymbol");
-    icon->setPixmap(QIcon::fromTheme(symbol).pixmap(48, 48));
+    icon->setPixmap(SymbolProvider::paintedIcon(symbol, QColor(0x0a, 0x84, 0xff)).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
     auto* heading = headingLabel(title, step);
@@ -109,9 +112,15 @@ QWidget* OnboardingScreen::makeStep(const QString& symbol, const QString& title,
     layout->addWidget(body);
     auto* card = new QFrame(step);
     card->setFrameShape(QFrame::StyledPanel);
-    auto* cardLayout = new QVBoxLayout(card);
-    cardLayout->addWidget(headingLabel(cardTitle, card));
-    cardLayout->addWidget(captionLabel(cardText, card));
+    auto* cardLayout = new QHBoxLayout(card);
+    auto* cardSymbol = new QLabel(card);
+    cardSymbol->setPixmap(SymbolProvider::paintedIcon(cardIcon, QColor(0x2e, 0x9d, 0x4a)).pixmap(22, 22));
+    cardSymbol->setAlignment(Qt::AlignTop);
+    cardLayout->addWidget(cardSymbol);
+    auto* cardColumn = new QVBoxLayout;
+    cardColumn->addWidget(headingLabel(cardTitle, card));
+    cardColumn->addWidget(captionLabel(cardText, card));
+    cardLayout->addLayout(cardColumn, 1);
     layout->addWidget(card);
     layout->addStretch(1);
     return step;

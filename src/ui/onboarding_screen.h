@@ -47,7 +47,8 @@ protected:
 
 private:
     QWidget* makeStep(const QString& symbol, const QString& title, const QString& subtitle,
-                      const QString& text, const QString& cardTitle, const QString& cardText);
+                      const QString& text, const QString& cardIcon, const QString& cardTitle,
+                      const QString& cardText);
 
     settings::AppState& state_;
     std::function<OnboardingNeeds()> needs_;

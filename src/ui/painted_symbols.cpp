@@ -187,6 +187,17 @@ const std::map<QString, Painter>& painters() {
              p.stroke(polyline({{10, 10}, {10, 17}}), 1.4);
              p.stroke(polyline({{14, 10}, {14, 17}}), 1.4);
          }},
+        {"lock.shield.fill",
+         [](Pen& p) {
+             p.fill(polyline({{12, 2.5}, {20, 5.5}, {20, 11}, {12, 21.5}, {4, 11}, {4, 5.5}}, true));
+             QPainterPath shackle;
+             shackle.moveTo(10, 11);
+             shackle.lineTo(10, 9);
+             shackle.arcTo(QRectF(10, 7, 4, 4), 180, -180);
+             shackle.lineTo(14, 11);
+             p.stroke(shackle, 1.3, Qt::white);
+             p.fill(roundedRect(8.5, 10.5, 7, 5.5, 1), Qt::white);
+         }},
         {"app", [](Pen& p) { p.stroke(roundedRect(3.5, 3.5, 17, 17, 4.5), 1.6); }},
         {"questionmark.circle",
          [](Pen& p) {
@@ -291,6 +302,18 @@ const std::map<QString, Painter>& painters() {
     return table;
 }
 
+using Painters = std::map<QString, Painter>;
+
+/// For "x.circle.fill", the painter of "x" or else of "x.fill".
+Painters::const_iterator innerOfDisc(const Painters& table, const QString& name) {
+    const QString suffix = QStringLiteral(".circle.fill");
+    if (!name.endsWith(suffix))
+        return table.end();
+    const QString base = name.chopped(suffix.size());
+    const auto it = table.find(base);
+    return it != table.end() ? it : table.find(base + QStringLiteral(".fill"));
+}
+
 } // namespace
 
 bool paintSymbol(QPainter& painter, const QString& name, const QRectF& box, const SymbolColors& colors) {
@@ -300,9 +323,18 @@ bool paintSymbol(QPainter& painter, const QString& name, const QRectF& box, cons
     painter.scale(box.width() / 24.0, box.height() / 24.0);
     Pen pen(painter, colors);
     const auto& table = painters();
-    const auto it = table.find(name);
+    auto it = table.find(name);
     if (it != table.end()) {
         it->second(pen);
+    } else if (auto inner = innerOfDisc(table, name); inner != table.end()) {
+        // "x.circle.fill": the symbol x in white on a disc of the ink colour.
+        pen.fill(circle(12, 12, 11.5));
+        painter.translate(12, 12);
+        painter.scale(0.62, 0.62);
+        painter.translate(-12, -12);
+        Pen white(painter, {Qt::white, {}, Qt::white});
+        inner->second(white);
+        it = inner;
     } else {
         pen.stroke(circle(12, 12, 8.5), 1.6);
         pen.text(QRectF(4, 4, 16, 16), name.left(1).toUpper(), colors.ink, 11);
