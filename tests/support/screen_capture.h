@@ -53,6 +53,14 @@ inline bool saveScreenshot(const QImage& image, const QString& file) {
     return dir.isEmpty() || (QDir().mkpath(dir) && image.save(dir + "/" + file));
 }
 
+/// Moves every running animation inside `widget` to its end, so a picture shows where things come
+/// to rest.
+inline void finishAnimations(QWidget& widget) {
+    for (auto* animation : widget.findChildren<QAbstractAnimation*>())
+        if (animation->state() == QAbstractAnimation::Running)
+            animation->setCurrentTime(animation->totalDuration());
+}
+
 /// Writes `widget` at width 320 as NAME-light.png and NAME-dark.png into $TINTWELL_SCREENSHOT_DIR;
 /// does nothing when the variable is unset. Returns false when a file could not be written.
 inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0) {
@@ -66,10 +74,7 @@ inline bool saveScreenshots(QWidget& widget, const QString& name, int height = 0
         widget.setAutoFillBackground(true);
         widget.resize(320, height > 0 ? height : std::max(widget.sizeHint().height(), 200));
         widget.show();
-        // Moving things are pictured where they come to rest.
-        for (auto* animation : widget.findChildren<QAbstractAnimation*>())
-            if (animation->state() == QAbstractAnimation::Running)
-                animation->setCurrentTime(animation->totalDuration());
+        finishAnimations(widget);
         QApplication::processEvents();
         ok = saveScreenshot(widget.grab().toImage(), name + (dark ? "-dark.png" : "-light.png")) && ok;
     }

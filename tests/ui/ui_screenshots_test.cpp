@@ -10,7 +10,6 @@
 #include <functional>
 
 #include <QPainter>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -70,7 +69,7 @@ TEST(MainScreenScreenshots, EveryStateInLightAndDark) {
                 altitude, h.state.dayKelvin(), h.state.nightKelvin(), h.state.transitionWidthDeg()));
             shot.prepare(h);
             h.controller.togglePopover();
-            QTest::qWait(HorizonRibbon::dotAnimationMs + 50); // the sun dot glides into place
+            test::finishAnimations(*h.controller.popup()); // the sun dot glides into place
             if (shot.visibleObject) {
                 auto* w = h.main().findChild<QWidget*>(QString::fromLatin1(shot.visibleObject));
                 ASSERT_TRUE(w);

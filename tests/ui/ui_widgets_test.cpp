@@ -335,9 +335,10 @@ TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {
     h.controller.togglePopover();
     EXPECT_FALSE(popup->isVisible());
     // ...a later one does.
-    QTest::qWait(350);
-    h.controller.togglePopover();
-    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(test::spinUntil([&] {
+        h.controller.togglePopover();
+        return popup->isVisible();
+    }));
     h.controller.togglePopover();
     EXPECT_FALSE(popup->isVisible());
 }
