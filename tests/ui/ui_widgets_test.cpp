@@ -413,7 +413,7 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
               QStringLiteral("4215 K · -3.4°"));
 }
 
-TEST(SymbolProvider, EverySymbolOfTheIconAndTheMainScreenHasAPaintedFallback) {
+TEST(SymbolProvider, EverySymbolOfThePopupHasAPaintedFallback) {
     test::widgetApplication();
     const QStringList names =
         QStringLiteral("sun.max moon.stars sun.max.trianglebadge.exclamationmark sun.max.fill plus.circle "
@@ -421,7 +421,8 @@ TEST(SymbolProvider, EverySymbolOfTheIconAndTheMainScreenHasAPaintedFallback) {
                        "app.badge.checkmark arrow.triangle.2.circlepath arrow.down.circle info.circle "
                        "paintpalette.fill rectangle.3.group arrow.up.forward.app exclamationmark.triangle "
                        "exclamationmark.triangle.fill location.slash.fill location.fill "
-                       "location.fill.viewfinder testtube")
+                       "location.fill.viewfinder testtube trash arrow.up arrow.down app lock.shield.fill "
+                       "location.circle.fill arrow.triangle.2.circlepath.circle.fill checkmark.circle.fill")
             .split(' ');
     for (const QString& name : names) {
         EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(name)) << name.toStdString();
