@@ -28,17 +28,6 @@
 namespace tintwell::ui {
 
 namespace {
-/// The hotkeys screen without the shortcut module: every slot empty, nothing stored.
-class NoShortcuts : public RecorderBackend {
-public:
-    QString shortcutText(const std::string&) const override { return {}; }
-    bool hasShortcut(const QKeyEvent&) const override { return false; }
-    bool reservedBySystem(const QKeyEvent&) const override { return false; }
-    void assign(const std::string&, const QKeyEvent&) override {}
-    void clear(const std::string&) override {}
-    void setPaused(bool) override {}
-};
-
 /// The title of one of our own menu entries that the key press would trigger.
 std::optional<QString> menuItemFor(const QWidget& view, const QKeyEvent& event) {
     const QKeySequence pressed(event.keyCombination());
@@ -108,7 +97,7 @@ void SettingsView::addScreens() {
     if (ctx_.shortcuts)
         recorder_ = std::make_unique<ShortcutRecorderBackend>(*ctx_.shortcuts);
     else
-        recorder_ = std::make_unique<NoShortcuts>();
+        recorder_ = std::make_unique<NoShortcutsBackend>();
     shortcuts::GlobalShortcuts* global = ctx_.shortcuts;
     auto* hotkeys = new HotkeysScreen(*recorder_, [global] {
         if (global)

@@ -25,4 +25,15 @@ private:
     shortcuts::GlobalShortcuts& shortcuts_;
 };
 
+/// The hotkeys screen without the shortcut module: every slot empty, nothing stored.
+class NoShortcutsBackend : public RecorderBackend {
+public:
+    QString shortcutText(const std::string&) const override { return {}; }
+    bool hasShortcut(const QKeyEvent&) const override { return false; }
+    bool reservedBySystem(const QKeyEvent&) const override { return false; }
+    void assign(const std::string&, const QKeyEvent&) override {}
+    void clear(const std::string&) override {}
+    void setPaused(bool) override {}
+};
+
 } // namespace tintwell::ui

@@ -1,6 +1,7 @@
 #include "support/screen_capture.h"
 #include "ui/hotkeys_screen.h"
 #include "ui/inline_alert.h"
+#include "ui/shortcut_recorder_backend.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -10,15 +11,6 @@
 
 namespace tintwell::ui {
 namespace {
-
-struct NoSlots : RecorderBackend {
-    QString shortcutText(const std::string&) const override { return {}; }
-    bool hasShortcut(const QKeyEvent&) const override { return true; }
-    bool reservedBySystem(const QKeyEvent&) const override { return false; }
-    void assign(const std::string&, const QKeyEvent&) override {}
-    void clear(const std::string&) override {}
-    void setPaused(bool) override {}
-};
 
 // The alert is answered inside the window it covers: a button, Escape, or the window closing.
 TEST(InlineAlert, AnswersWithTheButtonChosenOrMinusOne) {
@@ -43,7 +35,7 @@ TEST(InlineAlert, AnswersWithTheButtonChosenOrMinusOne) {
         {"window closed", [](QWidget& window, QWidget&) { window.hide(); }, -1},
     };
     for (const auto& c : cases) {
-        NoSlots backend;
+        NoShortcutsBackend backend;
         HotkeysScreen window(backend, {});
         window.resize(320, 360);
         window.show();
