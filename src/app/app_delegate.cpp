@@ -49,17 +49,26 @@ private:
     QPointer<AppDelegate> delegate_;
 };
 
+/// Calls `action` with each value `signal` carries that differs from the one before it (the first
+/// from `initial`), for as long as `context` lives. The store announces every assignment, equal
+/// values included.
+template <class Value, class... Args, class Action>
+void onDistinct(settings::AppState* state, void (settings::AppState::*signal)(Args...), Value initial,
+                QObject* context, Action action) {
+    QObject::connect(state, signal, context,
+                     [last = std::move(initial), action = std::move(action)](const Value& value) mutable {
+                         if (value == last)
+                             return;
+                         last = value;
+                         action(value);
+                     });
+}
+
 /// Restarts `debounce` whenever `signal` carries a value different from the one before.
 template <class Value, class... Args>
 void restartOnDistinct(settings::AppState* state, void (settings::AppState::*signal)(Args...), Value initial,
                        QTimer* debounce) {
-    QObject::connect(state, signal, debounce,
-                     [last = std::move(initial), debounce](const Value& value) mutable {
-                         if (value == last)
-                             return;
-                         last = value;
-                         debounce->start();
-                     });
+    onDistinct(state, signal, std::move(initial), debounce, [debounce](const Value&) { debounce->start(); });
 }
 
 } // namespace
@@ -183,13 +192,7 @@ void AppDelegate::wireUpdateObservers() {
             },
             Qt::QueuedConnection);
     };
-    connect(s, &settings::AppState::updateChannelChanged, this,
-            [setChannel, last = s->updateChannel()](const std::string& channel) mutable {
-                if (channel == last)
-                    return;
-                last = channel;
-                setChannel(channel);
-            });
+    onDistinct(s, &settings::AppState::updateChannelChanged, s->updateChannel(), this, setChannel);
     setChannel(s->updateChannel());
 
     const auto setAutomatic = [this](settings::UpdateConsent consent) {
@@ -201,13 +204,7 @@ void AppDelegate::wireUpdateObservers() {
             },
             Qt::QueuedConnection);
     };
-    connect(s, &settings::AppState::updateConsentChanged, this,
-            [setAutomatic, last = s->updateConsent()](settings::UpdateConsent consent) mutable {
-                if (consent == last)
-                    return;
-                last = consent;
-                setAutomatic(consent);
-            });
+    onDistinct(s, &settings::AppState::updateConsentChanged, s->updateConsent(), this, setAutomatic);
     setAutomatic(s->updateConsent());
 }
 
@@ -286,29 +283,21 @@ void AppDelegate::wireStateObservers() {
     QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
 
     watchers::AppExceptionsManager* exceptions = appExceptions_.get();
-    connect(
-        s, &settings::AppState::appExceptionsChanged, exceptions,
-        [exceptions, last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
-            if (rules == last)
-                return;
-            last = rules;
-            QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
-                                      Qt::QueuedConnection);
-        });
-    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+    const auto resolve = [exceptions](const auto&...) {
+        QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+    };
+    onDistinct(s, &settings::AppState::appExceptionsChanged, s->appExceptions(), exceptions, resolve);
+    resolve();
 
     wireUpdateObservers();
 
     // Only changes count, not the value at wiring time: the launch request covers that one. Each
     // distinct value is delivered in order, even several within one pass of the event loop.
-    connect(s, &settings::AppState::useAutoLocationChanged, this,
-            [this, last = s->useAutoLocation()](bool enabled) mutable {
-                if (enabled == last)
-                    return;
-                last = enabled;
-                QMetaObject::invokeMethod(
-                    this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
-            });
+    onDistinct(s, &settings::AppState::useAutoLocationChanged, s->useAutoLocation(), this,
+               [this](bool enabled) {
+                   QMetaObject::invokeMethod(
+                       this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
+               });
 }
 
 void AppDelegate::useAutoLocationChanged(bool enabled) {
