@@ -158,9 +158,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
     // request from the user.
-    if (appState_->useAutoLocation() &&
-        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
-        !location_->isDenied())
+    if (appState_->useAutoLocation() && location_->isAuthorized())
         location_->requestOnce();
 
     tick();
@@ -303,9 +301,7 @@ void AppDelegate::wireStateObservers() {
 void AppDelegate::useAutoLocationChanged(bool enabled) {
     if (terminated_)
         return;
-    const bool authorized =
-        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
-        !location_->isDenied();
+    const bool authorized = location_->isAuthorized();
     qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
            enabled ? "true" : "false", authorized ? "true" : "false");
     if (enabled && authorized)
