@@ -117,7 +117,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
         [self = QPointer<AppDelegate>(this)] {
             if (self)
-                self->handleLifecycleEvent();
+                self->reapply();
         },
         services_.displays, std::move(services_.lifecycleSources), timing_.lifecycleDebounceSec);
     lifecycle_->start();
@@ -129,9 +129,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     tickLoop_->onlineDisplaysProvider = [displays] {
         return settings::DisplayLookup(*displays).onlineDisplays();
     };
+    // Asked only while a workspace is there to run the exception's application.
     tickLoop_->displaysForPIDProvider = [displays, workspace](platform::ProcessId pid) {
-        return workspace ? watchers::displaysContainingWindows(*workspace, *displays, pid)
-                         : std::set<core::DisplayId>{};
+        return watchers::displaysContainingWindows(*workspace, *displays, pid);
     };
 
     wireStateObservers();
@@ -318,10 +318,6 @@ void AppDelegate::handleFix(double latitude, double longitude) {
     appState_->setLatitude(latitude);
     appState_->setLongitude(longitude);
     tick();
-}
-
-void AppDelegate::handleLifecycleEvent() {
-    reapply();
 }
 
 void AppDelegate::reapply() {
