@@ -90,8 +90,8 @@ private:
     void cancelAllRampsLocked();
     void startRamp(DisplayId id, const Target& from, const Target& to, double durationSec);
     void advanceRamp(DisplayId id, QTimer* currentTimer);
-    void pushIdentity(DisplayId id);
-    void writeNow(DisplayId id, const Target& target);
+    /// Writes `decision` on this thread, after every write issued before it.
+    void write(DisplayId id, const Decision& decision);
     void checkAppliedDisplays();
     void updateDriftTimer();
 
