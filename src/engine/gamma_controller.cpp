@@ -97,10 +97,10 @@ GammaController::GammaController(platform::DisplayServices& displays, QObject* p
       now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
       driftRecheck_(new QTimer(this)) {
     driftTimer_->setInterval(kDriftCheckInterval);
-    connect(driftTimer_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+    connect(driftTimer_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
     driftRecheck_->setSingleShot(true);
     driftRecheck_->setInterval(kDriftRecheckDelay);
-    connect(driftRecheck_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+    connect(driftRecheck_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
 }
 
 GammaController::~GammaController() {
@@ -178,12 +178,12 @@ void GammaController::setDriftCheckInterval(std::chrono::milliseconds interval) 
 void GammaController::checkDriftNow() {
     if (applied_.empty())
         return;
-    checkAppliedDisplays();
+    repairAppliedDrift();
     driftRecheck_->start();
 }
 
-void GammaController::checkAppliedDisplays() {
-    repairDrift(applied_);
+std::vector<GammaController::DisplayId> GammaController::repairAppliedDrift() {
+    return repairDrift(applied_);
 }
 
 void GammaController::updateDriftTimer() {
