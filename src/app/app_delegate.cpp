@@ -49,17 +49,26 @@ private:
     QPointer<AppDelegate> delegate_;
 };
 
+/// Calls `action` with each value `signal` carries that differs from the one before it (the first
+/// from `initial`), for as long as `context` lives. The store announces every assignment, equal
+/// values included.
+template <class Value, class... Args, class Action>
+void onDistinct(settings::AppState* state, void (settings::AppState::*signal)(Args...), Value initial,
+                QObject* context, Action action) {
+    QObject::connect(state, signal, context,
+                     [last = std::move(initial), action = std::move(action)](const Value& value) mutable {
+                         if (value == last)
+                             return;
+                         last = value;
+                         action(value);
+                     });
+}
+
 /// Restarts `debounce` whenever `signal` carries a value different from the one before.
 template <class Value, class... Args>
 void restartOnDistinct(settings::AppState* state, void (settings::AppState::*signal)(Args...), Value initial,
                        QTimer* debounce) {
-    QObject::connect(state, signal, debounce,
-                     [last = std::move(initial), debounce](const Value& value) mutable {
-                         if (value == last)
-                             return;
-                         last = value;
-                         debounce->start();
-                     });
+    onDistinct(state, signal, std::move(initial), debounce, [debounce](const Value&) { debounce->start(); });
 }
 
 } // namespace
@@ -108,7 +117,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     lifecycle_ = std::make_unique<watchers::LifecycleObserver>(
         [self = QPointer<AppDelegate>(this)] {
             if (self)
-                self->handleLifecycleEvent();
+                self->reapply();
         },
         services_.displays, std::move(services_.lifecycleSources), timing_.lifecycleDebounceSec);
     lifecycle_->start();
@@ -120,9 +129,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     tickLoop_->onlineDisplaysProvider = [displays] {
         return settings::DisplayLookup(*displays).onlineDisplays();
     };
+    // Asked only while a workspace is there to run the exception's application.
     tickLoop_->displaysForPIDProvider = [displays, workspace](platform::ProcessId pid) {
-        return workspace ? watchers::displaysContainingWindows(*workspace, *displays, pid)
-                         : std::set<core::DisplayId>{};
+        return watchers::displaysContainingWindows(*workspace, *displays, pid);
     };
 
     wireStateObservers();
@@ -149,9 +158,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
     // request from the user.
-    if (appState_->useAutoLocation() &&
-        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
-        !location_->isDenied())
+    if (appState_->useAutoLocation() && location_->isAuthorized())
         location_->requestOnce();
 
     tick();
@@ -183,13 +190,7 @@ void AppDelegate::wireUpdateObservers() {
             },
             Qt::QueuedConnection);
     };
-    connect(s, &settings::AppState::updateChannelChanged, this,
-            [setChannel, last = s->updateChannel()](const std::string& channel) mutable {
-                if (channel == last)
-                    return;
-                last = channel;
-                setChannel(channel);
-            });
+    onDistinct(s, &settings::AppState::updateChannelChanged, s->updateChannel(), this, setChannel);
     setChannel(s->updateChannel());
 
     const auto setAutomatic = [this](settings::UpdateConsent consent) {
@@ -201,13 +202,7 @@ void AppDelegate::wireUpdateObservers() {
             },
             Qt::QueuedConnection);
     };
-    connect(s, &settings::AppState::updateConsentChanged, this,
-            [setAutomatic, last = s->updateConsent()](settings::UpdateConsent consent) mutable {
-                if (consent == last)
-                    return;
-                last = consent;
-                setAutomatic(consent);
-            });
+    onDistinct(s, &settings::AppState::updateConsentChanged, s->updateConsent(), this, setAutomatic);
     setAutomatic(s->updateConsent());
 }
 
@@ -286,37 +281,27 @@ void AppDelegate::wireStateObservers() {
     QMetaObject::invokeMethod(this, &AppDelegate::tick, Qt::QueuedConnection);
 
     watchers::AppExceptionsManager* exceptions = appExceptions_.get();
-    connect(
-        s, &settings::AppState::appExceptionsChanged, exceptions,
-        [exceptions, last = s->appExceptions()](const std::vector<core::AppExceptionRule>& rules) mutable {
-            if (rules == last)
-                return;
-            last = rules;
-            QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve,
-                                      Qt::QueuedConnection);
-        });
-    QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+    const auto resolve = [exceptions](const auto&...) {
+        QMetaObject::invokeMethod(exceptions, &watchers::AppExceptionsManager::resolve, Qt::QueuedConnection);
+    };
+    onDistinct(s, &settings::AppState::appExceptionsChanged, s->appExceptions(), exceptions, resolve);
+    resolve();
 
     wireUpdateObservers();
 
     // Only changes count, not the value at wiring time: the launch request covers that one. Each
     // distinct value is delivered in order, even several within one pass of the event loop.
-    connect(s, &settings::AppState::useAutoLocationChanged, this,
-            [this, last = s->useAutoLocation()](bool enabled) mutable {
-                if (enabled == last)
-                    return;
-                last = enabled;
-                QMetaObject::invokeMethod(
-                    this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
-            });
+    onDistinct(s, &settings::AppState::useAutoLocationChanged, s->useAutoLocation(), this,
+               [this](bool enabled) {
+                   QMetaObject::invokeMethod(
+                       this, [this, enabled] { useAutoLocationChanged(enabled); }, Qt::QueuedConnection);
+               });
 }
 
 void AppDelegate::useAutoLocationChanged(bool enabled) {
     if (terminated_)
         return;
-    const bool authorized =
-        location_->authorizationStatus() != platform::AuthorizationStatus::NotDetermined &&
-        !location_->isDenied();
+    const bool authorized = location_->isAuthorized();
     qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
            enabled ? "true" : "false", authorized ? "true" : "false");
     if (enabled && authorized)
@@ -333,10 +318,6 @@ void AppDelegate::handleFix(double latitude, double longitude) {
     appState_->setLatitude(latitude);
     appState_->setLongitude(longitude);
     tick();
-}
-
-void AppDelegate::handleLifecycleEvent() {
-    reapply();
 }
 
 void AppDelegate::reapply() {

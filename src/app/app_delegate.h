@@ -122,7 +122,6 @@ public:
 private:
     void installMenuBar();
     void wireStateObservers();
-    void handleLifecycleEvent();
     void handleFix(double latitude, double longitude);
     void useAutoLocationChanged(bool enabled);
     void startUpdater();

@@ -15,8 +15,21 @@ QString valueWords(const QCommandLineOption& option) {
     return {};
 }
 
-QString dashed(const QString& name) {
-    return (name.size() == 1 ? "-" : "--") + name;
+/// The options --help lists.
+QList<QCommandLineOption> listed(const QList<QCommandLineOption>& options) {
+    QList<QCommandLineOption> shown;
+    for (const QCommandLineOption& option : options)
+        if (!(option.flags() & QCommandLineOption::HiddenFromHelp))
+            shown << option;
+    return shown;
+}
+
+/// An option's names as typed: "-h", "--help".
+QStringList dashedNames(const QCommandLineOption& option) {
+    QStringList names;
+    for (const QString& name : option.names())
+        names << (name.size() == 1 ? "-" : "--") + name;
+    return names;
 }
 
 QString roff(const QString& text) {
@@ -64,12 +77,10 @@ QString manualPage(const QList<QCommandLineOption>& options, const QString& vers
                          "Reapply.")
                      .arg(core::applicationId));
     page << ".SH OPTIONS";
-    for (const QCommandLineOption& option : options) {
-        if (option.flags() & QCommandLineOption::HiddenFromHelp)
-            continue;
+    for (const QCommandLineOption& option : listed(options)) {
         QStringList names;
-        for (const QString& name : option.names())
-            names << "\\fB" + roff(dashed(name)) + "\\fR";
+        for (const QString& name : dashedNames(option))
+            names << "\\fB" + roff(name) + "\\fR";
         QString head = names.join(", ");
         if (!option.valueName().isEmpty())
             head += " \\fI" + roff(option.valueName()) + "\\fR";
@@ -115,12 +126,8 @@ QString manualPage(const QList<QCommandLineOption>& options, const QString& vers
 
 QString bashCompletion(const QList<QCommandLineOption>& options) {
     QStringList words, takingValue, cases;
-    for (const QCommandLineOption& option : options) {
-        if (option.flags() & QCommandLineOption::HiddenFromHelp)
-            continue;
-        QStringList names;
-        for (const QString& name : option.names())
-            names << dashed(name);
+    for (const QCommandLineOption& option : listed(options)) {
+        const QStringList names = dashedNames(option);
         words << names;
         if (option.valueName().isEmpty())
             continue;
@@ -149,12 +156,8 @@ QString bashCompletion(const QList<QCommandLineOption>& options) {
 
 QString zshCompletion(const QList<QCommandLineOption>& options) {
     QStringList entries;
-    for (const QCommandLineOption& option : options) {
-        if (option.flags() & QCommandLineOption::HiddenFromHelp)
-            continue;
-        QStringList names;
-        for (const QString& name : option.names())
-            names << dashed(name);
+    for (const QCommandLineOption& option : listed(options)) {
+        const QStringList names = dashedNames(option);
         QString entry;
         const QString takes = option.valueName().isEmpty() ? QString() : "=";
         const QString description = "[" + zshQuoted(option.description()) + "]";

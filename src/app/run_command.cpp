@@ -14,7 +14,6 @@
 #include "settings/settings_file_follower.h"
 #include "shortcuts/global_shortcuts.h"
 #include "ui/menu_bar_controller.h"
-#include "ui/popup_window.h"
 
 #include <memory>
 
@@ -144,9 +143,8 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
         qWarning().noquote() << "Not on D-Bus:" << busError;
     if (graphical) {
         QObject::connect(&busFace, &ApplicationBusFace::showPopupRequested, &delegate, [&delegate] {
-            if (ui::MenuBarController* menuBar = delegate.menuBar();
-                menuBar && menuBar->popup() && !menuBar->popup()->isVisible())
-                menuBar->togglePopover();
+            if (ui::MenuBarController* menuBar = delegate.menuBar())
+                menuBar->showPopover();
         });
     } else
         qInfo().noquote() << "No graphical session: Tintwell runs without its status icon; the command line "

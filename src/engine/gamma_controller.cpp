@@ -13,7 +13,10 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcEngine, "tintwell.engine")
 
-core::TransferTables identityTables() {
+/// The tables that show `decision`: the identity for native colour.
+core::TransferTables tablesFor(const core::Decision& decision) {
+    if (const auto* target = std::get_if<core::Target>(&decision))
+        return core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma);
     const core::TransferTable t = core::ColorTemperature::identityTable();
     return {t, t, t};
 }
@@ -54,8 +57,8 @@ public:
         return {channel.get(), ++channel->issued};
     }
 
-    /// Writes `target` (identity when absent) unless a later write was issued meanwhile.
-    void land(DisplayId id, Channel& channel, std::uint64_t seq, const std::optional<Target>& target) {
+    /// Writes `decision` unless a later write was issued meanwhile.
+    void land(DisplayId id, Channel& channel, std::uint64_t seq, const Decision& decision) {
         const auto settle = [&] {
             for (std::uint64_t s = channel.settled.load();
                  s < seq && !channel.settled.compare_exchange_weak(s, seq);)
@@ -63,9 +66,7 @@ public:
         };
         if (channel.issued.load() != seq)
             return settle();
-        const core::TransferTables tables =
-            target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
-                   : identityTables();
+        const core::TransferTables tables = tablesFor(decision);
         std::lock_guard lock(channel.mutex);
         if (channel.issued.load() == seq)
             displays_->setTransferTables(id, tables);
@@ -96,10 +97,10 @@ GammaController::GammaController(platform::DisplayServices& displays, QObject* p
       now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
       driftRecheck_(new QTimer(this)) {
     driftTimer_->setInterval(kDriftCheckInterval);
-    connect(driftTimer_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+    connect(driftTimer_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
     driftRecheck_->setSingleShot(true);
     driftRecheck_->setInterval(kDriftRecheckDelay);
-    connect(driftRecheck_, &QTimer::timeout, this, &GammaController::checkAppliedDisplays);
+    connect(driftRecheck_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
 }
 
 GammaController::~GammaController() {
@@ -125,27 +126,18 @@ void GammaController::apply(const std::unordered_map<DisplayId, Decision>& decis
             if (const auto it = lastDecision_.find(id); it != lastDecision_.end())
                 prev = it->second;
         }
+        if (prev && *prev == decision)
+            continue;
+        cancelRamp(id);
+        const Target* target = std::get_if<Target>(&decision);
         const Target* prevTarget = prev ? std::get_if<Target>(&*prev) : nullptr;
-        if (std::holds_alternative<core::Native>(decision)) {
-            if (prev && !prevTarget)
-                continue;
-            cancelRamp(id);
-            pushIdentity(id);
-        } else {
-            const Target& target = std::get<Target>(decision);
-            if (prevTarget && *prevTarget == target)
-                continue;
-            const double dk = prevTarget ? std::abs(target.kelvin - prevTarget->kelvin) : 0.0;
-            // Only a finite change can be ramped through; anything else is written at once (the
-            // table builder turns non-finite values into neutral ones).
-            if (prevTarget && std::isfinite(dk) && dk > smoothThresholdK) {
-                cancelRamp(id);
-                startRamp(id, *prevTarget, target, d);
-            } else {
-                cancelRamp(id);
-                writeNow(id, target);
-            }
-        }
+        const double dk = target && prevTarget ? std::abs(target->kelvin - prevTarget->kelvin) : 0.0;
+        // Only a finite change can be ramped through; anything else is written at once (the table
+        // builder turns non-finite values into neutral ones).
+        if (target && prevTarget && std::isfinite(dk) && dk > smoothThresholdK)
+            startRamp(id, *prevTarget, *target, d);
+        else
+            write(id, decision);
         std::lock_guard lock(lock_);
         lastDecision_[id] = decision;
     }
@@ -162,12 +154,8 @@ void GammaController::reapply() {
         decisions = lastDecision_;
         cancelAllRampsLocked();
     }
-    for (const auto& [id, decision] : decisions) {
-        if (const Target* target = std::get_if<Target>(&decision))
-            writeNow(id, *target);
-        else
-            pushIdentity(id);
-    }
+    for (const auto& [id, decision] : decisions)
+        write(id, decision);
 }
 
 void GammaController::restoreSystem() {
@@ -190,12 +178,12 @@ void GammaController::setDriftCheckInterval(std::chrono::milliseconds interval) 
 void GammaController::checkDriftNow() {
     if (applied_.empty())
         return;
-    checkAppliedDisplays();
+    repairAppliedDrift();
     driftRecheck_->start();
 }
 
-void GammaController::checkAppliedDisplays() {
-    repairDrift(applied_);
+std::vector<GammaController::DisplayId> GammaController::repairAppliedDrift() {
+    return repairDrift(applied_);
 }
 
 void GammaController::updateDriftTimer() {
@@ -237,10 +225,7 @@ std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::
         const DisplayId id = checked[i];
         if (i >= shown.size() || !shown[i])
             continue;
-        const Target* target = std::get_if<Target>(&decisions[i]);
-        const core::TransferTables expected =
-            target ? core::ColorTemperature::gammaRamp(target->kelvin, target->brightness, target->gamma)
-                   : identityTables();
+        const core::TransferTables expected = tablesFor(decisions[i]);
         if (!drifted(expected, *shown[i])) {
             refusing_.erase(id);
             continue;
@@ -249,10 +234,7 @@ std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::
             qCInfo(lcEngine) << "Display" << id
                              << "no longer shows its tint (another program changed its ramp); "
                                 "writing it again";
-        if (target)
-            writeNow(id, *target);
-        else
-            pushIdentity(id);
+        write(id, decisions[i]);
         repaired.push_back(id);
         const auto after = displays_.readTransferTables(id);
         if (after && !drifted(expected, *after))
@@ -316,7 +298,7 @@ void GammaController::advanceRamp(DisplayId id, QTimer* currentTimer) {
             r.timer->deleteLater();
             ramps_.erase(it);
         } else {
-            const double t = p < 0.0 ? 0.0 : std::min(p, 1.0);
+            const double t = std::max(p, 0.0); // below 1 here
             const double s = t * t * (3.0 - 2.0 * t);
             frame = {lerp(r.fromTarget.kelvin, r.toTarget.kelvin, s),
                      lerp(r.fromTarget.brightness, r.toTarget.brightness, s),
@@ -329,14 +311,9 @@ void GammaController::advanceRamp(DisplayId id, QTimer* currentTimer) {
         [writer = writer_, id, slot, frame] { writer->land(id, *slot.first, slot.second, frame); });
 }
 
-void GammaController::pushIdentity(DisplayId id) {
+void GammaController::write(DisplayId id, const Decision& decision) {
     const auto [channel, seq] = writer_->issue(id);
-    writer_->land(id, *channel, seq, std::nullopt);
-}
-
-void GammaController::writeNow(DisplayId id, const Target& target) {
-    const auto [channel, seq] = writer_->issue(id);
-    writer_->land(id, *channel, seq, target);
+    writer_->land(id, *channel, seq, decision);
 }
 
 } // namespace tintwell::engine

@@ -65,6 +65,9 @@ public:
     /// display no longer shows that decision (another program reset its ramp), writes the decision
     /// again. Returns the displays written. One read request per display, and one more per repair.
     std::vector<DisplayId> repairDrift(const std::vector<DisplayId>& displays);
+    /// repairDrift() on the displays of the last apply(): since equal decisions are not written
+    /// again, a ramp another program reset would otherwise stay lost until the decision changes.
+    std::vector<DisplayId> repairAppliedDrift();
     /// Replaces kDriftCheckInterval: how often the displays of the last apply() are read back while
     /// any holds a decision. Zero: only on request.
     void setDriftCheckInterval(std::chrono::milliseconds interval);
@@ -90,9 +93,8 @@ private:
     void cancelAllRampsLocked();
     void startRamp(DisplayId id, const Target& from, const Target& to, double durationSec);
     void advanceRamp(DisplayId id, QTimer* currentTimer);
-    void pushIdentity(DisplayId id);
-    void writeNow(DisplayId id, const Target& target);
-    void checkAppliedDisplays();
+    /// Writes `decision` on this thread, after every write issued before it.
+    void write(DisplayId id, const Decision& decision);
     void updateDriftTimer();
 
     platform::DisplayServices& displays_;

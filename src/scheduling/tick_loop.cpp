@@ -39,9 +39,8 @@ core::SchedulerCore::Input TickLoop::currentInput() {
 
     if (onlineDisplaysProvider)
         in.onlineDisplays = onlineDisplaysProvider();
-    if (!appState_.displayOverrides().empty() && !in.onlineDisplays.empty())
-        in.perDisplaySettings =
-            settings::perDisplaySettings(appState_.displayOverrides(), in.onlineDisplays, displayIdentity_);
+    in.perDisplaySettings =
+        settings::perDisplaySettings(appState_.displayOverrides(), in.onlineDisplays, displayIdentity_);
 
     in.dayKelvin = appState_.dayKelvin();
     in.nightKelvin = appState_.nightKelvin();
@@ -69,13 +68,8 @@ void TickLoop::tick() {
 
     if (const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&output.action)) {
         gamma_.apply(apply->decisions, kelvinSmoothThreshold, smoothDurationSec);
-        // Other programs (games, xrandr, screen recorders) reset ramps behind our back; since equal
-        // decisions are filtered, the tint would otherwise stay lost until the decision changes.
-        std::vector<core::DisplayId> displays;
-        displays.reserve(apply->decisions.size());
-        for (const auto& [id, decision] : apply->decisions)
-            displays.push_back(id);
-        gamma_.repairDrift(displays);
+        // Other programs (games, xrandr, screen recorders) reset ramps behind our back.
+        gamma_.repairAppliedDrift();
     } else {
         gamma_.restoreSystem();
     }

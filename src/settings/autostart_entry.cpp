@@ -1,6 +1,7 @@
 #include "settings/autostart_entry.h"
 
 #include "core/application_id.h"
+#include "settings/file_io.h"
 
 #include <algorithm>
 
@@ -38,10 +39,8 @@ AutostartEntry::AutostartEntry(QString path, QString program)
     : path_(std::move(path)), program_(std::move(program)) {}
 
 QString AutostartEntry::defaultPath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + "/.config";
-    return config + "/autostart/" + core::applicationId + ".desktop";
+    // Beside the settings file, whatever the environment.
+    return QString::fromLocal8Bit(fileio::configHome()) + "/autostart/" + core::applicationId + ".desktop";
 }
 
 QString AutostartEntry::defaultProgram() {

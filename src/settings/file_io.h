@@ -9,6 +9,10 @@
 
 namespace tintwell::settings::fileio {
 
+/// The user's configuration folder: $XDG_CONFIG_HOME when absolute, else .config in the home
+/// folder ($HOME, or the password database's when that is unset).
+std::string configHome();
+
 std::string errnoText(const std::string& what);
 std::string parentOf(const std::string& path);
 std::string baseNameOf(const std::string& path);

@@ -14,7 +14,6 @@
 #include <QByteArray>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,18 +84,7 @@ std::string utcStamp() {
 } // namespace
 
 std::string JsonFileUserDefaults::defaultPath() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw && pw->pw_dir ? pw->pw_dir : ".";
-        }
-        base = std::string(home) + "/.config";
-    }
-    return base + "/tintwell/defaults.json";
+    return fileio::configHome() + "/tintwell/defaults.json";
 }
 
 JsonFileUserDefaults::JsonFileUserDefaults(std::string path, Access access)

@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -219,18 +218,11 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
     empty->addWidget(hint);
     editorLayout->addWidget(emptyState_);
 
-    auto* scroll = new QScrollArea(editor);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* list = new QWidget(scroll);
-    auto* listLayout = new QVBoxLayout(list);
-    listLayout->setContentsMargins(0, 0, 4, 0);
+    const ScrollingColumn list = scrollingColumn(editor);
     ruleList_ = new QVBoxLayout;
-    listLayout->addLayout(ruleList_);
-    listLayout->addStretch(1);
-    scroll->setWidget(list);
-    editorLayout->addWidget(scroll, 1);
+    list.column->addLayout(ruleList_);
+    list.column->addStretch(1);
+    editorLayout->addWidget(list.area, 1);
     pages_->addWidget(editor);
 
     // The picker page.

@@ -1,19 +1,13 @@
 #include "ui/display_arrangement_canvas.h"
 
 #include "ui/canvas_layout.h"
+#include "ui/painted_symbols.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace tintwell::ui {
-
-namespace {
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
-} // namespace
 
 DisplayArrangementCanvas::DisplayArrangementCanvas(QWidget* parent, double inset)
     : QWidget(parent), inset_(inset) {

@@ -1,7 +1,5 @@
 #include "ui/help_screen.h"
 
-#include <QScrollArea>
-
 namespace tintwell::ui {
 
 const std::vector<HelpSection>& HelpScreen::sections() {
@@ -59,13 +57,7 @@ const std::vector<HelpSection>& HelpScreen::sections() {
 
 HelpScreen::HelpScreen(QWidget* parent) : SecondaryScreen("Help", parent) {
     setObjectName("helpScreen");
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* body = new QWidget(scroll);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 0, 4, 0);
+    const auto [scroll, body, layout] = scrollingColumn(this);
     layout->setSpacing(4);
     for (const HelpSection& section : sections()) {
         layout->addWidget(headingLabel(section.title, body));
@@ -76,7 +68,6 @@ HelpScreen::HelpScreen(QWidget* parent) : SecondaryScreen("Help", parent) {
         layout->addSpacing(8);
     }
     layout->addStretch(1);
-    scroll->setWidget(body);
     content()->addWidget(scroll, 1);
 }
 

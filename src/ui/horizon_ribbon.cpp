@@ -1,5 +1,7 @@
 #include "ui/horizon_ribbon.h"
 
+#include "ui/painted_symbols.h"
+
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
@@ -93,20 +95,14 @@ void HorizonRibbon::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(strip, 4, 4);
     p.fillPath(shape, gradient);
-    QColor outline = pal.color(QPalette::WindowText);
-    outline.setAlphaF(0.12f);
-    p.setPen(QPen(outline, 0.5));
+    p.setPen(QPen(withAlpha(pal.color(QPalette::WindowText), 0.12), 0.5));
     p.drawPath(shape);
 
-    QColor horizon(Qt::white);
-    horizon.setAlphaF(0.55f);
-    p.fillRect(QRectF(strip.center().x() - 0.5, strip.top(), 1, strip.height()), horizon);
+    p.fillRect(QRectF(strip.center().x() - 0.5, strip.top(), 1, strip.height()), withAlpha(Qt::white, 0.55));
 
     const QPointF dot = dotCenter();
     p.setOpacity(model_.dotOpacity());
-    QColor fill(Qt::black);
-    fill.setAlphaF(0.65f);
-    p.setBrush(fill);
+    p.setBrush(withAlpha(Qt::black, 0.65));
     p.setPen(QPen(Qt::white, 1.5));
     p.drawEllipse(dot, 5, 5);
     p.setOpacity(1);

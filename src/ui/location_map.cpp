@@ -1,6 +1,7 @@
 #include "ui/location_map.h"
 
 #include "ui/map_projection.h"
+#include "ui/painted_symbols.h"
 
 #include <QFontDatabase>
 #include <QMouseEvent>
@@ -8,13 +9,6 @@
 #include <QPainterPath>
 
 namespace tintwell::ui {
-
-namespace {
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
-} // namespace
 
 LocationMap::LocationMap(QWidget* parent) : QWidget(parent) {
     setObjectName("locationMap");

@@ -153,12 +153,15 @@ void MenuBarController::iconActivated(QSystemTrayIcon::ActivationReason reason) 
 }
 
 void MenuBarController::togglePopover() {
-    if (!popup_)
-        return;
-    if (popup_->isVisible()) {
+    if (popup_ && popup_->isVisible())
         popup_->close();
+    else
+        showPopover();
+}
+
+void MenuBarController::showPopover() {
+    if (!popup_ || popup_->isVisible())
         return;
-    }
     const qint64 sinceClosed = popup_->msSinceClosed();
     if (sinceClosed >= 0 && sinceClosed < closingClickMs)
         return;

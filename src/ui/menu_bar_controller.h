@@ -60,6 +60,8 @@ public:
     void updateIcon();
     /// Shows the popup if hidden, closes it if shown.
     void togglePopover();
+    /// Shows the popup by the icon (or the pointer) if it is hidden.
+    void showPopover();
     /// Removes the status icon (shutdown).
     void removeStatusItem();
 

@@ -14,6 +14,12 @@ struct SymbolColors {
     QColor accent;  ///< second colour (badges, stars); invalid: same as ink
 };
 
+/// `colour` at `alpha` (0 to 1) opacity.
+inline QColor withAlpha(QColor colour, double alpha) {
+    colour.setAlphaF(static_cast<float>(alpha));
+    return colour;
+}
+
 /// Draws `name` into `box` (square). False when the name is unknown; a generic mark is drawn then.
 bool paintSymbol(QPainter& painter, const QString& name, const QRectF& box, const SymbolColors& colors);
 

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QToolButton>
 
 namespace tintwell::ui {
@@ -116,13 +115,7 @@ ProfileManagerScreen::ProfileManagerScreen(settings::AppState& state, settings::
     };
     connect(add, &QToolButton::clicked, this, openSaveDialog);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* body = new QWidget(scroll);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 0, 4, 0);
+    const auto [scroll, body, layout] = scrollingColumn(this);
 
     auto* userHeader = new QHBoxLayout;
     userHeader->addWidget(captionLabel(sectionHeader("My profiles"), body));
@@ -168,7 +161,6 @@ ProfileManagerScreen::ProfileManagerScreen(settings::AppState& state, settings::
                      "use “Save current as new” above to capture your current settings.",
                      body));
     layout->addStretch(1);
-    scroll->setWidget(body);
     content()->addWidget(scroll, 1);
 
     connect(&state_, &settings::AppState::profilesChanged, this, &ProfileManagerScreen::refresh);

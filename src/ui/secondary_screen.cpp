@@ -56,4 +56,16 @@ QLabel* headingLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
+ScrollingColumn scrollingColumn(QWidget* parent) {
+    auto* area = new QScrollArea(parent);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* body = new QWidget(area);
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 4, 0);
+    area->setWidget(body);
+    return {area, body, column};
+}
+
 } // namespace tintwell::ui

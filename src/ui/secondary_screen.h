@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -38,5 +39,13 @@ private:
 QLabel* captionLabel(const QString& text, QWidget* parent = nullptr);
 /// A bold label for a heading.
 QLabel* headingLabel(const QString& text, QWidget* parent = nullptr);
+
+/// A frameless area that scrolls vertically only, around one column of content.
+struct ScrollingColumn {
+    QScrollArea* area;
+    QWidget* body;       ///< the parent for the column's widgets
+    QVBoxLayout* column; ///< leaves room at the right for the scroll bar
+};
+ScrollingColumn scrollingColumn(QWidget* parent);
 
 } // namespace tintwell::ui

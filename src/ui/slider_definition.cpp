@@ -1,5 +1,7 @@
 #include "ui/slider_definition.h"
 
+#include "settings/setting_ranges.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -33,16 +35,23 @@ double SliderDefinition::valueAt(int position) const {
 }
 
 const SliderDefinition& sliderDefinition(ProfileField field) {
-    static const std::array<SliderDefinition, 6> definitions{{
-        {ProfileField::DayKelvin, QStringLiteral("Day"), "%.0f K", 2500, 10000, 50, true, {}},
-        {ProfileField::NightKelvin, QStringLiteral("Night"), "%.0f K", 1000, 6500, 50, true, {}},
-        {ProfileField::TransitionWidthDeg, QStringLiteral("Twilight"), "%.1f°", 1, 40, 0.5, true,
-         QStringLiteral("How gradually the screen warms across sunrise and sunset, measured in degrees of "
-                        "solar altitude. Larger → longer, smoother transition.")},
-        {ProfileField::Brightness, QStringLiteral("Brightness"), "%.2f", 0.3, 1.0, 0.01, false, {}},
-        {ProfileField::Gamma, QStringLiteral("Gamma"), "%.2f", 0.6, 2.6, 0.05, false, {}},
-        {ProfileField::ManualKelvin, QStringLiteral("Manual"), "%.0f K", 1000, 10000, 50, false, {}},
-    }};
+    // The ends are the settings' own: a slider can reach every stored value, and only those.
+    const auto row = [](ProfileField field, const char* title, const char* format,
+                        settings::SettingRange range, double step, bool hasStepper, const char* help = "") {
+        return SliderDefinition{field,      QString::fromUtf8(title), format, range.min, range.max, step,
+                                hasStepper, QString::fromUtf8(help)};
+    };
+    namespace ranges = settings::ranges;
+    static const std::array<SliderDefinition, 6> definitions{
+        row(ProfileField::DayKelvin, "Day", "%.0f K", ranges::dayKelvin, 50, true),
+        row(ProfileField::NightKelvin, "Night", "%.0f K", ranges::nightKelvin, 50, true),
+        row(ProfileField::TransitionWidthDeg, "Twilight", "%.1f°", ranges::transitionWidthDeg, 0.5, true,
+            "How gradually the screen warms across sunrise and sunset, measured in degrees of solar "
+            "altitude. Larger → longer, smoother transition."),
+        row(ProfileField::Brightness, "Brightness", "%.2f", ranges::brightness, 0.01, false),
+        row(ProfileField::Gamma, "Gamma", "%.2f", ranges::gamma, 0.05, false),
+        row(ProfileField::ManualKelvin, "Manual", "%.0f K", ranges::manualKelvin, 50, false),
+    };
     return *std::find_if(definitions.begin(), definitions.end(),
                          [&](const SliderDefinition& s) { return s.field == field; });
 }

@@ -2,6 +2,7 @@
 
 #include "settings/app_state.h"
 #include "settings/builtin_presets.h"
+#include "settings/setting_ranges.h"
 #include "shortcuts/global_shortcuts.h"
 #include "watchers/hotkey_names.h"
 
@@ -56,7 +57,7 @@ void HotkeysManager::nudgeManualKelvin(double deltaK) {
         appState_.setManualOverride(true);
     }
     const double kelvin = std::round(appState_.manualKelvin() + deltaK);
-    appState_.setManualKelvin(std::max(std::min(kelvin, 10000.0), 1000.0));
+    appState_.setManualKelvin(settings::ranges::manualKelvin.clamp(kelvin));
 }
 
 } // namespace tintwell::watchers

@@ -51,6 +51,10 @@ bool LocationProvider::isDenied() const {
     return deniedOrRestricted(authorizationStatus_);
 }
 
+bool LocationProvider::isAuthorized() const {
+    return authorizationStatus_ != AuthorizationStatus::NotDetermined && !isDenied();
+}
+
 void LocationProvider::requestOnce() {
     setLastError(std::nullopt);
     setPending(true);

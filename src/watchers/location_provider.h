@@ -65,6 +65,8 @@ public:
     platform::AuthorizationStatus authorizationStatus() const { return authorizationStatus_; }
     /// The status is restricted or denied.
     bool isDenied() const;
+    /// The permission has been given: the status is neither undetermined nor denied.
+    bool isAuthorized() const;
     /// Which service gave the last accepted fix ("approximate, from the time zone"…).
     std::optional<platform::LocationSource> lastFixSource() const { return lastFixSource_; }
     /// The whole last accepted fix; changes together with `lastFixAt`.
