@@ -1,7 +1,6 @@
 #include "ui/desktop_entry_file.h"
 
-#include <fstream>
-#include <map>
+#include "platform/desktop_entry_file.h"
 
 #include <QDir>
 #include <QLocale>
@@ -9,67 +8,27 @@
 
 namespace tintwell::ui {
 
-namespace {
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
-}
-} // namespace
-
 std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::path& file,
                                                         const std::vector<std::string>& localeSuffixes) {
-    std::ifstream in(file);
-    if (!in)
-        return std::nullopt;
-    bool inEntry = false;
-    bool sawEntry = false;
-    std::map<std::string, std::string> values;
-    std::string line;
-    while (std::getline(in, line)) {
-        line = trimmed(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            inEntry = line == "[Desktop Entry]";
-            sawEntry = sawEntry || inEntry;
-            continue;
-        }
-        const auto eq = line.find('=');
-        if (inEntry && eq != std::string::npos)
-            values.emplace(trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)));
-    }
-    if (!sawEntry)
+    const auto group = platform::readDesktopEntryGroup(file);
+    if (!group)
         return std::nullopt;
     DesktopEntryApplication app;
-    app.applicationId = values["StartupWMClass"];
+    if (const auto it = group->find("StartupWMClass"); it != group->end())
+        app.applicationId = it->second;
     if (app.applicationId.empty()) {
         app.applicationId = file.filename().string();
         if (app.applicationId.ends_with(".desktop"))
             app.applicationId.resize(app.applicationId.size() - 8);
     }
-    for (const std::string& suffix : localeSuffixes)
-        if (const auto it = values.find("Name[" + suffix + "]"); it != values.end() && !it->second.empty()) {
-            app.name = it->second;
-            break;
-        }
-    if (app.name.empty())
-        app.name = values["Name"];
+    app.name = platform::localisedValue(*group, "Name", localeSuffixes);
     if (app.name.empty())
         app.name = app.applicationId;
     return app;
 }
 
 std::vector<std::string> userLocaleSuffixes() {
-    const std::string name = QLocale().name().toStdString(); // "de_CH"
-    std::vector<std::string> suffixes;
-    if (name.empty() || name == "C")
-        return suffixes;
-    suffixes.push_back(name);
-    if (const auto underscore = name.find('_'); underscore != std::string::npos)
-        suffixes.push_back(name.substr(0, underscore));
-    return suffixes;
+    return platform::localeSuffixes(QLocale().name().toStdString()); // "de_CH"
 }
 
 std::vector<std::filesystem::path> applicationFolders() {

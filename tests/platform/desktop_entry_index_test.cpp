@@ -1,3 +1,4 @@
+#include "platform/desktop_entry_file.h"
 #include "platform/x11/desktop_entry_index.h"
 
 #include <fstream>
@@ -40,7 +41,7 @@ TEST(DesktopEntryIndex, LocaleSuffixesBestFirst) {
         {"", {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DesktopEntryIndex::localeSuffixes(c.locale), c.expected) << c.locale;
+        EXPECT_EQ(localeSuffixes(c.locale), c.expected) << c.locale;
 }
 
 TEST(DesktopEntryIndex, MatchesByWindowClassThenFileId) {

@@ -234,7 +234,7 @@ TEST_F(ScreensTest, BrowsingAddsTheDesktopEntryUnderItsWindowClassAndLocalName) 
     std::ofstream(withClass) << "[Desktop Entry]\nName=Draw\nName[de]=Zeichnen\nStartupWMClass=drawapp\n"
                                 "[Desktop Action new]\nName=New drawing\n";
     const std::filesystem::path plain = dir.filePath("gedit.desktop").toStdString();
-    std::ofstream(plain) << "# comment\n[Desktop Entry]\nName = Text Editor\n";
+    std::ofstream(plain) << "# comment\n[Desktop Entry]\nName = Text\\sEditor\n";
     EXPECT_EQ(readDesktopEntry(withClass, {"de_CH", "de"}), (DesktopEntryApplication{"drawapp", "Zeichnen"}));
     EXPECT_EQ(readDesktopEntry(withClass, {}), (DesktopEntryApplication{"drawapp", "Draw"}));
     EXPECT_EQ(readDesktopEntry(plain, {"fr"}), (DesktopEntryApplication{"gedit", "Text Editor"}));

@@ -1,9 +1,10 @@
 #include "platform/x11/desktop_entry_index.h"
 
+#include "platform/desktop_entry_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -25,43 +26,6 @@ std::vector<std::string> splitColons(const std::string& s) {
         if (!part.empty())
             parts.push_back(part);
     return parts;
-}
-
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-std::string unescape(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) {
-            out += s[i];
-            continue;
-        }
-        switch (s[++i]) {
-        case 's':
-            out += ' ';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        default:
-            out += s[i];
-            break;
-        }
-    }
-    return out;
 }
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
@@ -94,36 +58,6 @@ int sizeRank(const std::string& sizeDir, const fs::path& file) {
 const char* const kIconExtensions[] = {".png", ".svg", ".xpm"};
 
 } // namespace
-
-std::vector<std::string> DesktopEntryIndex::localeSuffixes(const std::string& locale) {
-    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.starts_with("C."))
-        return {};
-    std::string rest = locale;
-    std::string modifier;
-    if (const auto at = rest.find('@'); at != std::string::npos) {
-        modifier = rest.substr(at + 1);
-        rest.erase(at);
-    }
-    if (const auto dot = rest.find('.'); dot != std::string::npos)
-        rest.erase(dot);
-    std::string lang = rest;
-    std::string country;
-    if (const auto us = rest.find('_'); us != std::string::npos) {
-        lang = rest.substr(0, us);
-        country = rest.substr(us + 1);
-    }
-    if (lang.empty())
-        return {};
-    std::vector<std::string> out;
-    if (!country.empty() && !modifier.empty())
-        out.push_back(lang + "_" + country + "@" + modifier);
-    if (!country.empty())
-        out.push_back(lang + "_" + country);
-    if (!modifier.empty())
-        out.push_back(lang + "@" + modifier);
-    out.push_back(lang);
-    return out;
-}
 
 DesktopEntryIndex::Environment DesktopEntryIndex::environment() {
     Environment e;
@@ -192,60 +126,23 @@ void DesktopEntryIndex::scanIfStale() {
 }
 
 std::optional<DesktopEntryIndex::Entry> DesktopEntryIndex::parse(const fs::path& file) const {
-    std::ifstream in(file);
-    if (!in)
+    const auto group = readDesktopEntryGroup(file);
+    const auto value = [&](const char* key) {
+        const auto it = group->find(key);
+        return it == group->end() ? std::string() : it->second;
+    };
+    // Hidden means "deleted" in the desktop entry rules.
+    if (!group || value("Type") != "Application" || value("Hidden") == "true" || !group->contains("Name"))
         return std::nullopt;
     Entry e;
-    bool inMainGroup = false;
-    bool hidden = false;
-    std::string type;
-    std::string line;
-    while (std::getline(in, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            inMainGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        const std::string key = trim(line.substr(0, eq));
-        const std::string value = unescape(trim(line.substr(eq + 1)));
-        if (key == "Type")
-            type = value;
-        else if (key == "Hidden")
-            hidden = value == "true";
-        else if (key == "Icon")
-            e.icon = value;
-        else if (key == "StartupWMClass")
-            e.startupWmClass = value;
-        else if (key == "Name")
-            e.names[""] = value;
-        else if (key.starts_with("Name[") && key.ends_with("]"))
-            e.names[key.substr(5, key.size() - 6)] = value;
-    }
-    // Hidden means "deleted" in the desktop entry rules.
-    if (hidden || type != "Application" || !e.names.contains(""))
-        return std::nullopt;
+    e.startupWmClass = value("StartupWMClass");
+    e.icon = value("Icon");
+    e.name = localisedValue(*group, "Name", env_.localeSuffixes);
     return e;
 }
 
 DesktopApplicationInfo DesktopEntryIndex::describe(const Entry& e) const {
-    DesktopApplicationInfo info;
-    info.name = e.names.at("");
-    for (const auto& suffix : env_.localeSuffixes) {
-        if (const auto it = e.names.find(suffix); it != e.names.end()) {
-            info.name = it->second;
-            break;
-        }
-    }
-    info.iconName = e.icon;
-    info.iconPath = findIcon(e.icon);
-    return info;
+    return {e.name, e.icon, findIcon(e.icon)};
 }
 
 std::string DesktopEntryIndex::findIcon(const std::string& icon) const {

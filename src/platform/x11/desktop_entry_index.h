@@ -38,8 +38,6 @@ public:
 
     /// The process's environment (XDG variables, LC_ALL / LC_MESSAGES / LANG, HOME).
     static Environment environment();
-    /// The suffixes for a POSIX locale name such as "de_CH.UTF-8@euro"; none for "C" and "POSIX".
-    static std::vector<std::string> localeSuffixes(const std::string& locale);
 
     explicit DesktopEntryIndex(Environment env = environment());
 
@@ -50,7 +48,7 @@ private:
     struct Entry {
         std::string fileId; ///< without ".desktop"
         std::string startupWmClass;
-        std::map<std::string, std::string> names; ///< "" for Name, else the locale suffix
+        std::string name; ///< Name in the user's language when the entry has it
         std::string icon;
     };
 

@@ -1,0 +1,113 @@
+#include "platform/desktop_entry_file.h"
+
+#include <fstream>
+
+namespace tintwell::platform {
+
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+std::string unescape(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        switch (s[++i]) {
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            out += s[i];
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<std::map<std::string, std::string>> readDesktopEntryGroup(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    if (!in)
+        return std::nullopt;
+    bool inGroup = false;
+    bool sawGroup = false;
+    std::map<std::string, std::string> values;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trim(line);
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            inGroup = line == "[Desktop Entry]";
+            sawGroup = sawGroup || inGroup;
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (inGroup && eq != std::string::npos)
+            values[trim(line.substr(0, eq))] = unescape(trim(line.substr(eq + 1)));
+    }
+    if (!sawGroup)
+        return std::nullopt;
+    return values;
+}
+
+std::vector<std::string> localeSuffixes(const std::string& locale) {
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.starts_with("C."))
+        return {};
+    std::string rest = locale;
+    std::string modifier;
+    if (const auto at = rest.find('@'); at != std::string::npos) {
+        modifier = rest.substr(at + 1);
+        rest.erase(at);
+    }
+    if (const auto dot = rest.find('.'); dot != std::string::npos)
+        rest.erase(dot);
+    std::string lang = rest;
+    std::string country;
+    if (const auto us = rest.find('_'); us != std::string::npos) {
+        lang = rest.substr(0, us);
+        country = rest.substr(us + 1);
+    }
+    if (lang.empty())
+        return {};
+    std::vector<std::string> out;
+    if (!country.empty() && !modifier.empty())
+        out.push_back(lang + "_" + country + "@" + modifier);
+    if (!country.empty())
+        out.push_back(lang + "_" + country);
+    if (!modifier.empty())
+        out.push_back(lang + "@" + modifier);
+    out.push_back(lang);
+    return out;
+}
+
+std::string localisedValue(const std::map<std::string, std::string>& group, const std::string& key,
+                           const std::vector<std::string>& suffixes) {
+    for (const std::string& suffix : suffixes)
+        if (const auto it = group.find(key + "[" + suffix + "]"); it != group.end() && !it->second.empty())
+            return it->second;
+    const auto it = group.find(key);
+    return it == group.end() ? std::string() : it->second;
+}
+
+} // namespace tintwell::platform
