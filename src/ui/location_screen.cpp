@@ -1,6 +1,7 @@
 #include "ui/location_screen.h"
 
 #include "settings/app_state.h"
+#include "ui/busy_indicator.h"
 #include "ui/location_banner.h"
 #include "ui/location_map.h"
 #include "ui/symbol_provider.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -54,10 +54,7 @@ LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant(
     autoRow_ = new QWidget(this);
     auto* autoLayout = new QHBoxLayout(autoRow_);
     autoLayout->setContentsMargins(0, 0, 0, 0);
-    busy_ = new QProgressBar(autoRow_);
-    busy_->setRange(0, 0);
-    busy_->setFixedSize(40, 8);
-    busy_->setTextVisible(false);
+    busy_ = new BusyIndicator(14, autoRow_);
     detect_ = new QPushButton("Detect now", autoRow_);
     detect_->setObjectName("detectNow");
     connect(detect_, &QPushButton::clicked, this, &LocationScreen::useCurrentLocationRequested);

@@ -11,7 +11,6 @@
 class QCheckBox;
 class QDoubleSpinBox;
 class QPushButton;
-class QProgressBar;
 class QTimer;
 
 namespace tintwell::settings {
@@ -77,7 +76,7 @@ private:
     LocationMap* map_;
     QCheckBox* auto_;
     QWidget* autoRow_;
-    QProgressBar* busy_;
+    QWidget* busy_;
     QPushButton* detect_;
     QLabel* fixCaption_;
     QDoubleSpinBox* latitude_;
