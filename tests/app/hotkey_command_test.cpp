@@ -2,7 +2,6 @@
 
 #include "support/tintwell_process.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 

@@ -76,12 +76,10 @@ TEST(UpdaterTest, AManualCheckOffersTheNewestItemOnTheChosenChannels) {
     EXPECT_EQ(f.check(feed), "Tintwell 9.0 is available — you have 1.0.");
     EXPECT_TRUE(f.presenter.notifications.empty());
     EXPECT_TRUE(f.defaults.writtenKeys().empty()) << "a manual check leaves the schedule alone";
-}
 
-TEST(UpdaterTest, NothingNewerIsUpToDate) {
-    Fixture f("9.0");
-    f.server.serve("/appcast.xml", {.body = kFeed});
-    EXPECT_EQ(f.check(f.server.url("/appcast.xml")), "You're up to date.");
+    Fixture current("9.0");
+    current.server.serve("/appcast.xml", {.body = kFeed});
+    EXPECT_EQ(current.check(current.server.url("/appcast.xml")), "You're up to date.");
 }
 
 TEST(UpdaterTest, FailuresAnswerWithAReason) {

@@ -10,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

@@ -9,7 +9,6 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

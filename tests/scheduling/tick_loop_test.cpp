@@ -96,7 +96,7 @@ TEST(TickLoopTest, ExpiredManualOverrideIsSwitchedOffInTheTickThatAppliesTheCurv
     EXPECT_FALSE(f.state.manualOverrideUntil());
 }
 
-TEST(TickLoopTest, TimerKeepsItsPhaseUntilTheIntervalChanges) {
+TEST(TickLoopTest, TimerKeepsItsPhaseUntilTheIntervalChangesAndPauseRestoresEveryTick) {
     Fixture f;
     f.loop.tick();
     const QTimer* first = f.loop.timer();
@@ -110,11 +110,8 @@ TEST(TickLoopTest, TimerKeepsItsPhaseUntilTheIntervalChanges) {
     f.loop.tick();
     EXPECT_NE(f.loop.timer(), first);
     EXPECT_EQ(f.loop.timer()->interval(), 25000);
-}
 
-TEST(TickLoopTest, PauseRestoresTheSystemCalibrationOnEveryTick) {
-    Fixture f;
-    f.state.setPaused(true);
+    f.state.setPaused(true); // the system calibration on every tick
     f.loop.tick();
     f.loop.tick();
     EXPECT_EQ(f.displays.restoreCount(), 2);

@@ -206,20 +206,15 @@ TEST(AppState, CollectionsRoundTrip) {
     EXPECT_EQ(s.displayOverrides(), (DisplayOverrides{{"00000000-0000-5000-8000-000000000001", own}}));
 }
 
-TEST(AppState, ValueThatCannotBeEncodedKeepsThePreviousData) {
+TEST(AppState, DisplayOverridesAreWrittenWholeUnlessTheyCannotBeEncoded) {
     InMemoryUserDefaults defaults;
     AppState s(defaults);
+    s.clearDisplayOverride("nobody"); // still rewrites the map
+    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{keys::displayOverrides});
+    EXPECT_EQ(defaults.object(keys::displayOverrides), data("{}"));
     s.setDisplaySettings({}, "A");
     const auto before = defaults.object(keys::displayOverrides);
     s.setDisplaySettings({NAN, 1, 1, 1, 1, 1}, "B");
     EXPECT_EQ(s.displayOverrides().size(), 2u);
     EXPECT_EQ(defaults.object(keys::displayOverrides), before);
-}
-
-TEST(AppState, ClearingAMissingOverrideStillRewritesTheMap) {
-    InMemoryUserDefaults defaults;
-    AppState s(defaults);
-    s.clearDisplayOverride("nobody");
-    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{keys::displayOverrides});
-    EXPECT_EQ(defaults.object(keys::displayOverrides), data("{}"));
 }

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include <QByteArray>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 

@@ -49,7 +49,7 @@ TEST(AppExceptionEditing, AddRule) {
     }
 }
 
-TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheId) {
+TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheIdOrNothing) {
     Store store{{kEditor, kPlayer, {"org.example.Editor", "Second", Disable{}, true}}};
     const auto binding = store.editing.ruleBinding("org.example.Editor");
     EXPECT_EQ(binding.get(), kEditor);
@@ -67,15 +67,14 @@ TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheId) {
     binding.set(edited);
     EXPECT_EQ(store.rules[0].bundleId, "org.example.Editor");
     EXPECT_EQ(store.rules[1], kPlayer);
-}
 
-TEST(AppExceptionEditing, RuleBindingWithoutARuleReadsAPlaceholderAndDropsWrites) {
-    Store store{{kPlayer}};
-    const auto binding = store.editing.ruleBinding("org.example.Gone");
-    EXPECT_EQ(binding.get(), (AppExceptionRule{"org.example.Gone", "org.example.Gone", Disable{}, true}));
-    binding.set({"org.example.Gone", "Gone", ForceKelvin{2000}, true});
-    EXPECT_EQ(store.rules, std::vector{kPlayer});
-    EXPECT_EQ(store.writes, 0);
+    // Without a rule: a placeholder is read and writes are dropped.
+    const auto gone = store.editing.ruleBinding("org.example.Gone");
+    EXPECT_EQ(gone.get(), (AppExceptionRule{"org.example.Gone", "org.example.Gone", Disable{}, true}));
+    const int writes = store.writes;
+    gone.set({"org.example.Gone", "Gone", ForceKelvin{2000}, true});
+    EXPECT_EQ(store.rules.size(), 3u);
+    EXPECT_EQ(store.writes, writes);
 }
 
 TEST(AppExceptionEditing, DeleteRulesAtPositions) {

@@ -41,6 +41,8 @@ TEST_F(LocationRequest, AFixEndsTheRequestWithTheLastLocationOfTheList) {
     QObject::connect(&provider, &LocationProvider::isFetchingChanged,
                      [&](bool fetching) { fixSeenWhenDone = !fetching && provider.lastFixAt().has_value(); });
     provider.requestOnce();
+    services.fail(locationUnknown); // transient: the request stays alive
+    settle();
     EXPECT_TRUE(provider.isFetching());
     EXPECT_TRUE(services.isUpdating());
     services.deliver({at(1, 2), at(52.5, 13.37)});
@@ -69,34 +71,16 @@ TEST_F(LocationRequest, ASecondRequestRestartsTheTimeOut) {
     EXPECT_FALSE(services.isUpdating());
 }
 
-TEST_F(LocationRequest, AFixAfterTheTimeOutIsIgnored) {
+TEST_F(LocationRequest, ATransientFailureWithNothingAfterItTimesOutAndALaterFixIsIgnored) {
     provider.setPendingTimeout(0.05);
     provider.requestOnce();
+    services.fail(locationUnknown);
     ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
+    EXPECT_EQ(provider.lastError(), FetchError{watchers::FetchTimedOut{}});
     services.deliver({at(52.5, 13.37)});
     settle();
     EXPECT_TRUE(fixes.empty());
     EXPECT_FALSE(provider.lastFixAt().has_value());
-    EXPECT_EQ(provider.lastError(), FetchError{watchers::FetchTimedOut{}});
-}
-
-TEST_F(LocationRequest, ATransientFailureKeepsTheRequestAlive) {
-    provider.setPendingTimeout(0.3);
-    provider.requestOnce();
-    services.fail(locationUnknown);
-    settle();
-    EXPECT_TRUE(provider.isFetching());
-    EXPECT_TRUE(services.isUpdating());
-    services.deliver({at(35.65, 139.74)});
-    ASSERT_TRUE(spinUntil([&] { return !fixes.empty(); }));
-    EXPECT_FALSE(provider.lastError().has_value());
-}
-
-TEST_F(LocationRequest, ATransientFailureWithNothingAfterItTimesOut) {
-    provider.setPendingTimeout(0.1);
-    provider.requestOnce();
-    services.fail(locationUnknown);
-    ASSERT_TRUE(spinUntil([&] { return provider.lastError().has_value(); }));
     EXPECT_EQ(provider.lastError(), FetchError{watchers::FetchTimedOut{}});
 }
 
