@@ -2,101 +2,48 @@
 // the quit in the tray menu: every ramp back to its calibration, the settings file holding every
 // change made on the way.
 
-#include "core/color_temperature.h"
 #include "core/scheduler_core.h"
-#include "core/solar_engine.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
-#include "support/event_loop.h"
+#include "support/app_session.h"
 #include "support/test_window.h"
-#include "support/x11_session.h"
 #include "support/xdotool.h"
 
-#include <chrono>
-#include <cmath>
-
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 using namespace tintwell;
-using test::visibleWindows;
-using test::xdotool;
 using namespace std::chrono_literals;
 using test::spinUntil;
+using test::visibleWindows;
 using test::X11Session;
+using test::xdotool;
 
 namespace {
 
 // What the time zone alone tells a machine without GeoClue.
 constexpr double tokyoLatitude = 35.6544, tokyoLongitude = 139.7447;
 
-test::Ramp asRamp(const core::TransferTables& t) {
-    const auto levels = [](const core::TransferTable& table) {
-        std::vector<std::uint16_t> out;
-        for (const float v : table)
-            out.push_back(std::uint16_t(std::lround(v * 65535.0)));
-        return out;
-    };
-    return {levels(t.r), levels(t.g), levels(t.b)};
-}
-
-bool near(const test::Ramp& a, const test::Ramp& b) {
-    const auto channel = [](const std::vector<std::uint16_t>& x, const std::vector<std::uint16_t>& y) {
-        return x.size() == y.size() &&
-               std::ranges::equal(x, y, [](int p, int q) { return std::abs(p - q) <= 3; });
-    };
-    return channel(a.r, b.r) && channel(a.g, b.g) && channel(a.b, b.b);
-}
+using FullPathEndToEnd = test::AppSession;
 
 } // namespace
 
-TEST(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
-    test::application();
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs the test X session (scripts/test-session)";
-    X11Session session;
-    ASSERT_TRUE(session.ok());
+TEST_F(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
+    ASSERT_TRUE(QDir(dir.filePath("config")).removeRecursively()); // nothing stored yet
     ASSERT_TRUE(session.settleWindowManager());
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath("config/tintwell/defaults.json");
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
     env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent");
     env.insert("TZ", "Asia/Tokyo");
     env.remove("QT_QPA_PLATFORM");
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
-    QFile::setPermissions(dir.filePath("runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const auto run = [&](const QStringList& arguments) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(TINTWELL_BINARY, arguments);
-        p.waitForFinished(10000);
-        return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
-    };
+    const auto get = [&](const char* key) { return run({"--get", key}).second; };
 
     // A calibration of the user's own on one monitor, the neutral one on the other.
     ASSERT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", "0.8:0.9:1.0"}));
-    const test::Ramp calibration0 = session.readRamp(session.crtcOf("DUMMY0"));
-    const test::Ramp identity = asRamp(core::ColorTemperature::gammaRamp(6500, 1, 1));
-    session.writeRamp(session.crtcOf("DUMMY1"), identity);
+    const test::Ramp calibration0 = ramp("DUMMY0");
+    session.writeRamp(crtc("DUMMY1"), test::identityRamp());
     const auto shows = [&](const std::string& output, double kelvin) {
-        return near(session.readRamp(session.crtcOf(output)),
-                    asRamp(core::ColorTemperature::gammaRamp(kelvin, 1, 1)));
+        return test::rampShows(ramp(output), core::ColorTemperature::gammaRamp(kelvin, 1, 1), 3);
     };
 
     // The user has answered the update question already, so the first popup is the main screen
     // rather than the first-run steps.
-    ASSERT_TRUE(run({"--set", "updateConsent=declined"}).isEmpty());
+    ASSERT_EQ(run({"--set", "updateConsent=declined"}), std::pair(0, std::string()));
 
-    QProcess app;
-    app.setProcessEnvironment(env);
-    app.start(TINTWELL_BINARY, {});
-    ASSERT_TRUE(app.waitForStarted(5000));
+    start(app);
     const auto log = [&] { return app.readAllStandardError().toStdString(); };
 
     // 1. Tinted for the place the time zone names.
@@ -114,8 +61,8 @@ TEST(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
     ASSERT_TRUE(xdotool({"mousemove", "--window", icon, "4", "4", "click", "1"}));
     ASSERT_TRUE(spinUntil([&] { return visibleWindows(app.processId()).size() == 2; }, 3s));
     ASSERT_TRUE(xdotool({"key", "--delay", "30", "Tab", "Tab", "Tab", "Tab", "space"}));
-    ASSERT_TRUE(spinUntil([&] { return run({"--get", "manualOverride"}) == "true"; }, 2s));
-    const double manual = run({"--get", "manualKelvin"}).toDouble();
+    ASSERT_TRUE(spinUntil([&] { return get("manualOverride") == "true"; }, 2s));
+    const double manual = std::stod(get("manualKelvin"));
     ASSERT_GT(manual, 0);
     EXPECT_TRUE(spinUntil([&] { return shows("DUMMY0", manual) && shows("DUMMY1", manual); }, 2s)) << log();
 
@@ -127,17 +74,16 @@ TEST(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
                          "Down", "Return", "Tab", "ctrl+q", "Return", "ctrl+alt+p", "Escape", "Escape"}));
     ASSERT_TRUE(spinUntil([&] { return visibleWindows(app.processId()).size() == 1; }, 3s));
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
-    ASSERT_TRUE(spinUntil([&] { return run({"--get", "paused"}) == "true"; }, 2s)) << log();
+    ASSERT_TRUE(spinUntil([&] { return get("paused") == "true"; }, 2s)) << log();
 
-    EXPECT_TRUE(
-        spinUntil([&] { return near(session.readRamp(session.crtcOf("DUMMY0")), calibration0); }, 2s));
+    EXPECT_TRUE(spinUntil([&] { return test::rampsNear(ramp("DUMMY0"), calibration0); }, 2s));
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+p"}));
-    ASSERT_TRUE(spinUntil([&] { return run({"--get", "paused"}) == "false"; }, 2s));
+    ASSERT_TRUE(spinUntil([&] { return get("paused") == "false"; }, 2s));
     ASSERT_TRUE(spinUntil([&] { return shows("DUMMY0", manual); }, 2s));
 
     // 4. An exempted application in front: the monitor of its window shows its own Kelvin.
     {
-        settings::JsonFileUserDefaults defaults(file.toStdString());
+        settings::JsonFileUserDefaults defaults(settingsFile());
         settings::AppState(defaults).setAppExceptions(
             {{"TintwellFullPathViewer", "Viewer", core::ForceKelvin{5000}, true}});
     }
@@ -168,17 +114,16 @@ TEST(FullPathEndToEnd, FromAFreshFolderToTheTrayMenusQuit) {
     ASSERT_TRUE(quit) << output;
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0) << output;
-    EXPECT_TRUE(near(session.readRamp(session.crtcOf("DUMMY0")), calibration0));
-    EXPECT_TRUE(near(session.readRamp(session.crtcOf("DUMMY1")), identity));
+    EXPECT_TRUE(test::rampsNear(ramp("DUMMY0"), calibration0));
+    EXPECT_TRUE(test::rampsNear(ramp("DUMMY1"), test::identityRamp()));
     EXPECT_TRUE(pluggedUntinted);
 
-    settings::JsonFileUserDefaults defaults(file.toStdString());
+    settings::JsonFileUserDefaults defaults(settingsFile());
     const settings::AppState stored(defaults);
     EXPECT_NEAR(stored.latitude(), tokyoLatitude, 0.01);
     EXPECT_NEAR(stored.longitude(), tokyoLongitude, 0.01);
     EXPECT_TRUE(stored.manualOverride());
     EXPECT_FALSE(stored.paused());
     EXPECT_EQ(stored.appExceptions().size(), 1u);
-    EXPECT_EQ(run({"--get", "manualOverride"}), "true");
-    QProcess::execute(TINTWELL_BINARY, {"--reset"});
+    EXPECT_EQ(get("manualOverride"), "true");
 }

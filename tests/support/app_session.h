@@ -10,6 +10,7 @@
 #include "support/event_loop.h"
 #include "support/x11_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -42,6 +43,15 @@ inline bool rampShows(const Ramp& ramp, const core::TransferTables& t, double to
         return true;
     };
     return channel(ramp.r, t.r) && channel(ramp.g, t.g) && channel(ramp.b, t.b);
+}
+
+/// Whether two ramps agree within `tolerance` levels of 16 bits each.
+inline bool rampsNear(const Ramp& a, const Ramp& b, int tolerance = 3) {
+    const auto channel = [&](const std::vector<std::uint16_t>& x, const std::vector<std::uint16_t>& y) {
+        return x.size() == y.size() &&
+               std::ranges::equal(x, y, [&](int p, int q) { return std::abs(p - q) <= tolerance; });
+    };
+    return channel(a.r, b.r) && channel(a.g, b.g) && channel(a.b, b.b);
 }
 
 inline Ramp identityRamp(std::size_t size = 256) {
