@@ -170,13 +170,6 @@ TEST_F(AppCalibration, OneInstancePerDisplayWhateverTheRuntimeFolder) {
     EXPECT_EQ(ramp("DUMMY1"), identityRamp());
 }
 
-TEST_F(AppCalibration, ARampResetByAnotherProgramIsTintedAgainWithinFiveSeconds) {
-    start();
-    ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
-    ASSERT_TRUE(X11Session::xrandr({"--output", "DUMMY0", "--gamma", "1:1:1"}));
-    EXPECT_TRUE(spinUntil([&] { return showsNight("DUMMY0"); }, 5s));
-}
-
 TEST_F(AppCalibration, ARampResetIsTintedAgainAtOnceWhenTheFrontmostApplicationChangesOrAWindowCloses) {
     ASSERT_TRUE(session.settleWindowManager());
     test::TestWindow game("TintwellE2EGame", "300x200+100+100"),
