@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUuid>

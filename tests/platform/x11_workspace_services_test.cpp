@@ -85,20 +85,6 @@ TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
     EXPECT_TRUE(spinUntil([&] { return !workspace->frontmostApplication(); }));
 }
 
-TEST_F(X11Workspace, MovingAWindowChangesTheDisplaySet) {
-    TestApplication a("TintwellTestMove", "300x200+100+100");
-    ASSERT_TRUE(a.ok());
-    ASSERT_TRUE(spinUntil([&] { return displaysOf(a.pid()) == std::set<DisplayId>{1}; }));
-    const struct {
-        const char* x;
-        std::set<DisplayId> expected;
-    } moves[] = {{"1500", {2}}, {"1100", {1, 2}}, {"200", {1}}};
-    for (const auto& m : moves) {
-        ASSERT_TRUE(a.xdo({"windowmove", "--sync", "%w", m.x, "100"}));
-        EXPECT_TRUE(spinUntil([&] { return displaysOf(a.pid()) == m.expected; })) << "moved to x " << m.x;
-    }
-}
-
 TEST_F(X11Workspace, ThinWindowsAndDocksShowNoApplication) {
     TestApplication thin("TintwellTestThin", "1x200+1400+100");
     TestApplication dock("TintwellTestDock", "1280x30+0+0", true);

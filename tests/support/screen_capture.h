@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
-#include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>

@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -240,6 +239,7 @@ TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {
     panel->nameField()->setText(QStringLiteral("   "));
     EXPECT_FALSE(panel->saveButton()->isEnabled());
     panel->nameField()->setText(QStringLiteral("  Night owl "));
+    EXPECT_TRUE(test::saveScreenshots(*panel, "save-profile", 240));
     panel->saveButton()->click();
     ASSERT_EQ(h.state.profiles().size(), 1u);
     EXPECT_EQ(h.state.profiles()[0].name, "Night owl");
