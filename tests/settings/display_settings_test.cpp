@@ -73,18 +73,6 @@ TEST(DisplaySettingsEditor, FirstEditSeedsAnOverrideFromTheGlobalValues) {
     EXPECT_EQ(editor.scopedValue(ProfileField::NightKelvin), 2000);
 }
 
-TEST(DisplaySettingsEditor, RefreshDropsADisconnectedTarget) {
-    VirtualDisplayServices services(2);
-    InMemoryUserDefaults defaults;
-    AppState state(defaults);
-    DisplaySettingsEditor editor(state, services);
-    editor.refreshConnectedDisplays();
-    editor.setEditTargetId(2);
-    services.setDisplays({display(1, kKey1)});
-    editor.refreshConnectedDisplays();
-    EXPECT_FALSE(editor.editTargetId());
-}
-
 TEST(DisplaySettingsEditor, EachFieldReachesItsOwnValueGloballyAndForOneDisplay) {
     VirtualDisplayServices services(1);
     InMemoryUserDefaults defaults;

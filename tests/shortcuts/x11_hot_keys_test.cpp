@@ -3,7 +3,7 @@
 #include "platform/x11/x11_hot_key_service.h"
 #include "shortcuts/global_shortcuts.h"
 #include "support/event_loop.h"
-#include "support/x11_other_client.h"
+#include "support/x11_session.h"
 #include "support/xdotool.h"
 
 #include <cstdlib>
@@ -30,7 +30,6 @@ const Shortcut ctrlAltQ{int(vk::q), int(mod::control | mod::option)};
 const Name pause{"tintwell.togglePause", std::nullopt};
 const Name cooler{"tintwell.cooler", std::nullopt};
 
-using test::OtherClient;
 using test::xdotool;
 
 class X11HotKeysTest : public ::testing::Test {
@@ -62,7 +61,7 @@ protected:
             new QApplication(argc, argv);
     }
 
-    OtherClient other;
+    test::X11Session other; // another client: grabs keys, reads the lock keys
     settings::InMemoryUserDefaults defaults;
     std::unique_ptr<platform::X11HotKeyService> service;
     std::unique_ptr<GlobalShortcuts> shortcuts;

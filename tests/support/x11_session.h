@@ -1,7 +1,8 @@
 #pragma once
 
-// A second, independent connection to the test X server, for checking what the code under test did
-// and for changing the monitor layout the way a user would.
+// A second, independent connection to the test X server, for checking what the code under test did,
+// for changing the monitor layout the way a user would, and for playing another client that grabs
+// keys.
 
 #include "core/color_temperature.h"
 #include "support/event_loop.h"
@@ -18,6 +19,7 @@
 
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +189,54 @@ public:
         return xrandr({"--output", name, "--mode", "1024x768", "--pos", QString("%1x0").arg(x)});
     }
     static bool switchOff(const QString& name) { return xrandr({"--output", name, "--off"}); }
+
+    /// The first keycode that gives `keysym` in the current mapping.
+    xcb_keycode_t keycode(xcb_keysym_t keysym) {
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn_);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        xcb_key_symbols_free(symbols);
+        return code;
+    }
+    /// Ctrl+Alt+keycode: true when the grab was had (and it is kept).
+    bool grab(xcb_keycode_t keycode) {
+        auto* error = xcb_request_check(
+            conn_, xcb_grab_key_checked(conn_, 1, root_, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, keycode,
+                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return !error;
+    }
+    void ungrab(xcb_keycode_t keycode) {
+        xcb_ungrab_key(conn_, keycode, root_, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        sync();
+    }
+    /// Whether another client holds Ctrl+Alt+keycode now; leaves nothing grabbed.
+    bool heldElsewhere(xcb_keycode_t keycode) {
+        if (!grab(keycode))
+            return true;
+        ungrab(keycode);
+        return false;
+    }
+    /// Whether some client has grabbed the whole keyboard (as an open menu does).
+    bool keyboardGrabbedElsewhere() {
+        auto* reply = xcb_grab_keyboard_reply(
+            conn_,
+            xcb_grab_keyboard(conn_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
+            xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
+        std::free(reply);
+        sync();
+        return grabbed;
+    }
+    std::uint16_t modifierState() {
+        auto* reply = xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr);
+        const std::uint16_t mask = reply ? reply->mask : 0;
+        std::free(reply);
+        return mask;
+    }
 
 private:
     void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
