@@ -354,11 +354,12 @@ void X11WorkspaceServices::findMissingPids(std::vector<Client>& clients) {
         if (!reply)
             continue;
         for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
-             xcb_res_client_id_value_next(&it))
-            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
-                xcb_res_client_id_value_value_length(it.data) == 1 &&
+             xcb_res_client_id_value_next(&it)) {
+            const auto& [identity, bytes] = *it.data; // which kind of identity, and its size
+            if ((identity.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && bytes == sizeof(std::uint32_t) &&
                 *xcb_res_client_id_value_value(it.data) > 0)
                 client->pid = static_cast<ProcessId>(*xcb_res_client_id_value_value(it.data));
+        }
     }
 }
 
