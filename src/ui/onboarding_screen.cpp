@@ -26,14 +26,10 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
         "sunset and cools at sunrise, automatically across seasons and time zones.",
         "lock.shield.fill", "Stays on this computer",
         "Tintwell never makes network requests with your location. There's no server to send it to.");
-    auto* useLocation = new QPushButton(SymbolProvider::icon("location.fill"), "Use my location", location);
+    auto [useLocation, manual] = addChoices(location, SymbolProvider::icon("location.fill"),
+                                            "Use my location", "Enter coordinates manually");
     useLocation->setObjectName("useMyLocation");
-    useLocation->setDefault(true);
-    auto* manual = new QPushButton("Enter coordinates manually", location);
     manual->setObjectName("enterManually");
-    manual->setFlat(true);
-    location->layout()->addWidget(useLocation);
-    location->layout()->addWidget(manual);
     connect(useLocation, &QPushButton::clicked, this, &OnboardingScreen::useCurrentLocationRequested);
     connect(manual, &QPushButton::clicked, this, [this] {
         state_.setUseAutoLocation(false);
@@ -49,15 +45,11 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
         "lock.shield.fill", "No account, no tracking",
         "A check is just a request for an update file. No analytics, no account, and your location is never "
         "sent.");
-    auto* allow = new QPushButton(SymbolProvider::icon("checkmark.circle.fill", QColor(0x2e, 0x9d, 0x4a)),
-                                  "Check automatically", updates);
+    auto [allow, decline] =
+        addChoices(updates, SymbolProvider::icon("checkmark.circle.fill", QColor(0x2e, 0x9d, 0x4a)),
+                   "Check automatically", "Only when I check manually");
     allow->setObjectName("checkAutomatically");
-    allow->setDefault(true);
-    auto* decline = new QPushButton("Only when I check manually", updates);
     decline->setObjectName("checkManually");
-    decline->setFlat(true);
-    updates->layout()->addWidget(allow);
-    updates->layout()->addWidget(decline);
     auto* note = captionLabel("You can change this any time in the gear menu.", updates);
     note->setAlignment(Qt::AlignCenter);
     updates->layout()->addWidget(note);
@@ -124,6 +116,18 @@ QWidget* OnboardingScreen::makeStep(const QString& symbol, const QString& title,
     layout->addWidget(card);
     layout->addStretch(1);
     return step;
+}
+
+std::pair<QPushButton*, QPushButton*> OnboardingScreen::addChoices(QWidget* step, const QIcon& icon,
+                                                                   const QString& primary,
+                                                                   const QString& secondary) {
+    auto* first = new QPushButton(icon, primary, step);
+    first->setDefault(true);
+    auto* second = new QPushButton(secondary, step);
+    second->setFlat(true);
+    step->layout()->addWidget(first);
+    step->layout()->addWidget(second);
+    return {first, second};
 }
 
 void OnboardingScreen::showEvent(QShowEvent* event) {

@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QWidget>
 
+class QIcon;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -46,6 +48,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    /// The step's prominent button and the plain one below it.
+    std::pair<QPushButton*, QPushButton*> addChoices(QWidget* step, const QIcon& icon, const QString& primary,
+                                                     const QString& secondary);
     QWidget* makeStep(const QString& symbol, const QString& title, const QString& subtitle,
                       const QString& text, const QString& cardIcon, const QString& cardTitle,
                       const QString& cardText);
