@@ -3,9 +3,9 @@
 #include "platform/virtual/virtual_display_services.h"
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
-#include "ui/location_status.h"
-#include "ui/menu_bar_controller.h"
-#include "ui/popup_window.h"
+#include "ui/model/location_status.h"
+#include "ui/tray/menu_bar_controller.h"
+#include "ui/tray/popup_window.h"
 
 #include <QApplication>
 

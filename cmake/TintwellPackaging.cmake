@@ -17,7 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its X11 platform plugin at run time, so dpkg-shlibdeps cannot see it; libqt6gui6 only
 # recommends it, and without it a GUI build does not start.
-foreach(library tintwell_app tintwell_ui)
+foreach(library tintwell_app tintwell_ui_tray)
     if(TARGET ${library})
         get_target_property(links ${library} LINK_LIBRARIES)
         if(links MATCHES "Qt6::(Gui|Widgets)")

@@ -1,11 +1,6 @@
 #include "app/app_delegate.h"
 
-#include "app/appcast_updater.h"
 #include "app/location_status_binding.h"
-#include "app/tray_update_presenter.h"
-#include "app/update_channel_delegate.h"
-#include "app/update_consent.h"
-#include "app/update_feed.h"
 #include "engine/gamma_controller.h"
 #include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
@@ -13,10 +8,15 @@
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
 #include "shortcuts/global_shortcuts.h"
-#include "ui/debug_time_status_item.h"
-#include "ui/location_status.h"
-#include "ui/menu_bar_controller.h"
-#include "ui/popup_window.h"
+#include "ui/model/location_status.h"
+#include "ui/tray/debug_time_status_item.h"
+#include "ui/tray/menu_bar_controller.h"
+#include "ui/tray/popup_window.h"
+#include "updates/appcast_updater.h"
+#include "updates/tray_update_presenter.h"
+#include "updates/update_channel_delegate.h"
+#include "updates/update_consent.h"
+#include "updates/update_feed.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
 #include "watchers/hotkeys_manager.h"
@@ -27,6 +27,8 @@
 #include <QLoggingCategory>
 
 namespace tintwell::app {
+
+using namespace tintwell::updates;
 
 Q_LOGGING_CATEGORY(lcApp, "tintwell.app")
 

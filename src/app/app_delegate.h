@@ -43,11 +43,17 @@ class LocationStatus;
 class MenuBarController;
 } // namespace tintwell::ui
 
-namespace tintwell::app {
-
+namespace tintwell::updates {
 class UpdateChannelDelegate;
 class UpdatePresenter;
 class Updater;
+} // namespace tintwell::updates
+
+namespace tintwell::app {
+
+using updates::UpdateChannelDelegate;
+using updates::UpdatePresenter;
+using updates::Updater;
 
 /// Makes the update machinery for a delegate; called once at launch, after the automatic-check
 /// switch has been written to `defaults`.

@@ -1,6 +1,6 @@
 #include "app/location_status_binding.h"
 
-#include "ui/location_status.h"
+#include "ui/model/location_status.h"
 #include "watchers/location_provider.h"
 
 namespace tintwell::app {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/command_line.h"
 #include "platform/display_services.h"
 #include "platform/hot_key_service.h"
 #include "platform/workspace_services.h"
@@ -11,6 +10,13 @@
 #include <QString>
 
 namespace tintwell::app {
+
+/// Which implementation of the platform services to use.
+struct Backend {
+    enum class Kind { X11, Virtual };
+    Kind kind = Kind::X11;
+    int virtualDisplayCount = 2; ///< with Virtual: how many displays
+};
 
 struct PlatformOptions {
     /// One-shot commands leave their tint on screen when they exit: nothing is recorded for a

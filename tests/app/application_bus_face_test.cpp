@@ -1,7 +1,7 @@
 // The application's face on a private message bus, read and driven from a second connection as a
 // panel widget would.
 
-#include "app/application_bus_face.h"
+#include "app/bus/application_bus_face.h"
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
 #include "support/event_loop.h"

@@ -1,7 +1,7 @@
 // The command line as a user meets it: the real program, one fresh process per call, on a private
 // settings folder.
 
-#include "app/command_line.h"
+#include "app/cli/command_line.h"
 #include "support/tintwell_process.h"
 
 #include <algorithm>

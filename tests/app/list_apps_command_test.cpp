@@ -1,4 +1,4 @@
-#include "app/list_apps_command.h"
+#include "app/cli/list_apps_command.h"
 #include "platform/virtual/virtual_display_services.h"
 #include "platform/virtual/virtual_workspace_services.h"
 

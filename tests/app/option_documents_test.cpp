@@ -1,8 +1,8 @@
 // The manual page and completions, made from the real option table and checked by the tools that
 // will read them.
 
-#include "app/command_line.h"
-#include "app/option_documents.h"
+#include "app/cli/command_line.h"
+#include "app/cli/option_documents.h"
 #include "support/event_loop.h"
 
 #include <QProcess>

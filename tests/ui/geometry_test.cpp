@@ -1,6 +1,6 @@
-#include "ui/canvas_layout.h"
-#include "ui/map_projection.h"
-#include "ui/world_outline.h"
+#include "ui/model/canvas_layout.h"
+#include "ui/model/map_projection.h"
+#include "ui/model/world_outline.h"
 
 #include <gtest/gtest.h>
 

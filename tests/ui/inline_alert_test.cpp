@@ -1,7 +1,7 @@
 #include "support/screen_capture.h"
-#include "ui/hotkeys_screen.h"
-#include "ui/inline_alert.h"
-#include "ui/shortcut_recorder_backend.h"
+#include "ui/screens/hotkeys_screen.h"
+#include "ui/widgets/inline_alert.h"
+#include "ui/widgets/shortcut_recorder_backend.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "support/screen_capture.h"
-#include "ui/hotkeys_screen.h"
-#include "ui/recorder_field.h"
+#include "ui/screens/hotkeys_screen.h"
+#include "ui/widgets/recorder_field.h"
 
 #include <map>
 #include <set>

@@ -1,12 +1,12 @@
 // The interface's pure rules: tray symbol and tooltip, texts, popup geometry, ribbon, sun scans.
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
-#include "ui/horizon_ribbon_model.h"
-#include "ui/popup_geometry.h"
-#include "ui/slider_definition.h"
-#include "ui/sun_events.h"
-#include "ui/text_formats.h"
-#include "ui/tray_icon_rules.h"
+#include "ui/model/horizon_ribbon_model.h"
+#include "ui/model/popup_geometry.h"
+#include "ui/model/slider_definition.h"
+#include "ui/model/sun_events.h"
+#include "ui/model/text_formats.h"
+#include "ui/model/tray_icon_rules.h"
 
 #include <gtest/gtest.h>
 

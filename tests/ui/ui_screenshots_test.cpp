@@ -2,9 +2,9 @@
 // Written only when TINTWELL_SCREENSHOT_DIR is set; each case still checks what it shows.
 #include "core/scheduler_core.h"
 #include "core/solar_engine.h"
-#include "ui/horizon_ribbon.h"
-#include "ui/popup_window.h"
-#include "ui/symbol_provider.h"
+#include "ui/tray/popup_window.h"
+#include "ui/widgets/horizon_ribbon.h"
+#include "ui/widgets/symbol_provider.h"
 #include "ui_test_support.h"
 
 #include <functional>

@@ -7,10 +7,10 @@
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
 #include "support/screen_capture.h"
-#include "ui/location_status.h"
-#include "ui/main_screen.h"
-#include "ui/menu_bar_controller.h"
-#include "ui/settings_view.h"
+#include "ui/model/location_status.h"
+#include "ui/screens/main_screen.h"
+#include "ui/screens/settings_view.h"
+#include "ui/tray/menu_bar_controller.h"
 
 namespace tintwell::test {
 

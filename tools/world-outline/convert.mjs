@@ -3,7 +3,7 @@
 //
 //   cd tools/world-outline
 //   npm install world-atlas@2 topojson-client@3
-//   node convert.mjs node_modules/world-atlas/land-110m.json > ../../src/ui/world_outline_data.inc
+//   node convert.mjs node_modules/world-atlas/land-110m.json > ../../src/ui/model/world_outline_data.inc
 //
 // Each outer ring is simplified (Douglas-Peucker), snapped to half degrees, and kept when it
 // still encloses a visible area; holes (lakes) are dropped.

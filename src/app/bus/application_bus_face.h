@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/bus/bus_names.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QVariantMap>
+
+namespace tintwell::settings {
+class AppState;
+}
+namespace tintwell::watchers {
+class AppExceptionsManager;
+}
+
+namespace tintwell::app {
+
+/// The running application as seen on the session bus (for panel widgets, status bars and a second
+/// launch): live values read-only, pause and manual override read-write, and two requests.
+///
+/// A change is announced with PropertiesChanged on the next event-loop pass after the settings or the
+/// exception in force changed, once per pass and only for values that differ from the last announced.
+class ApplicationBusFace : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.tintwell.Tintwell")
+    Q_PROPERTY(double CurrentKelvin READ currentKelvin)
+    Q_PROPERTY(double CurrentAltitude READ currentAltitude)
+    Q_PROPERTY(QString ActiveProfile READ activeProfile)
+    Q_PROPERTY(QString ActiveException READ activeException)
+    Q_PROPERTY(bool Paused READ paused WRITE setPaused)
+    Q_PROPERTY(bool ManualOverride READ manualOverride WRITE setManualOverride)
+
+public:
+    /// `exceptions` may be null (no exception is then ever reported).
+    ApplicationBusFace(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
+                       QObject* parent = nullptr);
+    ~ApplicationBusFace() override;
+
+    /// Exports the object and claims the well-known name on `bus`. False with one line in `error`
+    /// when the bus is unreachable or the name is taken.
+    bool registerOn(QDBusConnection bus, QString* error);
+
+    double currentKelvin() const;   ///< Kelvin of the curve in force
+    double currentAltitude() const; ///< degrees
+    QString activeProfile() const;  ///< the active profile's name, or "Custom"
+    /// "Editor — 4500 K" or "Editor — paused"; empty when no exception is in force.
+    QString activeException() const;
+    bool paused() const;
+    void setPaused(bool paused);
+    bool manualOverride() const;
+    void setManualOverride(bool on);
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void ShowPopup();
+    Q_SCRIPTABLE void Reapply();
+
+Q_SIGNALS:
+    /// A client (a second launch, a panel widget) asked for the popup.
+    void showPopupRequested();
+    /// A client asked for every display's tables to be written again.
+    void reapplyRequested();
+
+private:
+    QVariantMap snapshot() const;
+    void announceChanges();
+
+    settings::AppState& state_;
+    QPointer<watchers::AppExceptionsManager> exceptions_;
+    QDBusConnection bus_;
+    bool registered_ = false;
+    QVariantMap announced_;
+    QTimer pending_;
+};
+
+} // namespace tintwell::app

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/cli/command_line.h"
+
+#include <ostream>
+
+namespace tintwell::app {
+
+/// `--oneshot KELVIN [--brightness B] [--gamma G]` (Mode::Oneshot) and `--reset` (Mode::Reset):
+/// writes the target, or identity tables, to every display once and exits with the tint left on
+/// screen. Returns the exit status; errors go to `err` as one line.
+int runOneshot(const CommandLine& cl, std::ostream& err);
+
+} // namespace tintwell::app

@@ -1,0 +1,59 @@
+#include "ui/model/slider_definition.h"
+
+#include "settings/setting_ranges.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tintwell::ui {
+
+using settings::ProfileField;
+
+QString SliderDefinition::formatValue(double value) const {
+    return QString::asprintf(format, value);
+}
+
+QString SliderDefinition::stepperAccessibleName() const {
+    return QStringLiteral("Adjust by ") + formatValue(step);
+}
+
+int SliderDefinition::positionCount() const {
+    return static_cast<int>(std::lround((maximum - minimum) / step));
+}
+
+int SliderDefinition::positionOf(double value) const {
+    if (std::isnan(value))
+        return 0;
+    return std::clamp(static_cast<int>(std::lround((value - minimum) / step)), 0, positionCount());
+}
+
+double SliderDefinition::valueAt(int position) const {
+    // Rounded to the step's own precision so that 0.3 + 7 × 0.01 is stored as 0.37, not 0.37000000000000005.
+    const double v = minimum + step * std::clamp(position, 0, positionCount());
+    return std::round(v * 1000) / 1000;
+}
+
+const SliderDefinition& sliderDefinition(ProfileField field) {
+    // The ends are the settings' own: a slider can reach every stored value, and only those.
+    const auto row = [](ProfileField field, const char* title, const char* format,
+                        settings::SettingRange range, double step, bool hasStepper, const char* help = "") {
+        return SliderDefinition{field,      QString::fromUtf8(title), format, range.min, range.max, step,
+                                hasStepper, QString::fromUtf8(help)};
+    };
+    namespace ranges = settings::ranges;
+    static const std::array<SliderDefinition, 6> definitions{
+        row(ProfileField::DayKelvin, "Day", "%.0f K", ranges::dayKelvin, 50, true),
+        row(ProfileField::NightKelvin, "Night", "%.0f K", ranges::nightKelvin, 50, true),
+        row(ProfileField::TransitionWidthDeg, "Twilight", "%.1f°", ranges::transitionWidthDeg, 0.5, true,
+            "How gradually the screen warms across sunrise and sunset, measured in degrees of solar "
+            "altitude. Larger → longer, smoother transition."),
+        row(ProfileField::Brightness, "Brightness", "%.2f", ranges::brightness, 0.01, false),
+        row(ProfileField::Gamma, "Gamma", "%.2f", ranges::gamma, 0.05, false),
+        row(ProfileField::ManualKelvin, "Manual", "%.0f K", ranges::manualKelvin, 50, false),
+    };
+    return *std::find_if(definitions.begin(), definitions.end(),
+                         [&](const SliderDefinition& s) { return s.field == field; });
+}
+
+} // namespace tintwell::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ui/widgets/text_labels.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QWidget>
+
+class QPushButton;
+
+namespace tintwell::ui {
+
+/// A full-panel screen of the popup: a header with "Back", a title and room for buttons at the
+/// right, then the screen's own content. Escape goes back as well.
+class SecondaryScreen : public QWidget {
+    Q_OBJECT
+public:
+    SecondaryScreen(const QString& title, QWidget* parent = nullptr);
+
+    QPushButton* backButton() const { return back_; }
+
+Q_SIGNALS:
+    /// The user asked to leave the screen.
+    void backRequested();
+
+protected:
+    /// Buttons placed at the right of the header.
+    QHBoxLayout* headerTrailing() const { return trailing_; }
+    /// The screen's content, under the header.
+    QVBoxLayout* content() const { return content_; }
+
+private:
+    QPushButton* back_;
+    QHBoxLayout* trailing_;
+    QVBoxLayout* content_;
+};
+
+} // namespace tintwell::ui

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ui/screens/view_context.h"
+
+#include <map>
+#include <memory>
+
+#include <QScrollArea>
+#include <QStackedWidget>
+
+namespace tintwell::ui {
+
+class MainScreen;
+class OnboardingScreen;
+class RecorderBackend;
+class SaveProfilePanel;
+
+/// Everything inside the popup: the main screen in a scroll area, and the screens it opens, one at
+/// a time. 320 pixels wide; as tall as the main screen's content up to the height cap, scrolling
+/// beyond it.
+class SettingsView : public QStackedWidget {
+    Q_OBJECT
+public:
+    explicit SettingsView(ViewContext context, QWidget* parent = nullptr);
+    ~SettingsView() override;
+
+    MainScreen* mainScreen() const { return main_; }
+    SaveProfilePanel* saveProfilePanel() const { return saveProfile_; }
+    Screen currentScreen() const { return current_; }
+    void showScreen(Screen screen);
+
+    /// A screen other than the main one and the save panel; null for unknown ones.
+    QWidget* screenWidget(Screen screen) const {
+        return pages_.contains(screen) ? pages_.at(screen) : nullptr;
+    }
+    /// Whether the first-run flow has a step open (automatic location still waiting for the user's
+    /// permission, or the update consent undecided).
+    bool onboardingNeeded() const;
+
+    /// The cap for the screen the popup opens on (see popupHeightCap).
+    void setHeightCap(int cap);
+    int heightCap() const { return heightCap_; }
+    /// The last measured height of the main screen's content.
+    int settingsContentHeight() const { return contentHeight_; }
+    /// min(cap, content height) high, 320 wide.
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    /// The preferred size changed; the window holding the view should follow.
+    void preferredSizeChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void addScreens();
+    void addScreen(Screen screen, QWidget* page);
+    void measure();
+
+    ViewContext ctx_;
+    MainScreen* main_;
+    QScrollArea* scroll_;
+    SaveProfilePanel* saveProfile_;
+    std::unique_ptr<RecorderBackend> recorder_;
+    OnboardingScreen* onboarding_ = nullptr;
+    std::map<Screen, QWidget*> pages_;
+    Screen current_ = Screen::Main;
+    int heightCap_ = 620;
+    int contentHeight_ = 500;
+};
+
+} // namespace tintwell::ui

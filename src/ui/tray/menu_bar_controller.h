@@ -1,0 +1,109 @@
+#pragma once
+
+#include "settings/display_settings_editor.h"
+#include "settings/profile_manager.h"
+#include "ui/model/ui_callbacks.h"
+
+#include <memory>
+
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+class QMenu;
+class QAction;
+
+namespace tintwell::platform {
+class DisplayServices;
+class WorkspaceServices;
+} // namespace tintwell::platform
+namespace tintwell::shortcuts {
+class GlobalShortcuts;
+}
+namespace tintwell::watchers {
+class AppExceptionsManager;
+}
+
+namespace tintwell::ui {
+
+class LocationStatus;
+class MenuTracker;
+class PopupWindow;
+class SettingsView;
+
+/// The status icon in the system tray and the popup it opens.
+///
+/// The icon shows the sun, the moon or the paused sun, with the Kelvin and altitude in its tooltip,
+/// and follows `currentAltitude`, `currentKelvin` and `paused` on the next pass of the event loop
+/// after any of them changes. A click toggles the popup; the right-click menu offers the popup, a
+/// status line, Pause, Manual override and Quit. Without a system tray the controller keeps
+/// running without an icon. Main thread only.
+class MenuBarController : public QObject {
+    Q_OBJECT
+public:
+    /// All objects must outlive the controller; `exceptions` may be null.
+    MenuBarController(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
+                      LocationStatus& location, platform::DisplayServices& displays, UiCallbacks callbacks,
+                      QObject* parent = nullptr);
+    ~MenuBarController() override;
+
+    /// Services the popup's screens read; call before install(). Each may be null.
+    void setWorkspace(platform::WorkspaceServices* workspace) { workspace_ = workspace; }
+    void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { shortcuts_ = shortcuts; }
+    /// Whether the popup opens on the first-run flow while one of its steps is open.
+    void setOfferOnboarding(bool offer) { offerOnboarding_ = offer; }
+
+    /// Builds the status icon (when a tray exists), the popup and the icon's follow-up. Once.
+    void install();
+    /// Recomputes the icon's symbol and tooltip from the store.
+    void updateIcon();
+    /// Shows the popup if hidden, closes it if shown.
+    void togglePopover();
+    /// Shows the popup by the icon (or the pointer) if it is hidden.
+    void showPopover();
+    /// Removes the status icon (shutdown).
+    void removeStatusItem();
+
+    /// True once install() found a system tray and shows the icon.
+    bool hasStatusItem() const { return tray_ != nullptr; }
+    QSystemTrayIcon* statusItem() const { return tray_.get(); }
+    QString currentSymbol() const { return symbol_; }
+    QString toolTip() const { return toolTip_; }
+    PopupWindow* popup() const { return popup_.get(); }
+    SettingsView* settingsView() const;
+    QMenu* contextMenu() const { return contextMenu_.get(); }
+    settings::DisplaySettingsEditor& displayEditor() { return editor_; }
+
+private:
+    void createStatusItem();
+    void buildContextMenu();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void scheduleIconUpdate();
+
+    settings::AppState& state_;
+    watchers::AppExceptionsManager* exceptions_;
+    LocationStatus& location_;
+    platform::DisplayServices& displays_;
+    platform::WorkspaceServices* workspace_ = nullptr;
+    shortcuts::GlobalShortcuts* shortcuts_ = nullptr;
+    bool offerOnboarding_ = false;
+    UiCallbacks callbacks_;
+    settings::DisplaySettingsEditor editor_;
+    settings::ProfileManager profiles_;
+    std::unique_ptr<MenuTracker> menus_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<QMenu> contextMenu_;
+    QAction* statusLine_ = nullptr;
+    QAction* pauseAction_ = nullptr;
+    QAction* manualAction_ = nullptr;
+    std::unique_ptr<PopupWindow> popup_;
+    QString symbol_;
+    QString toolTip_;
+    bool iconUpdateQueued_ = false;
+    bool installed_ = false;
+    QTimer trayRetry_;
+    int trayRetriesLeft_ = 12;
+};
+
+} // namespace tintwell::ui

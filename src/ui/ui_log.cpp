@@ -1,7 +1,0 @@
-#include "ui/ui_log.h"
-
-namespace tintwell::ui {
-
-Q_LOGGING_CATEGORY(lcUi, "tintwell.ui")
-
-} // namespace tintwell::ui

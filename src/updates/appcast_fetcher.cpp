@@ -1,0 +1,149 @@
+#include "updates/appcast_fetcher.h"
+
+#include <QHostAddress>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslError>
+
+namespace tintwell::updates {
+namespace {
+
+bool isLoopbackAddress(const QString& host) {
+    // An IP literal only: a name such as "localhost" is whatever the resolver makes of it.
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+/// Qt's sentence as a phrase that continues ours: "Connection refused" → "connection refused".
+QString asPhrase(QString text) {
+    if (text.size() > 1 && text[0].isUpper() && text[1].isLower())
+        text[0] = text[0].toLower();
+    return text;
+}
+
+QString megabytes(qint64 bytes) {
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'g', 3) + " MiB";
+}
+
+} // namespace
+
+std::optional<QString> refusedFeedAddress(const QUrl& url) {
+    if (!url.isValid() || url.host().isEmpty())
+        return QString("the update feed address \"%1\" is not a valid address").arg(url.toString());
+    if (url.scheme() == "https")
+        return std::nullopt;
+    if (url.scheme() == "http" && isLoopbackAddress(url.host()))
+        return std::nullopt;
+    return QString("the update feed address \"%1\" does not use https").arg(url.toString());
+}
+
+AppcastFetcher::AppcastFetcher(FetchLimits limits, QObject* parent) : QObject(parent), limits_(limits) {
+    network_.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        fail(QString("no answer within %1 seconds")
+                 .arg(std::chrono::duration<double>(limits_.timeout).count()));
+    });
+}
+
+AppcastFetcher::~AppcastFetcher() {
+    cancel();
+}
+
+void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
+    cancel();
+    done_ = std::move(done);
+    failure_.reset();
+    if (const auto refused = refusedFeedAddress(url)) {
+        // Answer later all the same, so callers see one order of events whatever the outcome.
+        failure_ = refused;
+        QTimer::singleShot(0, this, [this, generation = generation_] {
+            if (generation == generation_)
+                finish();
+        });
+        return;
+    }
+
+    QNetworkRequest request(url);
+    request.setMaximumRedirectsAllowed(5);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setHeader(QNetworkRequest::UserAgentHeader, "Tintwell");
+    QNetworkReply* reply = network_.get(request);
+    reply_ = reply;
+    const bool startedSecure = url.scheme() == "https";
+
+    connect(reply, &QNetworkReply::redirected, this, [this, reply, startedSecure](const QUrl& target) {
+        if (const auto refused = refusedFeedAddress(target))
+            return fail("redirected: " + *refused);
+        if (startedSecure && target.scheme() != "https")
+            return fail(
+                QString("redirected from https to the insecure address \"%1\"").arg(target.toString()));
+        Q_EMIT reply->redirectAllowed();
+    });
+    connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
+        // Not ignored: the reply fails; this only keeps the reason a person can act on.
+        if (!errors.isEmpty() && !failure_)
+            failure_ = "the server's certificate is not trusted (" + errors.first().errorString() + ")";
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (received > limits_.maxBytes || total > limits_.maxBytes)
+            fail("the update feed is larger than " + megabytes(limits_.maxBytes));
+    });
+    connect(reply, &QNetworkReply::finished, this, &AppcastFetcher::finish);
+    deadline_.start(limits_.timeout);
+}
+
+void AppcastFetcher::fail(const QString& reason) {
+    if (!failure_)
+        failure_ = reason;
+    if (reply_)
+        reply_->abort(); // finished follows, synchronously
+    else
+        finish();
+}
+
+void AppcastFetcher::finish() {
+    if (!done_)
+        return;
+    deadline_.stop();
+    QNetworkReply* reply = reply_;
+    reply_ = nullptr;
+    Result result = AppcastError{};
+    if (reply) {
+        reply->disconnect(this);
+        reply->deleteLater();
+    }
+    const int status =
+        reply ? reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0; // 0: none
+    if (failure_) {
+        result = AppcastError{*failure_};
+    } else if (status != 0 && (status < 200 || status > 299)) {
+        const QString phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        result = AppcastError{QString("the server answered %1 %2").arg(status).arg(phrase).trimmed()};
+    } else if (reply->error() != QNetworkReply::NoError) {
+        result = AppcastError{asPhrase(reply->errorString())};
+    } else {
+        QByteArray body = reply->read(limits_.maxBytes + 1);
+        if (body.size() > limits_.maxBytes)
+            result = AppcastError{"the update feed is larger than " + megabytes(limits_.maxBytes)};
+        else
+            result = std::move(body);
+    }
+    auto done = std::exchange(done_, nullptr);
+    done(std::move(result));
+}
+
+void AppcastFetcher::cancel() {
+    ++generation_;
+    deadline_.stop();
+    done_ = nullptr;
+    if (QNetworkReply* reply = reply_) {
+        reply_ = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+} // namespace tintwell::updates
