@@ -353,9 +353,7 @@ void AppDelegate::wireStateObservers() {
 }
 
 void AppDelegate::useAutoLocationChanged(bool enabled) {
-    if (terminated_)
-        return;
-    if (!location_)
+    if (terminated_ || !location_)
         return;
     const bool authorized = location_->isAuthorized();
     qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
