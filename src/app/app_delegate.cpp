@@ -1,12 +1,14 @@
 #include "app/app_delegate.h"
 
+#include "app/bus/application_bus_face.h"
 #include "app/location_status_binding.h"
+#include "app/log_output.h"
 #include "engine/gamma_controller.h"
-#include "platform/virtual/virtual_location_services.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
+#include "settings/settings_file_follower.h"
 #include "shortcuts/global_shortcuts.h"
 #include "ui/model/location_status.h"
 #include "ui/tray/debug_time_status_item.h"
@@ -24,6 +26,7 @@
 #include "watchers/location_provider.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
 namespace tintwell::app {
@@ -81,6 +84,7 @@ AppDelegate::AppDelegate(AppServices services, AppTiming timing, QObject* parent
     settingsDebounce_.setSingleShot(true);
     settingsDebounce_.setInterval(static_cast<int>(timing_.settingsDebounceSec * 1000));
     connect(&settingsDebounce_, &QTimer::timeout, this, &AppDelegate::tick);
+    followInstanceClaim();
 }
 
 AppDelegate::~AppDelegate() {
@@ -103,13 +107,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
     appExceptions_->start();
 
-    if (!services_.location)
-        services_.location = std::make_unique<platform::VirtualLocationServices>();
-    location_ = std::make_unique<watchers::LocationProvider>(
-        *services_.location, [self = QPointer<AppDelegate>(this)](double latitude, double longitude) {
-            if (self)
-                self->handleFix(latitude, longitude);
-        });
+    if (services_.location)
+        location_ = std::make_unique<watchers::LocationProvider>(
+            *services_.location, [self = QPointer<AppDelegate>(this)](double latitude, double longitude) {
+                if (self)
+                    self->handleFix(latitude, longitude);
+            });
 
     // The popup reads the state, the exceptions and the location status built above; it must be up
     // before the observers below can announce anything.
@@ -160,10 +163,59 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // With the permission still undetermined, launch asks nothing: the prompt belongs to an explicit
     // request from the user.
-    if (appState_->useAutoLocation() && location_->isAuthorized())
+    if (location_ && appState_->useAutoLocation() && location_->isAuthorized())
         location_->requestOnce();
 
     tick();
+    // Both come after the first evaluation: the bus face then never reports a tint not yet decided,
+    // and a file change read back during launch would only cost a second tick.
+    followSettingsFile();
+    answerOnSessionBus();
+}
+
+void AppDelegate::followInstanceClaim() {
+    if (!services_.instance)
+        return;
+    // Without its display the process has nothing left to tint or restore, and must not linger as
+    // if it still ran.
+    connect(services_.instance, &platform::InstanceClaim::displayConnectionLost, this, [] {
+        reportLostDisplayConnection();
+        // Every other part notices the same loss; this line says it all.
+        QLoggingCategory::setFilterRules(QStringLiteral("tintwell.*=false"));
+        QCoreApplication::exit(1);
+    });
+    connect(services_.instance, &platform::InstanceClaim::takenOver, this, [] {
+        qWarning().noquote() << "Another program took over as the display's Tintwell - quitting.";
+        QCoreApplication::exit(0);
+    });
+}
+
+void AppDelegate::followSettingsFile() {
+    if (!services_.settingsFile)
+        return;
+    settingsFollower_ = std::make_unique<settings::SettingsFileFollower>(*services_.settingsFile, *appState_);
+    // A hotkey assigned with --hotkey while the application runs is grabbed as soon as it is read.
+    connect(settingsFollower_.get(), &settings::SettingsFileFollower::followed, this, [this] {
+        if (globalShortcuts_)
+            globalShortcuts_->reloadFromStore();
+    });
+}
+
+void AppDelegate::answerOnSessionBus() {
+    if (!services_.onSessionBus)
+        return;
+    busFace_ = std::make_unique<ApplicationBusFace>(*appState_, appExceptions_.get());
+    connect(busFace_.get(), &ApplicationBusFace::reapplyRequested, this, &AppDelegate::reapply);
+    if (QString busError; !busFace_->registerOn(QDBusConnection::sessionBus(), &busError))
+        qWarning().noquote() << "Not on D-Bus:" << busError;
+    if (services_.userInterface) {
+        connect(busFace_.get(), &ApplicationBusFace::showPopupRequested, this, [this] {
+            if (menuBar_)
+                menuBar_->showPopover();
+        });
+    } else
+        qInfo().noquote() << "No graphical session: Tintwell runs without its status icon; the command line "
+                             "still controls it";
 }
 
 void AppDelegate::startUpdater() {
@@ -301,7 +353,7 @@ void AppDelegate::wireStateObservers() {
 }
 
 void AppDelegate::useAutoLocationChanged(bool enabled) {
-    if (terminated_)
+    if (terminated_ || !location_)
         return;
     const bool authorized = location_->isAuthorized();
     qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",

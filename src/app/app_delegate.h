@@ -2,6 +2,7 @@
 
 #include "platform/display_services.h"
 #include "platform/hot_key_service.h"
+#include "platform/instance_claim.h"
 #include "platform/lifecycle_event_source.h"
 #include "platform/location_services.h"
 #include "platform/workspace_services.h"
@@ -23,6 +24,8 @@ class GammaController;
 namespace tintwell::settings {
 class AppState;
 class DisplayIdentityCache;
+class JsonFileUserDefaults;
+class SettingsFileFollower;
 class UserDefaults;
 } // namespace tintwell::settings
 namespace tintwell::shortcuts {
@@ -51,6 +54,8 @@ class Updater;
 
 namespace tintwell::app {
 
+class ApplicationBusFace;
+
 using updates::UpdateChannelDelegate;
 using updates::UpdatePresenter;
 using updates::Updater;
@@ -67,13 +72,20 @@ struct AppServices {
     platform::WorkspaceServices* workspace = nullptr; ///< may be null
     /// Sources of wake, clock-set and time-zone events; display reconfiguration comes from `displays`.
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> lifecycleSources;
-    /// Where the user is; null for a virtual service that finds nothing by itself.
+    /// Where the user is; null: nowhere to ask, the location is set by hand only.
     std::unique_ptr<platform::LocationServices> location = nullptr;
     /// Null: the appcast updater on the configured feed.
     UpdaterFactory makeUpdater{};
     platform::HotKeyService* hotKeys = nullptr; ///< may be null: no global hotkeys
     /// Puts the status icon and its popup up at launch; needs a QApplication.
     bool userInterface = false;
+    /// The session's single-instance claim, held; losing it ends the application. May be null.
+    platform::InstanceClaim* instance = nullptr;
+    /// The file behind `defaults`, followed for changes the command line and editors make while the
+    /// application runs; null: nothing is followed.
+    settings::JsonFileUserDefaults* settingsFile = nullptr;
+    /// Answers on the session bus (status, pause, manual override, popup, reapply) after launch.
+    bool onSessionBus = false;
 };
 
 struct AppTiming {
@@ -132,6 +144,9 @@ private:
     void useAutoLocationChanged(bool enabled);
     void startUpdater();
     void wireUpdateObservers();
+    void followInstanceClaim();
+    void followSettingsFile();
+    void answerOnSessionBus();
 
     AppServices services_;
     AppTiming timing_;
@@ -155,6 +170,8 @@ private:
     std::unique_ptr<ui::MenuBarController> menuBar_;
     std::unique_ptr<UpdatePresenter> updatePresenter_;
     std::unique_ptr<ui::DebugTimeStatusItem> debugTimeItem_;
+    std::unique_ptr<settings::SettingsFileFollower> settingsFollower_;
+    std::unique_ptr<ApplicationBusFace> busFace_;
 };
 
 } // namespace tintwell::app

@@ -1,50 +1,113 @@
-#include "app/single_instance.h"
-#include "support/child_process.h"
+// One running application per session, through the claim both backends give: the X selection on
+// the test X server and the lock file where there is no display.
 
+#include "platform/instance_claim.h"
+#include "platform/linux/lock_file_instance_claim.h"
+#include "platform/x11/x11_instance_selection.h"
+#include "support/child_process.h"
+#include "support/event_loop.h"
+
+#include <functional>
+#include <memory>
+
+#include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-using tintwell::app::SingleInstance;
-using tintwell::test::inChild;
+using namespace tintwell;
+using platform::InstanceClaim;
 
 namespace {
 
-struct SingleInstanceTest : ::testing::Test {
-    QTemporaryDir dir;
-    QString lock() const { return dir.filePath(QStringLiteral("tintwell.lock")); }
+struct Implementation {
+    const char* name;
+    std::function<std::unique_ptr<InstanceClaim>(const QTemporaryDir&)> make;
 };
 
-TEST_F(SingleInstanceTest, ASecondProcessIsRefusedWithTheFirstOnesPid) {
-    SingleInstance first(lock());
-    ASSERT_TRUE(std::holds_alternative<SingleInstance::Acquired>(first.tryAcquire()));
-    const pid_t self = ::getpid();
-    const int status = inChild([&] {
-        SingleInstance second(lock());
-        const auto result = second.tryAcquire();
-        const auto* running = std::get_if<SingleInstance::AlreadyRunning>(&result);
-        return running && running->pid == self ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0);
+void PrintTo(const Implementation& implementation, std::ostream* os) {
+    *os << implementation.name;
 }
 
-TEST_F(SingleInstanceTest, TheLockOfAProcessThatDiedIsFreeAgain) {
-    const int status = inChild([&] {
-        SingleInstance held(lock());
-        const bool acquired = std::holds_alternative<SingleInstance::Acquired>(held.tryAcquire());
-        ::_exit(acquired ? 0 : 1); // no destructor: the kernel has to drop the lock
+const Implementation implementations[] = {
+    {"LockFile",
+     [](const QTemporaryDir& dir) {
+         return std::make_unique<platform::LockFileInstanceClaim>(dir.filePath("tintwell.lock"));
+     }},
+    {"XSelection", [](const QTemporaryDir&) { return std::make_unique<platform::X11InstanceSelection>(); }},
+};
+
+class InstanceClaimTest : public ::testing::TestWithParam<Implementation> {
+protected:
+    void SetUp() override { test::application(); }
+    std::unique_ptr<InstanceClaim> make() const { return GetParam().make(dir); }
+    QTemporaryDir dir;
+};
+
+TEST_P(InstanceClaimTest, ASecondClaimIsRefusedWithTheHoldersPidUntilTheHolderLetsGo) {
+    auto first = make();
+    ASSERT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(first->tryClaim()));
+    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(first->tryClaim())) << "claiming again";
+
+    auto second = make();
+    const auto refused = second->tryClaim();
+    const auto* running = std::get_if<InstanceClaim::AlreadyRunning>(&refused);
+    ASSERT_TRUE(running);
+    EXPECT_EQ(running->pid, ::getpid());
+
+    first.reset();
+    auto third = make();
+    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(third->tryClaim()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, InstanceClaimTest, ::testing::ValuesIn(implementations),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LockFileInstanceClaimTest, TheLockOfAProcessThatDiedIsFreeAgain) {
+    QTemporaryDir dir;
+    const QString lock = dir.filePath("tintwell.lock");
+    const int status = test::inChild([&] {
+        platform::LockFileInstanceClaim held(lock);
+        const bool claimed = std::holds_alternative<InstanceClaim::Claimed>(held.tryClaim());
+        ::_exit(claimed ? 0 : 1); // no destructor: the kernel has to drop the lock
         return 1;
     });
     ASSERT_EQ(status, 0);
-    SingleInstance next(lock());
-    EXPECT_TRUE(std::holds_alternative<SingleInstance::Acquired>(next.tryAcquire()));
+    platform::LockFileInstanceClaim next(lock);
+    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(next.tryClaim()));
 }
 
-TEST_F(SingleInstanceTest, ADirectoryOthersCanWriteIsNotTrusted) {
+TEST(LockFileInstanceClaimTest, ADirectoryOthersCanWriteIsNotTrusted) {
+    QTemporaryDir dir;
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
-    SingleInstance instance(lock());
-    EXPECT_TRUE(std::holds_alternative<SingleInstance::Failed>(instance.tryAcquire()));
+    platform::LockFileInstanceClaim claim(dir.filePath("tintwell.lock"));
+    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Failed>(claim.tryClaim()));
+}
+
+TEST(X11InstanceSelectionTest, AnotherClientTakingTheSelectionOverIsNoticed) {
+    test::application();
+    platform::X11InstanceSelection claim;
+    ASSERT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(claim.tryClaim()));
+    QSignalSpy takenOver(&claim, &InstanceClaim::takenOver);
+
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    const QByteArray name = platform::X11InstanceSelection::selectionName(0).toLatin1();
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        other, xcb_intern_atom(other, 0, std::uint16_t(name.size()), name.data()), nullptr);
+    const xcb_window_t window = xcb_generate_id(other);
+    xcb_create_window(other, XCB_COPY_FROM_PARENT, window,
+                      xcb_setup_roots_iterator(xcb_get_setup(other)).data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(other, window, atom->atom, XCB_CURRENT_TIME);
+    xcb_flush(other);
+    std::free(atom);
+
+    EXPECT_TRUE(test::spinUntil([&] { return takenOver.count() == 1; }));
+    xcb_disconnect(other);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/bus/application_bus_face.h"
 
+#include "application_bus_adaptor.h"
 #include "settings/app_state.h"
 #include "watchers/app_exceptions_manager.h"
 
@@ -15,6 +16,7 @@ Q_LOGGING_CATEGORY(lcBus, "tintwell.bus")
 ApplicationBusFace::ApplicationBusFace(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
                                        QObject* parent)
     : QObject(parent), state_(state), exceptions_(exceptions), bus_(QString()) {
+    new ApplicationBusAdaptor(this);
     pending_.setSingleShot(true);
     pending_.setInterval(0);
     connect(&pending_, &QTimer::timeout, this, &ApplicationBusFace::announceChanges);
@@ -46,7 +48,7 @@ bool ApplicationBusFace::registerOn(QDBusConnection bus, QString* error) {
     };
     if (!bus.isConnected())
         return fail("no D-Bus session bus: " + bus.lastError().message());
-    if (!bus.registerObject(bus::objectPath, this, QDBusConnection::ExportScriptableContents))
+    if (!bus.registerObject(bus::objectPath, this, QDBusConnection::ExportAdaptors))
         return fail(QString("cannot export %1 on the session bus").arg(bus::objectPath));
     // Another instance holding the name means this one must not answer for it; never queue or replace.
     const auto reply =

@@ -19,13 +19,14 @@ class AppExceptionsManager;
 namespace tintwell::app {
 
 /// The running application as seen on the session bus (for panel widgets, status bars and a second
-/// launch): live values read-only, pause and manual override read-write, and two requests.
+/// launch): live values read-only, pause and manual override read-write, and two requests. What is
+/// exported is data/org.tintwell.Tintwell.xml, through the adaptor generated from it; the adaptor
+/// reads and writes the properties below by name and calls the slots of the same names.
 ///
 /// A change is announced with PropertiesChanged on the next event-loop pass after the settings or the
 /// exception in force changed, once per pass and only for values that differ from the last announced.
 class ApplicationBusFace : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.tintwell.Tintwell")
     Q_PROPERTY(double CurrentKelvin READ currentKelvin)
     Q_PROPERTY(double CurrentAltitude READ currentAltitude)
     Q_PROPERTY(QString ActiveProfile READ activeProfile)
@@ -54,8 +55,8 @@ public:
     void setManualOverride(bool on);
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void ShowPopup();
-    Q_SCRIPTABLE void Reapply();
+    void ShowPopup();
+    void Reapply();
 
 Q_SIGNALS:
     /// A client (a second launch, a panel widget) asked for the popup.

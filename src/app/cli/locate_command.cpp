@@ -1,6 +1,6 @@
 #include "app/cli/locate_command.h"
 
-#include "platform/linux/fallback_location_services.h"
+#include "app/platform_backend.h"
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "watchers/location_provider.h"
@@ -99,7 +99,7 @@ int runLocate(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     // The outcome is printed; the progress messages are for the running application's log and stay
     // available through QT_LOGGING_RULES.
     QLoggingCategory::setFilterRules("tintwell.location=false");
-    const auto services = platform::createLinuxLocationServices();
+    const auto services = createSystemLocationServices();
     if (!cl.save)
         return locate(*services, cl.json, nullptr, out, err);
     settings::JsonFileUserDefaults defaults;

@@ -2,7 +2,6 @@
 
 #include "app/platform_backend.h"
 #include "engine/gamma_controller.h"
-#include "platform/virtual/virtual_display_services.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
@@ -109,10 +108,12 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
 int runPrint(const CommandLine& cl, std::ostream& out) {
     // Without a display server the sun and the curve are still worth printing, for no displays.
     QString ignored;
-    auto platform =
-        createPlatformServices(cl.backend, PlatformOptions{.keepTransferTablesOnExit = true}, &ignored);
-    platform::VirtualDisplayServices noDisplays(0);
-    platform::DisplayServices& displays = platform ? *platform->displays : noDisplays;
+    const PlatformOptions options{.keepTransferTablesOnExit = true};
+    auto platform = createPlatformServices(cl.backend, options, &ignored);
+    const auto noDisplays =
+        platform ? std::nullopt
+                 : createPlatformServices(Backend{Backend::Kind::Virtual, 0}, options, &ignored);
+    platform::DisplayServices& displays = platform ? *platform->displays : *noDisplays->displays;
     platform::WorkspaceServices* workspace = platform ? platform->workspace.get() : nullptr;
 
     settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),

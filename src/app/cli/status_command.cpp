@@ -1,51 +1,30 @@
 #include "app/cli/status_command.h"
 
-#include "app/bus/bus_names.h"
+#include "app/bus/application_bus_client.h"
 
 #include <iomanip>
-
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDBusVariant>
-#include <QVariantMap>
 
 #include <nlohmann/json.hpp>
 
 namespace tintwell::app {
-namespace {
-
-constexpr int replyTimeoutMs = 3000;
-
-bool instanceRuns(const QDBusConnection& bus) {
-    return bus.isConnected() && bus.interface()->isServiceRegistered(bus::service).value();
-}
-
-} // namespace
 
 int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!instanceRuns(bus)) {
+    const auto answer = readApplicationStatus();
+    if (std::holds_alternative<NotRunning>(answer)) {
         err << "Tintwell is not running.\n";
         return 1;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(bus::service, bus::objectPath,
-                                                       "org.freedesktop.DBus.Properties", "GetAll");
-    call << QString(bus::interface);
-    const QDBusReply<QVariantMap> reply = bus.call(call, QDBus::Block, replyTimeoutMs);
-    if (!reply.isValid()) {
-        err << "tintwell: the running instance did not answer: " << reply.error().message().toStdString()
-            << '\n';
+    if (const auto* silent = std::get_if<NoAnswer>(&answer)) {
+        err << "tintwell: the running instance did not answer: " << silent->message.toStdString() << '\n';
         return 1;
     }
-    const QVariantMap v = reply.value();
-    const double kelvin = v.value("CurrentKelvin").toDouble();
-    const double altitude = v.value("CurrentAltitude").toDouble();
-    const std::string profile = v.value("ActiveProfile").toString().toStdString();
-    const std::string exception = v.value("ActiveException").toString().toStdString();
-    const bool paused = v.value("Paused").toBool();
-    const bool manual = v.value("ManualOverride").toBool();
+    const auto& v = std::get<ApplicationStatus>(answer);
+    const double kelvin = v.currentKelvin;
+    const double altitude = v.currentAltitude;
+    const std::string profile = v.activeProfile.toStdString();
+    const std::string exception = v.activeException.toStdString();
+    const bool paused = v.paused;
+    const bool manual = v.manualOverride;
 
     if (cl.json) {
         const nlohmann::json j = {
@@ -66,16 +45,6 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     out << "Paused:    " << (paused ? "yes" : "no") << '\n';
     out << "Manual:    " << (manual ? "on" : "off") << '\n';
     return 0;
-}
-
-bool requestShowPopup() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!instanceRuns(bus))
-        return false;
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(bus::service, bus::objectPath, bus::interface, "ShowPopup");
-    // A call rather than a bare send: the message must leave before this short-lived process exits.
-    return bus.call(call, QDBus::Block, replyTimeoutMs).type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace tintwell::app

@@ -10,7 +10,4 @@ namespace tintwell::app {
 /// 0 when they were printed; 1 with one line on `err` when no instance runs or it did not answer.
 int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
-/// Asks the running instance to show its popup; false when none answers on the session bus.
-bool requestShowPopup();
-
 } // namespace tintwell::app

@@ -67,16 +67,17 @@ QString X11InstanceSelection::selectionName(int screen) {
     return QString("_%1_S%2").arg(QString(core::applicationId).toUpper().replace('.', '_')).arg(screen);
 }
 
-X11InstanceSelection::X11InstanceSelection(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {
+X11InstanceSelection::X11InstanceSelection(QObject* parent)
+    : InstanceClaim(parent), d(std::make_unique<Impl>()) {
     d->display = qEnvironmentVariable("DISPLAY");
     d->conn = xcb_connect(nullptr, nullptr);
 }
 
 X11InstanceSelection::~X11InstanceSelection() = default;
 
-X11InstanceSelection::Result X11InstanceSelection::tryAcquire() {
+InstanceClaim::Result X11InstanceSelection::tryClaim() {
     if (d->owned)
-        return Acquired{};
+        return Claimed{};
     if (xcb_connection_has_error(d->conn))
         return Failed{QString("Cannot open the X display %1.").arg(d->display)};
     xcb_connection_t* c = d->conn;
@@ -148,7 +149,7 @@ X11InstanceSelection::Result X11InstanceSelection::tryAcquire() {
     connect(d->notifier, &QSocketNotifier::activated, this, &X11InstanceSelection::readEvents);
     // Events read along with the replies above are already in xcb's queue.
     QMetaObject::invokeMethod(this, &X11InstanceSelection::readEvents, Qt::QueuedConnection);
-    return Acquired{};
+    return Claimed{};
 }
 
 void X11InstanceSelection::readEvents() {
@@ -159,9 +160,9 @@ void X11InstanceSelection::readEvents() {
     }
     if (xcb_connection_has_error(d->conn)) {
         d->notifier->setEnabled(false);
-        Q_EMIT connectionLost();
+        Q_EMIT displayConnectionLost();
     } else if (lost) {
-        Q_EMIT selectionLost();
+        Q_EMIT takenOver();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "app/single_instance.h"
+#include "platform/linux/lock_file_instance_claim.h"
 
 #include <cerrno>
 #include <charconv>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tintwell::app {
+namespace tintwell::platform {
 namespace {
 
 QString systemError(const QString& what, int error) {
@@ -48,23 +48,24 @@ std::optional<QString> checkLockDirectory(const QString& dir) {
 
 } // namespace
 
-QString SingleInstance::defaultLockPath() {
+QString LockFileInstanceClaim::defaultLockPath() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && runtime.startsWith(QLatin1Char('/')))
         return runtime + QStringLiteral("/tintwell.lock");
     return QStringLiteral("/tmp/tintwell-%1/tintwell.lock").arg(::getuid());
 }
 
-SingleInstance::SingleInstance(QString lockPath) : lockPath_(std::move(lockPath)) {}
+LockFileInstanceClaim::LockFileInstanceClaim(QString lockPath, QObject* parent)
+    : InstanceClaim(parent), lockPath_(std::move(lockPath)) {}
 
-SingleInstance::~SingleInstance() {
+LockFileInstanceClaim::~LockFileInstanceClaim() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-SingleInstance::Result SingleInstance::tryAcquire() {
+InstanceClaim::Result LockFileInstanceClaim::tryClaim() {
     if (fd_ >= 0)
-        return Acquired{};
+        return Claimed{};
     if (const auto error = checkLockDirectory(lockPath_.left(lockPath_.lastIndexOf(QLatin1Char('/')))))
         return Failed{*error};
 
@@ -95,7 +96,7 @@ SingleInstance::Result SingleInstance::tryAcquire() {
         return Failed{systemError(lockPath_, error)};
     }
     fd_ = fd;
-    return Acquired{};
+    return Claimed{};
 }
 
-} // namespace tintwell::app
+} // namespace tintwell::platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <variant>
+
+#include <QString>
+
+namespace tintwell::app {
+
+/// The running application's live values, as its face on the session bus gives them.
+struct ApplicationStatus {
+    double currentKelvin = 0;
+    double currentAltitude = 0; ///< degrees
+    QString activeProfile;
+    QString activeException; ///< empty when none is in force
+    bool paused = false;
+    bool manualOverride = false;
+};
+/// No instance holds the name on the session bus.
+struct NotRunning {};
+/// The instance holds the name but did not answer (the bus's own sentence).
+struct NoAnswer {
+    QString message;
+};
+
+/// Reads the running instance's live values from the session bus.
+std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus();
+
+/// Asks the running instance to show its popup; false when none answers on the session bus.
+bool requestShowPopup();
+
+} // namespace tintwell::app
