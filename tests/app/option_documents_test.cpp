@@ -1,7 +1,7 @@
 // The manual page and completions, made from the real option table and checked by the tools that
 // will read them.
 
-#include "app/cli/command_line.h"
+#include "app/cli/command_registry.h"
 #include "app/cli/option_documents.h"
 #include "support/event_loop.h"
 

@@ -7,43 +7,22 @@
 #include <optional>
 #include <variant>
 
-#include <QCommandLineOption>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace tintwell::app {
 
-enum class Mode {
-    Help,
-    Version,
-    Print,
-    ListDisplays,
-    ListApps,
-    Set,
-    Get,
-    Oneshot,
-    Reset,
-    CheckUpdates,
-    Status,
-    Locate,
-    Run,
-    Hotkey,
-    Hotkeys
-};
-
-/// What the user asked for on the command line, validated.
+/// The values given on the command line, checked; each mode reads those of the options it accepts.
 struct CommandLine {
-    Mode mode = Mode::Help;
     Backend backend;
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
-    core::Target oneshot;    ///< with Mode::Oneshot: the Kelvin, brightness and gamma to write
-    QStringList assignments; ///< with Set: KEY=VALUE, unchecked
-    QStringList keys;        ///< with Get: the keys asked for (none: all), unchecked
-    QStringList hotkeys;     ///< with Hotkey: NAME=COMBINATION, unchecked
-    bool save = false;       ///< with Locate: store the fix as the application would
+    core::Target oneshot;    ///< with --oneshot: the Kelvin, brightness and gamma to write
+    QStringList assignments; ///< with --set: KEY=VALUE, unchecked
+    QStringList keys;        ///< with --get: the keys asked for (none: all), unchecked
+    QStringList hotkeys;     ///< with --hotkey: NAME=COMBINATION, unchecked
+    bool save = false;       ///< with --locate: store the fix as the application would
 };
 
 /// Bad input: one line for standard error, naming the offending value.
@@ -51,14 +30,15 @@ struct UsageError {
     QString message;
 };
 
-/// One mode per run: the options given must all belong to it, each at most once.
-std::variant<CommandLine, UsageError> parseCommandLine(const QStringList& arguments);
+struct Command;
 
-/// The text of --help.
-QString helpText();
-/// The one-line description of the program that heads --help and the manual page.
-QString programDescription();
-/// Every option, in the order of --help; the manual page and shell completions are made from it.
-QList<QCommandLineOption> commandLineOptions();
+/// The mode chosen and the values that go with it.
+struct ParsedCommandLine {
+    const Command* command = nullptr; ///< a row of commands()
+    CommandLine values;
+};
+
+/// One mode per run: the options given must all belong to it, each at most once.
+std::variant<ParsedCommandLine, UsageError> parseCommandLine(const QStringList& arguments);
 
 } // namespace tintwell::app

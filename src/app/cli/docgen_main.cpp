@@ -1,7 +1,8 @@
 // Writes the manual page and the shell completions from the program's option table, at build time.
 
-#include "app/cli/command_line.h"
+#include "app/cli/command_registry.h"
 #include "app/cli/option_documents.h"
+#include "app/cli/version_command.h"
 
 #include <iostream>
 
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const auto options = commandLineOptions();
     const std::pair<const char*, QString> files[] = {
-        {"tintwell.1", optionDocuments::manualPage(options, TINTWELL_VERSION)},
+        {"tintwell.1", optionDocuments::manualPage(options, programVersion())},
         {"tintwell.bash", optionDocuments::bashCompletion(options)},
         {"_tintwell", optionDocuments::zshCompletion(options)},
     };

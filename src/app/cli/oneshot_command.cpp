@@ -19,19 +19,16 @@ bool shows(const core::TransferTables& got, const core::TransferTables& want) {
     return near(got.r, want.r) && near(got.g, want.g) && near(got.b, want.b);
 }
 
-} // namespace
-
-int runOneshot(const CommandLine& cl, std::ostream& err) {
+/// Writes `decision` to every display with a ramp of its own, then reads back that each shows `want`.
+int writeOnce(const Backend& backend, const core::Decision& decision, const core::TransferTables& want,
+              std::ostream& err) {
     QString error;
-    auto services = createPlatformServices(cl.backend, {.keepTransferTablesOnExit = true}, &error);
+    auto services = createPlatformServices(backend, {.keepTransferTablesOnExit = true}, &error);
     if (!services) {
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
     }
     platform::DisplayServices& displays = *services->displays;
-    const core::Decision decision =
-        cl.mode == Mode::Reset ? core::Decision(core::Native{}) : core::Decision(cl.oneshot);
-
     std::unordered_map<platform::DisplayId, core::Decision> decisions;
     std::vector<platform::DisplayDescription> targets;
     for (platform::DisplayId id : displays.onlineDisplays()) {
@@ -51,13 +48,6 @@ int runOneshot(const CommandLine& cl, std::ostream& err) {
         engine::GammaController controller(displays);
         controller.apply(decisions, 750, 0.3);
     }
-
-    const core::TransferTables want =
-        cl.mode == Mode::Reset
-            ? core::TransferTables{core::ColorTemperature::identityTable(),
-                                   core::ColorTemperature::identityTable(),
-                                   core::ColorTemperature::identityTable()}
-            : core::ColorTemperature::gammaRamp(cl.oneshot.kelvin, cl.oneshot.brightness, cl.oneshot.gamma);
     for (const auto& d : targets) {
         const auto got = displays.readTransferTables(d.id);
         // Ramps much smaller than the tables cannot hold them exactly; only larger ones are checked.
@@ -68,6 +58,19 @@ int runOneshot(const CommandLine& cl, std::ostream& err) {
         }
     }
     return 0;
+}
+
+} // namespace
+
+int runOneshot(const CommandLine& cl, std::ostream& err) {
+    return writeOnce(
+        cl.backend, cl.oneshot,
+        core::ColorTemperature::gammaRamp(cl.oneshot.kelvin, cl.oneshot.brightness, cl.oneshot.gamma), err);
+}
+
+int runReset(const CommandLine& cl, std::ostream& err) {
+    const core::TransferTable identity = core::ColorTemperature::identityTable();
+    return writeOnce(cl.backend, core::Native{}, {identity, identity, identity}, err);
 }
 
 } // namespace tintwell::app

@@ -1,6 +1,6 @@
 #include "app/cli/option_documents.h"
 
-#include "app/cli/command_line.h"
+#include "app/cli/help_command.h"
 #include "core/application_id.h"
 
 #include <QStringList>
