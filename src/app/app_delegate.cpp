@@ -313,19 +313,18 @@ void AppDelegate::installMenuBar() {
 void AppDelegate::wireStateObservers() {
     settings::AppState* s = appState_.get();
     QTimer* debounce = &settingsDebounce_;
-    // The twelve settings that change what the displays show; each change, once it differs from the
+    // The settings that change what the displays show; each change, once it differs from the
     // previous value, restarts one shared 100 ms debounce, so a burst costs one tick.
-    restartOnDistinct(s, &settings::AppState::pausedChanged, s->paused(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualOverrideChanged, s->manualOverride(), debounce);
-    restartOnDistinct(s, &settings::AppState::dayKelvinChanged, s->dayKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::nightKelvinChanged, s->nightKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::transitionWidthDegChanged, s->transitionWidthDeg(), debounce);
-    restartOnDistinct(s, &settings::AppState::brightnessChanged, s->brightness(), debounce);
-    restartOnDistinct(s, &settings::AppState::gammaChanged, s->gamma(), debounce);
-    restartOnDistinct(s, &settings::AppState::latitudeChanged, s->latitude(), debounce);
-    restartOnDistinct(s, &settings::AppState::longitudeChanged, s->longitude(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualKelvinChanged, s->manualKelvin(), debounce);
-    restartOnDistinct(s, &settings::AppState::manualOverrideUntilChanged, s->manualOverrideUntil(), debounce);
+    std::array<settings::SettingValue, core::settingRows.size()> last;
+    for (std::size_t i = 0; i < last.size(); ++i)
+        last[i] = s->value(core::SettingId(i));
+    connect(s, &settings::AppState::settingChanged, debounce, [s, debounce, last](std::size_t i) mutable {
+        const auto& value = s->value(core::SettingId(i));
+        if (!core::settingRows[i].reevaluates() || value == last[i])
+            return;
+        last[i] = value;
+        debounce->start();
+    });
     restartOnDistinct(s, &settings::AppState::displayOverridesChanged, s->displayOverrides(), debounce);
     // Subscribing delivers the current values: one debounced tick follows the wiring.
     debounce->start();

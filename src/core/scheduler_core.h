@@ -17,17 +17,17 @@ using DecisionMap = std::unordered_map<DisplayId, Decision>;
 struct SchedulerCore {
     struct Input {
         Instant now;
-        double dayKelvin = 6500;
-        double nightKelvin = 3400;
-        double transitionWidthDeg = 12;
-        double brightness = 1;
-        double gamma = 1;
+        double dayKelvin = settingDefault("dayKelvin");
+        double nightKelvin = settingDefault("nightKelvin");
+        double transitionWidthDeg = settingDefault("transitionWidthDeg");
+        double brightness = settingDefault("brightness");
+        double gamma = settingDefault("gamma");
         double latitude = 0;
         double longitude = 0;
         bool paused = false;
         bool manualOverride = false;
         std::optional<Instant> manualOverrideUntil;
-        double manualKelvin = 5000;
+        double manualKelvin = settingDefault("manualKelvin");
         std::vector<DisplayId> onlineDisplays;
         std::optional<AppExceptionRule> activeOverride;
         std::unordered_set<DisplayId> activeOverrideDisplays;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/setting_table.h"
 #include "core/uuid.h"
 
 #include <cstdint>
@@ -29,12 +30,12 @@ using Decision = std::variant<Target, Native>;
 
 /// The six profile values of one display; always complete.
 struct DisplaySettings {
-    double dayKelvin = 6500;
-    double nightKelvin = 3400;
-    double transitionWidthDeg = 12;
-    double brightness = 1;
-    double gamma = 1;
-    double manualKelvin = 5000;
+    double dayKelvin = settingDefault("dayKelvin");
+    double nightKelvin = settingDefault("nightKelvin");
+    double transitionWidthDeg = settingDefault("transitionWidthDeg");
+    double brightness = settingDefault("brightness");
+    double gamma = settingDefault("gamma");
+    double manualKelvin = settingDefault("manualKelvin");
     bool operator==(const DisplaySettings&) const = default;
 };
 
@@ -42,12 +43,12 @@ struct DisplaySettings {
 struct Profile {
     Uuid id;
     std::string name;
-    double dayKelvin = 6500;
-    double nightKelvin = 3400;
-    double transitionWidthDeg = 12;
-    double brightness = 1;
-    double gamma = 1;
-    double manualKelvin = 5000;
+    double dayKelvin = settingDefault("dayKelvin");
+    double nightKelvin = settingDefault("nightKelvin");
+    double transitionWidthDeg = settingDefault("transitionWidthDeg");
+    double brightness = settingDefault("brightness");
+    double gamma = settingDefault("gamma");
+    double manualKelvin = settingDefault("manualKelvin");
     bool operator==(const Profile&) const = default;
 };
 

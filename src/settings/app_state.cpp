@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QMetaMethod>
+
 #include <nlohmann/json.hpp>
 
 namespace tintwell::settings {
@@ -18,10 +20,6 @@ using core::AppExceptionRule;
 using core::DisplaySettings;
 using core::Profile;
 using core::Uuid;
-
-std::string key(const char* name) {
-    return std::string(keys::prefix) + name;
-}
 
 /// JSON has no NaN or infinity. Encoding one would turn it into null and make the whole stored
 /// collection undecodable at the next start, so such a value fails the encoding instead.
@@ -39,7 +37,8 @@ void reportStored(UserDefaults& defaults, const std::string& k, const std::strin
     defaults.noteUndecodable(k);
 }
 
-void setSix(Profile& p, const DisplaySettings& s) {
+template <SixValues To, SixValues From>
+void setSix(To& p, const From& s) {
     p.dayKelvin = s.dayKelvin;
     p.nightKelvin = s.nightKelvin;
     p.transitionWidthDeg = s.transitionWidthDeg;
@@ -69,17 +68,81 @@ std::optional<UpdateConsent> updateConsentFromString(std::string_view text) {
     return std::nullopt;
 }
 
+std::string storedKey(core::SettingId id) {
+    return keys::prefix + std::string(id.row().name);
+}
+
+namespace {
+
+QMetaType metaTypeOf(core::SettingType type) {
+    switch (type) {
+    case core::SettingType::Number:
+        return QMetaType::fromType<double>();
+    case core::SettingType::Boolean:
+        return QMetaType::fromType<bool>();
+    case core::SettingType::InstantOrNone:
+        return QMetaType::fromType<std::optional<Instant>>();
+    case core::SettingType::ChannelText:
+        return QMetaType::fromType<std::string>();
+    case core::SettingType::Consent:
+        return QMetaType::fromType<UpdateConsent>();
+    }
+    return {};
+}
+
+/// Each row's own `<name>Changed(value)` signal, found once: the typed signals stay what callers
+/// connect to, while the rows stay the one list of settings.
+const std::array<QMetaMethod, core::settingRows.size()>& rowSignals() {
+    static const auto signals = [] {
+        std::array<QMetaMethod, core::settingRows.size()> found;
+        const QMetaObject& meta = AppState::staticMetaObject;
+        for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
+            const auto& row = core::settingRows[i];
+            const QByteArray name = QByteArray(row.name.data(), qsizetype(row.name.size())) + "Changed";
+            for (int m = meta.methodOffset(); m < meta.methodCount(); ++m) {
+                const QMetaMethod method = meta.method(m);
+                if (method.methodType() == QMetaMethod::Signal && method.name() == name &&
+                    method.parameterCount() == 1 && method.parameterMetaType(0) == metaTypeOf(row.type))
+                    found[i] = method;
+            }
+            if (!found[i].isValid())
+                qFatal("AppState has no signal %s(value) of its setting's type", name.constData());
+        }
+        return found;
+    }();
+    return signals;
+}
+
+} // namespace
+
 AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent), defaults_(defaults) {
     load();
 }
 
-void AppState::setManualOverride(bool v) {
-    assign(manualOverride_, v, &AppState::manualOverrideChanged);
+void AppState::setValue(core::SettingId id, SettingValue v) {
+    Q_EMIT objectWillChange();
+    scalars_[id.index] = std::move(v);
+    announce(id.index);
     if (suspendSave_)
         return;
-    if (!v)
+    if (id.row().type == core::SettingType::Consent) {
+        defaults_.setString(storedKey(id), toString(get<UpdateConsent>(id)));
+        return;
+    }
+    if (id == core::SettingId("manualOverride") && !get<bool>(id))
         setManualOverrideUntil(std::nullopt);
     save();
+}
+
+void AppState::announce(std::size_t index) {
+    const QMetaMethod& signal = rowSignals()[index];
+    std::visit(
+        [&](const auto& v) {
+            signal.invoke(this, Qt::DirectConnection,
+                          QGenericArgument(signal.parameterTypeName(0).constData(), &v));
+        },
+        scalars_[index]);
+    Q_EMIT settingChanged(index);
 }
 
 void AppState::setProfiles(std::vector<Profile> v) {
@@ -90,12 +153,6 @@ void AppState::setProfiles(std::vector<Profile> v) {
 void AppState::setActiveProfileId(std::optional<Uuid> v) {
     assign(activeProfileId_, v, &AppState::activeProfileIdChanged);
     saveActiveProfileId();
-}
-
-void AppState::setUpdateConsent(UpdateConsent v) {
-    assign(updateConsent_, v, &AppState::updateConsentChanged);
-    if (!suspendSave_)
-        defaults_.setString(keys::updateConsent, toString(updateConsent_));
 }
 
 void AppState::setAppExceptions(std::vector<AppExceptionRule> v) {
@@ -109,24 +166,32 @@ void AppState::setDisplayOverrides(DisplayOverrides v) {
 }
 
 std::vector<std::pair<std::string, Value>> AppState::scalarValues() const {
-    const auto number = [](double v) { return Value(std::in_place_type<double>, v); };
-    const auto flag = [](bool v) { return Value(std::in_place_type<bool>, v); };
-    return {
-        {keys::dayKelvin, number(dayKelvin_)},
-        {keys::nightKelvin, number(nightKelvin_)},
-        {keys::transitionWidthDeg, number(transitionWidthDeg_)},
-        {keys::brightness, number(brightness_)},
-        {keys::gamma, number(gamma_)},
-        {keys::manualOverride, flag(manualOverride_)},
-        {keys::manualKelvin, number(manualKelvin_)},
-        {keys::manualOverrideUntil, manualOverrideUntil_ ? number(secondsSinceEpoch(*manualOverrideUntil_))
-                                                         : Value(std::in_place_type<std::int64_t>, 0)},
-        {keys::paused, flag(paused_)},
-        {keys::useAutoLocation, flag(useAutoLocation_)},
-        {keys::latitude, number(latitude_)},
-        {keys::longitude, number(longitude_)},
-        {keys::updateChannel, Value(std::in_place_type<std::string>, updateChannel_)},
-    };
+    std::vector<std::pair<std::string, Value>> values;
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
+        const core::SettingId id(i);
+        const SettingValue& v = scalars_[i];
+        switch (id.row().type) {
+        case core::SettingType::Number:
+            values.emplace_back(storedKey(id), Value(std::in_place_type<double>, std::get<double>(v)));
+            break;
+        case core::SettingType::Boolean:
+            values.emplace_back(storedKey(id), Value(std::in_place_type<bool>, std::get<bool>(v)));
+            break;
+        case core::SettingType::InstantOrNone: {
+            const auto& t = std::get<std::optional<Instant>>(v);
+            values.emplace_back(storedKey(id), t ? Value(std::in_place_type<double>, secondsSinceEpoch(*t))
+                                                 : Value(std::in_place_type<std::int64_t>, 0));
+            break;
+        }
+        case core::SettingType::ChannelText:
+            values.emplace_back(storedKey(id),
+                                Value(std::in_place_type<std::string>, std::get<std::string>(v)));
+            break;
+        case core::SettingType::Consent: // written on its own
+            break;
+        }
+    }
+    return values;
 }
 
 void AppState::save() {
@@ -171,13 +236,14 @@ void AppState::saveJson(const char* k, const T& value) {
 
 bool AppState::hasAnyPriorState(const UserDefaults& defaults) {
     for (const auto& [k, v] : defaults.dictionaryRepresentation())
-        if (k.starts_with(keys::prefix) && k != keys::updateConsent)
+        if (k.starts_with(keys::prefix) && k != storedKey("updateConsent"))
             return true;
     return false;
 }
 
-double AppState::readDouble(const char* name, double fallback, std::optional<SettingRange> range) const {
-    const auto v = defaults_.object(key(name));
+double AppState::readDouble(const std::string& k, double fallback,
+                            std::optional<core::NumberRange> range) const {
+    const auto v = defaults_.object(k);
     if (!v)
         return fallback;
     std::optional<double> number;
@@ -188,20 +254,20 @@ double AppState::readDouble(const char* name, double fallback, std::optional<Set
     else if (const auto* b = std::get_if<bool>(&*v))
         number = *b ? 1.0 : 0.0;
     if (!number) {
-        reportStored(defaults_, key(name), "not a number; using " + std::to_string(fallback));
+        reportStored(defaults_, k, "not a number; using " + std::to_string(fallback));
         return fallback;
     }
     if (range && !range->contains(*number)) {
         const double held = range->clamp(*number);
-        reportStored(defaults_, key(name),
+        reportStored(defaults_, k,
                      std::to_string(*number) + " is outside its range; using " + std::to_string(held));
         return held;
     }
     return *number;
 }
 
-bool AppState::readBool(const char* name, bool fallback) const {
-    const auto v = defaults_.object(key(name));
+bool AppState::readBool(const std::string& k, bool fallback) const {
+    const auto v = defaults_.object(k);
     if (!v)
         return fallback;
     if (const auto* b = std::get_if<bool>(&*v))
@@ -210,16 +276,43 @@ bool AppState::readBool(const char* name, bool fallback) const {
         return *i != 0;
     if (const auto* d = std::get_if<double>(&*v))
         return *d != 0.0;
-    reportStored(defaults_, key(name),
-                 std::string("not true or false; using ") + (fallback ? "true" : "false"));
+    reportStored(defaults_, k, std::string("not true or false; using ") + (fallback ? "true" : "false"));
     return fallback;
 }
 
-std::string AppState::readString(const char* name, const std::string& fallback) const {
-    const auto v = defaults_.object(key(name));
+std::string AppState::readString(const std::string& k, const std::string& fallback) const {
+    const auto v = defaults_.object(k);
     if (v && !std::holds_alternative<std::string>(*v))
-        reportStored(defaults_, key(name), "not a string; using " + fallback);
-    return defaults_.string(key(name)).value_or(fallback);
+        reportStored(defaults_, k, "not a string; using " + fallback);
+    return defaults_.string(k).value_or(fallback);
+}
+
+SettingValue AppState::readStored(core::SettingId id) const {
+    const core::SettingRow& row = id.row();
+    const std::string k = storedKey(id);
+    switch (row.type) {
+    case core::SettingType::Number:
+        return readDouble(k, std::get<double>(row.fallback), row.range);
+    case core::SettingType::Boolean:
+        return readBool(k, std::get<bool>(row.fallback));
+    case core::SettingType::InstantOrNone: {
+        const double seconds = readDouble(k, std::get<double>(row.fallback));
+        return seconds > 0 ? std::optional(instantFromSecondsSinceEpoch(seconds)) : std::nullopt;
+    }
+    case core::SettingType::ChannelText:
+        return readString(k, std::string(std::get<std::string_view>(row.fallback)));
+    case core::SettingType::Consent: {
+        // Settings stored before consent was asked for count as consent given.
+        const auto stored = defaults_.string(k);
+        const auto consent = stored ? updateConsentFromString(*stored) : std::nullopt;
+        if (consent)
+            return *consent;
+        if (hasAnyPriorState(defaults_))
+            return UpdateConsent::Allowed;
+        return *updateConsentFromString(std::get<std::string_view>(row.fallback));
+    }
+    }
+    return {};
 }
 
 void AppState::reload() {
@@ -229,27 +322,8 @@ void AppState::reload() {
 void AppState::load() {
     const bool wasSuspended = suspendSave_;
     suspendSave_ = true;
-    setDayKelvin(readDouble("dayKelvin", 6500, ranges::dayKelvin));
-    setNightKelvin(readDouble("nightKelvin", 3400, ranges::nightKelvin));
-    setTransitionWidthDeg(readDouble("transitionWidthDeg", 12, ranges::transitionWidthDeg));
-    setBrightness(readDouble("brightness", 1.0, ranges::brightness));
-    setGamma(readDouble("gamma", 1.0, ranges::gamma));
-    setManualOverride(readBool("manualOverride", false));
-    setManualKelvin(readDouble("manualKelvin", 5000, ranges::manualKelvin));
-    const double until = readDouble("manualOverrideUntil", 0);
-    setManualOverrideUntil(until > 0 ? std::optional(instantFromSecondsSinceEpoch(until)) : std::nullopt);
-    setPaused(readBool("paused", false));
-    setUseAutoLocation(readBool("useAutoLocation", true));
-    setLatitude(readDouble("latitude", 37.7749, ranges::latitude));
-    setLongitude(readDouble("longitude", -122.4194, ranges::longitude));
-    setUpdateChannel(readString("updateChannel", "stable"));
-
-    // Settings stored before consent was asked for count as consent given.
-    const auto storedConsent = defaults_.string(keys::updateConsent);
-    const auto consent = storedConsent ? updateConsentFromString(*storedConsent) : std::nullopt;
-    setUpdateConsent(
-        consent.value_or(hasAnyPriorState(defaults_) ? UpdateConsent::Allowed : UpdateConsent::Undecided));
-
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i)
+        setValue(core::SettingId(i), readStored(core::SettingId(i)));
     setProfiles(readStoredList<Profile>(defaults_, keys::profiles).value_or(std::vector<Profile>{}));
     const auto activeText = defaults_.string(keys::activeProfileId);
     setActiveProfileId(activeText ? Uuid::parse(*activeText) : std::nullopt);
@@ -268,7 +342,7 @@ void AppState::load() {
 // Per-display overrides.
 
 DisplaySettings AppState::globalDisplaySettings() const {
-    return {dayKelvin_, nightKelvin_, transitionWidthDeg_, brightness_, gamma_, manualKelvin_};
+    return {dayKelvin(), nightKelvin(), transitionWidthDeg(), brightness(), gamma(), manualKelvin()};
 }
 
 void AppState::setDisplaySettings(const DisplaySettings& settings, const std::string& displayKey) {
@@ -373,9 +447,9 @@ bool AppState::isActiveProfileDirty() const {
     const auto p = findProfile(*activeProfileId_);
     if (!p)
         return true;
-    return !(dayKelvin_ == p->dayKelvin && nightKelvin_ == p->nightKelvin &&
-             transitionWidthDeg_ == p->transitionWidthDeg && brightness_ == p->brightness &&
-             gamma_ == p->gamma && manualKelvin_ == p->manualKelvin);
+    DisplaySettings profile;
+    setSix(profile, *p);
+    return globalDisplaySettings() != profile;
 }
 
 std::string AppState::activeProfileName() const {

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "core/instant.h"
+#include "core/setting_table.h"
 #include "core/uuid.h"
 #include "core/value_records.h"
-#include "settings/setting_ranges.h"
 #include "settings/user_defaults.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include <QObject>
@@ -27,25 +29,17 @@ std::optional<UpdateConsent> updateConsentFromString(std::string_view text);
 /// Display key (upper-case UUID) to that display's own six values.
 using DisplayOverrides = std::map<std::string, core::DisplaySettings>;
 
-/// The keys under which AppState keeps its values.
+/// A scalar setting's value, of the kind its row's type names.
+using SettingValue = std::variant<double, bool, std::optional<Instant>, std::string, UpdateConsent>;
+
+/// The key under which the scalar setting `id` is stored: "tintwell." followed by its name.
+std::string storedKey(core::SettingId id);
+
+/// The keys under which AppState keeps its lists and the active profile.
 namespace keys {
 inline constexpr const char* prefix = "tintwell.";
-inline constexpr const char* dayKelvin = "tintwell.dayKelvin";
-inline constexpr const char* nightKelvin = "tintwell.nightKelvin";
-inline constexpr const char* transitionWidthDeg = "tintwell.transitionWidthDeg";
-inline constexpr const char* brightness = "tintwell.brightness";
-inline constexpr const char* gamma = "tintwell.gamma";
-inline constexpr const char* manualOverride = "tintwell.manualOverride";
-inline constexpr const char* manualKelvin = "tintwell.manualKelvin";
-inline constexpr const char* manualOverrideUntil = "tintwell.manualOverrideUntil";
-inline constexpr const char* paused = "tintwell.paused";
-inline constexpr const char* useAutoLocation = "tintwell.useAutoLocation";
-inline constexpr const char* latitude = "tintwell.latitude";
-inline constexpr const char* longitude = "tintwell.longitude";
 inline constexpr const char* profiles = "tintwell.profiles";
 inline constexpr const char* activeProfileId = "tintwell.activeProfileId";
-inline constexpr const char* updateChannel = "tintwell.updateChannel";
-inline constexpr const char* updateConsent = "tintwell.updateConsent";
 inline constexpr const char* appExceptions = "tintwell.appExceptions";
 inline constexpr const char* displayOverrides = "tintwell.displayOverrides";
 } // namespace keys
@@ -69,47 +63,50 @@ public:
     /// reported to the store and replaced by their defaults or held to their ranges.
     void reload();
 
-    // The six profile values.
-    double dayKelvin() const { return dayKelvin_; }                   ///< Kelvin
-    double nightKelvin() const { return nightKelvin_; }               ///< Kelvin
-    double transitionWidthDeg() const { return transitionWidthDeg_; } ///< degrees of solar altitude
-    double brightness() const { return brightness_; }                 ///< multiplier
-    double gamma() const { return gamma_; }                           ///< exponent
-    double manualKelvin() const { return manualKelvin_; }             ///< Kelvin
-    void setDayKelvin(double v) { assignAndSave(dayKelvin_, v, &AppState::dayKelvinChanged); }
-    void setNightKelvin(double v) { assignAndSave(nightKelvin_, v, &AppState::nightKelvinChanged); }
-    void setTransitionWidthDeg(double v) {
-        assignAndSave(transitionWidthDeg_, v, &AppState::transitionWidthDegChanged);
-    }
-    void setBrightness(double v) { assignAndSave(brightness_, v, &AppState::brightnessChanged); }
-    void setGamma(double v) { assignAndSave(gamma_, v, &AppState::gammaChanged); }
-    void setManualKelvin(double v) { assignAndSave(manualKelvin_, v, &AppState::manualKelvinChanged); }
+    /// The scalar setting `id` (a row of core::settingRows) as in force.
+    const SettingValue& value(core::SettingId id) const { return scalars_[id.index]; }
+    /// Assigns the scalar setting `id`, with a value of its row's type, as its typed setter does:
+    /// its own `xxxChanged` signal, then settingChanged(id.index), then the write. Switching the
+    /// manual override off also forgets its end; the consent is written on its own.
+    void setValue(core::SettingId id, SettingValue v);
 
-    bool manualOverride() const { return manualOverride_; }
-    /// Switching the override off also forgets its end.
-    void setManualOverride(bool v);
-    std::optional<Instant> manualOverrideUntil() const { return manualOverrideUntil_; }
-    void setManualOverrideUntil(std::optional<Instant> v) {
-        assignAndSave(manualOverrideUntil_, v, &AppState::manualOverrideUntilChanged);
+    // The six profile values.
+    double dayKelvin() const { return get<double>("dayKelvin"); }                   ///< Kelvin
+    double nightKelvin() const { return get<double>("nightKelvin"); }               ///< Kelvin
+    double transitionWidthDeg() const { return get<double>("transitionWidthDeg"); } ///< degrees of altitude
+    double brightness() const { return get<double>("brightness"); }                 ///< multiplier
+    double gamma() const { return get<double>("gamma"); }                           ///< exponent
+    double manualKelvin() const { return get<double>("manualKelvin"); }             ///< Kelvin
+    void setDayKelvin(double v) { setValue("dayKelvin", v); }
+    void setNightKelvin(double v) { setValue("nightKelvin", v); }
+    void setTransitionWidthDeg(double v) { setValue("transitionWidthDeg", v); }
+    void setBrightness(double v) { setValue("brightness", v); }
+    void setGamma(double v) { setValue("gamma", v); }
+    void setManualKelvin(double v) { setValue("manualKelvin", v); }
+
+    bool manualOverride() const { return get<bool>("manualOverride"); }
+    void setManualOverride(bool v) { setValue("manualOverride", v); }
+    std::optional<Instant> manualOverrideUntil() const {
+        return get<std::optional<Instant>>("manualOverrideUntil");
     }
-    bool paused() const { return paused_; }
-    void setPaused(bool v) { assignAndSave(paused_, v, &AppState::pausedChanged); }
-    bool useAutoLocation() const { return useAutoLocation_; }
-    void setUseAutoLocation(bool v) { assignAndSave(useAutoLocation_, v, &AppState::useAutoLocationChanged); }
-    double latitude() const { return latitude_; }   ///< degrees, north positive
-    double longitude() const { return longitude_; } ///< degrees, east positive
-    void setLatitude(double v) { assignAndSave(latitude_, v, &AppState::latitudeChanged); }
-    void setLongitude(double v) { assignAndSave(longitude_, v, &AppState::longitudeChanged); }
+    void setManualOverrideUntil(std::optional<Instant> v) { setValue("manualOverrideUntil", v); }
+    bool paused() const { return get<bool>("paused"); }
+    void setPaused(bool v) { setValue("paused", v); }
+    bool useAutoLocation() const { return get<bool>("useAutoLocation"); }
+    void setUseAutoLocation(bool v) { setValue("useAutoLocation", v); }
+    double latitude() const { return get<double>("latitude"); }   ///< degrees, north positive
+    double longitude() const { return get<double>("longitude"); } ///< degrees, east positive
+    void setLatitude(double v) { setValue("latitude", v); }
+    void setLongitude(double v) { setValue("longitude", v); }
+    const std::string& updateChannel() const { return get<std::string>("updateChannel"); }
+    void setUpdateChannel(std::string v) { setValue("updateChannel", std::move(v)); }
+    UpdateConsent updateConsent() const { return get<UpdateConsent>("updateConsent"); }
+    void setUpdateConsent(UpdateConsent v) { setValue("updateConsent", v); }
+
     const std::vector<core::Profile>& profiles() const { return profiles_; }
     void setProfiles(std::vector<core::Profile> v);
     std::optional<core::Uuid> activeProfileId() const { return activeProfileId_; }
     void setActiveProfileId(std::optional<core::Uuid> v);
-    const std::string& updateChannel() const { return updateChannel_; }
-    void setUpdateChannel(std::string v) {
-        assignAndSave(updateChannel_, std::move(v), &AppState::updateChannelChanged);
-    }
-    UpdateConsent updateConsent() const { return updateConsent_; }
-    void setUpdateConsent(UpdateConsent v);
     const std::vector<core::AppExceptionRule>& appExceptions() const { return appExceptions_; }
     void setAppExceptions(std::vector<core::AppExceptionRule> v);
     const DisplayOverrides& displayOverrides() const { return displayOverrides_; }
@@ -125,8 +122,8 @@ public:
     bool suspendSave() const { return suspendSave_; }
     void setSuspendSave(bool v) { suspendSave_ = v; }
 
-    /// Writes those of the thirteen scalar keys whose value changed since they were last loaded or
-    /// saved, as one write (not the lists, the identifier or the consent).
+    /// Writes those of the scalar keys whose value changed since they were last loaded or saved, as
+    /// one write (not the lists, the identifier or the consent).
     void save();
 
     /// True when the store holds any "tintwell." key other than the consent: settings from a run
@@ -164,6 +161,9 @@ public:
 Q_SIGNALS:
     /// Sent before any assignment takes effect.
     void objectWillChange();
+    /// After any scalar setting's own signal: `index` is its row in core::settingRows.
+    void settingChanged(std::size_t index);
+    // Each row's own signal is named after it: a row without one fails at the first construction.
     void dayKelvinChanged(double value);
     void nightKelvinChanged(double value);
     void transitionWidthDegChanged(double value);
@@ -193,38 +193,27 @@ private:
         field = std::move(value);
         Q_EMIT(this->*changed)(field);
     }
-    template <class T, class Signal>
-    void assignAndSave(T& field, T value, Signal changed) {
-        assign(field, std::move(value), changed);
-        save();
+    template <class T>
+    const T& get(core::SettingId id) const {
+        return std::get<T>(scalars_[id.index]);
     }
 
     void load();
+    void announce(std::size_t index);
     std::vector<std::pair<std::string, Value>> scalarValues() const;
-    double readDouble(const char* name, double fallback, std::optional<SettingRange> range = {}) const;
-    bool readBool(const char* name, bool fallback) const;
-    std::string readString(const char* name, const std::string& fallback) const;
+    SettingValue readStored(core::SettingId id) const;
+    double readDouble(const std::string& key, double fallback,
+                      std::optional<core::NumberRange> range = {}) const;
+    bool readBool(const std::string& key, bool fallback) const;
+    std::string readString(const std::string& key, const std::string& fallback) const;
     void saveActiveProfileId();
     template <class T>
     void saveJson(const char* key, const T& value);
 
     UserDefaults& defaults_;
-    double dayKelvin_ = 6500;
-    double nightKelvin_ = 3400;
-    double transitionWidthDeg_ = 12;
-    double brightness_ = 1.0;
-    double gamma_ = 1.0;
-    bool manualOverride_ = false;
-    double manualKelvin_ = 5000;
-    std::optional<Instant> manualOverrideUntil_;
-    bool paused_ = false;
-    bool useAutoLocation_ = true;
-    double latitude_ = 37.7749;
-    double longitude_ = -122.4194;
+    std::array<SettingValue, core::settingRows.size()> scalars_;
     std::vector<core::Profile> profiles_;
     std::optional<core::Uuid> activeProfileId_;
-    std::string updateChannel_ = "stable";
-    UpdateConsent updateConsent_ = UpdateConsent::Undecided;
     std::vector<core::AppExceptionRule> appExceptions_;
     DisplayOverrides displayOverrides_;
     double currentAltitude_ = 0;

@@ -1,29 +1,10 @@
 #pragma once
 
-#include <algorithm>
+#include "core/setting_table.h"
+
 #include <cmath>
 
 namespace tintwell::settings {
-
-/// The values a setting may take, the same for the settings screens, the command line and a
-/// hand-edited file (whose values outside are held to the nearest end when read).
-struct SettingRange {
-    double min = 0;
-    double max = 0;
-    double clamp(double v) const { return std::clamp(v, min, max); }
-    bool contains(double v) const { return v >= min && v <= max; }
-};
-
-namespace ranges {
-inline constexpr SettingRange dayKelvin{2500, 10000};
-inline constexpr SettingRange nightKelvin{1000, 6500};
-inline constexpr SettingRange transitionWidthDeg{1, 40};
-inline constexpr SettingRange brightness{0.3, 1};
-inline constexpr SettingRange gamma{0.6, 2.6};
-inline constexpr SettingRange manualKelvin{1000, 10000};
-inline constexpr SettingRange latitude{-90, 90};
-inline constexpr SettingRange longitude{-180, 180};
-} // namespace ranges
 
 /// A DisplaySettings or a Profile: a record holding the six profile values.
 template <class T>
@@ -41,17 +22,17 @@ concept SixValues = requires(T& s) {
 template <SixValues Six>
 bool clampSix(Six& s) {
     bool moved = false;
-    const auto hold = [&moved](double& v, SettingRange r) {
-        const double held = std::isnan(v) ? r.min : r.clamp(v);
+    const auto hold = [&moved](double& v, const core::SettingRow& row) {
+        const double held = std::isnan(v) ? row.range.min : row.range.clamp(v);
         moved = moved || held != v || std::isnan(v);
         v = held;
     };
-    hold(s.dayKelvin, ranges::dayKelvin);
-    hold(s.nightKelvin, ranges::nightKelvin);
-    hold(s.transitionWidthDeg, ranges::transitionWidthDeg);
-    hold(s.brightness, ranges::brightness);
-    hold(s.gamma, ranges::gamma);
-    hold(s.manualKelvin, ranges::manualKelvin);
+    hold(s.dayKelvin, core::setting("dayKelvin"));
+    hold(s.nightKelvin, core::setting("nightKelvin"));
+    hold(s.transitionWidthDeg, core::setting("transitionWidthDeg"));
+    hold(s.brightness, core::setting("brightness"));
+    hold(s.gamma, core::setting("gamma"));
+    hold(s.manualKelvin, core::setting("manualKelvin"));
     return moved;
 }
 

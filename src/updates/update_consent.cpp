@@ -6,7 +6,7 @@ namespace tintwell::updates {
 
 void recordFirstStartConsent(settings::AppState& state) {
     auto& defaults = state.defaults();
-    const auto stored = defaults.string(settings::keys::updateConsent);
+    const auto stored = defaults.string(settings::storedKey("updateConsent"));
     if (stored && settings::updateConsentFromString(*stored))
         return;
     if (settings::AppState::hasAnyPriorState(defaults))

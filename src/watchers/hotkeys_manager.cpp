@@ -1,8 +1,8 @@
 #include "watchers/hotkeys_manager.h"
 
+#include "core/setting_table.h"
 #include "settings/app_state.h"
 #include "settings/builtin_presets.h"
-#include "settings/setting_ranges.h"
 #include "shortcuts/global_shortcuts.h"
 #include "watchers/hotkey_names.h"
 
@@ -57,7 +57,7 @@ void HotkeysManager::nudgeManualKelvin(double deltaK) {
         appState_.setManualOverride(true);
     }
     const double kelvin = std::round(appState_.manualKelvin() + deltaK);
-    appState_.setManualKelvin(settings::ranges::manualKelvin.clamp(kelvin));
+    appState_.setManualKelvin(core::setting("manualKelvin").range.clamp(kelvin));
 }
 
 } // namespace tintwell::watchers

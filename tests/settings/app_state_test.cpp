@@ -32,17 +32,17 @@ TEST(AppState, ConsentDerivation) {
     };
     const std::vector<Row> rows{
         {"nothing", {}, UpdateConsent::Undecided},
-        {"any setting", {{keys::latitude, dbl(1)}}, UpdateConsent::Allowed},
+        {"any setting", {{storedKey("latitude"), dbl(1)}}, UpdateConsent::Allowed},
         {"only foreign keys",
          {{"SUEnableAutomaticChecks", Value(true)}, {"GlobalShortcuts_tintwell.togglePause", Value(false)}},
          UpdateConsent::Undecided},
-        {"wrong case alone", {{keys::updateConsent, str("Allowed")}}, UpdateConsent::Undecided},
+        {"wrong case alone", {{storedKey("updateConsent"), str("Allowed")}}, UpdateConsent::Undecided},
         {"wrong case with settings",
-         {{keys::updateConsent, str("Allowed")}, {keys::paused, Value(true)}},
+         {{storedKey("updateConsent"), str("Allowed")}, {storedKey("paused"), Value(true)}},
          UpdateConsent::Allowed},
-        {"not a string", {{keys::updateConsent, integer(1)}}, UpdateConsent::Undecided},
+        {"not a string", {{storedKey("updateConsent"), integer(1)}}, UpdateConsent::Undecided},
         {"declined beats prior state",
-         {{keys::updateConsent, str("declined")}, {keys::paused, Value(true)}},
+         {{storedKey("updateConsent"), str("declined")}, {storedKey("paused"), Value(true)}},
          UpdateConsent::Declined},
     };
     for (const auto& row : rows) {
@@ -51,41 +51,20 @@ TEST(AppState, ConsentDerivation) {
     }
 }
 
-TEST(AppState, ScalarsOfTheWrongKindReadAsDefaults) {
+TEST(AppState, NumbersAndFlagsReadEachOthersStoredForms) {
     InMemoryUserDefaults defaults({
-        {keys::dayKelvin, str("5000")},
-        {keys::nightKelvin, integer(3000)},
-        {keys::transitionWidthDeg, data("12")},
-        {keys::brightness, Value(true)},
-        {keys::paused, integer(1)},
-        {keys::useAutoLocation, dbl(0)},
-        {keys::manualOverride, str("true")},
-        {keys::latitude, Value(ForeignValue{"null"})},
-        {keys::updateChannel, integer(2)},
-        {keys::manualOverrideUntil, integer(-5)},
+        {storedKey("nightKelvin"), integer(3000)},
+        {storedKey("brightness"), Value(true)},
+        {storedKey("paused"), integer(1)},
+        {storedKey("useAutoLocation"), dbl(0)},
     });
     AppState s(defaults);
-    EXPECT_EQ(s.dayKelvin(), 6500);
     EXPECT_EQ(s.nightKelvin(), 3000);
-    EXPECT_EQ(s.transitionWidthDeg(), 12);
     EXPECT_EQ(s.brightness(), 1.0);
     EXPECT_TRUE(s.paused());
     EXPECT_FALSE(s.useAutoLocation());
-    EXPECT_FALSE(s.manualOverride());
-    EXPECT_EQ(s.latitude(), 37.7749);
-    EXPECT_EQ(s.updateChannel(), "stable");
-    EXPECT_FALSE(s.manualOverrideUntil());
     EXPECT_EQ(s.currentKelvin(), 6500);
     EXPECT_TRUE(defaults.writtenKeys().empty());
-}
-
-TEST(AppState, ManualOverrideUntilRoundTripsAndZeroIsAbsent) {
-    for (const auto& [stored, expected] : std::vector<std::pair<Value, std::optional<double>>>{
-             {integer(0), std::nullopt}, {dbl(-1), std::nullopt}, {dbl(1718971200.5), 1718971200.5}}) {
-        InMemoryUserDefaults defaults({{keys::manualOverrideUntil, stored}});
-        const auto until = AppState(defaults).manualOverrideUntil();
-        EXPECT_EQ(until ? std::optional(tintwell::secondsSinceEpoch(*until)) : std::nullopt, expected);
-    }
 }
 
 TEST(AppState, SwitchingManualOverrideOffForgetsItsEnd) {
@@ -99,8 +78,9 @@ TEST(AppState, SwitchingManualOverrideOffForgetsItsEnd) {
     s.setManualOverride(false);
     EXPECT_FALSE(s.manualOverrideUntil());
     EXPECT_EQ(untilSignals, 1);
-    EXPECT_EQ(defaults.object(keys::manualOverrideUntil), integer(0));
-    EXPECT_EQ(defaults.object(keys::manualOverride), Value(false));
+    EXPECT_EQ(defaults.object(storedKey("manualOverrideUntil")), integer(0));
+    EXPECT_EQ(defaults.object(storedKey("manualOverride")), Value(false));
+    EXPECT_FALSE(AppState(defaults).manualOverrideUntil()); // 0 is none
 }
 
 TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
@@ -113,18 +93,19 @@ TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
     s.setNightKelvin(3000);
     s.setSuspendSave(false);
     s.save();
-    EXPECT_EQ(defaults.writtenKeys(),
-              (std::vector<std::string>{keys::latitude, keys::nightKelvin, keys::gamma}));
-    EXPECT_EQ(defaults.object(keys::latitude), dbl(48.85));
-    EXPECT_EQ(defaults.object(keys::gamma), dbl(1.2));
+    EXPECT_EQ(
+        defaults.writtenKeys(),
+        (std::vector<std::string>{storedKey("latitude"), storedKey("nightKelvin"), storedKey("gamma")}));
+    EXPECT_EQ(defaults.object(storedKey("latitude")), dbl(48.85));
+    EXPECT_EQ(defaults.object(storedKey("gamma")), dbl(1.2));
 
     defaults.clearWrites();
     s.setCurrentKelvin(4000);
     s.setCurrentAltitude(-3);
     EXPECT_TRUE(defaults.writtenKeys().empty());
     s.setUpdateConsent(UpdateConsent::Declined);
-    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{keys::updateConsent});
-    EXPECT_EQ(defaults.object(keys::updateConsent), str("declined"));
+    EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{storedKey("updateConsent")});
+    EXPECT_EQ(defaults.object(storedKey("updateConsent")), str("declined"));
 }
 
 TEST(AppState, EveryAssignmentNotifiesAfterWillChange) {

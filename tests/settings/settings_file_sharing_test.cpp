@@ -82,8 +82,8 @@ TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterAC
     AppState state(defaults);
     EXPECT_EQ(state.profiles(), (std::vector<Profile>{good, good}));
     EXPECT_EQ(state.dayKelvin(), 6500);
-    EXPECT_EQ(state.brightness(), ranges::brightness.min);
-    EXPECT_EQ(state.nightKelvin(), ranges::nightKelvin.min);
+    EXPECT_EQ(state.brightness(), tintwell::core::setting("brightness").range.min);
+    EXPECT_EQ(state.nightKelvin(), tintwell::core::setting("nightKelvin").range.min);
     EXPECT_FALSE(defaults.preservedCopyPath());
 
     // Values in force but not as stored are not written until they are changed.

@@ -92,7 +92,7 @@ TEST(MainScreen, SlidersWriteTheGlobalValuesByTheirStep) {
     QTest::qWait(SliderRow::writeIntervalMs + 20);
     QTest::keyClick(stepper, Qt::Key_Down);
     EXPECT_DOUBLE_EQ(h.state.nightKelvin(), 3300);
-    EXPECT_EQ(std::get<double>(h.defaults.object(settings::keys::nightKelvin).value()), 3300);
+    EXPECT_EQ(std::get<double>(h.defaults.object(settings::storedKey("nightKelvin")).value()), 3300);
 }
 
 TEST(MainScreen, ADragWritesAtMostOncePerInterval) {

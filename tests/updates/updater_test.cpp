@@ -220,7 +220,7 @@ struct DelegateFixture {
 
 TEST(UpdateWiringTest, ConsentIsWrittenBeforeTheUpdaterStartsAndFollowedAtRunTime) {
     DelegateFixture f;
-    f.defaults.setString(settings::keys::updateConsent, "allowed");
+    f.defaults.setString(settings::storedKey("updateConsent"), "allowed");
     f.launch();
     EXPECT_EQ(f.switchWhenMade, settings::Value(true));
     EXPECT_TRUE(f.updater->automatic);
@@ -242,7 +242,7 @@ TEST(UpdateWiringTest, ConsentIsWrittenBeforeTheUpdaterStartsAndFollowedAtRunTim
 TEST(UpdateWiringTest, AFirstStartStoresUndecidedSoLaterSettingsDoNotReadAsConsent) {
     DelegateFixture f;
     f.launch();
-    EXPECT_EQ(f.defaults.string(settings::keys::updateConsent), "undecided");
+    EXPECT_EQ(f.defaults.string(settings::storedKey("updateConsent")), "undecided");
     f.delegate->appState()->setDayKelvin(6000);
     f.delegate.reset();
     f.launch();
@@ -252,10 +252,10 @@ TEST(UpdateWiringTest, AFirstStartStoresUndecidedSoLaterSettingsDoNotReadAsConse
 
 TEST(UpdateWiringTest, AnOlderStoreKeepsItsDerivedConsent) {
     DelegateFixture f;
-    f.defaults.setDouble(settings::keys::dayKelvin, 6000);
+    f.defaults.setDouble(settings::storedKey("dayKelvin"), 6000);
     f.launch();
     EXPECT_EQ(f.delegate->appState()->updateConsent(), settings::UpdateConsent::Allowed);
-    EXPECT_EQ(f.defaults.string(settings::keys::updateConsent), std::nullopt);
+    EXPECT_EQ(f.defaults.string(settings::storedKey("updateConsent")), std::nullopt);
     EXPECT_EQ(f.switchWhenMade, settings::Value(true));
 }
 

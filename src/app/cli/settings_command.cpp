@@ -2,12 +2,11 @@
 
 #include "app/cli/option_values.h"
 #include "settings/app_state.h"
-#include "settings/setting_ranges.h"
 #include "updates/update_consent.h"
 
 #include <charconv>
 #include <cmath>
-#include <functional>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -22,93 +21,33 @@ using namespace tintwell::updates;
 namespace {
 
 using settings::AppState;
-using settings::SettingRange;
 using settings::UpdateConsent;
-namespace ranges = settings::ranges;
+using Parsed = settings::SettingValue;
+using core::SettingType;
 
-using Parsed = std::variant<double, bool, std::optional<Instant>, std::string, UpdateConsent>;
-
-enum class Kind { Number, Boolean, Time, Channel, Consent };
-
-/// A scalar setting the command line can read and write. Numbers are held to the ranges the
-/// settings screens allow, so the command line cannot store what the application never would.
-struct Setting {
-    const char* name;
-    Kind kind;
-    SettingRange range;
-    std::function<Parsed(const AppState&)> get;
-    std::function<void(AppState&, const Parsed&)> set;
-};
-
-template <class T>
-std::function<void(AppState&, const Parsed&)> setter(void (AppState::*f)(T)) {
-    return [f](AppState& s, const Parsed& v) { (s.*f)(std::get<std::decay_t<T>>(v)); };
+/// The setting the command line knows by `name`. Numbers are held to the ranges the settings
+/// screens allow, so the command line cannot store what the application never would.
+std::optional<core::SettingId> findSetting(const QString& name) {
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
+        const auto& row = core::settingRows[i];
+        if (row.onCommandLine() && name == QLatin1String(row.name.data(), qsizetype(row.name.size())))
+            return core::SettingId(i);
+    }
+    return std::nullopt;
 }
 
-const std::vector<Setting>& allSettings() {
-    static const std::vector<Setting> table{
-        {"dayKelvin", Kind::Number, ranges::dayKelvin,
-         [](const AppState& s) -> Parsed { return s.dayKelvin(); }, setter(&AppState::setDayKelvin)},
-        {"nightKelvin", Kind::Number, ranges::nightKelvin,
-         [](const AppState& s) -> Parsed { return s.nightKelvin(); }, setter(&AppState::setNightKelvin)},
-        {"transitionWidthDeg", Kind::Number, ranges::transitionWidthDeg,
-         [](const AppState& s) -> Parsed { return s.transitionWidthDeg(); },
-         setter(&AppState::setTransitionWidthDeg)},
-        {"brightness", Kind::Number, ranges::brightness,
-         [](const AppState& s) -> Parsed { return s.brightness(); }, setter(&AppState::setBrightness)},
-        {"gamma", Kind::Number, ranges::gamma, [](const AppState& s) -> Parsed { return s.gamma(); },
-         setter(&AppState::setGamma)},
-        {"manualOverride",
-         Kind::Boolean,
-         {},
-         [](const AppState& s) -> Parsed { return s.manualOverride(); },
-         setter(&AppState::setManualOverride)},
-        {"manualKelvin", Kind::Number, ranges::manualKelvin,
-         [](const AppState& s) -> Parsed { return s.manualKelvin(); }, setter(&AppState::setManualKelvin)},
-        {"manualOverrideUntil",
-         Kind::Time,
-         {},
-         [](const AppState& s) -> Parsed { return s.manualOverrideUntil(); },
-         setter(&AppState::setManualOverrideUntil)},
-        {"paused",
-         Kind::Boolean,
-         {},
-         [](const AppState& s) -> Parsed { return s.paused(); },
-         setter(&AppState::setPaused)},
-        {"useAutoLocation",
-         Kind::Boolean,
-         {},
-         [](const AppState& s) -> Parsed { return s.useAutoLocation(); },
-         setter(&AppState::setUseAutoLocation)},
-        {"latitude", Kind::Number, ranges::latitude, [](const AppState& s) -> Parsed { return s.latitude(); },
-         setter(&AppState::setLatitude)},
-        {"longitude", Kind::Number, ranges::longitude,
-         [](const AppState& s) -> Parsed { return s.longitude(); }, setter(&AppState::setLongitude)},
-        {"updateChannel",
-         Kind::Channel,
-         {},
-         [](const AppState& s) -> Parsed { return s.updateChannel(); },
-         setter(&AppState::setUpdateChannel)},
-        {"updateConsent",
-         Kind::Consent,
-         {},
-         [](const AppState& s) -> Parsed { return s.updateConsent(); },
-         setter(&AppState::setUpdateConsent)},
-    };
-    return table;
-}
-
-const Setting* findSetting(const QString& name) {
-    for (const auto& s : allSettings())
-        if (name == QLatin1String(s.name))
-            return &s;
-    return nullptr;
+std::vector<core::SettingId> commandLineSettings() {
+    std::vector<core::SettingId> all;
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i)
+        if (core::settingRows[i].onCommandLine())
+            all.emplace_back(i);
+    return all;
 }
 
 std::string knownNames() {
     std::string names;
-    for (const auto& s : allSettings())
-        names += (names.empty() ? "" : ", ") + std::string(s.name);
+    for (const core::SettingId id : commandLineSettings())
+        names += (names.empty() ? "" : ", ") + std::string(id.row().name);
     return names;
 }
 
@@ -148,22 +87,22 @@ nlohmann::ordered_json formatJson(const Parsed& v) {
 }
 
 /// The value, or the one line that says why it is refused.
-std::variant<Parsed, std::string> parseValue(const Setting& s, const QString& text) {
+std::variant<Parsed, std::string> parseValue(const core::SettingRow& s, const QString& text) {
     const auto refuse = [&](const std::string& expected) { return refusalLine(s.name, text, {expected}); };
-    switch (s.kind) {
-    case Kind::Number: {
+    switch (s.type) {
+    case SettingType::Number: {
         const auto n = checkNumber(text, s.range.min, s.range.max);
         if (const auto* refusal = std::get_if<Refusal>(&n))
             return refuse(refusal->why);
         return Parsed(std::get<double>(n));
     }
-    case Kind::Boolean:
+    case SettingType::Boolean:
         if (text == "true" || text == "1")
             return Parsed(true);
         if (text == "false" || text == "0")
             return Parsed(false);
         return refuse("expected true or false");
-    case Kind::Time: {
+    case SettingType::InstantOrNone: {
         if (text == "none")
             return Parsed(std::optional<Instant>());
         const auto t = parseInstant(text);
@@ -171,11 +110,11 @@ std::variant<Parsed, std::string> parseValue(const Setting& s, const QString& te
             return refuse("expected ISO 8601 with a zone, such as 2024-06-21T22:00:00Z, or none");
         return Parsed(t);
     }
-    case Kind::Channel:
+    case SettingType::ChannelText:
         if (text == "stable" || text == "beta" || text == "dev")
             return Parsed(text.toStdString());
         return refuse("expected stable, beta or dev");
-    case Kind::Consent:
+    case SettingType::Consent:
         if (const auto c = settings::updateConsentFromString(text.toStdString()))
             return Parsed(*c);
         return refuse("expected undecided, allowed or declined");
@@ -192,7 +131,7 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
         err << "tintwell: --set needs at least one KEY=VALUE.\n";
         return 2;
     }
-    std::vector<std::pair<const Setting*, Parsed>> pending;
+    std::vector<std::pair<core::SettingId, Parsed>> pending;
     for (const QString& pair : cl.assignments) {
         const auto eq = pair.indexOf('=');
         if (eq <= 0) {
@@ -200,23 +139,23 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
             return 2;
         }
         const QString name = pair.left(eq);
-        const Setting* s = findSetting(name);
+        const auto s = findSetting(name);
         if (!s) {
             err << "tintwell: Unknown setting " << quoted(name) << "; known: " << knownNames() << ".\n";
             return 2;
         }
-        auto parsed = parseValue(*s, pair.mid(eq + 1));
+        auto parsed = parseValue(s->row(), pair.mid(eq + 1));
         if (const auto* why = std::get_if<std::string>(&parsed)) {
             err << "tintwell: " << *why << '\n';
             return 2;
         }
-        pending.emplace_back(s, std::get<Parsed>(parsed));
+        pending.emplace_back(*s, std::get<Parsed>(parsed));
     }
 
     AppState state(defaults);
     recordFirstStartConsent(state);
     for (const auto& [setting, value] : pending)
-        setting->set(state, value);
+        state.setValue(setting, value);
     if (!defaults.lastWriteSucceeded()) {
         err << "tintwell: Could not save the settings: " << defaults.lastWriteError() << '\n';
         return 1;
@@ -226,30 +165,29 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
 
 int runGet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std::ostream& out,
            std::ostream& err) {
-    std::vector<const Setting*> wanted;
+    std::vector<core::SettingId> wanted;
     for (const QString& name : cl.keys) {
-        const Setting* s = findSetting(name);
+        const auto s = findSetting(name);
         if (!s) {
             err << "tintwell: Unknown setting " << quoted(name) << "; known: " << knownNames() << ".\n";
             return 2;
         }
-        wanted.push_back(s);
+        wanted.push_back(*s);
     }
     if (wanted.empty())
-        for (const auto& s : allSettings())
-            wanted.push_back(&s);
+        wanted = commandLineSettings();
 
     const AppState state(defaults);
     if (cl.json) {
         nlohmann::ordered_json j = nlohmann::ordered_json::object();
-        for (const Setting* s : wanted)
-            j[s->name] = formatJson(s->get(state));
+        for (const core::SettingId s : wanted)
+            j[std::string(s.row().name)] = formatJson(state.value(s));
         out << j.dump(2) << '\n';
     } else if (cl.keys.size() == 1) {
-        out << formatText(wanted.front()->get(state)) << '\n';
+        out << formatText(state.value(wanted.front())) << '\n';
     } else {
-        for (const Setting* s : wanted)
-            out << s->name << '=' << formatText(s->get(state)) << '\n';
+        for (const core::SettingId s : wanted)
+            out << s.row().name << '=' << formatText(state.value(s)) << '\n';
     }
     return 0;
 }

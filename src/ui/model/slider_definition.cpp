@@ -1,6 +1,6 @@
 #include "ui/model/slider_definition.h"
 
-#include "settings/setting_ranges.h"
+#include "core/setting_table.h"
 
 #include <algorithm>
 #include <array>
@@ -35,22 +35,28 @@ double SliderDefinition::valueAt(int position) const {
 }
 
 const SliderDefinition& sliderDefinition(ProfileField field) {
-    // The ends are the settings' own: a slider can reach every stored value, and only those.
-    const auto row = [](ProfileField field, const char* title, const char* format,
-                        settings::SettingRange range, double step, bool hasStepper, const char* help = "") {
-        return SliderDefinition{field,      QString::fromUtf8(title), format, range.min, range.max, step,
-                                hasStepper, QString::fromUtf8(help)};
+    // The ends and the grid are the settings' own: a slider can reach every stored value, and only those.
+    const auto row = [](ProfileField field, const core::SettingRow& setting, const char* title,
+                        const char* format, bool hasStepper, const char* help = "") {
+        return SliderDefinition{field,
+                                QString::fromUtf8(title),
+                                format,
+                                setting.range.min,
+                                setting.range.max,
+                                setting.range.step,
+                                hasStepper,
+                                QString::fromUtf8(help)};
     };
-    namespace ranges = settings::ranges;
+    using core::setting;
     static const std::array<SliderDefinition, 6> definitions{
-        row(ProfileField::DayKelvin, "Day", "%.0f K", ranges::dayKelvin, 50, true),
-        row(ProfileField::NightKelvin, "Night", "%.0f K", ranges::nightKelvin, 50, true),
-        row(ProfileField::TransitionWidthDeg, "Twilight", "%.1f°", ranges::transitionWidthDeg, 0.5, true,
+        row(ProfileField::DayKelvin, setting("dayKelvin"), "Day", "%.0f K", true),
+        row(ProfileField::NightKelvin, setting("nightKelvin"), "Night", "%.0f K", true),
+        row(ProfileField::TransitionWidthDeg, setting("transitionWidthDeg"), "Twilight", "%.1f°", true,
             "How gradually the screen warms across sunrise and sunset, measured in degrees of solar "
             "altitude. Larger → longer, smoother transition."),
-        row(ProfileField::Brightness, "Brightness", "%.2f", ranges::brightness, 0.01, false),
-        row(ProfileField::Gamma, "Gamma", "%.2f", ranges::gamma, 0.05, false),
-        row(ProfileField::ManualKelvin, "Manual", "%.0f K", ranges::manualKelvin, 50, false),
+        row(ProfileField::Brightness, setting("brightness"), "Brightness", "%.2f", false),
+        row(ProfileField::Gamma, setting("gamma"), "Gamma", "%.2f", false),
+        row(ProfileField::ManualKelvin, setting("manualKelvin"), "Manual", "%.0f K", false),
     };
     return *std::find_if(definitions.begin(), definitions.end(),
                          [&](const SliderDefinition& s) { return s.field == field; });

@@ -1,0 +1,168 @@
+// Every scalar setting, walked from its row: through a real settings file, through --set and --get,
+// and through the running application's re-evaluation. A new row is covered here with no line of its own.
+
+#include "app/app_delegate.h"
+#include "app/cli/settings_command.h"
+#include "platform/virtual/virtual_display_services.h"
+#include "scheduling/clock.h"
+#include "scheduling/tick_loop.h"
+#include "settings/app_state.h"
+#include "support/event_loop.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace tintwell::settings {
+namespace {
+
+using core::SettingRow;
+using core::SettingType;
+
+/// A value of the row's type other than its default, how --set spells it, and one it refuses.
+struct Sample {
+    SettingValue value;
+    std::string text;
+    std::string refused;
+};
+
+std::string shortest(double v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+Sample sampleOf(const SettingRow& row) {
+    switch (row.type) {
+    case SettingType::Number: {
+        const double v = std::get<double>(row.fallback) == row.range.max ? row.range.min : row.range.max;
+        return {v, shortest(v), shortest(row.range.max + 1)};
+    }
+    case SettingType::Boolean:
+        return {!std::get<bool>(row.fallback), std::get<bool>(row.fallback) ? "false" : "true", "yes"};
+    case SettingType::InstantOrNone:
+        return {std::optional(instantFromSecondsSinceEpoch(1893456000)), "2030-01-01T00:00:00Z",
+                "2030-01-01T00:00:00"};
+    case SettingType::ChannelText:
+        return {std::string("beta"), "beta", "nightly"};
+    case SettingType::Consent:
+        return {UpdateConsent::Declined, "declined", "Allowed"};
+    }
+    return {};
+}
+
+struct SettingsFile {
+    QTemporaryDir dir;
+    std::string path = dir.filePath("defaults.json").toStdString();
+    nlohmann::json read() const { return nlohmann::json::parse(std::ifstream(path)); }
+    void write(const nlohmann::json& j) const { std::ofstream(path) << j.dump(); }
+};
+
+/// Every row, with its index, its name in failure messages.
+template <class Body>
+void forEachRow(Body body) {
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
+        SCOPED_TRACE(std::string(core::settingRows[i].name));
+        body(core::SettingId(i), core::settingRows[i]);
+    }
+}
+
+TEST(SettingTable, EveryRowRoundTripsThroughTheFileAsItsOwnJsonType) {
+    forEachRow([](core::SettingId id, const SettingRow& row) {
+        const SettingsFile file;
+        const Sample sample = sampleOf(row);
+        {
+            JsonFileUserDefaults defaults(file.path);
+            AppState state(defaults);
+            int announced = 0;
+            QObject::connect(&state, &AppState::settingChanged,
+                             [&](std::size_t i) { announced += i == id.index; });
+            state.setValue(id, sample.value);
+            EXPECT_EQ(announced, 1);
+        }
+        const auto stored = file.read().at(storedKey(id));
+        const bool text = row.type == SettingType::ChannelText || row.type == SettingType::Consent;
+        EXPECT_STREQ(stored.type_name(), text                               ? "string"
+                                         : row.type == SettingType::Boolean ? "boolean"
+                                                                            : "number");
+        JsonFileUserDefaults defaults(file.path);
+        EXPECT_EQ(AppState(defaults).value(id), sample.value);
+
+        // A value of another kind reads as nothing stored; a number outside its range as its nearest end.
+        file.write({{storedKey(id), text ? nlohmann::json(2) : nlohmann::json("x")}});
+        JsonFileUserDefaults wrongKind(file.path);
+        InMemoryUserDefaults nothing;
+        EXPECT_EQ(AppState(wrongKind).value(id), AppState(nothing).value(id));
+        if (row.type == SettingType::Number) {
+            file.write({{storedKey(id), row.range.max + 1}});
+            JsonFileUserDefaults outside(file.path);
+            EXPECT_EQ(AppState(outside).value(id), SettingValue(row.range.max));
+        }
+    });
+}
+
+TEST(SettingTable, EveryRowIsSetAndReadOnTheCommandLine) {
+    forEachRow([](core::SettingId, const SettingRow& row) {
+        const SettingsFile file;
+        const Sample sample = sampleOf(row);
+        const auto run =
+            [&](int (*mode)(const app::CommandLine&, JsonFileUserDefaults&, std::ostream&, std::ostream&),
+                QStringList app::CommandLine::*list, const std::string& arg) {
+                app::CommandLine cl;
+                cl.*list = QStringList{QString::fromStdString(arg)};
+                JsonFileUserDefaults defaults(file.path);
+                std::ostringstream out, err;
+                const int status = mode(cl, defaults, out, err);
+                return std::tuple(status, out.str(), err.str());
+            };
+        const std::string name(row.name);
+        const auto [set, setOut, setErr] =
+            run(app::runSet, &app::CommandLine::assignments, name + "=" + sample.text);
+        if (!row.onCommandLine()) {
+            EXPECT_EQ(set, 2);
+            return;
+        }
+        ASSERT_EQ(set, 0) << setErr;
+        EXPECT_EQ(std::get<1>(run(app::runGet, &app::CommandLine::keys, name)), sample.text + "\n");
+
+        const auto before = file.read();
+        const auto [refused, out, err] =
+            run(app::runSet, &app::CommandLine::assignments, name + "=" + sample.refused);
+        EXPECT_EQ(refused, 2);
+        EXPECT_NE(err.find(name), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(file.read(), before);
+    });
+}
+
+TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
+    InMemoryUserDefaults defaults;
+    platform::VirtualDisplayServices displays{2};
+    app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
+                              app::AppTiming{0.05, 0.05, 0}};
+    test::application();
+    delegate.applicationDidFinishLaunching();
+    // Local noon in San Francisco: far from twilight, so the tick timer stays at a minute.
+    delegate.setClock(std::make_shared<scheduling::FakeClock>(instantFromSecondsSinceEpoch(946756800)));
+    const auto ticks = [&] { return delegate.tickLoop()->tickCount(); };
+    ASSERT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
+    EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, std::chrono::milliseconds(150)));
+
+    forEachRow([&](core::SettingId id, const SettingRow& row) {
+        const int before = ticks();
+        delegate.appState()->setValue(id, sampleOf(row).value);
+        const int expected = row.reevaluates() ? 1 : 0;
+        if (expected) {
+            EXPECT_TRUE(test::spinUntil([&] { return ticks() > before; }));
+        }
+        EXPECT_FALSE(
+            test::spinUntil([&] { return ticks() > before + expected; }, std::chrono::milliseconds(150)));
+    });
+}
+
+} // namespace
+} // namespace tintwell::settings
