@@ -61,17 +61,11 @@ TEST(CheckUpdatesCommandTest, PicksTheNewestItemOnTheStoredChannel) {
     EXPECT_EQ(r.out, "Tintwell 9.1 is available — you have 0.1.0.\nDownload: https://tintwell.example/9.1\n");
 }
 
-TEST(CheckUpdatesCommandTest, FailuresExitWithStatusOneAndNoFeedIsNoError) {
-    test::LocalHttpServer server;
-    server.serve("/appcast.xml", {.status = 500});
+// What each failure says is the updater tests' concern; a failure's status and form are checked
+// with the untrusted certificate below.
+TEST(CheckUpdatesCommandTest, NoFeedIsNoError) {
     QTemporaryDir config;
-    Finished r = runServed({"--check-updates", "--json"}, server.url("/appcast.xml"), config.path());
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(
-        json::parse(r.out),
-        json::parse(R"({"status": "error", "error": "the server answered 500 Internal Server Error"})"));
-
-    r = runServed({"--check-updates"}, "", config.path());
+    const Finished r = runServed({"--check-updates"}, "", config.path());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "This build gets its updates from your package manager.\n");
 }

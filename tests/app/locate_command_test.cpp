@@ -29,12 +29,9 @@ TEST(LocateCommand, WithoutGeoClueTheTimeZoneGivesTheFix) {
     EXPECT_EQ(j.at("source"), "timezone");
 }
 
+// Which zones have no city is the time-zone tests' concern; here, that the command fails rather
+// than print a fix at 0°, 0°.
 TEST(LocateCommand, AZoneWithoutACityIsAnErrorNotAFixAtZero) {
-    const auto text = runTintwell({"--locate"}, {noSystemBus, {"TZ", "Etc/UTC"}});
-    EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "");
-    EXPECT_NE(text.err.find("Etc/UTC"), std::string::npos) << text.err;
-
     const auto json = runTintwell({"--locate", "--json"}, {noSystemBus, {"TZ", "Etc/UTC"}});
     EXPECT_EQ(json.status, 1);
     EXPECT_TRUE(nlohmann::json::parse(json.out).contains("error")) << json.out;

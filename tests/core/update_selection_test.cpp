@@ -37,14 +37,6 @@ TEST(VersionComparatorTest, EqualsAndSaturatedNumbersCompareSame) {
               VersionOrder::Same);
 }
 
-TEST(AllowedChannelsTest, ChannelsNestAndUnknownNamesGetStable) {
-    using S = std::set<std::string>;
-    EXPECT_EQ(allowedChannels("dev"), (S{"dev", "beta", "stable"}));
-    EXPECT_EQ(allowedChannels("beta"), (S{"beta", "stable"}));
-    for (const char* other : {"stable", "Beta", "", "nightly"})
-        EXPECT_EQ(allowedChannels(other), S{"stable"}) << other;
-}
-
 struct Item {
     std::optional<std::string> versionString;
     int tag = 0;
@@ -53,14 +45,6 @@ struct Item {
 std::optional<int> bestTag(const std::vector<Item>& items, const char* current) {
     const auto best = bestValidUpdate(items, current);
     return best ? std::optional(best->tag) : std::nullopt;
-}
-
-TEST(BestValidUpdateTest, PicksTheHighestStrictlyNewerVersion) {
-    const std::vector<Item> items{{"1.2", 1}, {"1.4", 2}, {"1.3", 3}};
-    EXPECT_EQ(bestTag(items, "1.2"), 2);
-    EXPECT_EQ(bestTag(items, "1.4"), std::nullopt);
-    EXPECT_EQ(bestTag(items, "0"), 2);
-    EXPECT_EQ(bestTag({}, "0"), std::nullopt);
 }
 
 TEST(BestValidUpdateTest, EqualVersionsKeepTheFirstAndMissingVersionsAreNeverNewer) {

@@ -1,9 +1,7 @@
-// The GeoClue client and its time-zone stand-in, driven through the location provider, against a
-// fake GeoClue on a private bus.
+// The GeoClue client, driven through the location provider, against a fake GeoClue on a private
+// bus. Without GeoClue the time zone stands in: the locate command and the whole-session test run that.
 
-#include "platform/linux/fallback_location_services.h"
 #include "platform/linux/geoclue_location_services.h"
-#include "platform/linux/time_zone_location_services.h"
 #include "support/event_loop.h"
 #include "support/private_bus.h"
 #include "watchers/location_provider.h"
@@ -113,20 +111,6 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         EXPECT_TRUE(c.error != FetchError{watchers::FetchTimedOut{}} ||
                     spinUntil([&] { return calls().contains("Stop"); }));
     }
-}
-
-TEST_F(GeoClueTest, WithoutGeoClueTheTimeZoneStandsIn) {
-    qputenv("TZ", "Asia/Tokyo");
-    LocationProvider& provider = provide(std::make_unique<platform::FallbackLocationServices>(
-        std::make_unique<platform::GeoClueLocationServices>(*bus_),
-        std::make_unique<platform::TimeZoneLocationServices>(platform::TimeZoneLocationServices::Options{})));
-    provider.requestOnce();
-    ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
-    qunsetenv("TZ");
-    ASSERT_EQ(fixes.size(), 1u);
-    EXPECT_NEAR(fixes[0].first, 35.654, 0.001);
-    EXPECT_NEAR(fixes[0].second, 139.745, 0.001);
-    EXPECT_EQ(provider.lastFixSource(), platform::LocationSource::TimeZone);
 }
 
 } // namespace

@@ -81,7 +81,8 @@ TEST_F(X11DisplayServicesTest, RestoreGivesBackTheRampFoundBeforeTheFirstWrite) 
     services->setTransferTables(ids[0], warm);
     const Ramp untinted = session.readRamp(session.crtcOf(ids[1]));
     services->setTransferTables(ids[1], ColorTemperature::gammaRamp(4500, 0.9, 1.2));
-    test::expectRampShows(session.readRamp(calibrated), warm, 0.5); // each display keeps its own tables
+    EXPECT_TRUE(
+        test::rampShows(session.readRamp(calibrated), warm, 0.5)); // each display keeps its own tables
     EXPECT_TRUE(QFile::exists(services->savedRampsFile()));
 
     services->restoreSystemCalibration();
@@ -105,7 +106,7 @@ TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsReportedAndTintedAndKeepsItsE
     EXPECT_EQ(first->gammaSize, 256);
     const auto tables = ColorTemperature::gammaRamp(2800, 1, 1);
     services->setTransferTables(output, tables);
-    test::expectRampShows(session.readRamp(session.crtcOf(output)), tables, 0.5);
+    EXPECT_TRUE(test::rampShows(session.readRamp(session.crtcOf(output)), tables, 0.5));
     services->restoreSystemCalibration();
 
     ASSERT_TRUE(X11Session::switchOff("DUMMY12"));

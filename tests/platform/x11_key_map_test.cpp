@@ -25,20 +25,8 @@ TEST(X11KeyMap, EveryKeyCodeAndKeysymAppearsOnceAndRoundTrips) {
     EXPECT_EQ(codes.size(), 26u + 10u + 14u + 1u + 52u + 1u + 3u);
 }
 
-TEST(X11KeyMap, KnownCodesAndShiftedLetters) {
-    const struct {
-        std::uint32_t code, keysym;
-    } cases[] = {{vk::k, XK_k},
-                 {vk::escape, XK_Escape},
-                 {vk::f12, XK_F12},
-                 {vk::f20, XK_F20},
-                 {vk::upArrow, XK_Up},
-                 {vk::keypad7, XK_KP_7},
-                 {vk::returnKey, XK_Return},
-                 {vk::deleteKey, XK_BackSpace},
-                 {vk::forwardDelete, XK_Delete}};
-    for (const auto& c : cases)
-        EXPECT_EQ(keysymForKeyCode(c.code), c.keysym) << c.code;
+// Which keysym each code has is the table itself; what the table cannot say is checked here.
+TEST(X11KeyMap, ShiftedLettersFindTheirKeyAndUnmappedOnesNothing) {
     EXPECT_EQ(keyCodeForKeysym(XK_K), vk::k);
     EXPECT_EQ(keyCodeForKeysym(XK_Insert), std::nullopt);
     EXPECT_EQ(keysymForKeyCode(0x37), std::nullopt); // the command key itself

@@ -135,18 +135,6 @@ TEST(TickLoopTest, ExceptionCountsOnlyWhileItsApplicationRuns) {
     EXPECT_EQ(f.loop.currentInterval(), 2);
 }
 
-TEST(TickLoopTest, DriftedRampIsWrittenAgainOnTheNextTick) {
-    Fixture f;
-    f.loop.tick();
-    const auto identity = core::ColorTemperature::identityTable();
-    f.displays.setTransferTables(2, {identity, identity, identity}); // another program resets display 2
-    f.displays.clearWrites();
-    f.loop.tick();
-    ASSERT_EQ(f.displays.writes().size(), 1u);
-    EXPECT_EQ(f.displays.writes()[0].id, 2u);
-    EXPECT_EQ(f.displays.readTransferTables(2), core::ColorTemperature::gammaRamp(3400, 1, 1));
-}
-
 TEST(TickLoopTest, OnlyAChangeAboveTheThresholdRampsAndTheRampEndsWithinItsDuration) {
     Fixture f;
     auto now = std::chrono::steady_clock::now();

@@ -4,7 +4,6 @@
 #include "shortcuts/global_shortcuts.h"
 #include "support/event_loop.h"
 
-#include <QKeyEvent>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -140,36 +139,6 @@ TEST_F(GlobalShortcutsTest, ARefusedGrabIsReportedAndTriedAgainOnlyWhenAssignedA
     shortcuts.setShortcut(ctrlAltP, pause);
     EXPECT_TRUE(service.press(ctrlAltP.combination()));
     EXPECT_EQ(counter(pause), 1);
-}
-
-TEST_F(GlobalShortcutsTest, WhileAMenuIsOpenKeysOfTheApplicationRunTheActionAndAreSwallowed) {
-    count(pause);
-    shortcuts.setShortcut(ctrlAltP, pause);
-    QObject menu;
-    shortcuts.trackPopup(&menu);
-    QEvent show(QEvent::Show);
-    QCoreApplication::sendEvent(&menu, &show);
-    ASSERT_TRUE(shortcuts.isMenuOpen());
-    EXPECT_FALSE(service.press(ctrlAltP.combination())) << "the grab is let go while a menu is open";
-
-    QObject target;
-    QKeyEvent alt(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier, 64, 0, mod::option);
-    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &alt)) << "Alt would close the menu";
-    // Caps lock in the event's state does not matter.
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier, vk::p, 0,
-                    mod::control | mod::option | mod::capsLock);
-    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &press));
-    EXPECT_EQ(counter(pause), 1);
-    QKeyEvent other(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier, vk::k, 0, mod::control);
-    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &other)) << "other keys go on to the menu";
-    EXPECT_EQ(counter(pause), 1);
-
-    QEvent hide(QEvent::Hide);
-    QCoreApplication::sendEvent(&menu, &hide);
-    EXPECT_FALSE(shortcuts.isMenuOpen());
-    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &press));
-    EXPECT_TRUE(service.press(ctrlAltP.combination()));
-    EXPECT_EQ(counter(pause), 2);
 }
 
 } // namespace

@@ -10,14 +10,6 @@ namespace {
 namespace vk = platform::vk;
 namespace mod = platform::modifier;
 
-TEST(Shortcut, CommandOptionKStoresTheStoredCodes) {
-    const Shortcut s = Shortcut::fromKeyCode(vk::k, Qt::MetaModifier | Qt::AltModifier);
-    EXPECT_EQ(s.carbonKeyCode, 40);
-    EXPECT_EQ(s.carbonModifiers, 2304);
-    EXPECT_EQ(s.toJson(), R"({"carbonKeyCode":40,"carbonModifiers":2304})");
-    EXPECT_EQ(Shortcut::fromJson(s.toJson()), s);
-}
-
 TEST(Shortcut, ModifiersAreNormalised) {
     EXPECT_EQ(Shortcut::fromKeyCode(1, int(mod::control | mod::capsLock | 0x40000)).carbonModifiers,
               int(mod::control));

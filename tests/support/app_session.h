@@ -32,19 +32,6 @@ inline double longitudeAtSolarHour(double hour) {
     return std::remainder(15.0 * (hour - std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0), 360.0);
 }
 
-/// Whether `ramp` holds `t` scaled to 16 bits, each level within `tolerance`.
-inline bool rampShows(const Ramp& ramp, const core::TransferTables& t, double tolerance = 2) {
-    const auto channel = [&](const std::vector<std::uint16_t>& levels, const core::TransferTable& table) {
-        if (levels.size() != table.size())
-            return false;
-        for (std::size_t i = 0; i < levels.size(); ++i)
-            if (std::abs(levels[i] - table[i] * 65535.0) > tolerance)
-                return false;
-        return true;
-    };
-    return channel(ramp.r, t.r) && channel(ramp.g, t.g) && channel(ramp.b, t.b);
-}
-
 /// Whether two ramps agree within `tolerance` levels of 16 bits each.
 inline bool rampsNear(const Ramp& a, const Ramp& b, int tolerance = 3) {
     const auto channel = [&](const std::vector<std::uint16_t>& x, const std::vector<std::uint16_t>& y) {

@@ -5,7 +5,7 @@
 
 #include "support/event_loop.h"
 
-#include <functional>
+#include <map>
 #include <memory>
 
 #include <QByteArray>
@@ -72,17 +72,9 @@ private:
     }
 
     static QByteArray reason(int status) {
-        switch (status) {
-        case 200:
-            return "OK";
-        case 302:
-            return "Found";
-        case 404:
-            return "Not Found";
-        case 500:
-            return "Internal Server Error";
-        }
-        return "Status";
+        static const std::map<int, QByteArray> reasons{
+            {200, "OK"}, {302, "Found"}, {404, "Not Found"}, {500, "Internal Server Error"}};
+        return reasons.contains(status) ? reasons.at(status) : "Status";
     }
 
     std::unique_ptr<QTcpServer> server_;

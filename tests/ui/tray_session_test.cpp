@@ -1,65 +1,18 @@
-// The running program on the test session: its icon in jwm's tray, a click opens the popup, the
-// keyboard changes a setting and the displays follow, Escape and a second click close it.
-#include "support/app_session.h"
-#include "support/xdotool.h"
+// The running program where no system tray is there to dock in: it says so once and keeps running.
+#include "support/event_loop.h"
 
-using namespace tintwell;
-using test::visibleWindows;
-using test::xdotool;
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
 using namespace std::chrono_literals;
-using test::spinUntil;
-
-using TraySession = test::AppSession;
-
-TEST_F(TraySession, IconClickOpensThePopupWhoseKeyboardTintsTheDisplays) {
-    ASSERT_TRUE(session.settleWindowManager());
-    env.remove("QT_QPA_PLATFORM");
-    start(app);
-    const auto shows = [&](double kelvin) {
-        return AppSession::shows("DUMMY0", core::ColorTemperature::gammaRamp(kelvin, 1, 1));
-    };
-    ASSERT_TRUE(spinUntil([&] { return shows(3400); }, 3s)) << app.readAllStandardError().toStdString();
-
-    // The icon: the program's one visible window, docked in the tray.
-    QStringList windows;
-    ASSERT_TRUE(spinUntil([&] { return (windows = visibleWindows(app.processId())).size() == 1; }, 5s))
-        << app.readAllStandardError().toStdString();
-    const QString icon = windows.front();
-
-    ASSERT_TRUE(xdotool({"mousemove", "--window", icon, "4", "4", "click", "1"}));
-    ASSERT_TRUE(spinUntil([&] { return visibleWindows(app.processId()).size() == 2; }, 3s));
-
-    // The first control has the keyboard; ten Tabs reach the Night slider: add-profile, gear, Pause,
-    // Manual override, the display picker and arrangement button (two monitors), Day slider and
-    // stepper, Night slider.
-    QStringList keys{"key", "--delay", "30"};
-    for (int i = 0; i < 10; ++i)
-        keys << "Tab";
-    ASSERT_TRUE(xdotool(keys << "Right"));
-    const auto nightKelvin = [&] { return run({"--get", "nightKelvin"}).second; };
-    EXPECT_TRUE(spinUntil([&] { return nightKelvin() == "3450"; }, 1s)) << nightKelvin();
-    EXPECT_TRUE(spinUntil([&] { return shows(3450); }, 1s));
-
-    ASSERT_TRUE(xdotool({"key", "Escape"}));
-    EXPECT_TRUE(spinUntil([&] { return visibleWindows(app.processId()).size() == 1; }, 3s));
-
-    // Open again, and a second click on the icon closes it. A click just after closing counts as
-    // the closing click and is ignored, so the first ones may not open it.
-    ASSERT_TRUE(spinUntil(
-        [&] {
-            xdotool({"mousemove", "--window", icon, "4", "4", "click", "1"});
-            return spinUntil([&] { return visibleWindows(app.processId()).size() == 2; }, 300ms);
-        },
-        3s));
-    ASSERT_TRUE(xdotool({"mousemove", "--window", icon, "4", "4", "click", "1"}));
-    EXPECT_TRUE(spinUntil([&] { return visibleWindows(app.processId()).size() == 1; }, 3s));
-
-    app.terminate();
-    EXPECT_TRUE(app.waitForFinished(10000));
-}
+using tintwell::test::spinUntil;
 
 TEST(TrayAbsent, WithoutATrayTheProgramSaysSoOnceAndKeepsRunning) {
-    test::application();
+    tintwell::test::application();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     auto env = QProcessEnvironment::systemEnvironment();

@@ -198,18 +198,6 @@ TEST(SunEvents, CrossingsAndTwilightEstimate) {
     EXPECT_FALSE(twilightMinutesEstimate(80, 0, 12, at(june21)));
 }
 
-TEST(SunEvents, ScopedRibbonKelvinIsTheCurveOfTheDisplaysValues) {
-    core::DisplaySettings s;
-    s.dayKelvin = 6000;
-    s.nightKelvin = 2000;
-    s.transitionWidthDeg = 10;
-    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, -5), 2000);
-    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 0), 4000);
-    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 7), 6000);
-    s.transitionWidthDeg = 0; // the curve's own floor of 0.5°
-    EXPECT_DOUBLE_EQ(scopedRibbonKelvin(s, 0.25), 6000);
-}
-
 TEST(SliderDefinition, EachRowsGridSpansItsSettingAndReadsAsNamed) {
     using settings::ProfileField;
     struct Case {

@@ -12,7 +12,6 @@
 #include "ui/tray/popup_window.h"
 #include "ui/widgets/horizon_ribbon.h"
 #include "ui/widgets/slider_row.h"
-#include "ui/widgets/symbol_provider.h"
 #include "ui_test_support.h"
 #include "watchers/app_exceptions_manager.h"
 
@@ -343,27 +342,6 @@ TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {
     EXPECT_FALSE(popup->isVisible());
 }
 
-TEST(HorizonRibbon, PaintsTheCurveAndTheSun) {
-    test::widgetApplication();
-    HorizonRibbon ribbon;
-    ribbon.resize(300, ribbon.sizeHint().height());
-    HorizonRibbonModel m;
-    m.nightKelvin = 1000;
-    m.dayKelvin = 10000;
-    m.currentAltitude = 6; // three quarters across a 12° width
-    ribbon.setModel(m);
-    const QImage image = ribbon.grab().toImage();
-    const QRect strip = ribbon.ribbonRect();
-    const int y = strip.top() + 3;
-    const QColor left = image.pixelColor(3, y);
-    const QColor right = image.pixelColor(strip.width() - 4, y);
-    EXPECT_GT(left.red(), left.blue() + 100); // 1000 K: deep amber
-    EXPECT_GT(right.blue(), left.blue() + 100);
-    EXPECT_NEAR(ribbon.dotCenter().x(), 225, 1);
-    const QColor dot = image.pixelColor(225, strip.center().y());
-    EXPECT_LT(dot.lightness(), 120); // the dark sun dot
-}
-
 TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
     test::widgetApplication();
     struct Target final : scheduling::TickTarget {
@@ -411,26 +389,4 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
     QCoreApplication::processEvents();
     EXPECT_EQ(screen.findChild<QLabel*>(QStringLiteral("statusText"))->text(),
               QStringLiteral("4215 K · -3.4°"));
-}
-
-TEST(SymbolProvider, EverySymbolOfThePopupHasAPaintedFallback) {
-    test::widgetApplication();
-    const QStringList names =
-        QStringLiteral("sun.max moon.stars sun.max.trianglebadge.exclamationmark sun.max.fill plus.circle "
-                       "gearshape checkmark chevron.left questionmark.circle globe rectangle.stack keyboard "
-                       "app.badge.checkmark arrow.triangle.2.circlepath arrow.down.circle info.circle "
-                       "paintpalette.fill rectangle.3.group arrow.up.forward.app exclamationmark.triangle "
-                       "exclamationmark.triangle.fill location.slash.fill location.fill "
-                       "location.fill.viewfinder testtube trash arrow.up arrow.down app lock.shield.fill "
-                       "location.circle.fill arrow.triangle.2.circlepath.circle.fill checkmark.circle.fill")
-            .split(' ');
-    for (const QString& name : names) {
-        EXPECT_TRUE(SymbolProvider::hasPaintedSymbol(name)) << name.toStdString();
-        const QImage image = SymbolProvider::paintedIcon(name, Qt::black).pixmap(24, 24).toImage();
-        int inked = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                inked += image.pixelColor(x, y).alpha() > 128;
-        EXPECT_GT(inked, 20) << name.toStdString(); // never blank
-    }
 }

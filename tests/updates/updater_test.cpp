@@ -250,14 +250,5 @@ TEST(UpdateWiringTest, AFirstStartStoresUndecidedSoLaterSettingsDoNotReadAsConse
     EXPECT_EQ(f.switchWhenMade, settings::Value(false));
 }
 
-TEST(UpdateWiringTest, AnOlderStoreKeepsItsDerivedConsent) {
-    DelegateFixture f;
-    f.defaults.setDouble(settings::storedKey("dayKelvin"), 6000);
-    f.launch();
-    EXPECT_EQ(f.delegate->appState()->updateConsent(), settings::UpdateConsent::Allowed);
-    EXPECT_EQ(f.defaults.string(settings::storedKey("updateConsent")), std::nullopt);
-    EXPECT_EQ(f.switchWhenMade, settings::Value(true));
-}
-
 } // namespace
 } // namespace tintwell::updates

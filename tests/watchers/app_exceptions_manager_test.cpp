@@ -122,18 +122,5 @@ TEST_F(AppExceptionsManagerTest, ListChangesTakeEffectOnResolve) {
     EXPECT_FALSE(published[2]);
 }
 
-TEST(ResolvedAppOverrideSummary, ReadsAsTheStatusLine) {
-    const struct {
-        core::AppExceptionAction action;
-        const char* expected;
-    } cases[] = {
-        {ForceKelvin{4499.5}, "Editor \u2014 4500 K"}, {ForceKelvin{4500.49}, "Editor \u2014 4500 K"},
-        {ForceKelvin{-0.4}, "Editor \u2014 0 K"},      {ForceKelvin{-2.5}, "Editor \u2014 -3 K"},
-        {Disable{}, "Editor \u2014 paused"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ((ResolvedAppOverride{{"id", "Editor", c.action, true}}.summary()), c.expected);
-}
-
 } // namespace
 } // namespace tintwell::watchers
