@@ -49,7 +49,7 @@ int runOneshot(const CommandLine& cl, std::ostream& err) {
     {
         // A first decision for a display is always written at once, so no ramp outlives this block.
         engine::GammaController controller(displays);
-        controller.apply(decisions, 750, 0.3);
+        controller.apply(decisions, 750, Seconds(0.3));
     }
 
     const core::TransferTables want =
