@@ -96,6 +96,7 @@ GammaController::GammaController(platform::DisplayServices& displays, QObject* p
     : QObject(parent), displays_(displays), writer_(std::make_shared<Writer>(displays)),
       now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
       driftRecheck_(new QTimer(this)) {
+    driftTimer_->setTimerType(Qt::CoarseTimer);
     driftTimer_->setInterval(kDriftCheckInterval);
     connect(driftTimer_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
     driftRecheck_->setSingleShot(true);
@@ -183,6 +184,10 @@ void GammaController::checkDriftNow() {
 }
 
 std::vector<GammaController::DisplayId> GammaController::repairAppliedDrift() {
+    // A read-back just made needs no periodic one soon after: restarting keeps one wake-up per
+    // interval however the checks are asked for.
+    if (driftTimer_->isActive())
+        driftTimer_->start();
     return repairDrift(applied_);
 }
 

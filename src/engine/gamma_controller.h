@@ -37,10 +37,11 @@ public:
     static constexpr std::chrono::milliseconds kFrameInterval{33};
     /// The shortest ramp; shorter, non-finite or negative durations are raised to it.
     static constexpr Seconds kMinimumRamp{0.05};
-    /// How often the displays are read back for a ramp another program reset: a lost tint is back
-    /// within this. Each check wakes the process twice (the timer, then the one reply for all
-    /// displays): about 1,800 wake-ups and well under a second of CPU an hour.
-    static constexpr std::chrono::milliseconds kDriftCheckInterval{4000};
+    /// How often the displays are read back for a ramp another program reset. The timer is coarse
+    /// (it may fire 5 % late), so a lost tint is back within 5 s. Each check wakes the process
+    /// twice (the timer, then the one reply for all displays): about 1,500 wake-ups an hour. Any
+    /// other read-back (a tick, a focus change) moves the next periodic one a full interval on.
+    static constexpr std::chrono::milliseconds kDriftCheckInterval{4750};
     /// A program giving the screen back (a game quitting, a recorder stopping) may reset the ramps a
     /// moment after its window goes; checkDriftNow() looks once more after this.
     static constexpr std::chrono::milliseconds kDriftRecheckDelay{300};

@@ -277,9 +277,9 @@ TEST_F(GammaControllerTest, FramesLandInOrderWhenLaterOnesAreFaster) {
     // Every other write is slow, so a frame started later would finish first.
     displays.setWriteDelays({std::chrono::milliseconds(70), std::chrono::milliseconds(2)});
     QThreadPool::globalInstance()->setMaxThreadCount(8);
-    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 300ms);
     displays.clearWrites();
-    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 0.3);
+    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 300ms);
     settle();
     EXPECT_EQ(shown(1), tablesFor({2000, 1, 1}));
     EXPECT_EQ(shown(2), tablesFor({1800, 1, 1}));
