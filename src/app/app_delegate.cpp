@@ -124,7 +124,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (self)
                 self->reapply();
         },
-        services_.displays, std::move(services_.lifecycleSources), timing_.lifecycleDebounceSec);
+        services_.displays, std::move(services_.lifecycleSources), Seconds(timing_.lifecycleDebounceSec));
     lifecycle_->start();
 
     tickLoop_ = std::make_unique<scheduling::TickLoop>(*appState_, *gamma_, appExceptions_.get(),

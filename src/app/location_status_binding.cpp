@@ -1,5 +1,6 @@
 #include "app/location_status_binding.h"
 
+#include "platform/instant_date_time.h"
 #include "ui/model/location_status.h"
 #include "watchers/location_provider.h"
 
@@ -37,8 +38,7 @@ ui::LocationStatus::Error error(const std::optional<watchers::FetchError>& error
 void copy(const watchers::LocationProvider& provider, ui::LocationStatus& status) {
     status.setAuthorizationStatus(authorization(provider.authorizationStatus()));
     const auto at = provider.lastFixAt();
-    status.setLastFix(at ? std::optional(instantFromSecondsSinceEpoch(at->toMSecsSinceEpoch() / 1000.0))
-                         : std::nullopt,
+    status.setLastFix(at ? std::optional(platform::toInstant(*at)) : std::nullopt,
                       source(provider.lastFixSource()));
     status.setLastError(error(provider.lastError()));
     status.setFetching(provider.isFetching());

@@ -96,6 +96,7 @@ GammaController::GammaController(platform::DisplayServices& displays, QObject* p
     : QObject(parent), displays_(displays), writer_(std::make_shared<Writer>(displays)),
       now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
       driftRecheck_(new QTimer(this)) {
+    driftTimer_->setTimerType(Qt::CoarseTimer);
     driftTimer_->setInterval(kDriftCheckInterval);
     connect(driftTimer_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
     driftRecheck_->setSingleShot(true);
@@ -114,11 +115,10 @@ void GammaController::setTimeSource(std::function<TimePoint()> now) {
 }
 
 void GammaController::apply(const std::unordered_map<DisplayId, Decision>& decisions, double smoothThresholdK,
-                            double smoothDurationSec) {
+                            Seconds smoothDuration) {
     // A non-finite duration would make a ramp that never ends.
-    const double d = std::isfinite(smoothDurationSec) && smoothDurationSec > kMinimumRampSec
-                         ? smoothDurationSec
-                         : kMinimumRampSec;
+    const Seconds d = std::isfinite(smoothDuration.count()) && smoothDuration > kMinimumRamp ? smoothDuration
+                                                                                             : kMinimumRamp;
     for (const auto& [id, decision] : decisions) {
         std::optional<Decision> prev;
         {
@@ -166,6 +166,7 @@ void GammaController::restoreSystem() {
     }
     applied_.clear();
     refusing_.clear();
+    expected_.clear();
     updateDriftTimer();
     writer_->supersedeAll([this] { displays_.restoreSystemCalibration(); });
 }
@@ -183,6 +184,10 @@ void GammaController::checkDriftNow() {
 }
 
 std::vector<GammaController::DisplayId> GammaController::repairAppliedDrift() {
+    // A read-back just made needs no periodic one soon after: restarting keeps one wake-up per
+    // interval however the checks are asked for.
+    if (driftTimer_->isActive())
+        driftTimer_->start();
     return repairDrift(applied_);
 }
 
@@ -225,7 +230,7 @@ std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::
         const DisplayId id = checked[i];
         if (i >= shown.size() || !shown[i])
             continue;
-        const core::TransferTables expected = tablesFor(decisions[i]);
+        const core::TransferTables& expected = expectedTables(id, decisions[i]);
         if (!drifted(expected, *shown[i])) {
             refusing_.erase(id);
             continue;
@@ -244,6 +249,13 @@ std::vector<GammaController::DisplayId> GammaController::repairDrift(const std::
                                 << "does not take its tint; it is written again quietly until it does";
     }
     return repaired;
+}
+
+const core::TransferTables& GammaController::expectedTables(DisplayId id, const Decision& decision) {
+    auto it = expected_.find(id);
+    if (it == expected_.end() || !(it->second.first == decision))
+        it = expected_.insert_or_assign(id, std::pair{decision, tablesFor(decision)}).first;
+    return it->second.second;
 }
 
 bool GammaController::isRamping(DisplayId id) const {
@@ -269,15 +281,15 @@ void GammaController::cancelAllRampsLocked() {
     ramps_.clear();
 }
 
-void GammaController::startRamp(DisplayId id, const Target& from, const Target& to, double durationSec) {
+void GammaController::startRamp(DisplayId id, const Target& from, const Target& to, Seconds duration) {
     auto* timer = new QTimer(this);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kFrameInterval);
     connect(timer, &QTimer::timeout, this, [this, id, timer] { advanceRamp(id, timer); });
     timer->start();
     qCDebug(lcEngine) << "Ramp on display" << id << "from" << from.kelvin << "K to" << to.kelvin << "K over"
-                      << durationSec << "s";
-    RampState state{from, to, now_(), durationSec, timer};
+                      << duration.count() << "s";
+    RampState state{from, to, now_(), duration, timer};
     std::lock_guard lock(lock_);
     ramps_[id] = state;
 }
@@ -291,7 +303,7 @@ void GammaController::advanceRamp(DisplayId id, QTimer* currentTimer) {
         if (it == ramps_.end() || it->second.timer != currentTimer)
             return;
         const RampState& r = it->second;
-        const double p = std::chrono::duration<double>(now_() - r.startTime).count() / r.durationSec;
+        const double p = Seconds(now_() - r.startTime) / r.duration;
         if (p >= 1.0) {
             frame = r.toTarget;
             r.timer->stop();

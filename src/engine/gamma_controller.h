@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "core/value_records.h"
 #include "platform/display_services.h"
 
@@ -35,11 +36,12 @@ public:
     /// Interval between ramp frames.
     static constexpr std::chrono::milliseconds kFrameInterval{33};
     /// The shortest ramp; shorter, non-finite or negative durations are raised to it.
-    static constexpr double kMinimumRampSec = 0.05;
-    /// How often the displays are read back for a ramp another program reset: a lost tint is back
-    /// within this. Each check wakes the process twice (the timer, then the one reply for all
-    /// displays): about 1,800 wake-ups and well under a second of CPU an hour.
-    static constexpr std::chrono::milliseconds kDriftCheckInterval{4000};
+    static constexpr Seconds kMinimumRamp{0.05};
+    /// How often the displays are read back for a ramp another program reset. The timer is coarse
+    /// (it may fire 5 % late), so a lost tint is back within 5 s. Each check wakes the process
+    /// twice (the timer, then the one reply for all displays): about 1,500 wake-ups an hour. Any
+    /// other read-back (a tick, a focus change) moves the next periodic one a full interval on.
+    static constexpr std::chrono::milliseconds kDriftCheckInterval{4750};
     /// A program giving the screen back (a game quitting, a recorder stopping) may reset the ramps a
     /// moment after its window goes; checkDriftNow() looks once more after this.
     static constexpr std::chrono::milliseconds kDriftRecheckDelay{300};
@@ -51,10 +53,10 @@ public:
     void setTimeSource(std::function<TimePoint()> now);
 
     /// Makes each display show its decision. `smoothThresholdK`: the largest Kelvin change written
-    /// at once; `smoothDurationSec`: ramp length in seconds. Displays not in `decisions` are left
+    /// at once; `smoothDuration`: ramp length. Displays not in `decisions` are left
     /// as they are, ramps included.
     void apply(const std::unordered_map<DisplayId, Decision>& decisions, double smoothThresholdK,
-               double smoothDurationSec);
+               Seconds smoothDuration);
     /// Ends every ramp at its final target and writes every display's last decision again.
     void reapply();
     /// Cancels every ramp, forgets every decision and returns every display to the system calibration;
@@ -84,18 +86,20 @@ private:
         Target fromTarget;
         Target toTarget;
         TimePoint startTime;
-        double durationSec = 0;
+        Seconds duration{};
         QTimer* timer = nullptr;
     };
     class Writer;
 
     void cancelRamp(DisplayId id);
     void cancelAllRampsLocked();
-    void startRamp(DisplayId id, const Target& from, const Target& to, double durationSec);
+    void startRamp(DisplayId id, const Target& from, const Target& to, Seconds duration);
     void advanceRamp(DisplayId id, QTimer* currentTimer);
     /// Writes `decision` on this thread, after every write issued before it.
     void write(DisplayId id, const Decision& decision);
     void updateDriftTimer();
+    /// The tables `decision` shows on the display, built once per decision rather than per check.
+    const core::TransferTables& expectedTables(DisplayId id, const Decision& decision);
 
     platform::DisplayServices& displays_;
     std::shared_ptr<Writer> writer_;
@@ -108,6 +112,7 @@ private:
     // Main thread only.
     std::vector<DisplayId> applied_; // the displays of the last apply()
     std::set<DisplayId> refusing_;   // repaired, yet still not showing the decision: said once
+    std::unordered_map<DisplayId, std::pair<Decision, core::TransferTables>> expected_;
     QTimer* driftTimer_;
     QTimer* driftRecheck_;
 };

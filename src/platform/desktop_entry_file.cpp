@@ -1,6 +1,9 @@
 #include "platform/desktop_entry_file.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace tintwell::platform {
 
@@ -41,6 +44,21 @@ std::string unescape(const std::string& s) {
         }
     }
     return out;
+}
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::vector<std::string> splitColons(const std::string& s) {
+    std::vector<std::string> parts;
+    std::stringstream in(s);
+    std::string part;
+    while (std::getline(in, part, ':'))
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
 }
 
 } // namespace
@@ -99,6 +117,43 @@ std::vector<std::string> localeSuffixes(const std::string& locale) {
         out.push_back(lang + "@" + modifier);
     out.push_back(lang);
     return out;
+}
+
+std::vector<std::string> userLocaleSuffixes() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const std::string locale = env(variable); !locale.empty())
+            return localeSuffixes(locale);
+    return {};
+}
+
+std::vector<std::filesystem::path> desktopDataDirs() {
+    const std::string home = env("HOME");
+    std::vector<std::filesystem::path> dirs;
+    std::string dataHome = env("XDG_DATA_HOME");
+    if (dataHome.empty() && !home.empty())
+        dataHome = home + "/.local/share";
+    if (!dataHome.empty())
+        dirs.emplace_back(dataHome);
+    std::string dataDirs = env("XDG_DATA_DIRS");
+    if (dataDirs.empty())
+        dataDirs = "/usr/local/share:/usr/share";
+    for (const auto& d : splitColons(dataDirs))
+        dirs.emplace_back(d);
+    // Sessions started without flatpak's profile script lack its exports in XDG_DATA_DIRS.
+    std::vector<std::filesystem::path> flatpak{"/var/lib/flatpak/exports/share"};
+    if (!home.empty())
+        flatpak.insert(flatpak.begin(), home + "/.local/share/flatpak/exports/share");
+    for (auto& dir : flatpak)
+        if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end())
+            dirs.push_back(std::move(dir));
+    return dirs;
+}
+
+std::vector<std::filesystem::path> applicationFolders() {
+    std::vector<std::filesystem::path> folders;
+    for (const auto& dir : desktopDataDirs())
+        folders.push_back(dir / "applications");
+    return folders;
 }
 
 std::string localisedValue(const std::map<std::string, std::string>& group, const std::string& key,

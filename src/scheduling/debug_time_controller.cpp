@@ -1,5 +1,7 @@
 #include "scheduling/debug_time_controller.h"
 
+#include "platform/instant_date_time.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
@@ -13,8 +15,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcDebugTime, "tintwell.debugtime", QtInfoMsg)
 
 QString describe(Instant instant) {
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSinceEpoch(instant) * 1000)), Qt::UTC)
-        .toString(Qt::ISODateWithMs);
+    return platform::toDateTime(instant).toString(Qt::ISODateWithMs);
 }
 
 } // namespace

@@ -67,7 +67,7 @@ void TickLoop::tick() {
         appState_.setManualOverride(false);
 
     if (const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&output.action)) {
-        gamma_.apply(apply->decisions, kelvinSmoothThreshold, smoothDurationSec);
+        gamma_.apply(apply->decisions, kelvinSmoothThreshold, smoothDuration);
         // Other programs (games, xrandr, screen recorders) reset ramps behind our back.
         gamma_.repairAppliedDrift();
     } else {

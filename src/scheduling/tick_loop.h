@@ -37,7 +37,7 @@ public:
     using DisplaysForPidProvider = std::function<std::set<core::DisplayId>(platform::ProcessId)>;
 
     static constexpr double kelvinSmoothThreshold = 750; ///< Kelvin
-    static constexpr double smoothDurationSec = 0.3;
+    static constexpr Seconds smoothDuration{0.3};
 
     /// `appExceptions` and `workspace` may be null (no exception is then ever in force).
     TickLoop(settings::AppState& appState, engine::GammaController& gamma,

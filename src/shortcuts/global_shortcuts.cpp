@@ -31,10 +31,7 @@ GlobalShortcuts::GlobalShortcuts(settings::UserDefaults& defaults, platform::Hot
       sink_([](const std::string& line) { std::cout << line << std::endl; }) {
     if (service_) {
         connect(service_, &platform::HotKeyService::hotKeyPressed, this,
-                [this](const platform::KeyCombination& c) { handleKey(Shortcut::fromCombination(c), true); });
-        connect(
-            service_, &platform::HotKeyService::hotKeyReleased, this,
-            [this](const platform::KeyCombination& c) { handleKey(Shortcut::fromCombination(c), false); });
+                [this](const platform::KeyCombination& c) { handleKey(Shortcut::fromCombination(c)); });
     }
 }
 
@@ -102,13 +99,6 @@ void GlobalShortcuts::onKeyDown(const Name& name, Action action) {
         registerShortcut(*s);
 }
 
-void GlobalShortcuts::onKeyUp(const Name& name, Action action) {
-    remember(name);
-    keyUpHandlers_[name.rawValue].push_back(std::move(action));
-    if (const auto s = getShortcut(name); s && !registered_.contains(*s))
-        registerShortcut(*s);
-}
-
 void GlobalShortcuts::registerShortcut(const Shortcut& shortcut) {
     const platform::HotKeyResult result =
         service_ ? service_->registerHotKey(shortcut.combination()) : platform::HotKeyResult{};
@@ -140,10 +130,10 @@ void GlobalShortcuts::reportFailure(const platform::KeyCombination& combination,
         sink_(line);
 }
 
-void GlobalShortcuts::handleKey(const Shortcut& pressed, bool down) {
+void GlobalShortcuts::handleKey(const Shortcut& pressed) {
     if (paused_ || !enabled_)
         return;
-    const auto& handlers = down ? keyDownHandlers_ : keyUpHandlers_;
+    const auto& handlers = keyDownHandlers_;
     std::vector<Action> actions;
     for (const Name& name : known_) {
         const auto it = handlers.find(name.rawValue);
@@ -296,7 +286,8 @@ bool GlobalShortcuts::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         return true;
     }
-    handleKey(*match, type == QEvent::KeyPress);
+    if (type == QEvent::KeyPress)
+        handleKey(*match);
     return true;
 }
 

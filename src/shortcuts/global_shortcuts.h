@@ -63,16 +63,14 @@ public:
     /// Returns each slot to its default, or clears it when it has none.
     void reset(const std::vector<Name>& names);
 
-    /// Runs `action` on every press (release) of the slot's combination; actions run in the order
-    /// attached, and attaching twice runs twice.
+    /// Runs `action` on every press of the slot's combination; actions run in the order attached,
+    /// and attaching twice runs twice.
     void onKeyDown(const Name& name, Action action);
-    void onKeyUp(const Name& name, Action action);
 
     /// While false, no combination is grabbed and nothing runs.
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
     /// While true, presses run nothing (a recorder sets it while it records).
-    bool isPaused() const { return paused_; }
     void setPaused(bool paused) { paused_ = paused; }
     /// Whether one of our menus or popups holds the keyboard. The interface sets it when a menu
     /// opens and closes, or lets `trackPopup` do so.
@@ -109,7 +107,7 @@ private:
     void registerShortcut(const Shortcut& shortcut);
     void unregisterUnlessHeld(const Shortcut& shortcut, const std::string& exceptRawValue);
     void reportFailure(const platform::KeyCombination& combination, const platform::HotKeyResult& result);
-    void handleKey(const Shortcut& pressed, bool down);
+    void handleKey(const Shortcut& pressed);
     void updateEventHandler();
     std::optional<Shortcut> shortcutFromNativeKey(std::uint32_t scanCode, std::uint32_t modifiers) const;
     std::optional<Shortcut> registeredMatch(const QKeyEvent& event) const;
@@ -118,7 +116,6 @@ private:
     QPointer<platform::HotKeyService> service_;
     std::vector<Name> known_; // in the order first seen
     std::map<std::string, std::vector<Action>> keyDownHandlers_;
-    std::map<std::string, std::vector<Action>> keyUpHandlers_;
     std::unordered_map<Shortcut, bool> registered_; // handed to the service; true when it took it
     std::map<std::string, std::optional<Shortcut>> lastSeen_;
     QSet<QObject*> trackedPopups_;

@@ -36,7 +36,7 @@ AppExceptionsManager::AppExceptionsManager(RulesSource rules, platform::Workspac
 }
 
 void AppExceptionsManager::start() {
-    if (observer_ || !observesWorkspace_ || !workspace_)
+    if (observer_ || !workspace_)
         return;
     observer_ = connect(
         workspace_, &platform::WorkspaceServices::frontmostApplicationChanged, this,

@@ -54,10 +54,7 @@ public:
     const std::optional<std::string>& frontmostBundleId() const { return frontmostBundleId_; }
 
     /// Seconds (default 0.15); 0 or less resolves synchronously inside setFrontmost().
-    double debounceInterval() const { return debounceInterval_; }
     void setDebounceInterval(double seconds) { debounceInterval_ = seconds; }
-    /// With false, start() does not follow the workspace (tests drive setFrontmost() directly).
-    void setObservesWorkspace(bool observe) { observesWorkspace_ = observe; }
     /// Whether a debounced resolve is waiting.
     bool resolvePending() const { return debounceTimer_.isActive(); }
 
@@ -73,7 +70,6 @@ private:
     QMetaObject::Connection observer_;
     QTimer debounceTimer_;
     double debounceInterval_ = 0.15;
-    bool observesWorkspace_ = true;
     std::optional<ResolvedAppOverride> activeOverride_;
     std::optional<std::string> frontmostBundleId_;
 };

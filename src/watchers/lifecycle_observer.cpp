@@ -6,6 +6,9 @@
 #include <QLoggingCategory>
 
 namespace tintwell::watchers {
+
+using namespace std::chrono_literals;
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcLifecycle, "tintwell.lifecycle", QtInfoMsg)
@@ -14,14 +17,14 @@ Q_LOGGING_CATEGORY(lcLifecycle, "tintwell.lifecycle", QtInfoMsg)
 
 LifecycleObserver::LifecycleObserver(Handler handler, platform::DisplayServices* displays,
                                      std::vector<std::unique_ptr<platform::LifecycleEventSource>> sources,
-                                     double debounceSeconds, QObject* parent)
+                                     Seconds debounce, QObject* parent)
     : QObject(parent), handler_(std::move(handler)), displays_(displays), sources_(std::move(sources)),
-      debounceSeconds_(debounceSeconds) {
+      debounce_(debounce) {
     timer_.setSingleShot(true);
     // A coarse timer may fire up to 5 % early, which would split a burst that ends just in time.
     timer_.setTimerType(Qt::PreciseTimer);
-    if (debounceSeconds_ > 0)
-        timer_.setInterval(std::max(1, int(std::lround(debounceSeconds_ * 1000))));
+    if (debounce_ > Seconds::zero())
+        timer_.setInterval(std::max(1ms, std::chrono::round<std::chrono::milliseconds>(debounce_)));
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (handler_)
             handler_();
@@ -81,7 +84,7 @@ void LifecycleObserver::onEvent(const QString& what) {
 }
 
 void LifecycleObserver::schedule() {
-    if (debounceSeconds_ <= 0) {
+    if (!(debounce_ > Seconds::zero())) {
         timer_.stop();
         if (handler_)
             handler_();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "platform/display_services.h"
 #include "platform/lifecycle_event_source.h"
 
@@ -17,20 +18,20 @@ namespace tintwell::watchers {
 /// Collapses bursts of system events (resume, screens waking, display reconfiguration, clock set,
 /// time-zone change) into one run of a handler given by the owner.
 ///
-/// The handler runs `debounceSeconds` after the last event of a burst in which no two events are
+/// The handler runs `debounce` after the last event of a burst in which no two events are
 /// further apart than that; on the monotonic clock, so setting the wall clock does not move it.
-/// With `debounceSeconds` ≤ 0 every event runs the handler at once. Events count only between
+/// With `debounce` ≤ 0 every event runs the handler at once. Events count only between
 /// `start()` and `stop()`.
 class LifecycleObserver : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<void()>;
-    static constexpr double defaultDebounceSeconds = 0.75;
+    static constexpr Seconds defaultDebounce{0.75};
 
     /// `displays` may be null (no display reconfiguration events then). Takes the sources.
     LifecycleObserver(Handler handler, platform::DisplayServices* displays,
                       std::vector<std::unique_ptr<platform::LifecycleEventSource>> sources,
-                      double debounceSeconds = defaultDebounceSeconds, QObject* parent = nullptr);
+                      Seconds debounce = defaultDebounce, QObject* parent = nullptr);
     ~LifecycleObserver() override;
 
     /// Starts every source; one that cannot run is skipped (it logs why). Does nothing if started.
@@ -38,10 +39,8 @@ public:
     /// Stops every source and drops a pending handler run.
     void stop();
 
-    bool isStarted() const { return started_; }
     /// A handler run is scheduled and has not happened yet.
     bool isPending() const { return timer_.isActive(); }
-    double debounceSeconds() const { return debounceSeconds_; }
 
 public Q_SLOTS:
     // The debug time controls feed these; they reach this observer only, never another process.
@@ -56,7 +55,7 @@ private:
     Handler handler_;
     QPointer<platform::DisplayServices> displays_;
     std::vector<std::unique_ptr<platform::LifecycleEventSource>> sources_;
-    double debounceSeconds_;
+    Seconds debounce_;
     QTimer timer_;
     std::vector<QMetaObject::Connection> connections_;
     bool started_ = false;

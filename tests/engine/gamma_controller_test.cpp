@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace tintwell;
+using namespace std::chrono_literals;
 using namespace tintwell::engine;
 using namespace tintwell::core;
 using Write = platform::VirtualDisplayServices::Write;
@@ -45,7 +46,7 @@ protected:
     }
 
     void apply(DisplayId id, Decision d, double thresholdK = 750, double durationSec = 0.3) {
-        controller->apply({{id, d}}, thresholdK, durationSec);
+        controller->apply({{id, d}}, thresholdK, Seconds(durationSec));
     }
     /// Lets every ramp finish and every queued write land.
     void settle() {
@@ -84,8 +85,8 @@ protected:
         std::unordered_map<DisplayId, Decision> from;
         for (const auto& [id, target] : targets)
             from[id] = Target{6500, 1, 1};
-        controller->apply(from, 750, 0.3);
-        controller->apply(targets, 750, 0.3);
+        controller->apply(from, 750, 300ms);
+        controller->apply(targets, 750, 300ms);
         stepping = true;
         ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
     }
@@ -224,7 +225,7 @@ TEST_F(GammaControllerTest, AWriteToAnotherDisplayLeavesTheRampAlone) {
 }
 
 TEST_F(GammaControllerTest, ReapplyDuringARampEndsItOnItsTargetAndRewritesNative) {
-    controller->apply({{1, Target{6500, 1, 1}}, {2, Native{}}}, 750, 0.3);
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Native{}}}, 750, 300ms);
     apply(1, Target{2500, 1, 1});
     now += std::chrono::milliseconds(100);
     waitForWrites(3);
@@ -276,9 +277,9 @@ TEST_F(GammaControllerTest, FramesLandInOrderWhenLaterOnesAreFaster) {
     // Every other write is slow, so a frame started later would finish first.
     displays.setWriteDelays({std::chrono::milliseconds(70), std::chrono::milliseconds(2)});
     QThreadPool::globalInstance()->setMaxThreadCount(8);
-    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 0.3);
+    controller->apply({{1, Target{6500, 1, 1}}, {2, Target{6500, 1, 1}}}, 750, 300ms);
     displays.clearWrites();
-    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 0.3);
+    controller->apply({{1, Target{2000, 1, 1}}, {2, Target{1800, 1, 1}}}, 750, 300ms);
     settle();
     EXPECT_EQ(shown(1), tablesFor({2000, 1, 1}));
     EXPECT_EQ(shown(2), tablesFor({1800, 1, 1}));

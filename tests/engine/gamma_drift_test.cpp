@@ -51,14 +51,14 @@ protected:
 
 TEST_F(GammaDrift, ARampResetByAnotherProgramIsWrittenAgainWithinTheCheckInterval) {
     controller->setDriftCheckInterval(20ms);
-    controller->apply({{1, warm}, {2, warm}}, 750, 0.3);
+    controller->apply({{1, warm}, {2, warm}}, 750, 300ms);
     displays.setTransferTables(1, identity); // another program
     EXPECT_TRUE(test::spinUntil([&] { return shows(1, warmTables); }, 1s));
     EXPECT_EQ(engineLog.filter("another program changed its ramp").size(), 1);
 }
 
 TEST_F(GammaDrift, ADisplayThatRefusesWritesIsReportedOnceAndTriedAgainQuietly) {
-    controller->apply({{1, warm}}, 750, 0.3);
+    controller->apply({{1, warm}}, 750, 300ms);
     displays.setTransferTables(1, identity);
     displays.setRefusesWrites(1, true);
     for (int tick = 0; tick < 5; ++tick)
@@ -73,9 +73,9 @@ TEST_F(GammaDrift, ADisplayThatRefusesWritesIsReportedOnceAndTriedAgainQuietly) 
 
 TEST_F(GammaDrift, ARampsLastFrameStillLandingIsNoDrift) {
     controller->setDriftCheckInterval(0ms);
-    controller->apply({{1, Target{6500, 1, 1}}}, 750, 0.05);
+    controller->apply({{1, Target{6500, 1, 1}}}, 750, 50ms);
     displays.setWriteDelay(150ms);
-    controller->apply({{1, warm}}, 750, 0.05);
+    controller->apply({{1, warm}}, 750, 50ms);
     ASSERT_TRUE(test::spinUntil([&] { return !controller->isRamping(1); }));
     EXPECT_TRUE(controller->repairDrift({1}).empty());
     QThreadPool::globalInstance()->waitForDone();

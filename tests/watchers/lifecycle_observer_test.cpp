@@ -35,7 +35,7 @@ struct Harness {
         first = static_cast<FakeSource*>(sources[0].get());
         second = static_cast<FakeSource*>(sources[1].get());
         observer = std::make_unique<LifecycleObserver>([this] { ++runs; }, &displays, std::move(sources),
-                                                       debounceSeconds);
+                                                       tintwell::Seconds(debounceSeconds));
         observer->start();
     }
     VirtualDisplayServices displays{2};

@@ -46,7 +46,7 @@ int writeOnce(const Backend& backend, const core::Decision& decision, const core
     {
         // A first decision for a display is always written at once, so no ramp outlives this block.
         engine::GammaController controller(displays);
-        controller.apply(decisions, 750, 0.3);
+        controller.apply(decisions, 750, Seconds(0.3));
     }
     for (const auto& d : targets) {
         const auto got = displays.readTransferTables(d.id);

@@ -1,5 +1,7 @@
 #include "app/cli/option_values.h"
 
+#include "platform/instant_date_time.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -89,7 +91,7 @@ std::optional<Instant> parseInstant(const QString& text) {
     const QDateTime dt = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
     if (!dt.isValid())
         return std::nullopt;
-    return instantFromSecondsSinceEpoch(static_cast<double>(dt.toMSecsSinceEpoch()) / 1000.0);
+    return platform::toInstant(dt);
 }
 
 Checked<Instant> checkInstant(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include "app/platform_backend.h"
 #include "engine/gamma_controller.h"
+#include "platform/instant_date_time.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
@@ -14,26 +15,20 @@
 #include <iomanip>
 
 #include <QDateTime>
-#include <QTimeZone>
 
 #include <nlohmann/json.hpp>
 
 namespace tintwell::app {
 namespace {
 
-QDateTime toDateTime(Instant t) {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(secondsSinceEpoch(t) * 1000.0)),
-                                          QTimeZone::utc());
-}
-
 std::string isoUtc(Instant t) {
-    const QDateTime dt = toDateTime(t);
+    const QDateTime dt = platform::toDateTime(t);
     const bool wholeSecond = dt.time().msec() == 0;
     return dt.toString(wholeSecond ? "yyyy-MM-ddTHH:mm:ssZ" : "yyyy-MM-ddTHH:mm:ss.zzzZ").toStdString();
 }
 
 std::string localTime(Instant t) {
-    return toDateTime(t).toLocalTime().toString("yyyy-MM-dd HH:mm:ss t").toStdString();
+    return platform::toDateTime(t).toLocalTime().toString("yyyy-MM-dd HH:mm:ss t").toStdString();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/cli/settings_command.h"
 
 #include "app/cli/option_values.h"
+#include "platform/instant_date_time.h"
 #include "settings/app_state.h"
 #include "updates/update_consent.h"
 
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include <QDateTime>
-#include <QTimeZone>
 
 #include <nlohmann/json.hpp>
 
@@ -58,8 +58,7 @@ std::string formatNumber(double v) {
 }
 
 std::string isoUtc(Instant t) {
-    const auto ms = static_cast<qint64>(std::llround(secondsSinceEpoch(t) * 1000.0));
-    const QDateTime dt = QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
+    const QDateTime dt = platform::toDateTime(t);
     return dt.toString(dt.time().msec() == 0 ? "yyyy-MM-ddTHH:mm:ssZ" : "yyyy-MM-ddTHH:mm:ss.zzzZ")
         .toStdString();
 }

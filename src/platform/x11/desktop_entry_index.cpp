@@ -6,27 +6,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <set>
-#include <sstream>
 
 namespace tintwell::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
-std::vector<std::string> splitColons(const std::string& s) {
-    std::vector<std::string> parts;
-    std::stringstream in(s);
-    std::string part;
-    while (std::getline(in, part, ':'))
-        if (!part.empty())
-            parts.push_back(part);
-    return parts;
-}
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
@@ -61,26 +45,10 @@ const char* const kIconExtensions[] = {".png", ".svg", ".xpm"};
 
 DesktopEntryIndex::Environment DesktopEntryIndex::environment() {
     Environment e;
-    const std::string home = env("HOME");
-    std::string dataHome = env("XDG_DATA_HOME");
-    if (dataHome.empty() && !home.empty())
-        dataHome = home + "/.local/share";
-    if (!dataHome.empty())
-        e.dataDirs.emplace_back(dataHome);
-    std::string dataDirs = env("XDG_DATA_DIRS");
-    if (dataDirs.empty())
-        dataDirs = "/usr/local/share:/usr/share";
-    for (const auto& d : splitColons(dataDirs))
-        e.dataDirs.emplace_back(d);
-
-    std::string locale = env("LC_ALL");
-    if (locale.empty())
-        locale = env("LC_MESSAGES");
-    if (locale.empty())
-        locale = env("LANG");
-    e.localeSuffixes = localeSuffixes(locale);
-    if (!home.empty())
-        e.iconDirs.emplace_back(home + "/.icons");
+    e.dataDirs = desktopDataDirs();
+    e.localeSuffixes = userLocaleSuffixes();
+    if (const char* home = std::getenv("HOME"); home && *home)
+        e.iconDirs.emplace_back(std::string(home) + "/.icons");
     return e;
 }
 

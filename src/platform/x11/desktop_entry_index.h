@@ -25,10 +25,9 @@ struct DesktopApplicationInfo {
 class DesktopEntryIndex {
 public:
     struct Environment {
-        /// Base folders in precedence order: $XDG_DATA_HOME, then each of $XDG_DATA_DIRS.
+        /// Base folders in precedence order (desktopDataDirs()).
         std::vector<std::filesystem::path> dataDirs;
-        /// Localised-key suffixes to try, best first: lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER,
-        /// lang.
+        /// Localised-key suffixes to try, best first (userLocaleSuffixes()).
         std::vector<std::string> localeSuffixes;
         /// Extra icon folders searched before the data folders' icons (e.g. ~/.icons).
         std::vector<std::filesystem::path> iconDirs;
@@ -36,7 +35,7 @@ public:
         std::vector<std::string> iconThemes;
     };
 
-    /// The process's environment (XDG variables, LC_ALL / LC_MESSAGES / LANG, HOME).
+    /// The process's environment: the data folders and language of desktop_entry_file.h, ~/.icons.
     static Environment environment();
 
     explicit DesktopEntryIndex(Environment env = environment());

@@ -2,6 +2,7 @@
 
 #include "platform/x11/saved_ramps_record.h"
 #include "platform/x11/x11_gamma_ramp.h"
+#include "platform/x11/xcb_reply.h"
 
 #include <cstdlib>
 #include <map>
@@ -23,12 +24,6 @@ namespace tintwell::platform {
 namespace {
 
 Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays", QtInfoMsg)
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Display keys are name-based UUIDs in a namespace of our own, so the same monitor gets the same key
 // on every machine and every run.
@@ -84,7 +79,7 @@ bool negotiateRandr(xcb_connection_t* c, QString* error, const QString& display)
         *error = QString("The X server on %1 has no RandR extension.").arg(display);
         return false;
     }
-    Reply<xcb_randr_query_version_reply_t> version(
+    XcbReply<xcb_randr_query_version_reply_t> version(
         xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
     if (!version || version->major_version < 1 ||
         (version->major_version == 1 && version->minor_version < 3)) {
@@ -136,9 +131,9 @@ struct X11DisplayServices::Impl {
         outputs.clear();
         const auto resCookie = xcb_randr_get_screen_resources_current(conn, root);
         const auto primaryCookie = xcb_randr_get_output_primary(conn, root);
-        Reply<xcb_randr_get_screen_resources_current_reply_t> res(
+        XcbReply<xcb_randr_get_screen_resources_current_reply_t> res(
             xcb_randr_get_screen_resources_current_reply(conn, resCookie, nullptr));
-        Reply<xcb_randr_get_output_primary_reply_t> primary(
+        XcbReply<xcb_randr_get_output_primary_reply_t> primary(
             xcb_randr_get_output_primary_reply(conn, primaryCookie, nullptr));
         if (!res) {
             dirty = true;
@@ -161,7 +156,7 @@ struct X11DisplayServices::Impl {
         };
         std::vector<Candidate> candidates;
         for (int i = 0; i < count; ++i) {
-            Reply<xcb_randr_get_output_info_reply_t> info(
+            XcbReply<xcb_randr_get_output_info_reply_t> info(
                 xcb_randr_get_output_info_reply(conn, infoCookies[std::size_t(i)], nullptr));
             // The connection state is only as fresh as the last probe, which only a full
             // GetScreenResources (slow, and it can blank some panels) performs; an output that a CRTC
@@ -178,11 +173,11 @@ struct X11DisplayServices::Impl {
             candidates.push_back(std::move(c));
         }
         for (auto& c : candidates) {
-            Reply<xcb_randr_get_crtc_info_reply_t> crtc(
+            XcbReply<xcb_randr_get_crtc_info_reply_t> crtc(
                 xcb_randr_get_crtc_info_reply(conn, c.crtcCookie, nullptr));
-            Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(
+            XcbReply<xcb_randr_get_crtc_gamma_size_reply_t> size(
                 xcb_randr_get_crtc_gamma_size_reply(conn, c.sizeCookie, nullptr));
-            Reply<xcb_randr_get_output_property_reply_t> edidReply(
+            XcbReply<xcb_randr_get_output_property_reply_t> edidReply(
                 xcb_randr_get_output_property_reply(conn, c.edidCookie, nullptr));
             if (!crtc || crtc->mode == XCB_NONE)
                 continue;
@@ -238,7 +233,7 @@ struct X11DisplayServices::Impl {
     }
 
     std::optional<SavedRamp> readRampLocked(xcb_randr_crtc_t crtc) {
-        Reply<xcb_randr_get_crtc_gamma_reply_t> reply(
+        XcbReply<xcb_randr_get_crtc_gamma_reply_t> reply(
             xcb_randr_get_crtc_gamma_reply(conn, xcb_randr_get_crtc_gamma(conn, crtc), nullptr));
         if (!reply || reply->size == 0)
             return std::nullopt;
@@ -252,7 +247,7 @@ struct X11DisplayServices::Impl {
                          const HardwareRamp& b) {
         const auto cookie = xcb_randr_set_crtc_gamma_checked(conn, crtc, std::uint16_t(r.size()), r.data(),
                                                              g.data(), b.data());
-        Reply<xcb_generic_error_t> error(xcb_request_check(conn, cookie));
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(conn, cookie));
         return !error;
     }
 
@@ -372,7 +367,7 @@ std::unique_ptr<X11DisplayServices> X11DisplayServices::create(const Options& op
     impl->root = it.data->root;
 
     static const char kEdid[] = "EDID";
-    Reply<xcb_intern_atom_reply_t> atom(
+    XcbReply<xcb_intern_atom_reply_t> atom(
         xcb_intern_atom_reply(impl->conn, xcb_intern_atom(impl->conn, 0, sizeof kEdid - 1, kEdid), nullptr));
     impl->edidAtom = atom ? atom->atom : XCB_NONE;
 
@@ -408,7 +403,7 @@ X11DisplayServices::~X11DisplayServices() {
 void X11DisplayServices::readEvents() {
     bool changed = false;
     while (xcb_generic_event_t* raw = xcb_poll_for_event(d->events)) {
-        Reply<xcb_generic_event_t> event(raw);
+        XcbReply<xcb_generic_event_t> event(raw);
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == d->randrFirstEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
             changed = true;
@@ -512,7 +507,7 @@ X11DisplayServices::readAllTransferTables(const std::vector<DisplayId>& ids) {
     }
     std::vector<std::optional<core::TransferTables>> tables;
     for (const auto& cookie : cookies) {
-        Reply<xcb_randr_get_crtc_gamma_reply_t> reply(
+        XcbReply<xcb_randr_get_crtc_gamma_reply_t> reply(
             cookie ? xcb_randr_get_crtc_gamma_reply(d->conn, *cookie, nullptr) : nullptr);
         if (!reply || reply->size == 0) {
             tables.emplace_back();
@@ -532,7 +527,7 @@ void X11DisplayServices::restoreSystemCalibration() {
     std::lock_guard lock(d->mutex);
     // Only CRTCs this process changed are written: any other ramp is someone's calibration.
     for (const auto& [crtc, ramp] : d->saved) {
-        Reply<xcb_randr_get_crtc_gamma_size_reply_t> size(xcb_randr_get_crtc_gamma_size_reply(
+        XcbReply<xcb_randr_get_crtc_gamma_size_reply_t> size(xcb_randr_get_crtc_gamma_size_reply(
             d->conn, xcb_randr_get_crtc_gamma_size(d->conn, crtc), nullptr));
         if (!size || size->size == 0)
             continue;

@@ -1,6 +1,7 @@
 #include "platform/x11/x11_instance_selection.h"
 
 #include "core/application_id.h"
+#include "platform/x11/xcb_reply.h"
 
 #include <cstdlib>
 #include <vector>
@@ -14,14 +15,8 @@
 namespace tintwell::platform {
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
 xcb_atom_t intern(xcb_connection_t* c, const QByteArray& name) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.constData()), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_NONE};
 }
@@ -45,7 +40,7 @@ struct X11InstanceSelection::Impl {
     std::optional<xcb_timestamp_t> serverTime() {
         xcb_change_property(conn, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, "");
         xcb_flush(conn);
-        while (Reply<xcb_generic_event_t> event{xcb_wait_for_event(conn)}) {
+        while (XcbReply<xcb_generic_event_t> event{xcb_wait_for_event(conn)}) {
             if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
                 return reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->time;
         }
@@ -53,7 +48,7 @@ struct X11InstanceSelection::Impl {
     }
 
     std::optional<pid_t> pidOf(xcb_window_t owner) {
-        Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
             conn, xcb_get_property(conn, 0, owner, intern(conn, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1),
             nullptr));
         if (!reply || xcb_get_property_value_length(reply.get()) != 4)
@@ -105,7 +100,7 @@ InstanceClaim::Result X11InstanceSelection::tryClaim() {
     xcb_grab_server(c);
     std::optional<xcb_window_t> holder;
     for (const xcb_atom_t selection : d->selections) {
-        Reply<xcb_get_selection_owner_reply_t> owner(
+        XcbReply<xcb_get_selection_owner_reply_t> owner(
             xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
         if (owner && owner->owner != XCB_NONE) {
             holder = owner->owner;
@@ -126,7 +121,7 @@ InstanceClaim::Result X11InstanceSelection::tryClaim() {
 
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
     for (std::size_t i = 0; i < d->selections.size() && screens.rem; ++i, xcb_screen_next(&screens)) {
-        Reply<xcb_get_selection_owner_reply_t> owner(
+        XcbReply<xcb_get_selection_owner_reply_t> owner(
             xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, d->selections[i]), nullptr));
         if (!owner || owner->owner != d->window)
             return Failed{
@@ -154,7 +149,7 @@ InstanceClaim::Result X11InstanceSelection::tryClaim() {
 
 void X11InstanceSelection::readEvents() {
     bool lost = false;
-    while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(d->conn)}) {
+    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(d->conn)}) {
         if ((event->response_type & 0x7f) == XCB_SELECTION_CLEAR)
             lost = true;
     }

@@ -1,5 +1,7 @@
 #include "platform/x11/x11_workspace_services.h"
 
+#include "platform/x11/xcb_reply.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -18,12 +20,6 @@ namespace {
 constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
 
 enum class Kind { Normal, Dialog, Utility, Dock, Desktop, Popup };
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 } // namespace
 
@@ -64,7 +60,7 @@ X11WorkspaceServices::X11WorkspaceServices(xcb_connection_t* connection, int scr
     // Windows without _NET_WM_PID (many toolkits leave it out) are traced to their process through
     // the X Resource extension, which knows the pid behind each local connection.
     if (const auto* res = xcb_get_extension_data(connection_, &xcb_res_id); res && res->present) {
-        const Reply<xcb_res_query_version_reply_t> version(
+        const XcbReply<xcb_res_query_version_reply_t> version(
             xcb_res_query_version_reply(connection_, xcb_res_query_version(connection_, 1, 2), nullptr));
         resourcePids_ = version && (version->server_major > 1 ||
                                     (version->server_major == 1 && version->server_minor >= 2));
@@ -106,7 +102,7 @@ void X11WorkspaceServices::processEvents() {
         bool activeChanged = false;
         bool clientsChanged = false;
         while (xcb_generic_event_t* raw = xcb_poll_for_event(connection_)) {
-            const Reply<xcb_generic_event_t> event(raw);
+            const XcbReply<xcb_generic_event_t> event(raw);
             if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
                 continue;
             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(raw);
@@ -321,11 +317,11 @@ X11WorkspaceServices::describeClients(const std::vector<xcb_window_t>& windows, 
             const bool onCurrentDesktop =
                 !hasDesktop || !currentDesktop || desktop == kAllDesktops || desktop == *currentDesktop;
 
-            const Reply<xcb_get_window_attributes_reply_t> attributes(
+            const XcbReply<xcb_get_window_attributes_reply_t> attributes(
                 xcb_get_window_attributes_reply(connection_, c.attributes, nullptr));
-            const Reply<xcb_get_geometry_reply_t> geometry(
+            const XcbReply<xcb_get_geometry_reply_t> geometry(
                 xcb_get_geometry_reply(connection_, c.geometry, nullptr));
-            const Reply<xcb_translate_coordinates_reply_t> origin(
+            const XcbReply<xcb_translate_coordinates_reply_t> origin(
                 xcb_translate_coordinates_reply(connection_, c.origin, nullptr));
             // A window closed since the list was read yields no replies and is dropped here.
             const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
@@ -349,7 +345,7 @@ void X11WorkspaceServices::findMissingPids(std::vector<Client>& clients) {
             asked.emplace_back(&c, xcb_res_query_client_ids(connection_, 1, &clientId));
         }
     for (auto& [client, cookie] : asked) {
-        const Reply<xcb_res_query_client_ids_reply_t> reply(
+        const XcbReply<xcb_res_query_client_ids_reply_t> reply(
             xcb_res_query_client_ids_reply(connection_, cookie, nullptr));
         if (!reply)
             continue;

@@ -2,10 +2,6 @@
 
 #include "platform/desktop_entry_file.h"
 
-#include <QDir>
-#include <QLocale>
-#include <QStandardPaths>
-
 namespace tintwell::ui {
 
 std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::path& file,
@@ -25,19 +21,6 @@ std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::p
     if (app.name.empty())
         app.name = app.applicationId;
     return app;
-}
-
-std::vector<std::string> userLocaleSuffixes() {
-    return platform::localeSuffixes(QLocale().name().toStdString()); // "de_CH"
-}
-
-std::vector<std::filesystem::path> applicationFolders() {
-    std::vector<std::filesystem::path> folders;
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
-        folders.emplace_back(dir.toStdString());
-    folders.emplace_back(QDir::homePath().toStdString() + "/.local/share/flatpak/exports/share/applications");
-    folders.emplace_back("/var/lib/flatpak/exports/share/applications");
-    return folders;
 }
 
 } // namespace tintwell::ui

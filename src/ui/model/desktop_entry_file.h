@@ -15,12 +15,9 @@ struct DesktopEntryApplication {
 };
 
 /// Reads the [Desktop Entry] group of `file`. `localeSuffixes` are tried best first for Name[…]
-/// (for "de_CH": "de_CH", "de"). Nothing when the file cannot be read or has no such group.
+/// (for "de_CH": "de_CH", "de"; platform::userLocaleSuffixes() for the user's). Nothing when the file cannot
+/// be read or has no such group.
 std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::path& file,
                                                         const std::vector<std::string>& localeSuffixes);
-/// The suffixes for the user's language, best first.
-std::vector<std::string> userLocaleSuffixes();
-/// Where installed desktop entries live: the user's, the system's, and flatpak's exports.
-std::vector<std::filesystem::path> applicationFolders();
 
 } // namespace tintwell::ui

@@ -23,4 +23,9 @@ void LocationStatus::setAuthorizationStatus(Authorization status) {
     Q_EMIT changed();
 }
 
+LocationServiceState serviceStateOf(const LocationStatus& status) {
+    return {status.isFetching(), status.isDenied(), status.lastError(), status.lastFixAt(),
+            status.lastFixSource() == LocationStatus::Source::TimeZoneEstimate};
+}
+
 } // namespace tintwell::ui

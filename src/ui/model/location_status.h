@@ -43,4 +43,19 @@ private:
     Source source_ = Source::None;
 };
 
+/// A copy of what a LocationStatus says, for a screen that compares what it shows with what it
+/// last showed.
+struct LocationServiceState {
+    using Error = LocationStatus::Error;
+    bool isFetching = false;
+    bool isDenied = false;
+    Error lastError = Error::None;
+    std::optional<Instant> lastFixAt;
+    /// The last fix is the estimate from the time zone, not a measured position.
+    bool lastFixApproximate = false;
+    bool operator==(const LocationServiceState&) const = default;
+};
+
+LocationServiceState serviceStateOf(const LocationStatus& status);
+
 } // namespace tintwell::ui

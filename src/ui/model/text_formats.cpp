@@ -1,5 +1,7 @@
 #include "ui/model/text_formats.h"
 
+#include "platform/instant_date_time.h"
+
 #include <cmath>
 
 #include <QDateTime>
@@ -44,11 +46,10 @@ QString twilightSubtitle(std::optional<double> minutes) {
 }
 
 QString shortTime(Instant instant) {
-    const auto ms = static_cast<qint64>(std::llround(secondsSinceEpoch(instant) * 1000));
     // Some locales' short format still carries seconds; a time of day to the minute is what is meant.
     QString format = QLocale().timeFormat(QLocale::ShortFormat);
     format.remove(QRegularExpression(QStringLiteral("[:.]s+")));
-    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms).time(), format);
+    return QLocale().toString(platform::toDateTime(instant).toLocalTime().time(), format);
 }
 
 QString relativeTime(Instant until, Instant now) {

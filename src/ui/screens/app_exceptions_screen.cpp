@@ -1,5 +1,6 @@
 #include "ui/screens/app_exceptions_screen.h"
 
+#include "platform/desktop_entry_file.h"
 #include "settings/app_state.h"
 #include "settings/display_lookup.h"
 #include "ui/model/desktop_entry_file.h"
@@ -164,7 +165,7 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
           [&state](std::vector<core::AppExceptionRule> rules) { state.setAppExceptions(std::move(rules)); }) {
     setObjectName("appExceptionsScreen");
     chooseDesktopFile_ = [this]() -> std::optional<std::filesystem::path> {
-        const auto folders = applicationFolders();
+        const auto folders = platform::applicationFolders();
         const QString start = folders.empty() ? QString() : QString::fromStdString(folders.front().string());
         const QString file = QFileDialog::getOpenFileName(window(), "Pick an app to add as an exception",
                                                           start, "Applications (*.desktop)");
@@ -387,7 +388,7 @@ void AppExceptionsScreen::browseForApp() {
     const auto file = chooseDesktopFile_ ? chooseDesktopFile_() : std::nullopt;
     if (!file)
         return;
-    const auto app = readDesktopEntry(*file, userLocaleSuffixes());
+    const auto app = readDesktopEntry(*file, platform::userLocaleSuffixes());
     if (app)
         editing_.addRule(app->applicationId, app->name);
 }

@@ -39,10 +39,8 @@ public:
 
     /// Shows the rule as stored now and whether it is the one in force.
     void update(const core::AppExceptionRule& rule, bool isActive);
-    QString actionTag() const { return actionTag_; }
     double kelvin() const { return kelvin_; }
     QCheckBox* enabledSwitch() const { return enabled_; }
-    QSlider* kelvinSlider() const { return slider_; }
     void chooseAction(const QString& tag);
 
 Q_SIGNALS:

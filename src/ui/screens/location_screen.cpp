@@ -1,12 +1,11 @@
 #include "ui/screens/location_screen.h"
 
 #include "settings/app_state.h"
+#include "ui/model/text_formats.h"
 #include "ui/widgets/busy_indicator.h"
 #include "ui/widgets/location_banner.h"
 #include "ui/widgets/location_map.h"
 #include "ui/widgets/symbol_provider.h"
-
-#include <cmath>
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -15,20 +14,6 @@
 #include <QTimer>
 
 namespace tintwell::ui {
-
-std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Instant now) {
-    if (!lastFixAt)
-        return std::nullopt;
-    const double elapsed = secondsSinceEpoch(now) - secondsSinceEpoch(*lastFixAt);
-    if (elapsed < 2)
-        return "Updated just now";
-    if (elapsed < 60)
-        return "Updated " + std::to_string(static_cast<long long>(elapsed)) + "s ago";
-    const auto minutes = static_cast<long long>(elapsed / 60);
-    if (minutes > 59)
-        return std::nullopt;
-    return "Updated " + std::to_string(minutes) + "m ago";
-}
 
 LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant()> now,
                                std::optional<Command> locationSettings, QWidget* parent)
@@ -155,10 +140,11 @@ void LocationScreen::refresh() {
     autoRow_->setVisible(automatic);
     busy_->setVisible(service_.isFetching);
     detect_->setEnabled(!service_.isFetching && !service_.isDenied);
-    std::string caption = lastFixCaption(service_.lastFixAt, now_()).value_or("");
+    QString caption = lastFixCaption(service_.lastFixAt, now_()).value_or(QString());
     if (service_.lastFixAt && service_.lastFixApproximate)
-        caption += caption.empty() ? "approximate (from time zone)" : " · approximate (from time zone)";
-    fixCaption_->setText(QString::fromStdString(caption));
+        caption += caption.isEmpty() ? QStringLiteral("approximate (from time zone)")
+                                     : QStringLiteral(" · approximate (from time zone)");
+    fixCaption_->setText(caption);
 
     using Showing = LocationBanners::Showing;
     if (automatic && service_.isDenied)

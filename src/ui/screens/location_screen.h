@@ -2,6 +2,7 @@
 
 #include "core/instant.h"
 #include "ui/model/desktop_settings.h"
+#include "ui/model/location_status.h"
 #include "ui/screens/secondary_screen.h"
 
 #include <functional>
@@ -22,21 +23,6 @@ namespace tintwell::ui {
 class LocationBanners;
 class LocationMap;
 
-/// What the location screen shows about the location service.
-struct LocationServiceState {
-    enum class Error { None, TimedOut, Failed };
-    bool isFetching = false;
-    bool isDenied = false;
-    Error lastError = Error::None;
-    std::optional<Instant> lastFixAt;
-    /// The last fix is the estimate from the time zone, not a measured position.
-    bool lastFixApproximate = false;
-    bool operator==(const LocationServiceState&) const = default;
-};
-
-/// "Updated just now", "Updated 12s ago", "Updated 3m ago"; nothing without a fix or after an hour.
-std::optional<std::string> lastFixCaption(std::optional<Instant> lastFixAt, Instant now);
-
 /// The location screen: map, automatic detection and its state, the coordinate fields, and what
 /// happens to the location.
 class LocationScreen : public SecondaryScreen {
@@ -47,11 +33,9 @@ public:
                    std::optional<Command> locationSettings = std::nullopt, QWidget* parent = nullptr);
 
     void setServiceState(const LocationServiceState& service);
-    const LocationServiceState& serviceState() const { return service_; }
 
     LocationMap* map() const { return map_; }
     QCheckBox* autoToggle() const { return auto_; }
-    QPushButton* detectButton() const { return detect_; }
     QDoubleSpinBox* latitudeField() const { return latitude_; }
     QDoubleSpinBox* longitudeField() const { return longitude_; }
     QLabel* fixCaption() const { return fixCaption_; }

@@ -31,7 +31,6 @@ public:
     QAction* moveUpAction() const { return moveUp_; }
     QAction* moveDownAction() const { return moveDown_; }
     QAction* duplicateAction() const { return duplicate_; }
-    QAction* deleteAction() const { return delete_; }
     QLineEdit* nameField() const { return nameField_; }
 
 Q_SIGNALS:

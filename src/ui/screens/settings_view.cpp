@@ -36,19 +36,6 @@ std::optional<QString> menuItemFor(const QWidget& view, const QKeyEvent& event) 
             return action->text().remove('&');
     return std::nullopt;
 }
-
-LocationServiceState serviceStateOf(const LocationStatus& status) {
-    LocationServiceState s;
-    s.isFetching = status.isFetching();
-    s.isDenied = status.isDenied();
-    s.lastError = status.lastError() == LocationStatus::Error::TimedOut
-                      ? LocationServiceState::Error::TimedOut
-                  : status.lastError() == LocationStatus::Error::Failed ? LocationServiceState::Error::Failed
-                                                                        : LocationServiceState::Error::None;
-    s.lastFixAt = status.lastFixAt();
-    s.lastFixApproximate = status.lastFixSource() == LocationStatus::Source::TimeZoneEstimate;
-    return s;
-}
 } // namespace
 
 SettingsView::SettingsView(ViewContext context, QWidget* parent)

@@ -29,19 +29,12 @@ public:
     Screen currentScreen() const { return current_; }
     void showScreen(Screen screen);
 
-    /// A screen other than the main one and the save panel; null for unknown ones.
-    QWidget* screenWidget(Screen screen) const {
-        return pages_.contains(screen) ? pages_.at(screen) : nullptr;
-    }
     /// Whether the first-run flow has a step open (automatic location still waiting for the user's
     /// permission, or the update consent undecided).
     bool onboardingNeeded() const;
 
     /// The cap for the screen the popup opens on (see popupHeightCap).
     void setHeightCap(int cap);
-    int heightCap() const { return heightCap_; }
-    /// The last measured height of the main screen's content.
-    int settingsContentHeight() const { return contentHeight_; }
     /// min(cap, content height) high, 320 wide.
     QSize sizeHint() const override;
 

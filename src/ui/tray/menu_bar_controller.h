@@ -66,13 +66,10 @@ public:
     void removeStatusItem();
 
     /// True once install() found a system tray and shows the icon.
-    bool hasStatusItem() const { return tray_ != nullptr; }
     QSystemTrayIcon* statusItem() const { return tray_.get(); }
-    QString currentSymbol() const { return symbol_; }
     QString toolTip() const { return toolTip_; }
     PopupWindow* popup() const { return popup_.get(); }
     SettingsView* settingsView() const;
-    QMenu* contextMenu() const { return contextMenu_.get(); }
     settings::DisplaySettingsEditor& displayEditor() { return editor_; }
 
 private:

@@ -25,7 +25,6 @@ public:
     /// Moves the pin (animated over 0.2 s); emits nothing.
     void setCoordinates(double latitude, double longitude);
 
-    bool isInteractive() const { return interactive_; }
     /// While false the map ignores the pointer.
     void setInteractive(bool interactive);
 

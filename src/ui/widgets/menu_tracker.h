@@ -19,7 +19,6 @@ public:
     void track(QMenu* menu);
     /// The popup counts as one more open surface.
     void setPopupOpen(bool open);
-    bool anyOpen() const { return open_ > 0; }
 
 private:
     void change(int delta);

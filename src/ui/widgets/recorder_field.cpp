@@ -75,13 +75,6 @@ RecorderField::~RecorderField() {
     }
 }
 
-void RecorderField::setShortcutName(std::string name) {
-    if (name == name_)
-        return;
-    name_ = std::move(name);
-    refresh();
-}
-
 void RecorderField::refresh() {
     const QSignalBlocker block(this);
     setText(backend_.shortcutText(name_));

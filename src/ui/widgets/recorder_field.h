@@ -50,8 +50,6 @@ public:
     RecorderField(RecorderBackend& backend, std::string name, QWidget* parent = nullptr);
     ~RecorderField() override;
 
-    const std::string& shortcutName() const { return name_; }
-    void setShortcutName(std::string name);
     bool isRecording() const { return recording_; }
     /// Shows the slot's current combination again (the module announced a change).
     void refresh();
