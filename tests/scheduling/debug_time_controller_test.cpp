@@ -32,7 +32,7 @@ struct DebugTimeTest : ::testing::Test {
     std::shared_ptr<RecordingTarget> target =
         std::make_shared<RecordingTarget>(std::make_shared<SystemClock>());
     int lifecycleRuns = 0;
-    watchers::LifecycleObserver observer{[this] { ++lifecycleRuns; }, nullptr, {}, 0};
+    watchers::LifecycleObserver observer{[this] { ++lifecycleRuns; }, nullptr, {}, Seconds::zero()};
     DebugTimeController controller{target, &observer, real};
 
     DebugTimeTest() { observer.start(); }
