@@ -129,13 +129,10 @@ public:
     watchers::LifecycleObserver* lifecycle() const { return lifecycle_.get(); }
     watchers::LocationProvider* location() const { return location_.get(); }
     scheduling::TickLoop* tickLoop() const { return tickLoop_.get(); }
-    scheduling::DebugTimeController* debugTimeController() const { return debugTimeController_.get(); }
     settings::DisplayIdentityCache& displayIdentity() { return *displayIdentity_; }
     UpdateChannelDelegate* updateChannelDelegate() const { return updateChannelDelegate_.get(); }
     Updater* updater() const { return updater_.get(); }
     ui::MenuBarController* menuBar() const { return menuBar_.get(); }
-    /// What the popup shows about the location service.
-    ui::LocationStatus* locationStatus() const { return locationStatus_.get(); }
 
 private:
     void installMenuBar();

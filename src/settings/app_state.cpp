@@ -90,8 +90,9 @@ QMetaType metaTypeOf(core::SettingType type) {
     return {};
 }
 
-/// Each row's own `<name>Changed(value)` signal, found once: the typed signals stay what callers
-/// connect to, while the rows stay the one list of settings.
+/// Each row's own `<name>Changed(value)` signal, found once: the typed signals stay what existing
+/// callers connect to, while the rows stay the one list of settings. A row without one is announced
+/// through settingChanged alone.
 const std::array<QMetaMethod, core::settingRows.size()>& rowSignals() {
     static const auto signals = [] {
         std::array<QMetaMethod, core::settingRows.size()> found;
@@ -101,12 +102,14 @@ const std::array<QMetaMethod, core::settingRows.size()>& rowSignals() {
             const QByteArray name = QByteArray(row.name.data(), qsizetype(row.name.size())) + "Changed";
             for (int m = meta.methodOffset(); m < meta.methodCount(); ++m) {
                 const QMetaMethod method = meta.method(m);
-                if (method.methodType() == QMetaMethod::Signal && method.name() == name &&
-                    method.parameterCount() == 1 && method.parameterMetaType(0) == metaTypeOf(row.type))
-                    found[i] = method;
+                if (method.methodType() != QMetaMethod::Signal || method.name() != name)
+                    continue;
+                // A typed signal that would be handed a value of another type is a mistake in the
+                // class, not in the store: stop at the first AppState rather than mis-announce.
+                if (method.parameterCount() != 1 || method.parameterMetaType(0) != metaTypeOf(row.type))
+                    qFatal("AppState's signal %s does not take its setting's type", name.constData());
+                found[i] = method;
             }
-            if (!found[i].isValid())
-                qFatal("AppState has no signal %s(value) of its setting's type", name.constData());
         }
         return found;
     }();
@@ -136,12 +139,13 @@ void AppState::setValue(core::SettingId id, SettingValue v) {
 
 void AppState::announce(std::size_t index) {
     const QMetaMethod& signal = rowSignals()[index];
-    std::visit(
-        [&](const auto& v) {
-            signal.invoke(this, Qt::DirectConnection,
-                          QGenericArgument(signal.parameterTypeName(0).constData(), &v));
-        },
-        scalars_[index]);
+    if (signal.isValid())
+        std::visit(
+            [&](const auto& v) {
+                signal.invoke(this, Qt::DirectConnection,
+                              QGenericArgument(signal.parameterTypeName(0).constData(), &v));
+            },
+            scalars_[index]);
     Q_EMIT settingChanged(index);
 }
 

@@ -66,7 +66,7 @@ public:
     /// The scalar setting `id` (a row of core::settingRows) as in force.
     const SettingValue& value(core::SettingId id) const { return scalars_[id.index]; }
     /// Assigns the scalar setting `id`, with a value of its row's type, as its typed setter does:
-    /// its own `xxxChanged` signal, then settingChanged(id.index), then the write. Switching the
+    /// its own `xxxChanged` signal where it has one, then settingChanged(id.index), then the write. Switching the
     /// manual override off also forgets its end; the consent is written on its own.
     void setValue(core::SettingId id, SettingValue v);
 
@@ -119,7 +119,6 @@ public:
     void setCurrentKelvin(double v) { assign(currentKelvin_, v, &AppState::currentKelvinChanged); }
 
     /// While true, assignments notify but write nothing; set around bulk changes.
-    bool suspendSave() const { return suspendSave_; }
     void setSuspendSave(bool v) { suspendSave_ = v; }
 
     /// Writes those of the scalar keys whose value changed since they were last loaded or saved, as

@@ -87,14 +87,10 @@ public:
     /// Keys written (set or removed) since construction or the last clearWrites(), in order.
     const std::vector<std::string>& writtenKeys() const { return writtenKeys_; }
     void clearWrites() { writtenKeys_.clear(); }
-    void noteUndecodable(const std::string& key) override { undecodableKeys_.push_back(key); }
-    /// Keys reported by noteUndecodable, in order.
-    const std::vector<std::string>& undecodableKeys() const { return undecodableKeys_; }
 
 private:
     Dictionary values_;
     std::vector<std::string> writtenKeys_;
-    std::vector<std::string> undecodableKeys_;
 };
 
 } // namespace tintwell::settings
