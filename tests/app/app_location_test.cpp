@@ -37,21 +37,26 @@ struct Launch {
     std::optional<app::AppDelegate> delegate;
 };
 
-TEST(AppLocation, LaunchAsksOnlyWhenPermittedAndStillTicksOnce) {
+TEST(AppLocation, LaunchAndSwitchingOnAskOnlyWhenPermittedAndLaunchStillTicks) {
     const struct {
         AuthorizationStatus status;
         bool useAutoLocation;
-        int starts;
-    } cases[] = {{AuthorizationStatus::AuthorizedAlways, true, 1},
-                 {AuthorizationStatus::NotDetermined, true, 0},
-                 {AuthorizationStatus::Denied, true, 0},
-                 {AuthorizationStatus::AuthorizedAlways, false, 0}};
+        int starts, startsOnceSwitchedOn;
+    } cases[] = {{AuthorizationStatus::AuthorizedAlways, true, 1, 1},
+                 {AuthorizationStatus::NotDetermined, true, 0, 0},
+                 {AuthorizationStatus::Denied, true, 0, 0},
+                 {AuthorizationStatus::AuthorizedAlways, false, 0, 1},
+                 {AuthorizationStatus::NotDetermined, false, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.status) * 10 + c.useAutoLocation);
         Launch launch(c.status, c.useAutoLocation);
         EXPECT_EQ(launch.location->starts, c.starts);
-        EXPECT_EQ(launch.location->authorizationRequests, 0);
         EXPECT_GE(launch.delegate->tickLoop()->tickCount(), 1);
+        launch.delegate->appState()->setUseAutoLocation(true);
+        Launch::settle();
+        EXPECT_EQ(launch.location->starts, c.startsOnceSwitchedOn);
+        EXPECT_EQ(launch.location->authorizationRequests, 0);
+        EXPECT_EQ(launch.delegate->location()->isFetching(), c.startsOnceSwitchedOn == 1);
     }
 }
 
@@ -87,15 +92,6 @@ TEST(AppLocation, SwitchingAutoLocationOffCancelsAndOnAsksAgain) {
     ASSERT_TRUE(spinUntil([&] { return launch.location->starts == 3; }));
     EXPECT_EQ(launch.location->stops, 2);
     EXPECT_TRUE(launch.delegate->location()->isFetching());
-}
-
-TEST(AppLocation, SwitchingAutoLocationOnWhileUndeterminedAsksNothing) {
-    Launch launch(AuthorizationStatus::NotDetermined, false);
-    launch.delegate->appState()->setUseAutoLocation(true);
-    Launch::settle();
-    EXPECT_EQ(launch.location->starts, 0);
-    EXPECT_EQ(launch.location->authorizationRequests, 0);
-    EXPECT_FALSE(launch.delegate->location()->isFetching());
 }
 
 } // namespace

@@ -61,15 +61,6 @@ TEST(CheckUpdatesCommandTest, PicksTheNewestItemOnTheStoredChannel) {
     EXPECT_EQ(r.out, "Tintwell 9.1 is available — you have 0.1.0.\nDownload: https://tintwell.example/9.1\n");
 }
 
-// What each failure says is the updater tests' concern; a failure's status and form are checked
-// with the untrusted certificate below.
-TEST(CheckUpdatesCommandTest, NoFeedIsNoError) {
-    QTemporaryDir config;
-    const Finished r = runServed({"--check-updates"}, "", config.path());
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "This build gets its updates from your package manager.\n");
-}
-
 TEST(CheckUpdatesCommandTest, AFeedWithAnUntrustedCertificateIsRefused) {
     test::application(); // before the server, whose sockets need the event dispatcher
     QTemporaryDir dir;

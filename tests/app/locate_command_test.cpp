@@ -37,10 +37,6 @@ TEST(LocateCommand, AZoneWithoutACityIsAnErrorNotAFixAtZero) {
     EXPECT_TRUE(nlohmann::json::parse(json.out).contains("error")) << json.out;
 }
 
-TEST(LocateCommand, SaveNeedsLocate) {
-    EXPECT_EQ(runTintwell({"--save"}).status, 2);
-}
-
 TEST(LocateCommand, AFixFromGeoClueIsSavedAsTheApplicationWould) {
     const test::PrivateBus bus;
     const QString address = bus.address();

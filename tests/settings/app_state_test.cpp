@@ -1,6 +1,5 @@
 #include "core/record_json.h"
 #include "settings/app_state.h"
-#include "support/event_loop.h"
 
 #include <cmath>
 
@@ -106,41 +105,6 @@ TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
     s.setUpdateConsent(UpdateConsent::Declined);
     EXPECT_EQ(defaults.writtenKeys(), std::vector<std::string>{storedKey("updateConsent")});
     EXPECT_EQ(defaults.object(storedKey("updateConsent")), str("declined"));
-}
-
-TEST(AppState, EveryAssignmentNotifiesAfterWillChange) {
-    InMemoryUserDefaults defaults;
-    AppState s(defaults);
-    std::vector<std::string> events;
-    QObject::connect(&s, &AppState::objectWillChange,
-                     [&] { events.push_back("will:" + std::to_string(int(s.nightKelvin()))); });
-    QObject::connect(&s, &AppState::nightKelvinChanged,
-                     [&](double v) { events.push_back("changed:" + std::to_string(int(v))); });
-    s.setNightKelvin(3400);
-    s.setNightKelvin(3000);
-    EXPECT_EQ(events, (std::vector<std::string>{"will:3400", "changed:3400", "will:3400", "changed:3000"}));
-}
-
-TEST(AppState, SignalsCanBeDeliveredQueued) {
-    tintwell::test::application();
-    InMemoryUserDefaults defaults;
-    AppState s(defaults);
-    std::optional<tintwell::Instant> until;
-    std::optional<Uuid> active;
-    DisplayOverrides overrides;
-    QObject::connect(
-        &s, &AppState::manualOverrideUntilChanged, &s, [&](auto v) { until = v; }, Qt::QueuedConnection);
-    QObject::connect(
-        &s, &AppState::activeProfileIdChanged, &s, [&](auto v) { active = v; }, Qt::QueuedConnection);
-    QObject::connect(
-        &s, &AppState::displayOverridesChanged, &s, [&](const auto& v) { overrides = v; },
-        Qt::QueuedConnection);
-    const Uuid id = Uuid::random();
-    s.setManualOverrideUntil(instantFromSecondsSinceEpoch(5));
-    s.setActiveProfileId(id);
-    s.setDisplaySettings({}, "K");
-    EXPECT_TRUE(tintwell::test::spinUntil([&] { return until && active && !overrides.empty(); }));
-    EXPECT_EQ(active, id);
 }
 
 TEST(AppState, UndecodableDataStaysStoredUntilThePropertyIsAssigned) {

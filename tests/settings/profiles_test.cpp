@@ -34,23 +34,6 @@ protected:
 
 } // namespace
 
-TEST(BuiltinPresetsTest, TheSixPresetsInOrder) {
-    const auto id = [](char n) {
-        return *Uuid::parse(std::string("00000000-0000-4000-8000-00000000000") + n);
-    };
-    const std::vector<Profile> expected{
-        {id('1'), "Default", 6500, 3400, 12, 1.0, 1.0, 5000},
-        {id('2'), "Cozy reading", 6200, 2200, 16, 0.85, 1.0, 5000},
-        {id('3'), "Movie / TV", 5500, 2800, 8, 0.7, 1.05, 5000},
-        {id('4'), "Coding (long sessions)", 5800, 3000, 14, 0.95, 0.95, 5000},
-        {id('5'), "Sunlit work", 6500, 4500, 8, 1.0, 1.0, 5000},
-        {id('6'), "Sleep prep", 5000, 1800, 20, 0.6, 1.0, 5000},
-    };
-    EXPECT_EQ(BuiltinPresets::all(), expected);
-    EXPECT_EQ(BuiltinPresets::find(id('4')), expected[3]);
-    EXPECT_FALSE(BuiltinPresets::find(id('7')));
-}
-
 TEST_F(ProfilesTest, NoActiveProfileIsCustomAndDirty) {
     EXPECT_EQ(state.activeProfileName(), "Custom");
     EXPECT_TRUE(state.isActiveProfileDirty());
@@ -154,24 +137,6 @@ TEST_F(ProfilesTest, MovingByOffset) {
         EXPECT_EQ(manager.canMoveProfile(id, row.offset), row.expected != names() || row.offset == 0);
         manager.moveProfile(id, row.offset);
         EXPECT_EQ(names(), row.expected) << row.index << " by " << row.offset;
-    }
-}
-
-TEST_F(ProfilesTest, MovingASetOfPositions) {
-    struct Row {
-        std::vector<std::size_t> from;
-        std::size_t to;
-        std::vector<std::string> expected;
-    };
-    for (const auto& row : std::vector<Row>{{{0, 2}, 4, {"b", "d", "a", "c"}},
-                                            {{3}, 0, {"d", "a", "b", "c"}},
-                                            {{1, 3}, 1, {"a", "b", "d", "c"}},
-                                            {{9}, 0, {"a", "b", "c", "d"}}}) {
-        state.setProfiles({});
-        for (const char* n : {"a", "b", "c", "d"})
-            user(n);
-        state.moveProfile(row.from, row.to);
-        EXPECT_EQ(names(), row.expected);
     }
 }
 

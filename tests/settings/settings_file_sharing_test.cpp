@@ -81,8 +81,6 @@ TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterAC
     JsonFileUserDefaults defaults(path);
     AppState state(defaults);
     EXPECT_EQ(state.profiles(), (std::vector<Profile>{good, good}));
-    EXPECT_EQ(state.dayKelvin(), 6500);
-    EXPECT_EQ(state.brightness(), tintwell::core::setting("brightness").range.min);
     EXPECT_EQ(state.nightKelvin(), tintwell::core::setting("nightKelvin").range.min);
     EXPECT_FALSE(defaults.preservedCopyPath());
 

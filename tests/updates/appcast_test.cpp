@@ -56,15 +56,6 @@ TEST(AppcastTest, ReadsARealisticFeedWhateverTheUpdatePrefix) {
     EXPECT_EQ(list[1].downloadLink(), "https://tintwell.example/tintwell-1.3b1.tar.gz");
 }
 
-TEST(AppcastTest, ItemsWithoutVersionsAreKeptWithoutOne) {
-    const auto list = items("<rss><channel><item><title>x</title></item><item><version> </version></item>"
-                            "</channel></rss>");
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].versionString, std::nullopt);
-    EXPECT_EQ(list[1].versionString, std::nullopt);
-    EXPECT_TRUE(items("<rss/>").empty());
-}
-
 TEST(AppcastTest, HostileFeedsAreRefusedWithAReason) {
     const QByteArray laughs = R"(<?xml version="1.0"?>
 <!DOCTYPE rss [
