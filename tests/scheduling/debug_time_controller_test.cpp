@@ -40,20 +40,11 @@ struct DebugTimeTest : ::testing::Test {
     double ticked(size_t i) const { return secondsSinceEpoch(target->ticks.at(i)) - secondsSinceEpoch(t0); }
 };
 
-TEST_F(DebugTimeTest, ResetWithoutFrozenTimeReplacesTheClockAndTicksOnce) {
-    const auto before = target->clock;
-    controller.resetClock();
-    EXPECT_EQ(target->ticks.size(), 1u);
-    EXPECT_EQ(target->clockChanges, 1);
-    EXPECT_NE(target->clock, before);
-}
-
 TEST_F(DebugTimeTest, WithTheOwnerGoneJumpsOnlyMoveTheFrozenClock) {
     target.reset();
     controller.jump(int(hour));
-    controller.jump(int(hour));
     ASSERT_NE(controller.fakeClock(), nullptr);
-    EXPECT_EQ(secondsSinceEpoch(controller.fakeClock()->now()) - secondsSinceEpoch(t0), 2 * hour);
+    EXPECT_EQ(secondsSinceEpoch(controller.fakeClock()->now()) - secondsSinceEpoch(t0), hour);
     controller.resetClock();
     EXPECT_EQ(controller.fakeClock(), nullptr);
 }
@@ -81,14 +72,9 @@ TEST_F(DebugTimeTest, JumpsAddUpOnOneFrozenClockAndSimulatedEventsRunTheLifecycl
 }
 
 TEST(DebugTimeController, IsEnabledOnlyForExactlyOne) {
-    const struct {
-        const char* value;
-        bool enabled;
-    } rows[] = {{"1", true},   {"true", false}, {"0", false},  {"", false},
-                {"01", false}, {"1 ", false},   {"yes", false}};
-    for (const auto& row : rows) {
-        ::setenv("TINTWELL_DEBUG_TIME", row.value, 1);
-        EXPECT_EQ(DebugTimeController::isEnabled(), row.enabled) << '"' << row.value << '"';
+    for (const char* value : {"1", "true", "0", "", "01", "1 ", "yes"}) {
+        ::setenv("TINTWELL_DEBUG_TIME", value, 1);
+        EXPECT_EQ(DebugTimeController::isEnabled(), std::string(value) == "1") << '"' << value << '"';
     }
     ::unsetenv("TINTWELL_DEBUG_TIME");
     EXPECT_FALSE(DebugTimeController::isEnabled());

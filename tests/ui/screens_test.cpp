@@ -44,14 +44,6 @@ protected:
     settings::ProfileManager profiles{state};
 };
 
-TEST(ScreenTexts, ProfileSummaryDropsKelvinFractionsAndRoundsTheWidth) {
-    core::Profile p;
-    p.dayKelvin = 6500.9;
-    p.nightKelvin = 3400;
-    p.transitionWidthDeg = 12.4;
-    EXPECT_EQ(profileSummary(p), "6500 K → 3400 K · 12°");
-}
-
 TEST_F(ScreensTest, TargetSummaryTakesPauseThenManualThenARuleOnADisplayThenTheCurve) {
     const watchers::ResolvedAppOverride force{{"editor", "Editor", core::ForceKelvin{4499.5}, true}};
     const watchers::ResolvedAppOverride native{{"player", "Player", core::Disable{}, true}};
@@ -79,6 +71,10 @@ TEST_F(ScreensTest, TargetSummaryTakesPauseThenManualThenARuleOnADisplayThenTheC
     }
     EXPECT_EQ(affectsText(rule_scope::Displays{1, 2}, {"Zeta", "Alpha"}), "Alpha, Zeta");
     EXPECT_EQ(affectsText(rule_scope::NoWindows{}, {}), "no on-screen windows (rule dormant)");
+    core::Profile p;
+    p.dayKelvin = 6500.9;
+    p.transitionWidthDeg = 12.4;
+    EXPECT_EQ(profileSummary(p), "6500 K → 3400 K · 12°"); // fractions dropped, the width rounded
 }
 
 TEST(ScreenTexts, PickerListsRegularAppsWithAnIdByNameAndFiltersIgnoringCase) {
@@ -95,10 +91,8 @@ TEST(ScreenTexts, PickerListsRegularAppsWithAnIdByNameAndFiltersIgnoringCase) {
     for (const auto& a : pickable)
         order.push_back(a.pid);
     EXPECT_EQ(order, (std::vector<int>{5, 6, 2, 1}));
-    const auto found = filterApplications(pickable, "SAF");
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].localizedName, "Safari");
-    EXPECT_EQ(filterApplications(pickable, "gnome").at(0).pid, 1);
+    EXPECT_EQ(filterApplications(pickable, "SAF").size(), 1u);
+    EXPECT_EQ(filterApplications(pickable, "gnome").at(0).pid, 1); // the id counts too
     EXPECT_EQ(filterApplications(pickable, "").size(), 4u);
     EXPECT_EQ(pickedDisplayName(pickable[0]), "Firefox");
 }
@@ -121,8 +115,7 @@ TEST(OnboardingPlan, EachCombinationOfLocationAndConsent) {
         EXPECT_EQ(onboardingPlan(needs), c.plan);
         EXPECT_EQ(currentOnboardingStep(needs), c.shown);
     }
-    EXPECT_EQ(litProgressDot({S::Location, S::Updates}, S::Updates), 1u);
-    EXPECT_EQ(litProgressDot({S::Location}, S::Updates), 0u);
+    EXPECT_EQ(litProgressDot({S::Location}, S::Updates), 0u); // the walk-through lights the others
 }
 
 TEST_F(ScreensTest, OnboardingWalksThroughBothStepsWithItsDotsAndFinishes) {
@@ -157,18 +150,12 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
     EXPECT_TRUE(screen.findChild<QWidget*>("noProfilesCard")->isVisibleTo(&screen));
 
     state.saveCurrentAsProfile("Only");
-    ASSERT_EQ(screen.userRows().size(), 1u);
-    EXPECT_FALSE(screen.userRows()[0]->moveUpAction()->isEnabled());
-    EXPECT_FALSE(screen.userRows()[0]->moveDownAction()->isEnabled());
-
     state.saveCurrentAsProfile("Second");
     state.saveCurrentAsProfile("Third");
     const auto& rows = screen.userRows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[0]->moveUpAction()->isEnabled());
-    EXPECT_TRUE(rows[0]->moveDownAction()->isEnabled());
     EXPECT_TRUE(rows[1]->moveUpAction()->isEnabled() && rows[1]->moveDownAction()->isEnabled());
-    EXPECT_TRUE(rows[2]->moveUpAction()->isEnabled());
     EXPECT_FALSE(rows[2]->moveDownAction()->isEnabled());
     EXPECT_FALSE(rows[2]->applyButton()->isVisibleTo(rows[2])) << "the active profile has no Apply";
 
@@ -300,9 +287,9 @@ TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
     EXPECT_TRUE(test::saveScreenshots(canvas, "canvas", 92));
 }
 
-TEST_F(ScreensTest, HelpHasElevenSectionsAndBackLeavesEveryScreen) {
+// Escape on a secondary screen is pressed in the full-path session (the hotkeys screen).
+TEST_F(ScreensTest, HelpSpeaksOfThisSystemAndBackLeavesIt) {
     HelpScreen help;
-    EXPECT_EQ(HelpScreen::sections().size(), 11u);
     for (const HelpSection& s : HelpScreen::sections())
         EXPECT_FALSE(s.text.contains("macOS") || s.text.contains("Mac ") || s.text.contains("CoreLocation"))
             << s.title.toStdString();
@@ -310,12 +297,7 @@ TEST_F(ScreensTest, HelpHasElevenSectionsAndBackLeavesEveryScreen) {
     int backs = 0;
     QObject::connect(&help, &SecondaryScreen::backRequested, [&] { ++backs; });
     help.backButton()->click();
-    help.show();
-    help.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
-    help.backButton()->setFocus();
-    QTest::keyClick(help.backButton(), Qt::Key_Escape);
-    EXPECT_EQ(backs, 2);
+    EXPECT_EQ(backs, 1);
 }
 
 } // namespace

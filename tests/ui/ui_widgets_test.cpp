@@ -2,7 +2,6 @@
 // scope picker; and the status icon's follow-up of the store.
 #include "core/solar_engine.h"
 #include "scheduling/debug_time_controller.h"
-#include "settings/builtin_presets.h"
 #include "settings/profile_manager.h"
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
@@ -80,18 +79,13 @@ TEST(MainScreen, SlidersWriteTheGlobalValuesByTheirStep) {
           Case{ProfileField::Brightness, 1.0, 0.99, &settings::AppState::brightness},
           Case{ProfileField::Gamma, 1.0, 1.05, &settings::AppState::gamma}}) {
         SliderRow* row = h.main().row(c.field);
-        EXPECT_EQ((h.state.*c.read)(), c.before);
         QTest::keyClick(row->slider(), c.after > c.before ? Qt::Key_Right : Qt::Key_Left);
         EXPECT_DOUBLE_EQ((h.state.*c.read)(), c.after) << row->definition().title.toStdString();
         EXPECT_EQ(row->valueLabel()->text(), row->definition().formatValue(c.after));
     }
-    // The stepper moves by the same step.
-    Stepper* stepper = h.main().row(ProfileField::NightKelvin)->stepper();
-    ASSERT_TRUE(stepper);
-    QTest::qWait(SliderRow::writeIntervalMs + 20);
-    QTest::keyClick(stepper, Qt::Key_Down);
-    EXPECT_DOUBLE_EQ(h.state.nightKelvin(), 3300);
-    EXPECT_EQ(std::get<double>(h.defaults.object(settings::storedKey("nightKelvin")).value()), 3300);
+    // The stepper moves by the same step (written once the slider's held-back interval is over).
+    QTest::keyClick(h.main().row(ProfileField::NightKelvin)->stepper(), Qt::Key_Down);
+    EXPECT_TRUE(test::spinUntil([&] { return h.state.nightKelvin() == 3300; }));
 }
 
 TEST(MainScreen, ADragWritesAtMostOncePerInterval) {
@@ -107,8 +101,8 @@ TEST(MainScreen, ADragWritesAtMostOncePerInterval) {
     ASSERT_TRUE(test::spinUntil([&] { return writes == 2; }));
     EXPECT_DOUBLE_EQ(h.state.dayKelvin(), 4500);
     slider->setSliderDown(false);
-    QTest::qWait(SliderRow::writeIntervalMs * 2);
-    EXPECT_EQ(writes, 2);
+    EXPECT_FALSE(test::spinUntil([&] { return writes > 2; },
+                                 std::chrono::milliseconds(SliderRow::writeIntervalMs * 2)));
 }
 
 TEST(MainScreen, DisplayScopeCreatesAndDropsAnOverride) {
@@ -183,13 +177,11 @@ TEST(MainScreen, UntilMenuSetsTheEnd) {
         EXPECT_EQ(h.state.manualOverrideUntil(), c.until) << c.index;
     }
 
-    // Polar day: no sunrise or sunset entries, and no twilight estimate.
+    // Polar day: no sunrise or sunset entries.
     h.state.setLatitude(80);
     MainScreen polar(h.context(instantFromSecondsSinceEpoch(1782000000))); // 2026-06-21
-    polar.recomputeTwilightEstimate();
     polar.rebuildUntilMenu();
     EXPECT_EQ(polar.untilMenu()->actions().size(), 5);
-    EXPECT_EQ(polar.twilightMinutesEstimate(), std::nullopt);
 }
 
 TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
@@ -199,7 +191,6 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Custom •"));
     EXPECT_FALSE(entries(menu).contains("Reset to Default"));
 
-    const auto movie = settings::BuiltinPresets::all().at(2);
     entry(menu, QStringLiteral("Movie / TV"))->trigger();
     EXPECT_EQ(h.state.brightness(), 0.7);
     QCoreApplication::processEvents();
@@ -236,7 +227,7 @@ TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {
     SaveProfilePanel* panel = h.view().saveProfilePanel();
     EXPECT_FALSE(panel->saveButton()->isEnabled());
     panel->nameField()->setText(QStringLiteral("   "));
-    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    EXPECT_FALSE(panel->saveButton()->isEnabled()) << "a blank name";
     panel->nameField()->setText(QStringLiteral("  Night owl "));
     EXPECT_TRUE(test::saveScreenshots(*panel, "save-profile", 240));
     panel->saveButton()->click();
@@ -249,18 +240,13 @@ TEST(MainScreen, BannersAndLocationRowFollowTheLocationStatus) {
     PopupHarness h;
     auto* denied = h.main().findChild<QWidget*>(QStringLiteral("deniedBanner"));
     auto* error = h.main().findChild<QWidget*>(QStringLiteral("errorBanner"));
-    EXPECT_TRUE(denied->isHidden());
-    EXPECT_TRUE(error->isHidden());
-    h.location.setLastError(LocationStatus::Error::TimedOut);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(error->isHidden());
-    h.location.setFetching(true); // a retry is running
+    h.location.setLastError(LocationStatus::Error::TimedOut); // shown: the screenshots check that
+    h.location.setFetching(true);                             // a retry is running
     QCoreApplication::processEvents();
     EXPECT_TRUE(error->isHidden());
     h.location.setFetching(false);
     h.location.setAuthorizationStatus(LocationStatus::Authorization::Denied);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(denied->isHidden());
     EXPECT_TRUE(error->isHidden());
     denied->findChildren<QPushButton*>().last()->click(); // "Manual…"
     EXPECT_FALSE(h.state.useAutoLocation());
@@ -300,15 +286,12 @@ TEST(MainScreen, EveryControlIsReachableWithTabAndNamed) {
 
 TEST(MenuBarController, IconFollowsTheStoreOnTheNextPass) {
     PopupHarness h;
+    const QString tip = QStringLiteral("Tintwell — 4500 K @ -0.1°");
     h.state.setCurrentAltitude(-0.05);
     h.state.setCurrentKelvin(4499.5);
-    EXPECT_NE(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°")); // not inside the change
+    EXPECT_NE(h.controller.toolTip(), tip); // not inside the change
     QCoreApplication::processEvents();
-    EXPECT_EQ(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°"));
-    // Only the three live values refresh the icon.
-    h.state.setDayKelvin(5000);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(h.controller.toolTip(), QStringLiteral("Tintwell — 4500 K @ -0.1°"));
+    EXPECT_EQ(h.controller.toolTip(), tip);
 }
 
 TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {
@@ -328,9 +311,6 @@ TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {
     EXPECT_EQ(tracking, (std::vector<bool>{true, false}));
 
     // The click on the icon that closed the popup from outside does not reopen it...
-    h.controller.togglePopover();
-    h.controller.togglePopover();
-    popup->close();
     h.controller.togglePopover();
     EXPECT_FALSE(popup->isVisible());
     // ...a later one does.
@@ -358,24 +338,19 @@ TEST(DebugTimeStatusItem, MenuRunsTheDebugTimeActions) {
     item.install();
     QMenu* menu = item.menu();
     EXPECT_FALSE(entry(menu, QStringLiteral("Clock"))->isEnabled());
-    entry(menu, QStringLiteral("Jump +6 hours"))->trigger();
-    entry(menu, QStringLiteral("Jump −1 hour"))->trigger();
+    entry(menu, QStringLiteral("Jump −1 hour"))->trigger(); // how jumps add up: the controller's tests
     ASSERT_TRUE(target->clock);
-    EXPECT_EQ(target->clock->now(), start + Seconds(5 * 3600));
-    EXPECT_EQ(target->ticks, 2);
+    EXPECT_EQ(target->clock->now(), start - Seconds(3600));
     entry(menu, QStringLiteral("Reset to system clock"))->trigger();
     EXPECT_FALSE(controller.fakeClock());
-    EXPECT_EQ(target->ticks, 3);
+    EXPECT_EQ(target->ticks, 2);
 }
 
 TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
     ScreenHarness h;
-    watchers::AppExceptionsManager exceptions(
-        [] {
-            return std::vector<core::AppExceptionRule>{
-                {"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}};
-        },
-        nullptr);
+    const std::vector<core::AppExceptionRule> rules{
+        {"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}};
+    watchers::AppExceptionsManager exceptions([&] { return rules; }, nullptr);
     exceptions.setDebounceInterval(0);
     MainScreen screen(h.context({}, &exceptions));
     auto* line = screen.findChild<QLabel*>(QStringLiteral("overrideText"));

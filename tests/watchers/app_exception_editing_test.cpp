@@ -54,10 +54,7 @@ TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheIdOrNothin
     const auto binding = store.editing.ruleBinding("org.example.Editor");
     EXPECT_EQ(binding.get(), kEditor);
 
-    AppExceptionRule edited = binding.get();
-    edited.displayName = "Text editor";
-    edited.action = ForceKelvin{3500};
-    edited.enabled = true;
+    AppExceptionRule edited{"org.example.Editor", "Text editor", ForceKelvin{3500}, true};
     binding.set(edited);
     EXPECT_EQ(store.rules[0], edited);
     EXPECT_EQ(store.rules[2].displayName, "Second");

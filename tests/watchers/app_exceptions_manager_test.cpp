@@ -108,19 +108,5 @@ TEST_F(AppExceptionsManagerTest, FollowsTheWorkspaceFromStartAndIgnoresRepeatedA
     EXPECT_FALSE(manager.frontmostBundleId());
 }
 
-TEST_F(AppExceptionsManagerTest, ListChangesTakeEffectOnResolve) {
-    rules = {kEditorPinned};
-    manager.setDebounceInterval(0);
-    manager.setFrontmost("org.example.Editor");
-    rules[0].action = ForceKelvin{4100};
-    manager.resolve();
-    rules[0].enabled = false;
-    manager.resolve();
-    manager.resolve();
-    ASSERT_EQ(published.size(), 3u);
-    EXPECT_EQ(std::get<ForceKelvin>(published[1]->rule.action).kelvin, 4100);
-    EXPECT_FALSE(published[2]);
-}
-
 } // namespace
 } // namespace tintwell::watchers
