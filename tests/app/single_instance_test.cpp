@@ -7,7 +7,6 @@
 #include "support/child_process.h"
 #include "support/event_loop.h"
 
-#include <functional>
 #include <memory>
 
 #include <QSignalSpy>
@@ -23,48 +22,24 @@ using platform::InstanceClaim;
 
 namespace {
 
-struct Implementation {
-    const char* name;
-    std::function<std::unique_ptr<InstanceClaim>(const QTemporaryDir&)> make;
-};
-
-void PrintTo(const Implementation& implementation, std::ostream* os) {
-    *os << implementation.name;
-}
-
-const Implementation implementations[] = {
-    {"LockFile",
-     [](const QTemporaryDir& dir) {
-         return std::make_unique<platform::LockFileInstanceClaim>(dir.filePath("tintwell.lock"));
-     }},
-    {"XSelection", [](const QTemporaryDir&) { return std::make_unique<platform::X11InstanceSelection>(); }},
-};
-
-class InstanceClaimTest : public ::testing::TestWithParam<Implementation> {
-protected:
-    void SetUp() override { test::application(); }
-    std::unique_ptr<InstanceClaim> make() const { return GetParam().make(dir); }
+// The X selection's refusal, release and takeover run end to end in the calibration tests.
+TEST(LockFileInstanceClaimTest, ASecondClaimIsRefusedWithTheHoldersPidUntilTheHolderLetsGo) {
     QTemporaryDir dir;
-};
-
-TEST_P(InstanceClaimTest, ASecondClaimIsRefusedWithTheHoldersPidUntilTheHolderLetsGo) {
+    const auto make = [&] {
+        return std::make_unique<platform::LockFileInstanceClaim>(dir.filePath("tintwell.lock"));
+    };
     auto first = make();
     ASSERT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(first->tryClaim()));
     EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(first->tryClaim())) << "claiming again";
 
-    auto second = make();
-    const auto refused = second->tryClaim();
+    const auto refused = make()->tryClaim();
     const auto* running = std::get_if<InstanceClaim::AlreadyRunning>(&refused);
     ASSERT_TRUE(running);
     EXPECT_EQ(running->pid, ::getpid());
 
     first.reset();
-    auto third = make();
-    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(third->tryClaim()));
+    EXPECT_TRUE(std::holds_alternative<InstanceClaim::Claimed>(make()->tryClaim()));
 }
-
-INSTANTIATE_TEST_SUITE_P(Both, InstanceClaimTest, ::testing::ValuesIn(implementations),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LockFileInstanceClaimTest, TheLockOfAProcessThatDiedIsFreeAgain) {
     QTemporaryDir dir;

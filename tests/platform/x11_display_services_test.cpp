@@ -75,20 +75,24 @@ TEST_F(X11DisplayServicesTest, RestoreGivesBackTheRampFoundBeforeTheFirstWrite) 
         calibration.b.push_back(std::uint16_t(i * 200));
     }
     session.writeRamp(calibrated, calibration);
-
-    const auto warm = ColorTemperature::gammaRamp(2000, 1, 1);
-    services->setTransferTables(ids[0], ColorTemperature::gammaRamp(3000, 1, 1));
-    services->setTransferTables(ids[0], warm);
-    const Ramp untinted = session.readRamp(session.crtcOf(ids[1]));
-    services->setTransferTables(ids[1], ColorTemperature::gammaRamp(4500, 0.9, 1.2));
-    EXPECT_TRUE(
-        test::rampShows(session.readRamp(calibrated), warm, 0.5)); // each display keeps its own tables
-    EXPECT_TRUE(QFile::exists(services->savedRampsFile()));
-
-    services->restoreSystemCalibration();
+    services->restoreSystemCalibration(); // nothing written yet: nothing to give back, nothing written
     EXPECT_EQ(session.readRamp(calibrated), calibration);
-    EXPECT_EQ(session.readRamp(session.crtcOf(ids[1])), untinted);
-    EXPECT_FALSE(QFile::exists(services->savedRampsFile()));
+
+    for (int round = 0; round < 2; ++round) { // as pausing, resuming and pausing again do
+        SCOPED_TRACE(round);
+        const auto warm = ColorTemperature::gammaRamp(2000, 1, 1);
+        services->setTransferTables(ids[0], ColorTemperature::gammaRamp(3000, 1, 1));
+        services->setTransferTables(ids[0], warm);
+        const Ramp untinted = session.readRamp(session.crtcOf(ids[1]));
+        services->setTransferTables(ids[1], ColorTemperature::gammaRamp(4500, 0.9, 1.2));
+        EXPECT_TRUE(test::rampShows(session.readRamp(calibrated), warm, 0.5)); // each display its own
+        EXPECT_TRUE(QFile::exists(services->savedRampsFile()));
+
+        services->restoreSystemCalibration();
+        EXPECT_EQ(session.readRamp(calibrated), calibration);
+        EXPECT_EQ(session.readRamp(session.crtcOf(ids[1])), untinted);
+        EXPECT_FALSE(QFile::exists(services->savedRampsFile()));
+    }
 }
 
 TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsReportedAndTintedAndKeepsItsEdidKeyAcrossOffAndOn) {
@@ -105,9 +109,11 @@ TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsReportedAndTintedAndKeepsItsE
     EXPECT_EQ(first->bounds.width, 1024);
     EXPECT_EQ(first->gammaSize, 256);
     const auto tables = ColorTemperature::gammaRamp(2800, 1, 1);
+    const Ramp found = session.readRamp(session.crtcOf(output));
     services->setTransferTables(output, tables);
     EXPECT_TRUE(test::rampShows(session.readRamp(session.crtcOf(output)), tables, 0.5));
-    services->restoreSystemCalibration();
+    services->restoreSystemCalibration(); // a monitor plugged in late is given back too
+    EXPECT_EQ(session.readRamp(session.crtcOf(output)), found);
 
     ASSERT_TRUE(X11Session::switchOff("DUMMY12"));
     ASSERT_TRUE(reconfiguredOnce());

@@ -91,14 +91,6 @@ TEST_F(GlobalShortcutsTest, ClearingWithAndWithoutDefault) {
     EXPECT_EQ(changed.count(), 5); // set, clear, default stored, cleared to false, reset
 }
 
-TEST_F(GlobalShortcutsTest, UndecodableStoredValuesReadAsNone) {
-    for (const Value& v : {Value(std::string("{}")), Value(false), Value(std::int64_t(3)),
-                           Value(std::string(R"({"carbonKeyCode":35})"))}) {
-        defaults.set("GlobalShortcuts_tintwell.cooler", v);
-        EXPECT_EQ(shortcuts.getShortcut(cooler), std::nullopt);
-    }
-}
-
 TEST_F(GlobalShortcutsTest, PressesFollowTheStoreAndPausedOrDisabledRunsNothing) {
     count(pause);
     shortcuts.setShortcut(ctrlAltP, pause);

@@ -26,12 +26,6 @@ namespace tintwell::test {
 
 inline const core::TransferTables night = core::ColorTemperature::gammaRamp(3400, 1, 1);
 
-/// A longitude on the equator where it is now local solar `hour` (0: midnight, 12: noon).
-inline double longitudeAtSolarHour(double hour) {
-    const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-    return std::remainder(15.0 * (hour - std::fmod(secondsSinceEpoch(now), 86400.0) / 3600.0), 360.0);
-}
-
 /// Whether two ramps agree within `tolerance` levels of 16 bits each.
 inline bool rampsNear(const Ramp& a, const Ramp& b, int tolerance = 3) {
     const auto channel = [&](const std::vector<std::uint16_t>& x, const std::vector<std::uint16_t>& y) {
@@ -61,8 +55,9 @@ protected:
         ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
         QFile::setPermissions(dir.filePath("runtime"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        const double longitude = longitudeAtSolarHour(0);
+        // A longitude on the equator where it is now local solar midnight.
         const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
+        const double longitude = std::remainder(-std::fmod(secondsSinceEpoch(now), 86400.0) / 240.0, 360.0);
         ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
         store([&](settings::AppState& s) {
             s.setUseAutoLocation(false);

@@ -256,30 +256,15 @@ private:
     xcb_window_t root_ = XCB_NONE;
 };
 
-/// A 128-byte EDID base block whose monitor-name descriptor holds `name` (at most 13 characters).
+/// A 128-byte EDID base block with `serial` in its place and `name` (at most 12 characters) in the
+/// first descriptor, the monitor name; the rest is left zero, as nobody reads it.
 inline std::vector<std::uint8_t> fakeEdid(const std::string& name, std::uint32_t serial) {
     std::vector<std::uint8_t> e(128, 0);
-    const std::uint8_t header[] = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00};
-    std::copy(std::begin(header), std::end(header), e.begin());
-    e[8] = 0x51; // manufacturer "TWL"
-    e[9] = 0x8c;
     for (int i = 0; i < 4; ++i)
         e[std::size_t(12 + i)] = std::uint8_t(serial >> (8 * i));
-    e[18] = 1;
-    e[19] = 4;
-    const std::size_t off = 54; // first descriptor: monitor name
-    e[off + 3] = 0xFC;
-    std::size_t i = off + 5;
-    for (char c : name.substr(0, 13))
-        e[i++] = std::uint8_t(c);
-    if (i < off + 18)
-        e[i++] = 0x0A;
-    while (i < off + 18)
-        e[i++] = 0x20;
-    std::uint8_t sum = 0;
-    for (std::size_t k = 0; k < 127; ++k)
-        sum = std::uint8_t(sum + e[k]);
-    e[127] = std::uint8_t(0x100 - sum);
+    e[54 + 3] = 0xFC;
+    const std::string text = name.substr(0, 12) + "\n";
+    std::copy(text.begin(), text.end(), e.begin() + 54 + 5);
     return e;
 }
 
