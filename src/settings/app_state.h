@@ -66,8 +66,8 @@ public:
     /// The scalar setting `id` (a row of core::settingRows) as in force.
     const SettingValue& value(core::SettingId id) const { return scalars_[id.index]; }
     /// Assigns the scalar setting `id`, with a value of its row's type, as its typed setter does:
-    /// its own `xxxChanged` signal where it has one, then settingChanged(id.index), then the write. Switching the
-    /// manual override off also forgets its end; the consent is written on its own.
+    /// its own `xxxChanged` signal where it has one, then settingChanged(id.index), then the write. Switching
+    /// the manual override off also forgets its end; the consent is written on its own.
     void setValue(core::SettingId id, SettingValue v);
 
     // The six profile values.
