@@ -82,7 +82,7 @@ AppDelegate::AppDelegate(AppServices services, AppTiming timing, QObject* parent
     : QObject(parent), services_(std::move(services)), timing_(timing),
       displayIdentity_(std::make_unique<settings::DisplayIdentityCache>(*services_.displays)) {
     settingsDebounce_.setSingleShot(true);
-    settingsDebounce_.setInterval(static_cast<int>(timing_.settingsDebounceSec * 1000));
+    settingsDebounce_.setInterval(std::chrono::round<std::chrono::milliseconds>(timing_.settingsDebounce));
     connect(&settingsDebounce_, &QTimer::timeout, this, &AppDelegate::tick);
     followInstanceClaim();
 }
@@ -104,7 +104,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     settings::AppState* state = appState_.get();
     appExceptions_ = std::make_unique<watchers::AppExceptionsManager>(
         [state] { return state->appExceptions(); }, services_.workspace);
-    appExceptions_->setDebounceInterval(timing_.frontmostDebounceSec);
+    appExceptions_->setDebounceInterval(timing_.frontmostDebounce);
     appExceptions_->start();
 
     if (services_.location)
@@ -124,7 +124,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (self)
                 self->reapply();
         },
-        services_.displays, std::move(services_.lifecycleSources), Seconds(timing_.lifecycleDebounceSec));
+        services_.displays, std::move(services_.lifecycleSources), timing_.lifecycleDebounce);
     lifecycle_->start();
 
     tickLoop_ = std::make_unique<scheduling::TickLoop>(*appState_, *gamma_, appExceptions_.get(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "platform/display_services.h"
 #include "platform/hot_key_service.h"
 #include "platform/instance_claim.h"
@@ -89,9 +90,9 @@ struct AppServices {
 };
 
 struct AppTiming {
-    double settingsDebounceSec = 0.1;
-    double lifecycleDebounceSec = 0.75;
-    double frontmostDebounceSec = 0.15;
+    Seconds settingsDebounce{0.1};
+    Seconds lifecycleDebounce{0.75};
+    Seconds frontmostDebounce{0.15};
 };
 
 /// The composition root: owns every long-lived object, starts them in order, turns settings and

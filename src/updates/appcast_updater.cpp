@@ -103,8 +103,9 @@ void AppcastUpdater::schedule() {
     const double now = secondsSinceEpoch(clock_->now());
     const double last = storedSeconds(defaults_, updaterKeys::lastCheckTime).value_or(-INFINITY);
     // A last check in the future (the clock was set back) waits one interval at most.
-    const double wait = std::clamp(last + timing_.checkIntervalSec - now, timing_.firstCheckDelaySec,
-                                   std::max(timing_.checkIntervalSec, timing_.firstCheckDelaySec));
+    const double wait =
+        std::clamp(last + timing_.checkInterval.count() - now, timing_.firstCheckDelay.count(),
+                   std::max(timing_.checkInterval, timing_.firstCheckDelay).count());
     scheduled_.start(static_cast<int>(std::ceil(wait * 1000)));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "scheduling/clock.h"
 #include "updates/appcast_fetcher.h"
 #include "updates/updater.h"
@@ -30,10 +31,10 @@ inline constexpr const char* lastNotifiedVersion = "SULastNotifiedVersion";
 } // namespace updaterKeys
 
 struct UpdaterTiming {
-    double checkIntervalSec = 24 * 60 * 60;
+    Seconds checkInterval{24 * 60 * 60};
     /// After start-up or switching automatic checks on, the first check waits at least this long,
     /// so that logging in does not start with network traffic.
-    double firstCheckDelaySec = 60;
+    Seconds firstCheckDelay{60};
     FetchLimits fetch;
 };
 

@@ -56,12 +56,12 @@ void AppExceptionsManager::setFrontmost(const std::optional<std::string>& bundle
     frontmostBundleId_ = bundleId;
     qCDebug(lcExceptions, "Frontmost application: %s", bundleId ? bundleId->c_str() : "none");
     Q_EMIT frontmostBundleIdChanged(frontmostBundleId_);
-    if (debounceInterval_ <= 0) {
+    if (debounceInterval_ <= Seconds::zero()) {
         debounceTimer_.stop();
         resolve();
         return;
     }
-    debounceTimer_.start(static_cast<int>(std::lround(debounceInterval_ * 1000.0)));
+    debounceTimer_.start(std::chrono::round<std::chrono::milliseconds>(debounceInterval_));
 }
 
 void AppExceptionsManager::resolve() {

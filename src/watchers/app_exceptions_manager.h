@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "core/value_records.h"
 #include "platform/workspace_services.h"
 
@@ -54,7 +55,7 @@ public:
     const std::optional<std::string>& frontmostBundleId() const { return frontmostBundleId_; }
 
     /// Seconds (default 0.15); 0 or less resolves synchronously inside setFrontmost().
-    void setDebounceInterval(double seconds) { debounceInterval_ = seconds; }
+    void setDebounceInterval(Seconds interval) { debounceInterval_ = interval; }
     /// Whether a debounced resolve is waiting.
     bool resolvePending() const { return debounceTimer_.isActive(); }
 
@@ -69,7 +70,7 @@ private:
     QPointer<platform::WorkspaceServices> workspace_;
     QMetaObject::Connection observer_;
     QTimer debounceTimer_;
-    double debounceInterval_ = 0.15;
+    Seconds debounceInterval_{0.15};
     std::optional<ResolvedAppOverride> activeOverride_;
     std::optional<std::string> frontmostBundleId_;
 };

@@ -150,14 +150,15 @@ void LocationProvider::handleAuthorizationChange(AuthorizationStatus status) {
 
 void LocationProvider::armTimeout() {
     pendingTimeoutTask_.stop();
-    pendingTimeoutTask_.start(std::max(0, int(std::lround(pendingTimeout_ * 1000))));
+    pendingTimeoutTask_.start(std::max(std::chrono::milliseconds::zero(),
+                                       std::chrono::round<std::chrono::milliseconds>(pendingTimeout_)));
 }
 
 void LocationProvider::timeoutFired() {
     if (!pending_)
         return;
     qCWarning(lcLocation, "pending fix timed out after %fs; stopping updates and clearing pending",
-              pendingTimeout_);
+              pendingTimeout_.count());
     manager_.stopUpdatingLocation();
     endWithError(FetchTimedOut{});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/instant.h"
 #include "platform/location_services.h"
 
 #include <functional>
@@ -47,7 +48,7 @@ class LocationProvider : public QObject, private platform::LocationServicesDeleg
 public:
     /// Latitude and longitude in degrees of an accepted fix.
     using FixHandler = std::function<void(double latitude, double longitude)>;
-    static constexpr double defaultPendingTimeoutSec = 15;
+    static constexpr Seconds defaultPendingTimeout{15};
 
     /// Becomes `manager`'s delegate; `manager` must outlive the provider.
     LocationProvider(platform::LocationServices& manager, FixHandler onFix, QObject* parent = nullptr);
@@ -73,8 +74,8 @@ public:
     const std::optional<platform::Location>& lastFix() const { return lastFix_; }
 
     /// Seconds a request waits for a fix; 15 unless a test shortens it.
-    double pendingTimeout() const { return pendingTimeout_; }
-    void setPendingTimeout(double seconds) { pendingTimeout_ = seconds; }
+    Seconds pendingTimeout() const { return pendingTimeout_; }
+    void setPendingTimeout(Seconds timeout) { pendingTimeout_ = timeout; }
 
 Q_SIGNALS:
     void isFetchingChanged(bool value);
@@ -109,7 +110,7 @@ private:
     bool pending_ = false;
     bool isFetching_ = false;
     QTimer pendingTimeoutTask_;
-    double pendingTimeout_ = defaultPendingTimeoutSec;
+    Seconds pendingTimeout_ = defaultPendingTimeout;
     std::optional<QDateTime> lastFixAt_;
     std::optional<FetchError> lastError_;
     platform::AuthorizationStatus authorizationStatus_;

@@ -16,6 +16,8 @@ using test::spinUntil;
 
 namespace {
 
+using namespace std::chrono_literals;
+
 struct Launch {
     explicit Launch(AuthorizationStatus status, bool useAutoLocation = true) {
         test::application();
@@ -23,7 +25,7 @@ struct Launch {
         auto owned = std::make_unique<platform::VirtualLocationServices>(status);
         location = owned.get();
         app::AppServices services{&defaults, &displays, nullptr, {}, std::move(owned)};
-        delegate.emplace(std::move(services), app::AppTiming{0.05, 0.05, 0});
+        delegate.emplace(std::move(services), app::AppTiming{50ms, 50ms, 0ms});
         delegate->applicationDidFinishLaunching();
     }
     /// Lets queued deliveries run.

@@ -33,13 +33,15 @@ public Q_SLOTS:
 
 namespace {
 
+using namespace std::chrono_literals;
+
 class BusFaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::application();
         ASSERT_FALSE(bus_.address().isEmpty()) << "dbus-daemon is missing";
         ASSERT_TRUE(connection("service").isConnected() && connection("client").isConnected());
-        exceptions.setDebounceInterval(0);
+        exceptions.setDebounceInterval(0s);
         ASSERT_TRUE(face.registerOn(connection("service"), nullptr));
         ASSERT_TRUE(connection("client").connect(
             app::bus::service, app::bus::objectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",

@@ -101,7 +101,7 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         SetUp();
         serve({c.mode});
         LocationProvider& provider = provideGeoClue();
-        provider.setPendingTimeout(0.3);
+        provider.setPendingTimeout(300ms);
         provider.requestOnce();
         ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
         EXPECT_EQ(provider.lastError(), c.error);

@@ -15,6 +15,8 @@
 
 namespace tintwell::scheduling {
 namespace {
+
+using namespace std::chrono_literals;
 using namespace core;
 
 // 2000-01-02 00:00 UTC at 0°, 0°: the sun is far below the horizon.
@@ -50,7 +52,7 @@ struct Fixture {
             return std::set<DisplayId>{DisplayId(pid)};
         };
         QObject::connect(&loop, &TickLoop::ticked, [this](const SchedulerCore::Output& out) { last = out; });
-        exceptions.setDebounceInterval(0);
+        exceptions.setDebounceInterval(0s);
     }
     const DecisionMap& decisions() const {
         return std::get<SchedulerCore::Output::ApplyDecisions>(last->action).decisions;
@@ -155,7 +157,7 @@ struct RunningApp {
     settings::InMemoryUserDefaults defaults;
     platform::VirtualDisplayServices displays{2};
     app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
-                              app::AppTiming{0.05, 0.05, 0}};
+                              app::AppTiming{50ms, 50ms, 0ms}};
     settings::AppState& state;
 
     RunningApp()

@@ -21,6 +21,8 @@
 namespace tintwell::settings {
 namespace {
 
+using namespace std::chrono_literals;
+
 using core::SettingRow;
 using core::SettingType;
 
@@ -143,7 +145,7 @@ TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
     InMemoryUserDefaults defaults;
     platform::VirtualDisplayServices displays{2};
     app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
-                              app::AppTiming{0.05, 0.05, 0}};
+                              app::AppTiming{50ms, 50ms, 0ms}};
     test::application();
     delegate.applicationDidFinishLaunching();
     // Local noon in San Francisco: far from twilight, so the tick timer stays at a minute.

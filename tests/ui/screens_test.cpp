@@ -33,6 +33,8 @@
 namespace tintwell::ui {
 namespace {
 
+using namespace std::chrono_literals;
+
 using platform::ActivationPolicy;
 using platform::RunningApplication;
 
@@ -182,7 +184,7 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     });
     state.setAppExceptions({{"editor", "Editor", core::ForceKelvin{4500}, true}});
     watchers::AppExceptionsManager manager([this] { return state.appExceptions(); }, nullptr);
-    manager.setDebounceInterval(0);
+    manager.setDebounceInterval(0s);
     AppExceptionsScreen screen(state, &manager, &workspace, &displays);
     EXPECT_EQ(screen.diagnosisLine(1)->text(), "none");
 

@@ -31,6 +31,8 @@ using test::PopupHarness;
 
 namespace {
 
+using namespace std::chrono_literals;
+
 QAction* entry(QMenu* menu, const QString& text) {
     for (QAction* a : menu->actions())
         if (a->text() == text)
@@ -351,7 +353,7 @@ TEST(MainScreen, StatusRowShowsTheExceptionInForce) {
     const std::vector<core::AppExceptionRule> rules{
         {"org.example.Editor", "Editor", core::ForceKelvin{4500}, true}};
     watchers::AppExceptionsManager exceptions([&] { return rules; }, nullptr);
-    exceptions.setDebounceInterval(0);
+    exceptions.setDebounceInterval(0s);
     MainScreen screen(h.context({}, &exceptions));
     auto* line = screen.findChild<QLabel*>(QStringLiteral("overrideText"));
     EXPECT_TRUE(line->parentWidget()->isHidden());

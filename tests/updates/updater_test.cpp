@@ -52,7 +52,7 @@ struct Fixture {
     RecordingPresenter presenter;
     std::unique_ptr<AppcastUpdater> updater;
 
-    void start(const QString& feed, UpdaterTiming timing = {0, 0, {2000ms, 1 << 20}}) {
+    void start(const QString& feed, UpdaterTiming timing = {0s, 0s, {2000ms, 1 << 20}}) {
         updater = std::make_unique<AppcastUpdater>(feed, channels, defaults, clock, timing);
         updater->setPresenter(&presenter);
     }
@@ -105,7 +105,7 @@ TEST(UpdaterTest, FailuresAnswerWithAReason) {
     for (const auto& c : cases) {
         Fixture f;
         f.server.serve("/appcast.xml", c.answer);
-        f.start(f.server.url(c.path), {0, 0, {300ms, 1 << 20}});
+        f.start(f.server.url(c.path), {0s, 0s, {300ms, 1 << 20}});
         EXPECT_EQ(f.check({}), "Couldn't check for updates: " + c.reason) << c.path << " " << c.reason;
     }
     for (const char* address : {"http://tintwell.example/appcast.xml", "http://localhost:1/appcast.xml",
@@ -126,7 +126,7 @@ TEST(UpdaterTest, AutomaticChecksRunOnceADayAndNotifyOncePerVersion) {
     const double day = 24 * 60 * 60;
     // Checked 23 hours ago: the next check is an hour away.
     f.defaults.setDouble(updaterKeys::lastCheckTime, secondsSinceEpoch(kNow) - day + 3600);
-    f.start(f.server.url("/appcast.xml"), {day, 0, {2000ms, 1 << 20}});
+    f.start(f.server.url("/appcast.xml"), {Seconds(day), 0s, {2000ms, 1 << 20}});
     EXPECT_TRUE(f.updater->automaticallyChecksForUpdates());
     EXPECT_TRUE(f.updater->automaticCheckScheduled());
     test::spinUntil([] { return false; }, 50ms);

@@ -7,6 +7,8 @@
 namespace tintwell::watchers {
 namespace {
 
+using namespace std::chrono_literals;
+
 using core::Disable;
 using core::ForceKelvin;
 using platform::RunningApplication;
@@ -48,7 +50,7 @@ TEST_F(AppExceptionsManagerTest, TheFirstEnabledExactMatchIsInForce) {
         {"no frontmost", {kEditorPinned}, std::nullopt, std::nullopt},
         {"no rules", {}, "org.example.Editor", std::nullopt},
     };
-    manager.setDebounceInterval(0);
+    manager.setDebounceInterval(0s);
     for (const auto& c : cases) {
         rules = c.rules;
         manager.setFrontmost(c.frontmost);
@@ -61,7 +63,7 @@ TEST_F(AppExceptionsManagerTest, TheFirstEnabledExactMatchIsInForce) {
 
 TEST_F(AppExceptionsManagerTest, BurstResolvesOnceForTheLastApplication) {
     rules = {kEditorPinned, kPlayer};
-    manager.setDebounceInterval(0.02);
+    manager.setDebounceInterval(20ms);
     manager.setFrontmost("org.example.Editor");
     manager.setFrontmost("org.example.Player");
     manager.setFrontmost("org.example.Editor");
@@ -86,7 +88,7 @@ TEST_F(AppExceptionsManagerTest, BurstResolvesOnceForTheLastApplication) {
 
 TEST_F(AppExceptionsManagerTest, FollowsTheWorkspaceFromStartAndIgnoresRepeatedAnnouncements) {
     rules = {kEditorPinned};
-    manager.setDebounceInterval(0);
+    manager.setDebounceInterval(0s);
     workspace.setFrontmostApplication(app("org.example.Editor"));
     std::vector<std::optional<std::string>> frontmost;
     QObject::connect(&manager, &AppExceptionsManager::frontmostBundleIdChanged,

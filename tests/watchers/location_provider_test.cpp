@@ -54,7 +54,7 @@ TEST_F(LocationRequest, AFixEndsTheRequestWithTheLastLocationOfTheList) {
 }
 
 TEST_F(LocationRequest, ASecondRequestRestartsTheTimeOut) {
-    provider.setPendingTimeout(0.4);
+    provider.setPendingTimeout(400ms);
     provider.requestOnce();
     spinUntil([] { return false; }, 250ms);
     ASSERT_TRUE(provider.isFetching());
@@ -69,7 +69,7 @@ TEST_F(LocationRequest, ASecondRequestRestartsTheTimeOut) {
 }
 
 TEST_F(LocationRequest, ATransientFailureWithNothingAfterItTimesOutAndALaterFixIsIgnored) {
-    provider.setPendingTimeout(0.05);
+    provider.setPendingTimeout(50ms);
     provider.requestOnce();
     services.fail(locationUnknown);
     ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));

@@ -23,7 +23,7 @@ QString reasonWithoutFix(const watchers::LocationProvider& provider) {
     if (const auto error = provider.lastError()) {
         if (const auto* fatal = std::get_if<watchers::FetchFatal>(&*error))
             return fatal->description;
-        return QString("No location arrived within %1 seconds.").arg(provider.pendingTimeout());
+        return QString("No location arrived within %1 seconds.").arg(provider.pendingTimeout().count());
     }
     switch (provider.authorizationStatus()) {
     case AuthorizationStatus::Denied:
@@ -54,7 +54,9 @@ int locate(platform::LocationServices& services, bool json, settings::AppState* 
                              loop.quit();
                      });
     // A request waiting for permission has no time-out of its own; a command must end.
-    QTimer::singleShot(int(provider.pendingTimeout() * 1000) + 2000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::chrono::round<std::chrono::milliseconds>(provider.pendingTimeout()) +
+                           std::chrono::seconds(2),
+                       &loop, &QEventLoop::quit);
     provider.requestOnce();
     if (provider.isFetching())
         loop.exec();

@@ -123,7 +123,7 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
 
     // The same inputs the running application gathers on each tick.
     watchers::AppExceptionsManager exceptions([&state] { return state.appExceptions(); }, workspace);
-    exceptions.setDebounceInterval(0);
+    exceptions.setDebounceInterval(Seconds::zero());
     if (workspace)
         if (const auto frontmost = workspace->frontmostApplication())
             exceptions.setFrontmost(frontmost->applicationId);
