@@ -101,21 +101,6 @@ TEST_F(BusFaceTest, AClientReadsTheLiveValuesAndSetsPauseAndManualOverride) {
     EXPECT_EQ(state.currentKelvin(), 4200);
 }
 
-TEST_F(BusFaceTest, ChangesOfOnePassAreAnnouncedOnceAndOnlyWhenTheyDiffer) {
-    state.setCurrentKelvin(3000);
-    state.setPaused(true);
-    state.setPaused(false);
-    state.setPaused(true);
-    ASSERT_TRUE(spinUntil([&] { return !recorder.changes.empty(); }));
-    EXPECT_EQ(recorder.changes.front(), (QVariantMap{{"CurrentKelvin", 3000.0}, {"Paused", true}}));
-
-    state.setCurrentKelvin(3000); // the tick loop publishes on every tick, equal or not
-    state.setManualOverride(true);
-    ASSERT_TRUE(spinUntil([&] { return recorder.changes.size() >= 2; }));
-    EXPECT_EQ(recorder.changes.at(1), (QVariantMap{{"ManualOverride", true}}));
-    EXPECT_EQ(recorder.changes.size(), 2u);
-}
-
 TEST_F(BusFaceTest, ASecondFaceFindsTheNameTakenAndRequestsReachTheApplication) {
     app::ApplicationBusFace second(state, nullptr);
     QString error;

@@ -1,7 +1,5 @@
 #include "app/log_output.h"
 
-#include <QLoggingCategory>
-
 #include <gtest/gtest.h>
 
 namespace tintwell::app {
@@ -24,24 +22,6 @@ TEST(LogOutput, GoesToTheJournalOnlyWhereNobodyReadsStandardError) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(chooseLogTarget(c.environment), c.expected) << c.what;
-}
-
-TEST(LogOutput, TintwellLogOpensTheDebugCategoriesAskedFor) {
-    const auto debugOn = [](const QString& value, const char* category) {
-        QLoggingCategory::setFilterRules(loggingRules(value).value_or("broken"));
-        const bool on = QLoggingCategory(category).isDebugEnabled();
-        QLoggingCategory::setFilterRules({});
-        return on;
-    };
-    EXPECT_FALSE(debugOn("", "tintwell.engine"));
-    EXPECT_FALSE(debugOn("info", "tintwell.engine"));
-    EXPECT_TRUE(debugOn("DEBUG", "tintwell.engine"));
-    EXPECT_TRUE(debugOn("location, tintwell.engine", "tintwell.engine"));
-    EXPECT_TRUE(debugOn("location,engine", "tintwell.location"));
-    EXPECT_FALSE(debugOn("location", "tintwell.engine"));
-    EXPECT_TRUE(QLoggingCategory("tintwell.engine").isInfoEnabled());
-    EXPECT_FALSE(loggingRules("location;rm -rf"));
-    EXPECT_FALSE(loggingRules("tintwell.*"));
 }
 
 } // namespace

@@ -3,11 +3,8 @@
 
 #include "app/cli/command_registry.h"
 #include "app/cli/option_documents.h"
-#include "support/event_loop.h"
 
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -40,32 +37,6 @@ TEST(OptionDocuments, TheManualPageRendersCleanlyWithEveryOption) {
     for (const QString needle :
          {"--location LAT,LON", "--status", "-h, --help", "[KEY=VALUE…]", "tintwell 1.2.3"})
         EXPECT_TRUE(r.out.contains(needle)) << needle.toStdString();
-}
-
-TEST(OptionDocuments, BashCompletesOptionsAndKnownValuesButNotFreeValues) {
-    QTemporaryFile script;
-    ASSERT_TRUE(script.open());
-    script.write(optionDocuments::bashCompletion(commandLineOptions()).toUtf8());
-    script.flush();
-    const auto complete = [&](const QString& words) {
-        const QString body = QString("source %1; COMP_WORDS=(%2); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
-                                     "_tintwell; echo \"${COMPREPLY[*]}\"")
-                                 .arg(script.fileName(), words);
-        return run("bash", {"-c", body}).out.trimmed();
-    };
-    EXPECT_EQ(complete("tintwell --sta"), "--status");
-    EXPECT_EQ(complete("tintwell --backend vi"), "virtual virtual:");
-    EXPECT_EQ(complete("tintwell --location ''"), "");
-    EXPECT_TRUE(complete("tintwell ''").contains("--list-displays"));
-}
-
-TEST(OptionDocuments, TheZshFunctionParses) {
-    if (QStandardPaths::findExecutable("zsh").isEmpty())
-        GTEST_SKIP() << "zsh is not installed";
-    const QString function = optionDocuments::zshCompletion(commandLineOptions());
-    const ToolRun r = run("zsh", {"-n"}, function);
-    EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(function.startsWith("#compdef tintwell\n"));
 }
 
 } // namespace

@@ -28,15 +28,6 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionOrderTest,
                                            VersionCase{"18446744073709551614", "18446744073709551615"},
                                            VersionCase{"1.9", "123456789012345678901234567890"}));
 
-TEST(VersionComparatorTest, EqualsAndSaturatedNumbersCompareSame) {
-    EXPECT_EQ(compareVersions("", ""), VersionOrder::Same);
-    EXPECT_EQ(compareVersions("1.2.3", "1.2.3"), VersionOrder::Same);
-    EXPECT_EQ(compareVersions("1-2", "1.2"), VersionOrder::Same);
-    // Beyond 64 bits every number is the largest one.
-    EXPECT_EQ(compareVersions("123456789012345678901234567890", "99999999999999999999999999999999"),
-              VersionOrder::Same);
-}
-
 struct Item {
     std::optional<std::string> versionString;
     int tag = 0;

@@ -2,9 +2,7 @@
 #include "platform/virtual/virtual_display_services.h"
 #include "support/event_loop.h"
 
-#include <cmath>
 #include <functional>
-#include <limits>
 
 #include <QThread>
 #include <QThreadPool>
@@ -18,9 +16,6 @@ using namespace tintwell::core;
 using Write = platform::VirtualDisplayServices::Write;
 
 namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 const auto tablesFor = [](const Target& t) {
     return ColorTemperature::gammaRamp(t.kelvin, t.brightness, t.gamma);
@@ -122,10 +117,6 @@ TEST_F(GammaControllerTest, ChoosesTheActionFromThePreviousAndTheNewDecision) {
         {"gamma with a small Kelvin step", warm, Target{3500, 1, 1.8}, Action::Jump},
         {"native to native", Native{}, Native{}, Action::Nothing},
         {"native to a far target", Native{}, Target{1900, 1, 1}, Action::Jump},
-        {"to NaN Kelvin", warm, Target{kNaN, 1, 1}, Action::Jump},
-        {"to infinite Kelvin", warm, Target{kInf, 1, 1}, Action::Jump},
-        {"NaN brightness and gamma", warm, Target{3400, kNaN, kNaN}, Action::Jump},
-        {"NaN threshold", warm, Target{6500, 1, 1}, Action::Jump, kNaN},
         {"zero threshold", warm, Target{3401, 1, 1}, Action::Ramp, 0},
     };
     DisplayId id = 0;
@@ -167,7 +158,7 @@ TEST_F(GammaControllerTest, RampsWriteSmoothFramesOnThePoolAndEndExactlyOnTheTar
     const struct {
         double durationSec;
         std::size_t minFrames, maxFrames;
-    } rows[] = {{0.3, 9, 10}, {0.0, 2, 2}, {-1.0, 2, 2}, {kNaN, 2, 2}, {kInf, 2, 2}, {0.6, 18, 19}};
+    } rows[] = {{0.3, 9, 10}, {0.0, 2, 2}, {-1.0, 2, 2}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.durationSec);
         controller->restoreSystem();

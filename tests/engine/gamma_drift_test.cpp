@@ -71,16 +71,4 @@ TEST_F(GammaDrift, ADisplayThatRefusesWritesIsReportedOnceAndTriedAgainQuietly) 
     EXPECT_TRUE(shows(1, warmTables));
 }
 
-TEST_F(GammaDrift, ARampsLastFrameStillLandingIsNoDrift) {
-    controller->setDriftCheckInterval(0ms);
-    controller->apply({{1, Target{6500, 1, 1}}}, 750, 50ms);
-    displays.setWriteDelay(150ms);
-    controller->apply({{1, warm}}, 750, 50ms);
-    ASSERT_TRUE(test::spinUntil([&] { return !controller->isRamping(1); }));
-    EXPECT_TRUE(controller->repairDrift({1}).empty());
-    QThreadPool::globalInstance()->waitForDone();
-    EXPECT_TRUE(shows(1, warmTables));
-    EXPECT_TRUE(engineLog.filter("another program").isEmpty()) << engineLog.join('\n').toStdString();
-}
-
 } // namespace

@@ -91,7 +91,6 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         std::optional<FetchError> error;
     } cases[] = {
         {"deny", AuthorizationStatus::Denied, std::nullopt},
-        {"restricted", AuthorizationStatus::Restricted, std::nullopt},
         {"vanish", std::nullopt, watchers::FetchFatal{"GeoClue stopped before it found a location."}},
         {"silent", std::nullopt, watchers::FetchTimedOut{}},
     };

@@ -104,24 +104,6 @@ TEST_F(PrivateBusTest, TimedateReportsOnlyTimeZoneProperties) {
     EXPECT_TRUE(spinUntil([&] { return events.count == 2; }));
 }
 
-int lifecycleWarnings = 0;
-
-TEST(LifecycleSources, AMissingBusIsReportedOnce) {
-    tintwell::test::application();
-    const auto previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString&) {
-            lifecycleWarnings += type == QtWarningMsg && QByteArray(context.category) == "tintwell.lifecycle";
-        });
-    {
-        LogindSleepSource source(QDBusConnection::connectToBus("unix:path=/nonexistent", "broken"));
-        EXPECT_FALSE(source.start());
-        EXPECT_FALSE(source.start());
-    }
-    qInstallMessageHandler(previous);
-    QDBusConnection::disconnectFromBus("broken");
-    EXPECT_EQ(lifecycleWarnings, 1);
-}
-
 // Setting the clock needs CAP_SYS_TIME; the clock is set to the time it already shows.
 TEST(ClockSetSource, ReportsEverySettingOfTheClock) {
     tintwell::test::application();

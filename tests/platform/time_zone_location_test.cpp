@@ -67,12 +67,6 @@ TEST(TimeZoneLocation, ZoneNamesFromTzAndFromTheLocaltimeLink) {
     EXPECT_EQ(zoneNameFromLink(dir.path()), std::nullopt); // not a link
 }
 
-TEST(TimeZoneLocation, MalformedCoordinatesAreRefused) {
-    EXPECT_EQ(parseIso6709("+5230+01322"), (std::pair{52.5, 13.0 + 22.0 / 60}));
-    for (const char* text : {"5230+01322", "+523+01322", "+5290+01322", "+9130+01322", "+5230-18100"})
-        EXPECT_EQ(parseIso6709(text), std::nullopt) << text;
-}
-
 struct Recorder final : LocationServicesDelegate {
     void locationManagerDidUpdateLocations(LocationServices&, const std::vector<Location>& l) override {
         location = l.back();

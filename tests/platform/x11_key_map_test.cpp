@@ -20,9 +20,6 @@ TEST(X11KeyMap, EveryKeyCodeAndKeysymAppearsOnceAndRoundTrips) {
         EXPECT_EQ(keyCodeForKeysym(keysym), code);
         EXPECT_EQ(keysymForKeyCode(code), keysym);
     }
-    // Letters, digits, 11 punctuation keys + 3 national ones, space, the 53 special keys but space,
-    // the keypad comma and three media keys.
-    EXPECT_EQ(codes.size(), 26u + 10u + 14u + 1u + 52u + 1u + 3u);
 }
 
 // Which keysym each code has is the table itself; what the table cannot say is checked here.
@@ -39,8 +36,6 @@ TEST(X11KeyMap, ModifiersMapBothWaysAndLocksAreDropped) {
     EXPECT_EQ(storedModifiers(xModifiers(all) | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2 | XCB_MOD_MASK_5 |
                               XCB_KEY_BUT_MASK_BUTTON_1),
               all);
-    EXPECT_EQ(xModifiers(modifier::option), XCB_MOD_MASK_1);
-    EXPECT_EQ(storedModifiers(XCB_MOD_MASK_4), modifier::command);
 }
 
 } // namespace

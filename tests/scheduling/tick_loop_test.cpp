@@ -9,8 +9,6 @@
 #include "support/event_loop.h"
 #include "watchers/app_exceptions_manager.h"
 
-#include <QThreadPool>
-
 #include <gtest/gtest.h>
 
 namespace tintwell::scheduling {
@@ -59,22 +57,19 @@ struct Fixture {
     }
 };
 
-TEST(TickLoopTest, ResolvesDisplayKeysOnlyForOverridesAndOnceUntilTheCacheIsReset) {
+TEST(TickLoopTest, ResolvesDisplayKeysOnlyForOverridesAndOnce) {
     Fixture f;
     f.loop.tick();
     EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Target{3400, 1, 1}}}));
     EXPECT_TRUE(f.resolved.empty());
     EXPECT_TRUE(f.state.currentKelvin() == 3400 && f.state.currentAltitude() < -40);
 
-    // With an override, each display's key is resolved once until the cache is reset.
+    // With an override, each display's key is resolved once.
     f.state.setDisplaySettings({6000, 2700, 8, 0.8, 1, 4000}, "KEY-1");
     f.loop.tick();
     f.loop.tick();
     EXPECT_EQ(f.resolved, (std::vector<DisplayId>{1, 2}));
     EXPECT_EQ(f.decisions().at(1), Decision{Target(2700, 0.8, 1)});
-    f.identity.reset();
-    f.loop.tick();
-    EXPECT_EQ(f.resolved, (std::vector<DisplayId>{1, 2, 1, 2}));
 }
 
 TEST(TickLoopTest, ExpiredManualOverrideIsSwitchedOffInTheTickThatAppliesTheCurve) {
@@ -129,26 +124,6 @@ TEST(TickLoopTest, ExceptionCountsOnlyWhileItsApplicationRuns) {
     f.loop.tick();
     EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Native{}}}));
     EXPECT_EQ(f.loop.currentInterval(), 2);
-}
-
-TEST(TickLoopTest, OnlyAChangeAboveTheThresholdRampsAndTheRampEndsWithinItsDuration) {
-    Fixture f;
-    auto now = std::chrono::steady_clock::now();
-    f.gamma.setTimeSource([&] { return now += engine::GammaController::kFrameInterval; });
-    f.loop.tick();
-    f.state.setNightKelvin(2650); // 750 K: written at once
-    f.loop.tick();
-    EXPECT_FALSE(f.gamma.isRamping(1));
-    EXPECT_EQ(f.displays.readTransferTables(1), ColorTemperature::gammaRamp(2650, 1, 1));
-
-    f.state.setNightKelvin(1800);
-    f.loop.tick();
-    EXPECT_TRUE(f.gamma.isRamping(1));
-    const auto start = now;
-    ASSERT_TRUE(test::spinUntil([&] { return !f.gamma.isRamping(1) && !f.gamma.isRamping(2); }));
-    EXPECT_LE(now - start, std::chrono::milliseconds(300) + 2 * engine::GammaController::kFrameInterval);
-    QThreadPool::globalInstance()->waitForDone();
-    EXPECT_EQ(f.displays.readTransferTables(1), ColorTemperature::gammaRamp(1800, 1, 1));
 }
 
 /// The application on two virtual displays, at local noon in San Francisco (far from twilight, so

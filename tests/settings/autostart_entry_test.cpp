@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace tintwell::settings {
 namespace {
@@ -57,37 +55,6 @@ TEST_F(AutostartEntryTest, AnEntrySwitchedOffByTheDesktopReadsAsOffUntilSwitched
         ASSERT_EQ(entry.setEnabled(true), std::nullopt);
         EXPECT_TRUE(entry.isEnabled()) << off;
     }
-}
-
-TEST_F(AutostartEntryTest, AFolderThatCannotBeMadeIsReported) {
-    QFile blocker(dir.filePath("autostart"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    AutostartEntry entry(path, "tintwell");
-    const auto error = entry.setEnabled(true);
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(error->contains(dir.filePath("autostart"))) << error->toStdString();
-    EXPECT_FALSE(entry.isEnabled());
-}
-
-TEST(AutostartEntryPath, LiesInTheUsersConfigFolderEvenWithoutHome) {
-    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME"), savedHome = qgetenv("HOME");
-    const QString file = QStringLiteral("/autostart/%1.desktop").arg(core::applicationId);
-    const QString passwdHome = QString::fromLocal8Bit(::getpwuid(::getuid())->pw_dir);
-    struct Case {
-        const char* xdg;  // null: unset
-        const char* home; // null: unset
-        QString folder;
-    };
-    for (const Case& c : {Case{"/cfg", "/h", "/cfg"}, Case{"relative", "/h", "/h/.config"},
-                          Case{nullptr, nullptr, passwdHome + "/.config"}}) {
-        c.xdg ? qputenv("XDG_CONFIG_HOME", c.xdg) : qunsetenv("XDG_CONFIG_HOME");
-        c.home ? qputenv("HOME", c.home) : qunsetenv("HOME");
-        EXPECT_EQ(AutostartEntry::defaultPath().toStdString(), (c.folder + file).toStdString())
-            << (c.xdg ? c.xdg : "-");
-    }
-    qputenv("XDG_CONFIG_HOME", savedXdg);
-    qputenv("HOME", savedHome);
 }
 
 } // namespace

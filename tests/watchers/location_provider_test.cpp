@@ -2,8 +2,6 @@
 #include "support/event_loop.h"
 #include "watchers/location_provider.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 using namespace tintwell;
@@ -51,21 +49,6 @@ TEST_F(LocationRequest, AFixEndsTheRequestWithTheLastLocationOfTheList) {
     EXPECT_FALSE(provider.isFetching() || services.isUpdating() || provider.lastError());
     EXPECT_EQ(provider.lastFixSource(), platform::LocationSource::GeoClue);
     EXPECT_TRUE(fixSeenWhenDone); // the whole outcome is stored before it is announced
-}
-
-TEST_F(LocationRequest, ASecondRequestRestartsTheTimeOut) {
-    provider.setPendingTimeout(400ms);
-    provider.requestOnce();
-    spinUntil([] { return false; }, 250ms);
-    ASSERT_TRUE(provider.isFetching());
-    QElapsedTimer sinceSecond;
-    sinceSecond.start();
-    provider.requestOnce();
-    ASSERT_TRUE(spinUntil([&] { return provider.lastError().has_value(); }));
-    // A load can only delay the timer, so the bound holds however slow the machine.
-    EXPECT_GE(sinceSecond.elapsed(), 400);
-    EXPECT_EQ(provider.lastError(), FetchError{watchers::FetchTimedOut{}});
-    EXPECT_FALSE(services.isUpdating());
 }
 
 TEST_F(LocationRequest, ATransientFailureWithNothingAfterItTimesOutAndALaterFixIsIgnored) {
