@@ -15,7 +15,6 @@
 #include "ui/widgets/location_map.h"
 #include "watchers/app_exceptions_manager.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>

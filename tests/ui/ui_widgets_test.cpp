@@ -1,6 +1,5 @@
 // The popup's main screen, driven like a user: keys on sliders and steppers, menu entries, the
 // scope picker; and the status icon's follow-up of the store.
-#include "core/solar_engine.h"
 #include "settings/profile_manager.h"
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
@@ -11,12 +10,9 @@
 #include "ui_test_support.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -26,8 +22,6 @@ using settings::ProfileField;
 using test::PopupHarness;
 
 namespace {
-
-using namespace std::chrono_literals;
 
 QAction* entry(QMenu* menu, const QString& text) {
     for (QAction* a : menu->actions())
