@@ -281,6 +281,12 @@ void AppDelegate::installMenuBar() {
         if (self)
             self->tick();
     };
+    callbacks.onPreviewKelvin = [self](std::optional<double> kelvin) {
+        if (!self || !self->tickLoop_)
+            return;
+        self->tickLoop_->setPreviewKelvin(kelvin);
+        self->tick();
+    };
     callbacks.onUseCurrentLocation = [self] {
         if (self && self->location_)
             self->location_->requestOnce();

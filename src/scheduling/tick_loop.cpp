@@ -53,6 +53,16 @@ core::SchedulerCore::Input TickLoop::currentInput() {
     in.manualOverride = appState_.manualOverride();
     in.manualOverrideUntil = appState_.manualOverrideUntil();
     in.manualKelvin = appState_.manualKelvin();
+    if (previewKelvin_) {
+        // A preview goes the manual override's way, above pause and exceptions and for every
+        // display alike; the stored override, if any, is merely set aside.
+        in.paused = false;
+        in.manualOverride = true;
+        in.manualOverrideUntil.reset();
+        in.manualKelvin = *previewKelvin_;
+        for (auto& [id, settings] : in.perDisplaySettings)
+            settings.manualKelvin = *previewKelvin_;
+    }
     return in;
 }
 

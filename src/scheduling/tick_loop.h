@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     void tick();
     /// The input the next tick would hand to the scheduler core.
     core::SchedulerCore::Input currentInput();
+    /// Shows every online display `kelvin` from the next tick on, the way a manual override with no
+    /// end would, without touching the settings; none ends the preview.
+    void setPreviewKelvin(std::optional<double> kelvin) { previewKelvin_ = kelvin; }
+    std::optional<double> previewKelvin() const { return previewKelvin_; }
     /// Stops the timer for good (shutdown).
     void invalidateTimer();
 
@@ -77,6 +82,7 @@ private:
     std::unique_ptr<QTimer> timer_;
     double currentInterval_ = 0;
     int tickCount_ = 0;
+    std::optional<double> previewKelvin_;
 };
 
 } // namespace tintwell::scheduling

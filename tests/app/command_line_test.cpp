@@ -74,6 +74,51 @@ TEST_F(CommandLineTest, ManualOverrideAndPauseRulesApply) {
     EXPECT_EQ(print(kMidnight)["curveKelvin"], 6500.0);
 }
 
+TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
+    ASSERT_EQ(run({"--set", "latitude=52.5", "longitude=13.4"}).status, 0);
+    const auto berlin = [&](const QStringList& args) {
+        const test::Outcome r = test::runTintwell(args, {{"XDG_CONFIG_HOME", config.path()}, {"TZ", "Europe/Berlin"}});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    };
+    const auto day = berlin({"--schedule", "--date", "2026-12-21", "--json"});
+    EXPECT_EQ(day["hours"], 24);
+    const auto& table = day["kelvin"];
+    ASSERT_EQ(table.size(), 288u);
+    EXPECT_EQ(table[0]["time"], "2026-12-21T00:00:00+01:00");
+    const auto kelvinAt = [&](const std::string& time) {
+        return berlin({"--print", "--json", "--at", QString::fromStdString(time)})["curveKelvin"].get<double>();
+    };
+    for (const int row : {96, 100, 179, 194}) // 08:00, 08:20, 14:55, 16:10: inside the changes
+        EXPECT_NEAR(table[row]["kelvin"].get<double>(), kelvinAt(table[row]["time"]), 1) << row;
+    // Each edge within a minute of where --print shows the curve leave or reach its end value.
+    struct Edge {
+        const char* name;
+        std::string hhmm;
+        double flat;      // the end value on the side where the curve does not move
+        bool flatBefore;
+    };
+    const Edge edges[] = {{"morningChangeStarts", "07:34", 3400, true},
+                          {"morningChangeEnds", "09:19", 6500, false},
+                          {"eveningChangeStarts", "14:51", 6500, true},
+                          {"eveningChangeEnds", "16:35", 3400, false}};
+    ASSERT_EQ(day["events"].size(), 6u);
+    for (const Edge& edge : edges) {
+        const auto e = std::find_if(day["events"].begin(), day["events"].end(),
+                                    [&](const auto& j) { return j["event"] == edge.name; });
+        ASSERT_NE(e, day["events"].end()) << edge.name;
+        const QDateTime at = QDateTime::fromString(QString::fromStdString((*e)["time"]), Qt::ISODate);
+        EXPECT_EQ(at.toString("HH:mm").toStdString(), edge.hhmm) << edge.name;
+        const double before = kelvinAt(at.addSecs(-60).toString(Qt::ISODate).toStdString());
+        const double after = kelvinAt(at.addSecs(60).toString(Qt::ISODate).toStdString());
+        EXPECT_EQ((edge.flatBefore ? before : after) == edge.flat, true) << edge.name;
+        EXPECT_EQ((edge.flatBefore ? after : before) == edge.flat, false) << edge.name;
+    }
+    const std::string polar = run({"--schedule", "--date", "2026-12-21", "--location", "78.2,15.6"}).out;
+    EXPECT_NE(polar.find("Polar night: the sun stays below the horizon all day."), std::string::npos) << polar;
+    EXPECT_NE(polar.find("The tint stays at 3400 K all day."), std::string::npos) << polar;
+}
+
 TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     struct Row {
         QStringList args;
@@ -86,6 +131,8 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         {{"--print", "--location", "nan,0"}, "nan,0"},
         {{"--print", "--at", "yesterday"}, "yesterday"},
         {{"--print", "--at", "2024-06-21T12:00:00"}, "2024-06-21T12:00:00"},
+        {{"--schedule", "--date", "2026-02-30"}, "2026-02-30"},
+        {{"--schedule", "--at", "2024-06-21T12:00:00Z"}, "--at"},
         {{"--frobnicate"}, "frobnicate"},
         {{"--print", "stray"}, "stray"},
         // One mode per run, each option once and only with its mode (every pair: the registry test).

@@ -88,6 +88,20 @@ TEST(TickLoopTest, ExpiredManualOverrideIsSwitchedOffInTheTickThatAppliesTheCurv
     EXPECT_FALSE(f.state.manualOverrideUntil());
 }
 
+TEST(TickLoopTest, APreviewPinsEveryDisplayOverPauseAndStoresNothing) {
+    Fixture f;
+    f.state.setDisplaySettings({6000, 2700, 8, 0.8, 1, 4000}, "KEY-1");
+    f.state.setPaused(true);
+    f.defaults.clearWrites();
+    f.loop.setPreviewKelvin(5100);
+    f.loop.tick();
+    EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{5100, 0.8, 1}}, {2, Target{5100, 1, 1}}}));
+    EXPECT_TRUE(f.defaults.writtenKeys().empty());
+    f.loop.setPreviewKelvin(std::nullopt);
+    f.loop.tick();
+    EXPECT_TRUE(std::holds_alternative<SchedulerCore::Output::RestoreSystem>(f.last->action));
+}
+
 TEST(TickLoopTest, TimerKeepsItsPhaseUntilTheIntervalChangesAndPauseRestoresEveryTick) {
     Fixture f;
     f.loop.tick();

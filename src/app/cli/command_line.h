@@ -18,6 +18,7 @@ struct CommandLine {
     bool json = false;
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
+    std::optional<QDate> date; ///< with --schedule: the day, in the user's time zone
     core::Target oneshot;    ///< with --oneshot: the Kelvin, brightness and gamma to write
     QStringList assignments; ///< with --set: KEY=VALUE, unchecked
     QStringList keys;        ///< with --get: the keys asked for (none: all), unchecked

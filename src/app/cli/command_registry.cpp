@@ -9,6 +9,7 @@
 #include "app/cli/oneshot_command.h"
 #include "app/cli/print_command.h"
 #include "app/cli/run_command.h"
+#include "app/cli/schedule_command.h"
 #include "app/cli/settings_command.h"
 #include "app/cli/status_command.h"
 #include "app/cli/version_command.h"
@@ -42,7 +43,7 @@ Store flag(bool CommandLine::*member) {
 
 /// The options that go with modes, in the order of --help.
 struct Modifiers {
-    OptionRow save, json, location, at, brightness, gamma, backend;
+    OptionRow save, json, location, at, date, brightness, gamma, backend;
 };
 
 const Modifiers& modifiers() {
@@ -50,11 +51,11 @@ const Modifiers& modifiers() {
         .save = {{"save", "With --locate: store the location found as the application would."},
                  nullptr,
                  flag(&CommandLine::save)},
-        .json = {{"json", "With --print, --list-displays, --list-apps, --get, --hotkeys, --check-updates, "
+        .json = {{"json", "With --print, --schedule, --list-displays, --list-apps, --get, --hotkeys, --check-updates, "
                           "--locate or --status: print JSON."},
                  nullptr,
                  flag(&CommandLine::json)},
-        .location = {{"location", "With --print: evaluate for this place (degrees, north and east positive).",
+        .location = {{"location", "With --print or --schedule: evaluate for this place (degrees, north and east positive).",
                       "LAT,LON"},
                      "location",
                      into<GeoLocation>(checkLocation,
@@ -65,6 +66,10 @@ const Modifiers& modifiers() {
                 "TIME"},
                "time",
                into<Instant>(checkInstant, [](CommandLine& cl, Instant v) { cl.at = v; })},
+        .date = {{"date", "With --schedule: the day, YYYY-MM-DD in the local time zone. Default: today.",
+                  "YYYY-MM-DD"},
+                 "date",
+                 into<QDate>(checkDate, [](CommandLine& cl, QDate v) { cl.date = v; })},
         .brightness = {{"brightness", "With --oneshot: brightness from 0.1 to 1 (default 1).", "B"},
                        "brightness",
                        number(0.1, 1, &core::Target::brightness)},
@@ -86,7 +91,7 @@ const Modifiers& modifiers() {
 const std::vector<const OptionRow*>& modifierOptions() {
     const Modifiers& m = modifiers();
     static const std::vector<const OptionRow*> rows{&m.save,       &m.json,  &m.location, &m.at,
-                                                    &m.brightness, &m.gamma, &m.backend};
+                                                    &m.date,       &m.brightness, &m.gamma, &m.backend};
     return rows;
 }
 
@@ -101,6 +106,11 @@ const std::vector<Command>& commands() {
         {.selector = OptionRow{{"print", "Evaluate the schedule once and print the result."}},
          .accepts = {&m.json, &m.location, &m.at, &m.backend},
          .run = [](const CommandLine& cl, Invocation& io) { return runPrint(cl, io.out); }},
+        {.selector = OptionRow{{"schedule", "Print the day's schedule: when the tint starts and stops "
+                                            "changing, sunrise and sunset, and the Kelvin every 30 "
+                                            "minutes (every 5 with --json)."}},
+         .accepts = {&m.json, &m.date, &m.location},
+         .run = [](const CommandLine& cl, Invocation& io) { return runSchedule(cl, io.out); }},
         {.selector =
              OptionRow{{"list-displays", "List the displays: identifier, name, key, bounds, main, the "
                                          "display it mirrors, gamma ramp size."}},

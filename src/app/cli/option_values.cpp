@@ -100,6 +100,14 @@ Checked<Instant> checkInstant(const QString& text) {
     return Refusal{"expected ISO 8601 with a zone, such as 2024-06-21T12:00:00Z"};
 }
 
+Checked<QDate> checkDate(const QString& text) {
+    static const QRegularExpression shape(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (shape.match(text).hasMatch() && date.isValid())
+        return date;
+    return Refusal{"expected a day as YYYY-MM-DD, such as 2026-12-21"};
+}
+
 Checked<Backend> checkBackend(const QString& text) {
     if (text == "x11")
         return Backend{Backend::Kind::X11, 0};

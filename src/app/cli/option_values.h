@@ -11,6 +11,7 @@
 #include <string_view>
 #include <variant>
 
+#include <QDate>
 #include <QString>
 
 namespace tintwell::app {
@@ -39,6 +40,8 @@ Checked<double> checkNumber(const QString& text, double min, double max);
 Checked<GeoLocation> checkLocation(const QString& text);
 /// ISO 8601 with a zone.
 Checked<Instant> checkInstant(const QString& text);
+/// A calendar day, YYYY-MM-DD.
+Checked<QDate> checkDate(const QString& text);
 /// x11, virtual or virtual:N.
 Checked<Backend> checkBackend(const QString& text);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 namespace tintwell::ui {
 
@@ -11,6 +12,9 @@ struct UiCallbacks {
     std::function<void()> onUseCurrentLocation;
     /// Evaluate the schedule at once (the manual slider).
     std::function<void()> onManualApply;
+    /// Show the displays this Kelvin for a moment, as a manual override would, without storing
+    /// anything; none puts back what the schedule shows.
+    std::function<void(std::optional<double> kelvin)> onPreviewKelvin;
     /// Start an update check the user asked for.
     std::function<void()> onCheckForUpdates;
     /// True while one of our menus or the popup is open, false once all are closed again; global

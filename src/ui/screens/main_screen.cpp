@@ -6,6 +6,7 @@
 #include "ui/model/sun_events.h"
 #include "ui/model/text_formats.h"
 #include "ui/widgets/busy_indicator.h"
+#include "ui/widgets/day_strip_panel.h"
 #include "ui/widgets/display_arrangement_canvas.h"
 #include "ui/widgets/horizon_ribbon.h"
 #include "ui/widgets/location_banner.h"
@@ -234,6 +235,7 @@ void MainScreen::buildSliders() {
     layout->addWidget(makeRow(ProfileField::NightKelvin));
     ribbon_ = new HorizonRibbon(this);
     layout->addWidget(ribbon_);
+    layout->addWidget(new DayStripPanel(ctx_.state, ctx_.editor, ctx_.now, ctx_.callbacks.onPreviewKelvin, this));
     layout->addWidget(makeRow(ProfileField::TransitionWidthDeg));
     twilightSubtitle_ = secondaryLabel({}, this);
     twilightSubtitle_->setObjectName(QStringLiteral("twilightSubtitle"));
