@@ -98,9 +98,9 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
         double flat;      // the end value on the side where the curve does not move
         bool flatBefore;
     };
-    const Edge edges[] = {{"morningChangeStarts", "07:34", 3400, true},
+    const Edge edges[] = {{"morningChangeStarts", "07:33", 3400, true},
                           {"morningChangeEnds", "09:19", 6500, false},
-                          {"eveningChangeStarts", "14:51", 6500, true},
+                          {"eveningChangeStarts", "14:49", 6500, true},
                           {"eveningChangeEnds", "16:35", 3400, false}};
     ASSERT_EQ(day["events"].size(), 6u);
     for (const Edge& edge : edges) {

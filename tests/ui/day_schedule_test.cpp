@@ -39,15 +39,15 @@ TEST(DaySchedule, SamplesTheCurveAndFindsItsEdgesToTheSecond) {
     };
     const Row rows[] = {
         {"Berlin, winter solstice", place(52.5, 13.4, "2026-12-21", "Europe/Berlin"), 24, Sunlight::RisesAndSets,
-         {{K::MorningChangeStarts, "07:34"}, {K::Sunrise, "08:15"}, {K::MorningChangeEnds, "09:19"},
-          {K::EveningChangeStarts, "14:51"}, {K::Sunset, "15:54"}, {K::EveningChangeEnds, "16:35"}}},
+         {{K::MorningChangeStarts, "07:33"}, {K::Sunrise, "08:22"}, {K::MorningChangeEnds, "09:19"},
+          {K::EveningChangeStarts, "14:49"}, {K::Sunset, "15:47"}, {K::EveningChangeEnds, "16:36"}}},
         {"Berlin, clocks forward", place(52.5, 13.4, "2026-03-29", "Europe/Berlin"), 23, Sunlight::RisesAndSets, {}},
         {"Berlin, clocks back", place(52.5, 13.4, "2026-10-25", "Europe/Berlin"), 25, Sunlight::RisesAndSets, {}},
         {"78°N in December", place(78.2, 15.6, "2026-12-21", "Arctic/Longyearbyen"), 24, Sunlight::PolarNight, {}},
         {"78°N in June", place(78.2, 15.6, "2026-06-21", "Arctic/Longyearbyen"), 24, Sunlight::PolarDay, {}},
         {"equator", place(0, 0, "2026-03-20", "UTC"), 24, Sunlight::RisesAndSets,
-         {{K::MorningChangeStarts, "05:45"}, {K::Sunrise, "06:07"}, {K::MorningChangeEnds, "06:31"},
-          {K::EveningChangeStarts, "17:44"}, {K::Sunset, "18:08"}, {K::EveningChangeEnds, "18:32"}}},
+         {{K::MorningChangeStarts, "05:43"}, {K::Sunrise, "06:07"}, {K::MorningChangeEnds, "06:31"},
+          {K::EveningChangeStarts, "17:43"}, {K::Sunset, "18:07"}, {K::EveningChangeEnds, "18:31"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -102,7 +102,7 @@ TEST(DaySchedule, APinHoldsFromNowToItsEndAndHidesTheChangesUnderIt) {
     const DaySchedule day = sampleDay(in);
     EXPECT_EQ(day.kelvinAt(noon - Seconds(1)), 6500);
     EXPECT_EQ(day.kelvinAt(noon), 2700);
-    EXPECT_EQ(day.kelvinAt(noon + Seconds(4 * 3600)), 3400);
+    EXPECT_EQ(day.kelvinAt(noon + Seconds(5 * 3600)), 3400);
     EXPECT_FALSE(day.first(K::EveningChangeStarts));
     EXPECT_TRUE(day.first(K::Sunset));
     EXPECT_EQ(day.events.size(), 5u);

@@ -2,6 +2,7 @@
 // preview onto the displays, and the keyboard cursor.
 #include "platform/instant_date_time.h"
 #include "support/event_loop.h"
+#include "ui/model/day_strip_layout.h"
 #include "ui/model/text_formats.h"
 #include "ui/widgets/day_strip.h"
 #include "ui/widgets/day_strip_panel.h"

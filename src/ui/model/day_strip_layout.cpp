@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+
+#include <QStringList>
 
 namespace tintwell::ui::dayStrip {
 

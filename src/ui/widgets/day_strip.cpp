@@ -5,6 +5,9 @@
 #include "ui/model/text_formats.h"
 #include "ui/widgets/painted_symbols.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLinearGradient>
