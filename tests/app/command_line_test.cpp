@@ -77,7 +77,8 @@ TEST_F(CommandLineTest, ManualOverrideAndPauseRulesApply) {
 TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
     ASSERT_EQ(run({"--set", "latitude=52.5", "longitude=13.4"}).status, 0);
     const auto berlin = [&](const QStringList& args) {
-        const test::Outcome r = test::runTintwell(args, {{"XDG_CONFIG_HOME", config.path()}, {"TZ", "Europe/Berlin"}});
+        const test::Outcome r =
+            test::runTintwell(args, {{"XDG_CONFIG_HOME", config.path()}, {"TZ", "Europe/Berlin"}});
         EXPECT_EQ(r.status, 0) << r.err;
         return nlohmann::json::parse(r.out);
     };
@@ -87,7 +88,8 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
     ASSERT_EQ(table.size(), 288u);
     EXPECT_EQ(table[0]["time"], "2026-12-21T00:00:00+01:00");
     const auto kelvinAt = [&](const std::string& time) {
-        return berlin({"--print", "--json", "--at", QString::fromStdString(time)})["curveKelvin"].get<double>();
+        return berlin({"--print", "--json", "--at", QString::fromStdString(time)})["curveKelvin"]
+            .get<double>();
     };
     for (const int row : {96, 100, 179, 194}) // 08:00, 08:20, 14:55, 16:10: inside the changes
         EXPECT_NEAR(table[row]["kelvin"].get<double>(), kelvinAt(table[row]["time"]), 1) << row;
@@ -95,7 +97,7 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
     struct Edge {
         const char* name;
         std::string hhmm;
-        double flat;      // the end value on the side where the curve does not move
+        double flat; // the end value on the side where the curve does not move
         bool flatBefore;
     };
     const Edge edges[] = {{"morningChangeStarts", "07:33", 3400, true},
@@ -115,7 +117,8 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
         EXPECT_EQ((edge.flatBefore ? after : before) == edge.flat, false) << edge.name;
     }
     const std::string polar = run({"--schedule", "--date", "2026-12-21", "--location", "78.2,15.6"}).out;
-    EXPECT_NE(polar.find("Polar night: the sun stays below the horizon all day."), std::string::npos) << polar;
+    EXPECT_NE(polar.find("Polar night: the sun stays below the horizon all day."), std::string::npos)
+        << polar;
     EXPECT_NE(polar.find("The tint stays at 3400 K all day."), std::string::npos) << polar;
 }
 

@@ -38,16 +38,42 @@ TEST(DaySchedule, SamplesTheCurveAndFindsItsEdgesToTheSecond) {
         std::vector<std::pair<K, const char*>> events; // local HH:mm, each within a minute
     };
     const Row rows[] = {
-        {"Berlin, winter solstice", place(52.5, 13.4, "2026-12-21", "Europe/Berlin"), 24, Sunlight::RisesAndSets,
-         {{K::MorningChangeStarts, "07:33"}, {K::Sunrise, "08:22"}, {K::MorningChangeEnds, "09:19"},
-          {K::EveningChangeStarts, "14:49"}, {K::Sunset, "15:47"}, {K::EveningChangeEnds, "16:36"}}},
-        {"Berlin, clocks forward", place(52.5, 13.4, "2026-03-29", "Europe/Berlin"), 23, Sunlight::RisesAndSets, {}},
-        {"Berlin, clocks back", place(52.5, 13.4, "2026-10-25", "Europe/Berlin"), 25, Sunlight::RisesAndSets, {}},
-        {"78°N in December", place(78.2, 15.6, "2026-12-21", "Arctic/Longyearbyen"), 24, Sunlight::PolarNight, {}},
+        {"Berlin, winter solstice",
+         place(52.5, 13.4, "2026-12-21", "Europe/Berlin"),
+         24,
+         Sunlight::RisesAndSets,
+         {{K::MorningChangeStarts, "07:33"},
+          {K::Sunrise, "08:22"},
+          {K::MorningChangeEnds, "09:19"},
+          {K::EveningChangeStarts, "14:49"},
+          {K::Sunset, "15:47"},
+          {K::EveningChangeEnds, "16:36"}}},
+        {"Berlin, clocks forward",
+         place(52.5, 13.4, "2026-03-29", "Europe/Berlin"),
+         23,
+         Sunlight::RisesAndSets,
+         {}},
+        {"Berlin, clocks back",
+         place(52.5, 13.4, "2026-10-25", "Europe/Berlin"),
+         25,
+         Sunlight::RisesAndSets,
+         {}},
+        {"78°N in December",
+         place(78.2, 15.6, "2026-12-21", "Arctic/Longyearbyen"),
+         24,
+         Sunlight::PolarNight,
+         {}},
         {"78°N in June", place(78.2, 15.6, "2026-06-21", "Arctic/Longyearbyen"), 24, Sunlight::PolarDay, {}},
-        {"equator", place(0, 0, "2026-03-20", "UTC"), 24, Sunlight::RisesAndSets,
-         {{K::MorningChangeStarts, "05:43"}, {K::Sunrise, "06:07"}, {K::MorningChangeEnds, "06:31"},
-          {K::EveningChangeStarts, "17:43"}, {K::Sunset, "18:07"}, {K::EveningChangeEnds, "18:31"}}},
+        {"equator",
+         place(0, 0, "2026-03-20", "UTC"),
+         24,
+         Sunlight::RisesAndSets,
+         {{K::MorningChangeStarts, "05:43"},
+          {K::Sunrise, "06:07"},
+          {K::MorningChangeEnds, "06:31"},
+          {K::EveningChangeStarts, "17:43"},
+          {K::Sunset, "18:07"},
+          {K::EveningChangeEnds, "18:31"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -68,16 +94,14 @@ TEST(DaySchedule, SamplesTheCurveAndFindsItsEdgesToTheSecond) {
         ASSERT_EQ(day.events.size(), 6u);
         for (std::size_t i = 0; i < row.events.size(); ++i) {
             EXPECT_EQ(day.events[i].kind, row.events[i].first);
-            EXPECT_NEAR(day.events[i].at.time_since_epoch().count(),
-                        platform::toInstant(QDateTime(row.in.date, QTime::fromString(row.events[i].second, "HH:mm"),
-                                                      row.in.zone))
-                            .time_since_epoch()
-                            .count(),
-                        60);
+            const QTime hhmm = QTime::fromString(row.events[i].second, "HH:mm");
+            const Instant expected = platform::toInstant(QDateTime(row.in.date, hhmm, row.in.zone));
+            EXPECT_NEAR(secondsSinceEpoch(day.events[i].at), secondsSinceEpoch(expected), 60);
         }
         // One second either side of an edge the curve is at its end value on one side only.
         for (const DayEvent& e : day.events) {
-            const double before = curveAt(row.in, e.at - Seconds(1)), after = curveAt(row.in, e.at + Seconds(1));
+            const double before = curveAt(row.in, e.at - Seconds(1)),
+                         after = curveAt(row.in, e.at + Seconds(1));
             switch (e.kind) {
             case K::MorningChangeStarts:
             case K::EveningChangeEnds:

@@ -19,11 +19,11 @@ struct CommandLine {
     std::optional<GeoLocation> location;
     std::optional<Instant> at;
     std::optional<QDate> date; ///< with --schedule: the day, in the user's time zone
-    core::Target oneshot;    ///< with --oneshot: the Kelvin, brightness and gamma to write
-    QStringList assignments; ///< with --set: KEY=VALUE, unchecked
-    QStringList keys;        ///< with --get: the keys asked for (none: all), unchecked
-    QStringList hotkeys;     ///< with --hotkey: NAME=COMBINATION, unchecked
-    bool save = false;       ///< with --locate: store the fix as the application would
+    core::Target oneshot;      ///< with --oneshot: the Kelvin, brightness and gamma to write
+    QStringList assignments;   ///< with --set: KEY=VALUE, unchecked
+    QStringList keys;          ///< with --get: the keys asked for (none: all), unchecked
+    QStringList hotkeys;       ///< with --hotkey: NAME=COMBINATION, unchecked
+    bool save = false;         ///< with --locate: store the fix as the application would
 };
 
 /// Bad input: one line for standard error, naming the offending value.

@@ -51,15 +51,18 @@ const Modifiers& modifiers() {
         .save = {{"save", "With --locate: store the location found as the application would."},
                  nullptr,
                  flag(&CommandLine::save)},
-        .json = {{"json", "With --print, --schedule, --list-displays, --list-apps, --get, --hotkeys, --check-updates, "
-                          "--locate or --status: print JSON."},
-                 nullptr,
-                 flag(&CommandLine::json)},
-        .location = {{"location", "With --print or --schedule: evaluate for this place (degrees, north and east positive).",
-                      "LAT,LON"},
-                     "location",
-                     into<GeoLocation>(checkLocation,
-                                       [](CommandLine& cl, GeoLocation v) { cl.location = v; })},
+        .json =
+            {{"json",
+              "With --print, --schedule, --list-displays, --list-apps, --get, --hotkeys, --check-updates, "
+              "--locate or --status: print JSON."},
+             nullptr,
+             flag(&CommandLine::json)},
+        .location =
+            {{"location",
+              "With --print or --schedule: evaluate for this place (degrees, north and east positive).",
+              "LAT,LON"},
+             "location",
+             into<GeoLocation>(checkLocation, [](CommandLine& cl, GeoLocation v) { cl.location = v; })},
         .at = {{"at",
                 "With --print: evaluate for this instant, ISO 8601 with a zone (2024-06-21T12:00:00Z, "
                 "2024-06-21T14:00:00+02:00). Default: now.",
@@ -90,8 +93,8 @@ const Modifiers& modifiers() {
 
 const std::vector<const OptionRow*>& modifierOptions() {
     const Modifiers& m = modifiers();
-    static const std::vector<const OptionRow*> rows{&m.save,       &m.json,  &m.location, &m.at,
-                                                    &m.date,       &m.brightness, &m.gamma, &m.backend};
+    static const std::vector<const OptionRow*> rows{&m.save, &m.json,       &m.location, &m.at,
+                                                    &m.date, &m.brightness, &m.gamma,    &m.backend};
     return rows;
 }
 

@@ -65,7 +65,8 @@ void printSchedule(const ui::DaySchedule& day, bool json, std::ostream& out) {
                                                    : nlohmann::ordered_json(nullptr)}};
         nlohmann::ordered_json events = nlohmann::ordered_json::array();
         for (const auto& e : day.events)
-            events.push_back({{"event", ui::dayEventKey(e.kind).toStdString()}, {"time", isoLocal(day, e.at)}});
+            events.push_back(
+                {{"event", ui::dayEventKey(e.kind).toStdString()}, {"time", isoLocal(day, e.at)}});
         j["events"] = events;
         nlohmann::ordered_json table = nlohmann::ordered_json::array();
         for (const auto& s : day.samples)
@@ -86,7 +87,8 @@ void printSchedule(const ui::DaySchedule& day, bool json, std::ostream& out) {
     if (in.pin)
         out << "Pinned at " << ui::wholeNumber(in.pin->kelvin).toStdString() << " K from "
             << clockTime(day, in.pin->from, false)
-            << (in.pin->until ? " until " + clockTime(day, *in.pin->until, false) : std::string(" on")) << '\n';
+            << (in.pin->until ? " until " + clockTime(day, *in.pin->until, false) : std::string(" on"))
+            << '\n';
     if (!day.changes())
         out << "The tint stays at " << ui::wholeNumber(day.samples.front().kelvin).toStdString()
             << " K all day.\n";
@@ -117,8 +119,8 @@ int runSchedule(const CommandLine& cl, std::ostream& out) {
     }
     const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
     const QDate date = cl.date.value_or(platform::toDateTime(now).toLocalTime().date());
-    printSchedule(ui::sampleDay(ui::dayScheduleInput(state, state.globalDisplaySettings(), date, now)), cl.json,
-                  out);
+    printSchedule(ui::sampleDay(ui::dayScheduleInput(state, state.globalDisplaySettings(), date, now)),
+                  cl.json, out);
     return 0;
 }
 

@@ -47,7 +47,8 @@ double DaySchedule::kelvinAt(Instant t) const {
 }
 
 std::optional<Instant> DaySchedule::first(DayEventKind kind) const {
-    const auto it = std::find_if(events.begin(), events.end(), [kind](const DayEvent& e) { return e.kind == kind; });
+    const auto it =
+        std::find_if(events.begin(), events.end(), [kind](const DayEvent& e) { return e.kind == kind; });
     return it == events.end() ? std::nullopt : std::optional(it->at);
 }
 
@@ -71,7 +72,8 @@ DaySchedule sampleDay(const DayScheduleInput& input) {
 
     // The band's edges are where the curve leaves or reaches its end values (the scheduler's own
     // width floor applies); the horizon is where the sun rises and sets.
-    const double halfBand = std::max(std::isnan(input.transitionWidthDeg) ? 0.0 : input.transitionWidthDeg, 0.5) / 2;
+    const double halfBand =
+        std::max(std::isnan(input.transitionWidthDeg) ? 0.0 : input.transitionWidthDeg, 0.5) / 2;
     struct Level {
         double altitude;
         DayEventKind rising, sinking;

@@ -81,6 +81,10 @@ Instant stepCursor(const DaySchedule& day, Instant cursor, int steps) {
     return day.start + Seconds(index * step);
 }
 
+QString eventTime(Instant t) {
+    return shortTime(t + Seconds(30));
+}
+
 QString hoverText(const DaySchedule& day, Instant t, double toleranceSec) {
     QStringList lines{shortTime(t), wholeNumber(day.kelvinAt(t)) + QStringLiteral(" K")};
     const DayEvent* nearest = nullptr;
@@ -91,7 +95,7 @@ QString hoverText(const DaySchedule& day, Instant t, double toleranceSec) {
             nearest = &e;
     }
     if (nearest)
-        lines << dayEventName(nearest->kind) + QStringLiteral(" at ") + shortTime(nearest->at);
+        lines << dayEventName(nearest->kind) + QStringLiteral(" at ") + eventTime(nearest->at);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -45,6 +45,10 @@ std::vector<double> spreadLabels(const std::vector<double>& centers, const std::
 /// the sample grid first snaps to it.
 Instant stepCursor(const DaySchedule& day, Instant cursor, int steps);
 
+/// An event's time of day to the nearest minute, in the user's short time style (a time of day
+/// alone drops the seconds, which would put 16:35:45 at 16:35).
+QString eventTime(Instant t);
+
 /// What hovering at `t` tells: the time, the Kelvin and the event there, one per line.
 QString hoverText(const DaySchedule& day, Instant t, double toleranceSec = 150);
 

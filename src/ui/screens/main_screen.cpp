@@ -235,7 +235,8 @@ void MainScreen::buildSliders() {
     layout->addWidget(makeRow(ProfileField::NightKelvin));
     ribbon_ = new HorizonRibbon(this);
     layout->addWidget(ribbon_);
-    layout->addWidget(new DayStripPanel(ctx_.state, ctx_.editor, ctx_.now, ctx_.callbacks.onPreviewKelvin, this));
+    layout->addWidget(
+        new DayStripPanel(ctx_.state, ctx_.editor, ctx_.now, ctx_.callbacks.onPreviewKelvin, this));
     layout->addWidget(makeRow(ProfileField::TransitionWidthDeg));
     twilightSubtitle_ = secondaryLabel({}, this);
     twilightSubtitle_->setObjectName(QStringLiteral("twilightSubtitle"));

@@ -2,7 +2,6 @@
 
 #include "core/color_temperature.h"
 #include "ui/model/day_strip_layout.h"
-#include "ui/model/text_formats.h"
 #include "ui/widgets/painted_symbols.h"
 
 #include <algorithm>
@@ -94,7 +93,8 @@ bool DayStrip::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(e);
         if (!day_.samples.empty())
-            QToolTip::showText(help->globalPos(), dayStrip::hoverText(day_, instantAtX(help->pos().x())), this);
+            QToolTip::showText(help->globalPos(), dayStrip::hoverText(day_, instantAtX(help->pos().x())),
+                               this);
         return true;
     }
     return QWidget::event(e);
@@ -201,7 +201,8 @@ void DayStrip::paintEvent(QPaintEvent*) {
         const double x = std::round(tick.fraction * (width() - 1)) + 0.5;
         const bool labelled = !tick.label.isEmpty();
         p.setPen(QPen(withAlpha(pal.color(QPalette::WindowText), labelled ? 0.45 : 0.25), 1));
-        p.drawLine(QPointF(x, bar.bottom() - (labelled ? 5 : 3)), QPointF(x, bar.bottom() + (labelled ? 2 : 0)));
+        p.drawLine(QPointF(x, bar.bottom() - (labelled ? 5 : 3)),
+                   QPointF(x, bar.bottom() + (labelled ? 2 : 0)));
         if (!labelled)
             continue;
         const int w = fm.horizontalAdvance(tick.label);
@@ -216,7 +217,7 @@ void DayStrip::paintEvent(QPaintEvent*) {
     std::vector<double> centers, widths;
     std::vector<QString> texts;
     for (const auto& e : events) {
-        texts.push_back(shortTime(e.at));
+        texts.push_back(dayStrip::eventTime(e.at));
         centers.push_back(xOf(e.at));
         widths.push_back(fm.horizontalAdvance(texts.back()));
     }

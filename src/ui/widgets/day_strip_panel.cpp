@@ -4,7 +4,6 @@
 #include "settings/app_state.h"
 #include "settings/display_settings_editor.h"
 #include "ui/model/day_strip_layout.h"
-#include "ui/model/text_formats.h"
 #include "ui/widgets/day_strip.h"
 #include "ui/widgets/text_labels.h"
 
@@ -26,11 +25,13 @@ QString sunCaption(const DaySchedule& day) {
         return polar;
     QStringList parts;
     if (const auto rise = day.first(DayEventKind::Sunrise))
-        parts << QStringLiteral("Sunrise ") + shortTime(*rise);
+        parts << QStringLiteral("Sunrise ") + dayStrip::eventTime(*rise);
     if (const auto set = day.first(DayEventKind::Sunset))
-        parts << QStringLiteral("Sunset ") + shortTime(*set);
+        parts << QStringLiteral("Sunset ") + dayStrip::eventTime(*set);
     if (day.lengthHours() != 24)
-        parts << QStringLiteral("%1-hour day").arg(day.lengthHours());
+        parts << QStringLiteral("%1-hour day (clocks go %2)")
+                     .arg(day.lengthHours())
+                     .arg(day.lengthHours() < 24 ? QStringLiteral("forward") : QStringLiteral("back"));
     return parts.join(QStringLiteral(" · "));
 }
 
@@ -40,6 +41,7 @@ DayStripPanel::DayStripPanel(settings::AppState* state, settings::DisplaySetting
                              std::function<Instant()> now, Preview preview, QWidget* parent)
     : QWidget(parent), state_(state), editor_(editor), now_(std::move(now)), preview_(std::move(preview)) {
     setObjectName(QStringLiteral("dayStripPanel"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
@@ -51,6 +53,7 @@ DayStripPanel::DayStripPanel(settings::AppState* state, settings::DisplaySetting
     caption_->setWordWrap(true);
     caption_->setMinimumWidth(1);
     caption_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    caption_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     row->addWidget(caption_, 1);
     previewButton_ = new QPushButton(previewText, this);
     previewButton_->setObjectName(QStringLiteral("previewDay"));
@@ -63,8 +66,9 @@ DayStripPanel::DayStripPanel(settings::AppState* state, settings::DisplaySetting
         showInstant(at);
     });
     connect(strip_, &DayStrip::scrubEnded, this, &DayStripPanel::endPreview);
-    connect(strip_, &DayStrip::cursorMoved, this,
-            [this](Instant at) { setCaption(dayStrip::hoverText(strip_->schedule(), at).replace('\n', " · ")); });
+    connect(strip_, &DayStrip::cursorMoved, this, [this](Instant at) {
+        setCaption(dayStrip::hoverText(strip_->schedule(), at).replace('\n', " · "));
+    });
     connect(&player_, &DayPreviewPlayer::frame, this, &DayStripPanel::showInstant);
     connect(&player_, &DayPreviewPlayer::stopped, this, &DayStripPanel::endPreview);
     connect(previewButton_, &QPushButton::clicked, this, [this] {
@@ -78,7 +82,8 @@ DayStripPanel::DayStripPanel(settings::AppState* state, settings::DisplaySetting
     });
 
     connect(state_, &settings::AppState::objectWillChange, this, &DayStripPanel::scheduleRefresh);
-    connect(editor_, &settings::DisplaySettingsEditor::editTargetIdChanged, this, &DayStripPanel::scheduleRefresh);
+    connect(editor_, &settings::DisplaySettingsEditor::editTargetIdChanged, this,
+            &DayStripPanel::scheduleRefresh);
     connect(editor_, &settings::DisplaySettingsEditor::connectedDisplaysChanged, this,
             &DayStripPanel::scheduleRefresh);
     refresh();
