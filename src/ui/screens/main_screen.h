@@ -80,7 +80,8 @@ private:
     QToolButton* profileButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
     QMenu* gearMenu_ = nullptr;
-    QAction* consentAction_ = nullptr;
+    QAction* consentAction_ = nullptr; ///< null in a build without an update feed
+    QAction* startAtLoginAction_ = nullptr;
     std::map<QString, QAction*> channelActions_;
     LocationBanners* banners_ = nullptr;
     QLabel* statusText_ = nullptr;

@@ -66,6 +66,7 @@ void MenuBarController::install() {
     context.workspace = workspace_;
     context.shortcuts = shortcuts_;
     context.offerOnboarding = offerOnboarding_;
+    context.updatesOffered = updatesOffered_;
     context.callbacks = callbacks_;
     editor_.refreshConnectedDisplays();
     popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));
@@ -84,6 +85,7 @@ void MenuBarController::install() {
          {&settings::AppState::currentAltitudeChanged, &settings::AppState::currentKelvinChanged})
         connect(&state_, signal, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::pausedChanged, this, &MenuBarController::scheduleIconUpdate);
+    connect(&state_, &settings::AppState::locationKnownChanged, this, &MenuBarController::scheduleIconUpdate);
     updateIcon();
 }
 
@@ -134,8 +136,10 @@ void MenuBarController::scheduleIconUpdate() {
 }
 
 void MenuBarController::updateIcon() {
-    const QString symbol = traySymbolName(state_.paused(), state_.currentAltitude());
-    toolTip_ = trayToolTip(state_.currentKelvin(), state_.currentAltitude());
+    // Without a place the displays keep their calibration, as when paused.
+    const bool known = state_.locationKnown();
+    const QString symbol = traySymbolName(state_.paused() || !known, state_.currentAltitude());
+    toolTip_ = known ? trayToolTip(state_.currentKelvin(), state_.currentAltitude()) : trayLocationNeededToolTip();
     if (statusLine_)
         statusLine_->setText(toolTip_);
     if (!tray_)

@@ -53,6 +53,8 @@ public:
     void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { shortcuts_ = shortcuts; }
     /// Whether the popup opens on the first-run flow while one of its steps is open.
     void setOfferOnboarding(bool offer) { offerOnboarding_ = offer; }
+    /// A build with an update feed: the popup asks for the update consent and offers updates.
+    void setUpdatesOffered(bool offered) { updatesOffered_ = offered; }
 
     /// Builds the status icon (when a tray exists), the popup and the icon's follow-up. Once.
     void install();
@@ -85,6 +87,7 @@ private:
     platform::WorkspaceServices* workspace_ = nullptr;
     shortcuts::GlobalShortcuts* shortcuts_ = nullptr;
     bool offerOnboarding_ = false;
+    bool updatesOffered_ = false;
     UiCallbacks callbacks_;
     settings::DisplaySettingsEditor editor_;
     settings::ProfileManager profiles_;
