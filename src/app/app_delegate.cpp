@@ -300,8 +300,8 @@ void AppDelegate::installMenuBar() {
     callbacks.onCheckForUpdates = [self] {
         if (!self)
             return;
-        if (self->menuBar_ && self->menuBar_->popup())
-            self->menuBar_->popup()->close();
+        if (self->menuBar_)
+            self->menuBar_->closePopover();
         self->onCheckForUpdates();
     };
     menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,

@@ -3,6 +3,8 @@
 
 #include "support/app_session.h"
 
+#include <map>
+
 #include <nlohmann/json.hpp>
 
 using namespace tintwell;
@@ -52,6 +54,35 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_EQ(status.at("currentKelvin"), 3400.0);
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
+    EXPECT_EQ(status.at("locationNeeded"), false);
+}
+
+TEST_F(AppEndToEnd, WithoutAnyPlaceEveryCalibrationHoldsUntilOneIsGiven) {
+    // A fresh folder, no GeoClue, and a time zone that names no city.
+    ASSERT_TRUE(QDir(dir.filePath("config")).removeRecursively());
+    env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent");
+    env.insert("TZ", "Etc/UTC");
+    const auto names = session.activeOutputs();
+    ASSERT_FALSE(names.empty());
+    ASSERT_TRUE(test::X11Session::xrandr({"--output", QString::fromStdString(names.front()), "--gamma", "0.8:0.9:1.0"}));
+    std::map<std::string, test::Ramp> calibration;
+    for (const auto& name : names)
+        calibration[name] = ramp(name);
+
+    start(app);
+    ASSERT_TRUE(spinUntil([&] {
+        const auto status = runJson({"--status", "--json"});
+        return status.is_object() && status.value("locationNeeded", false);
+    }));
+    spinUntil([] { return false; }, 300ms); // past the settings debounce: any tint would be written by now
+    for (const auto& name : names)
+        EXPECT_TRUE(test::rampsNear(ramp(name), calibration[name])) << name;
+
+    // A place typed in: the sun there (local midnight) decides at once.
+    QProcess set;
+    start(set, {"--set", "latitude=0", QString("longitude=%1").arg(midnightLongitude)});
+    ASSERT_TRUE(set.waitForFinished(10000) && set.exitCode() == 0);
+    EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 2s));
 }
 
 } // namespace

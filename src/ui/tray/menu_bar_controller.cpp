@@ -45,16 +45,14 @@ MenuBarController::~MenuBarController() {
     removeStatusItem();
 }
 
-SettingsView* MenuBarController::settingsView() const {
-    return popup_ ? popup_->view() : nullptr;
+SettingsView* MenuBarController::settingsView() {
+    PopupWindow* window = popup();
+    return window ? window->view() : nullptr;
 }
 
-void MenuBarController::install() {
-    if (installed_)
-        return;
-    installed_ = true;
-    menus_ = std::make_unique<MenuTracker>(callbacks_.onMenuTrackingChanged);
-
+PopupWindow* MenuBarController::popup() {
+    if (popup_ || !installed_)
+        return popup_.get();
     ViewContext context;
     context.state = &state_;
     context.editor = &editor_;
@@ -71,6 +69,14 @@ void MenuBarController::install() {
     editor_.refreshConnectedDisplays();
     popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));
     connect(popup_.get(), &PopupWindow::visibilityChanged, menus_.get(), &MenuTracker::setPopupOpen);
+    return popup_.get();
+}
+
+void MenuBarController::install() {
+    if (installed_)
+        return;
+    installed_ = true;
+    menus_ = std::make_unique<MenuTracker>(callbacks_.onMenuTrackingChanged);
 
     buildContextMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -163,8 +169,13 @@ void MenuBarController::togglePopover() {
         showPopover();
 }
 
+void MenuBarController::closePopover() {
+    if (popup_)
+        popup_->close();
+}
+
 void MenuBarController::showPopover() {
-    if (!popup_ || popup_->isVisible())
+    if (!popup() || popup_->isVisible())
         return;
     const qint64 sinceClosed = popup_->msSinceClosed();
     if (sinceClosed >= 0 && sinceClosed < closingClickMs)
