@@ -9,6 +9,8 @@
 #include "ui/widgets/menu_tracker.h"
 #include "ui/widgets/symbol_provider.h"
 
+#include <malloc.h>
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -21,6 +23,9 @@ namespace {
 /// only then reaches the icon; within this time it counts as the click that closed it.
 constexpr qint64 closingClickMs = 300;
 
+/// How long a closed popup is kept for a quick reopening before it is let go.
+constexpr std::chrono::seconds popupReleaseDelay{10};
+
 } // namespace
 
 MenuBarController::MenuBarController(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
@@ -30,6 +35,11 @@ MenuBarController::MenuBarController(settings::AppState& state, watchers::AppExc
       callbacks_(std::move(callbacks)), editor_(state, displays), profiles_(state) {
     connect(&displays, &platform::DisplayServices::displaysReconfigured, &editor_,
             &settings::DisplaySettingsEditor::refreshConnectedDisplays);
+    // A popup closed for a while is let go: most of the day nobody opens it, and its screens,
+    // fonts and pixmaps would otherwise stay resident all along.
+    releasePopup_.setSingleShot(true);
+    releasePopup_.setInterval(popupReleaseDelay);
+    connect(&releasePopup_, &QTimer::timeout, this, &MenuBarController::releasePopup);
     trayRetry_.setInterval(5000);
     connect(&trayRetry_, &QTimer::timeout, this, [this] {
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -69,6 +79,12 @@ PopupWindow* MenuBarController::popup() {
     editor_.refreshConnectedDisplays();
     popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));
     connect(popup_.get(), &PopupWindow::visibilityChanged, menus_.get(), &MenuTracker::setPopupOpen);
+    connect(popup_.get(), &PopupWindow::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            releasePopup_.stop();
+        else
+            releasePopup_.start();
+    });
     return popup_.get();
 }
 
@@ -167,6 +183,14 @@ void MenuBarController::togglePopover() {
         popup_->close();
     else
         showPopover();
+}
+
+void MenuBarController::releasePopup() {
+    if (!popup_ || popup_->isVisible())
+        return;
+    popup_.reset();
+    // The freed screens leave holes in the heap that malloc keeps; give them back to the system.
+    malloc_trim(0);
 }
 
 void MenuBarController::closePopover() {

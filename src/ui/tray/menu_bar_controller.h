@@ -102,10 +102,12 @@ private:
     QAction* pauseAction_ = nullptr;
     QAction* manualAction_ = nullptr;
     std::unique_ptr<PopupWindow> popup_;
+    QTimer releasePopup_; ///< runs while the popup is closed; when it fires the popup goes
     QString symbol_;
     QString toolTip_;
     bool iconUpdateQueued_ = false;
     bool installed_ = false;
+    void releasePopup();
     QTimer trayRetry_;
     int trayRetriesLeft_ = 12;
 };
