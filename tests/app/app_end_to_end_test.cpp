@@ -71,9 +71,10 @@ TEST_F(AppEndToEnd, WithoutAnyPlaceEveryCalibrationHoldsUntilOneIsGiven) {
 
     start(app);
     ASSERT_TRUE(spinUntil([&] {
-        const auto status = runJson({"--status", "--json"});
-        return status.is_object() && status.value("locationNeeded", false);
-    }));
+        const auto [code, out] = run({"--status", "--json"});
+        const auto status = nlohmann::json::parse(out, nullptr, false);
+        return code == 0 && status.is_object() && status.value("locationNeeded", false);
+    }, 5s));
     spinUntil([] { return false; }, 300ms); // past the settings debounce: any tint would be written by now
     for (const auto& name : names)
         EXPECT_TRUE(test::rampsNear(ramp(name), calibration[name])) << name;

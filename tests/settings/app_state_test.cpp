@@ -119,7 +119,8 @@ TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
     s.save();
     EXPECT_EQ(
         defaults.writtenKeys(),
-        (std::vector<std::string>{storedKey("latitude"), storedKey("nightKelvin"), storedKey("gamma")}));
+        (std::vector<std::string>{storedKey("latitude"), storedKey("locationKnown"), storedKey("nightKelvin"),
+                                  storedKey("gamma")}));
     EXPECT_EQ(defaults.object(storedKey("latitude")), dbl(48.85));
     EXPECT_EQ(defaults.object(storedKey("gamma")), dbl(1.2));
 

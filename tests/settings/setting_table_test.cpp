@@ -169,8 +169,10 @@ TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
 
     forEachRow([&](core::SettingId id, const SettingRow& row) {
         const int before = ticks();
+        // A value may already be in force: giving the latitude made the place known.
+        const bool changes = delegate.appState()->value(id) != sampleOf(row).value;
         delegate.appState()->setValue(id, sampleOf(row).value);
-        const int expected = row.reevaluates() ? 1 : 0;
+        const int expected = row.reevaluates() && changes ? 1 : 0;
         if (expected) {
             EXPECT_TRUE(test::spinUntil([&] { return ticks() > before; }));
         }

@@ -108,6 +108,7 @@ void MenuBarController::install() {
         connect(&state_, signal, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::pausedChanged, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::locationKnownChanged, this, &MenuBarController::scheduleIconUpdate);
+    connect(&state_, &settings::AppState::manualOverrideChanged, this, &MenuBarController::scheduleIconUpdate);
     updateIcon();
 }
 
@@ -158,10 +159,11 @@ void MenuBarController::scheduleIconUpdate() {
 }
 
 void MenuBarController::updateIcon() {
-    // Without a place the displays keep their calibration, as when paused.
-    const bool known = state_.locationKnown();
-    const QString symbol = traySymbolName(state_.paused() || !known, state_.currentAltitude());
-    toolTip_ = known ? trayToolTip(state_.currentKelvin(), state_.currentAltitude()) : trayLocationNeededToolTip();
+    // Without a place (and no Kelvin pinned by hand) the displays keep their calibration, as when
+    // paused.
+    const bool waiting = !state_.locationKnown() && !state_.manualOverride();
+    const QString symbol = traySymbolName(state_.paused() || waiting, state_.currentAltitude());
+    toolTip_ = waiting ? trayLocationNeededToolTip() : trayToolTip(state_.currentKelvin(), state_.currentAltitude());
     if (statusLine_)
         statusLine_->setText(toolTip_);
     if (!tray_)
