@@ -9,9 +9,13 @@
 #include "ui/widgets/slider_row.h"
 #include "ui_test_support.h"
 
+#include "settings/autostart_entry.h"
+
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -177,6 +181,33 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     entry(menu, QStringLiteral("Save changes to “Evening”"))->trigger();
     EXPECT_EQ(h.state.profiles().at(0).gamma, 1.2);
     EXPECT_FALSE(h.state.isActiveProfileDirty());
+}
+
+TEST(MainScreen, GearStartsAtLoginThroughTheEntryAndOffersUpdatesOnlyWithAFeed) {
+    PopupHarness h;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("autostart/org.tintwell.Tintwell.desktop");
+    h.state.useAutostartEntry(std::make_unique<settings::AutostartEntry>(path, "tintwell"));
+    QMenu* gear = h.main().gearMenu();
+    EXPECT_FALSE(entry(gear, QStringLiteral("Check for updates now…"))) << "this build has no feed";
+    QAction* login = entry(gear, QStringLiteral("Start at login"));
+    ASSERT_TRUE(login);
+    login->trigger();
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(QFile::remove(path)); // by hand, or by --set startAtLogin=false
+    Q_EMIT gear->aboutToShow();
+    EXPECT_FALSE(login->isChecked());
+    login->trigger();
+    login->trigger();
+    EXPECT_FALSE(QFile::exists(path));
+
+    // No place known yet: the first-run flow asks for one even with the service answering, and
+    // nothing about updates.
+    h.location.setAuthorizationStatus(LocationStatus::Authorization::Authorized);
+    EXPECT_TRUE(h.view().onboardingNeeds().locationStep);
+    EXPECT_FALSE(h.view().onboardingNeeds().updatesStep);
+    h.state.setLatitude(h.state.latitude());
+    EXPECT_FALSE(h.view().onboardingNeeded());
 }
 
 TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {

@@ -41,6 +41,7 @@ public:
 
     SliderRow* row(settings::ProfileField field) const { return rows_.at(field); }
     QMenu* profileMenu() const { return profileMenu_; }
+    QMenu* gearMenu() const { return gearMenu_; }
     QMenu* untilMenu() const { return untilMenu_; }
     QToolButton* profileButton() const { return profileButton_; }
     QComboBox* scopePicker() const { return scopePicker_; }
