@@ -378,7 +378,8 @@ bool AppDelegate::askAgainIfRefused() {
     if (!services_.location)
         return false;
     const auto status = services_.location->authorizationStatus();
-    if (status != platform::AuthorizationStatus::Denied && status != platform::AuthorizationStatus::Restricted)
+    if (status != platform::AuthorizationStatus::Denied &&
+        status != platform::AuthorizationStatus::Restricted)
         return false;
     services_.location->requestWhenInUseAuthorization();
     const auto now = services_.location->authorizationStatus();

@@ -64,17 +64,20 @@ TEST_F(AppEndToEnd, WithoutAnyPlaceEveryCalibrationHoldsUntilOneIsGiven) {
     env.insert("TZ", "Etc/UTC");
     const auto names = session.activeOutputs();
     ASSERT_FALSE(names.empty());
-    ASSERT_TRUE(test::X11Session::xrandr({"--output", QString::fromStdString(names.front()), "--gamma", "0.8:0.9:1.0"}));
+    ASSERT_TRUE(test::X11Session::xrandr(
+        {"--output", QString::fromStdString(names.front()), "--gamma", "0.8:0.9:1.0"}));
     std::map<std::string, test::Ramp> calibration;
     for (const auto& name : names)
         calibration[name] = ramp(name);
 
     start(app);
-    ASSERT_TRUE(spinUntil([&] {
-        const auto [code, out] = run({"--status", "--json"});
-        const auto status = nlohmann::json::parse(out, nullptr, false);
-        return code == 0 && status.is_object() && status.value("locationNeeded", false);
-    }, 5s));
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const auto [code, out] = run({"--status", "--json"});
+            const auto status = nlohmann::json::parse(out, nullptr, false);
+            return code == 0 && status.is_object() && status.value("locationNeeded", false);
+        },
+        5s));
     spinUntil([] { return false; }, 300ms); // past the settings debounce: any tint would be written by now
     for (const auto& name : names)
         EXPECT_TRUE(test::rampsNear(ramp(name), calibration[name])) << name;

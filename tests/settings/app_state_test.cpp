@@ -60,9 +60,13 @@ TEST(AppState, APlaceIsKnownOnceStoredOrGivenAndNeverMadeUp) {
         {"nothing", {}, false},
         {"other settings", {{storedKey("paused"), Value(true)}}, false},
         {"half a place", {{storedKey("latitude"), dbl(52.5)}}, false},
-        {"a place from before the mark", {{storedKey("latitude"), dbl(52.5)}, {storedKey("longitude"), dbl(13.4)}},
+        {"a place from before the mark",
+         {{storedKey("latitude"), dbl(52.5)}, {storedKey("longitude"), dbl(13.4)}},
          true},
-        {"the mark says no", {{storedKey("latitude"), dbl(1)}, {storedKey("longitude"), dbl(2)}, {storedKey("locationKnown"), Value(false)}},
+        {"the mark says no",
+         {{storedKey("latitude"), dbl(1)},
+          {storedKey("longitude"), dbl(2)},
+          {storedKey("locationKnown"), Value(false)}},
          false},
     };
     for (const auto& row : rows) {
@@ -117,10 +121,9 @@ TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
     s.setNightKelvin(3000);
     s.setSuspendSave(false);
     s.save();
-    EXPECT_EQ(
-        defaults.writtenKeys(),
-        (std::vector<std::string>{storedKey("latitude"), storedKey("locationKnown"), storedKey("nightKelvin"),
-                                  storedKey("gamma")}));
+    EXPECT_EQ(defaults.writtenKeys(),
+              (std::vector<std::string>{storedKey("latitude"), storedKey("locationKnown"),
+                                        storedKey("nightKelvin"), storedKey("gamma")}));
     EXPECT_EQ(defaults.object(storedKey("latitude")), dbl(48.85));
     EXPECT_EQ(defaults.object(storedKey("gamma")), dbl(1.2));
 

@@ -1,5 +1,6 @@
 // The popup's main screen, driven like a user: keys on sliders and steppers, menu entries, the
 // scope picker; and the status icon's follow-up of the store.
+#include "settings/autostart_entry.h"
 #include "settings/profile_manager.h"
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
@@ -8,8 +9,6 @@
 #include "ui/tray/popup_window.h"
 #include "ui/widgets/slider_row.h"
 #include "ui_test_support.h"
-
-#include "settings/autostart_entry.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -132,7 +132,8 @@ void MainScreen::buildGearMenu() {
     startAtLoginAction_ = menu->addAction(QStringLiteral("Start at login"));
     startAtLoginAction_->setObjectName(QStringLiteral("startAtLogin"));
     startAtLoginAction_->setCheckable(true);
-    connect(startAtLoginAction_, &QAction::triggered, state, [state](bool on) { state->setStartAtLogin(on); });
+    connect(startAtLoginAction_, &QAction::triggered, state,
+            [state](bool on) { state->setStartAtLogin(on); });
     menu->addSeparator();
 
     // A build without an update feed gets its updates from the package manager: nothing to offer.
@@ -155,7 +156,8 @@ void MainScreen::buildGearMenu() {
                                          QStringLiteral("Check for updates automatically"));
         consentAction_->setCheckable(true);
         connect(consentAction_, &QAction::triggered, state, [state](bool on) {
-            state->setUpdateConsent(on ? settings::UpdateConsent::Allowed : settings::UpdateConsent::Declined);
+            state->setUpdateConsent(on ? settings::UpdateConsent::Allowed
+                                       : settings::UpdateConsent::Declined);
         });
         menu->addAction(SymbolProvider::icon(QStringLiteral("arrow.down.circle")),
                         QStringLiteral("Check for updates now…"), this,

@@ -9,12 +9,12 @@
 #include "ui/widgets/menu_tracker.h"
 #include "ui/widgets/symbol_provider.h"
 
-#include <malloc.h>
-
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+
+#include <malloc.h>
 
 namespace tintwell::ui {
 namespace {
@@ -108,7 +108,8 @@ void MenuBarController::install() {
         connect(&state_, signal, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::pausedChanged, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::locationKnownChanged, this, &MenuBarController::scheduleIconUpdate);
-    connect(&state_, &settings::AppState::manualOverrideChanged, this, &MenuBarController::scheduleIconUpdate);
+    connect(&state_, &settings::AppState::manualOverrideChanged, this,
+            &MenuBarController::scheduleIconUpdate);
     updateIcon();
 }
 
@@ -163,7 +164,8 @@ void MenuBarController::updateIcon() {
     // paused.
     const bool waiting = !state_.locationKnown() && !state_.manualOverride();
     const QString symbol = traySymbolName(state_.paused() || waiting, state_.currentAltitude());
-    toolTip_ = waiting ? trayLocationNeededToolTip() : trayToolTip(state_.currentKelvin(), state_.currentAltitude());
+    toolTip_ =
+        waiting ? trayLocationNeededToolTip() : trayToolTip(state_.currentKelvin(), state_.currentAltitude());
     if (statusLine_)
         statusLine_->setText(toolTip_);
     if (!tray_)
