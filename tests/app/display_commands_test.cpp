@@ -83,12 +83,9 @@ TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
 
 TEST_F(DisplayCommandsTest, PrintWithAnExceptionInForceSaysItOnStandardOutputOnly) {
     const QTemporaryDir config;
-    {
-        settings::JsonFileUserDefaults defaults(config.filePath("tintwell/defaults.json").toStdString());
-        settings::AppState state(defaults);
-        state.setLatitude(48.85);
-        state.setAppExceptions({{"PrintProbe", "Probe", core::ForceKelvin{2700}, true}});
-    }
+    settings::JsonFileUserDefaults defaults(config.filePath("tintwell/defaults.json").toStdString());
+    settings::AppState(defaults).setAppExceptions({{"PrintProbe", "Probe", core::ForceKelvin{2700}, true}});
+    settings::AppState(defaults).setLatitude(48.85);
     test::TestWindow window("PrintProbe", "200x150+40+40");
     ASSERT_TRUE(window.activate());
     const auto run = runTintwell({"--print", "--json"}, {{"XDG_CONFIG_HOME", config.path()}});

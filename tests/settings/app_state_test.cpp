@@ -50,33 +50,15 @@ TEST(AppState, ConsentDerivation) {
     }
 }
 
-TEST(AppState, APlaceIsKnownOnceStoredOrGivenAndNeverMadeUp) {
-    struct Row {
-        const char* what;
-        Dictionary stored;
-        bool expected;
-    };
-    const std::vector<Row> rows{
-        {"nothing", {}, false},
-        {"other settings", {{storedKey("paused"), Value(true)}}, false},
-        {"half a place", {{storedKey("latitude"), dbl(52.5)}}, false},
-        {"a place from before the mark",
-         {{storedKey("latitude"), dbl(52.5)}, {storedKey("longitude"), dbl(13.4)}},
-         true},
-        {"the mark says no",
-         {{storedKey("latitude"), dbl(1)},
-          {storedKey("longitude"), dbl(2)},
-          {storedKey("locationKnown"), Value(false)}},
-         false},
-    };
-    for (const auto& row : rows) {
-        InMemoryUserDefaults defaults(row.stored);
-        EXPECT_EQ(AppState(defaults).locationKnown(), row.expected) << row.what;
+TEST(AppState, APlaceIsKnownOnceStoredNeverByDefault) {
+    const Dictionary place{{storedKey("latitude"), dbl(52.5)}, {storedKey("longitude"), dbl(13.4)}};
+    Dictionary unmarked = place;
+    unmarked[storedKey("locationKnown")] = Value(false);
+    for (const auto& [stored, known] : std::vector<std::pair<Dictionary, bool>>{
+             {{}, false}, {{*place.begin()}, false}, {place, true}, {unmarked, false}}) {
+        InMemoryUserDefaults defaults(stored);
+        EXPECT_EQ(AppState(defaults).locationKnown(), known) << stored.size();
     }
-    // The default place typed in as it is counts as given, and is written as known.
-    InMemoryUserDefaults defaults;
-    AppState(defaults).setLatitude(AppState(defaults).latitude());
-    EXPECT_TRUE(AppState(defaults).locationKnown());
 }
 
 TEST(AppState, NumbersAndFlagsReadEachOthersStoredForms) {
