@@ -6,6 +6,7 @@
 #include "engine/gamma_controller.h"
 #include "scheduling/tick_loop.h"
 #include "settings/app_state.h"
+#include "settings/autostart_entry.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
 #include "settings/settings_file_follower.h"
@@ -94,6 +95,9 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     appState_ = std::make_unique<settings::AppState>(*services_.defaults);
+    // The desktop's autostart entry goes with the real settings file, never with a stand-in store.
+    if (services_.settingsFile)
+        appState_->useAutostartEntry(std::make_unique<settings::AutostartEntry>());
     gamma_ = std::make_unique<engine::GammaController>(*services_.displays);
     startUpdater();
 
@@ -288,8 +292,10 @@ void AppDelegate::installMenuBar() {
         self->tick();
     };
     callbacks.onUseCurrentLocation = [self] {
-        if (self && self->location_)
+        if (self && self->location_) {
+            self->askAgainIfRefused();
             self->location_->requestOnce();
+        }
     };
     // While our menu or popup holds the keyboard, passive grabs cannot fire: the shortcuts take
     // the keys from the application's own events instead.
@@ -300,8 +306,8 @@ void AppDelegate::installMenuBar() {
     callbacks.onCheckForUpdates = [self] {
         if (!self)
             return;
-        if (self->menuBar_ && self->menuBar_->popup())
-            self->menuBar_->popup()->close();
+        if (self->menuBar_)
+            self->menuBar_->closePopover();
         self->onCheckForUpdates();
     };
     menuBar_ = std::make_unique<ui::MenuBarController>(*appState_, appExceptions_.get(), *locationStatus_,
@@ -309,6 +315,7 @@ void AppDelegate::installMenuBar() {
     menuBar_->setWorkspace(services_.workspace);
     menuBar_->setGlobalShortcuts(globalShortcuts_.get());
     menuBar_->setOfferOnboarding(true);
+    menuBar_->setUpdatesOffered(services_.makeUpdater || !configuredFeedUrl().isEmpty());
     menuBar_->install();
     updatePresenter_ = std::make_unique<TrayUpdatePresenter>([self]() -> QSystemTrayIcon* {
         return self && self->menuBar_ ? self->menuBar_->statusItem() : nullptr;
@@ -360,13 +367,30 @@ void AppDelegate::wireStateObservers() {
 void AppDelegate::useAutoLocationChanged(bool enabled) {
     if (terminated_ || !location_)
         return;
-    const bool authorized = location_->isAuthorized();
+    // Switching automatic location on again is the user's way to ask anew after a refusal.
+    const bool authorized = (enabled && askAgainIfRefused()) || location_->isAuthorized();
     qCInfo(watchers::lcLocation, "useAutoLocation sink fired enabled=%s authorized=%s",
            enabled ? "true" : "false", authorized ? "true" : "false");
     if (enabled && authorized)
         location_->requestOnce();
     else if (!enabled)
         location_->cancel();
+}
+
+bool AppDelegate::askAgainIfRefused() {
+    // A refusal is the answer of one moment: the user may have allowed the application since, in
+    // the desktop's privacy settings or GeoClue's configuration. An explicit request asks again;
+    // the request that follows publishes whatever the service says now.
+    if (!services_.location)
+        return false;
+    const auto status = services_.location->authorizationStatus();
+    if (status != platform::AuthorizationStatus::Denied &&
+        status != platform::AuthorizationStatus::Restricted)
+        return false;
+    services_.location->requestWhenInUseAuthorization();
+    const auto now = services_.location->authorizationStatus();
+    return now != platform::AuthorizationStatus::Denied && now != platform::AuthorizationStatus::Restricted &&
+           now != platform::AuthorizationStatus::NotDetermined;
 }
 
 void AppDelegate::handleFix(double latitude, double longitude) {

@@ -140,6 +140,8 @@ private:
     void wireStateObservers();
     void handleFix(double latitude, double longitude);
     void useAutoLocationChanged(bool enabled);
+    /// After a refusal, has the location service ask again; true when it may now be asked.
+    bool askAgainIfRefused();
     void startUpdater();
     void wireUpdateObservers();
     void followInstanceClaim();

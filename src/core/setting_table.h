@@ -30,6 +30,8 @@ struct NumberRange {
 enum SettingUse : unsigned {
     kReevaluates = 1,   ///< a change decides again what the displays show
     kOnCommandLine = 2, ///< --set and --get know it
+    /// Kept as the presence of the desktop's autostart entry, never in the settings file.
+    kInAutostartEntry = 4,
 };
 
 /// One scalar setting. Instants and booleans fall back to a number or flag; texts to their word.
@@ -41,6 +43,7 @@ struct SettingRow {
     unsigned uses = 0;
     constexpr bool reevaluates() const { return uses & kReevaluates; }
     constexpr bool onCommandLine() const { return uses & kOnCommandLine; }
+    constexpr bool inAutostartEntry() const { return uses & kInAutostartEntry; }
 };
 
 /// Every scalar setting, in the order --get lists them and a save writes them. Adding a row is all
@@ -58,8 +61,13 @@ inline constexpr auto settingRows = std::to_array<SettingRow>({
     {"useAutoLocation", SettingType::Boolean, true, {}, kOnCommandLine},
     {"latitude", SettingType::Number, 37.7749, {-90, 90}, kReevaluates | kOnCommandLine},
     {"longitude", SettingType::Number, -122.4194, {-180, 180}, kReevaluates | kOnCommandLine},
+    // Whether the place above is one the application was given (a fix, the time zone's estimate,
+    // typed or picked) rather than the default. Missing from a file written before it existed, it
+    // reads as true when that file holds a latitude and a longitude.
+    {"locationKnown", SettingType::Boolean, false, {}, kReevaluates},
     {"updateChannel", SettingType::ChannelText, std::string_view("stable"), {}, kOnCommandLine},
     {"updateConsent", SettingType::Consent, std::string_view("undecided"), {}, kOnCommandLine},
+    {"startAtLogin", SettingType::Boolean, false, {}, kOnCommandLine | kInAutostartEntry},
 });
 
 /// A row named in code: a name no row has does not compile.

@@ -49,7 +49,9 @@ core::SchedulerCore::Input TickLoop::currentInput() {
     in.gamma = appState_.gamma();
     in.latitude = appState_.latitude();
     in.longitude = appState_.longitude();
-    in.paused = appState_.paused();
+    // Until a place is known the latitude and longitude are only defaults: the displays keep their
+    // calibration rather than follow a sun somewhere else. A Kelvin pinned by hand needs no place.
+    in.paused = appState_.paused() || (!appState_.locationKnown() && !appState_.manualOverride());
     in.manualOverride = appState_.manualOverride();
     in.manualOverrideUntil = appState_.manualOverrideUntil();
     in.manualKelvin = appState_.manualKelvin();

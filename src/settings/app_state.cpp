@@ -1,6 +1,7 @@
 #include "settings/app_state.h"
 
 #include "core/record_json.h"
+#include "settings/autostart_entry.h"
 #include "settings/builtin_presets.h"
 #include "settings/setting_ranges.h"
 #include "settings/settings_log.h"
@@ -122,12 +123,28 @@ AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent), d
     load();
 }
 
+AppState::~AppState() = default;
+
 void AppState::setValue(core::SettingId id, SettingValue v) {
     Q_EMIT objectWillChange();
     scalars_[id.index] = std::move(v);
     announce(id.index);
+    // Whoever gives a coordinate, a fix or a hand, gives a place.
+    constexpr core::SettingId known("locationKnown");
+    if (!loading_ && (id == core::SettingId("latitude") || id == core::SettingId("longitude")) &&
+        !locationKnown()) {
+        scalars_[known.index] = true;
+        announce(known.index);
+    }
     if (suspendSave_)
         return;
+    if (id.row().inAutostartEntry()) {
+        if (autostart_) {
+            const auto failed = autostart_->setEnabled(get<bool>(id));
+            autostartError_ = failed ? std::optional(failed->toStdString()) : std::nullopt;
+        }
+        return;
+    }
     if (id.row().type == core::SettingType::Consent) {
         defaults_.setString(storedKey(id), toString(get<UpdateConsent>(id)));
         return;
@@ -169,10 +186,28 @@ void AppState::setDisplayOverrides(DisplayOverrides v) {
     saveJson(keys::displayOverrides, displayOverrides_);
 }
 
+void AppState::useAutostartEntry(std::unique_ptr<AutostartEntry> entry) {
+    autostart_ = std::move(entry);
+    rereadAutostartEntry();
+}
+
+void AppState::rereadAutostartEntry() {
+    for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
+        const core::SettingId id(i);
+        if (!id.row().inAutostartEntry() || !autostart_ || autostart_->isEnabled() == get<bool>(id))
+            continue;
+        Q_EMIT objectWillChange();
+        scalars_[i] = autostart_->isEnabled();
+        announce(i);
+    }
+}
+
 std::vector<std::pair<std::string, Value>> AppState::scalarValues() const {
     std::vector<std::pair<std::string, Value>> values;
     for (std::size_t i = 0; i < core::settingRows.size(); ++i) {
         const core::SettingId id(i);
+        if (id.row().inAutostartEntry())
+            continue;
         const SettingValue& v = scalars_[i];
         switch (id.row().type) {
         case core::SettingType::Number:
@@ -294,6 +329,12 @@ std::string AppState::readString(const std::string& k, const std::string& fallba
 SettingValue AppState::readStored(core::SettingId id) const {
     const core::SettingRow& row = id.row();
     const std::string k = storedKey(id);
+    if (row.inAutostartEntry())
+        return autostart_ ? autostart_->isEnabled() : std::get<bool>(row.fallback);
+    // A file from before the place was marked known: a stored place is one the user had.
+    if (id == core::SettingId("locationKnown") && !defaults_.object(k))
+        return defaults_.object(storedKey("latitude")).has_value() &&
+               defaults_.object(storedKey("longitude")).has_value();
     switch (row.type) {
     case core::SettingType::Number:
         return readDouble(k, std::get<double>(row.fallback), row.range);
@@ -326,6 +367,7 @@ void AppState::reload() {
 void AppState::load() {
     const bool wasSuspended = suspendSave_;
     suspendSave_ = true;
+    loading_ = true;
     for (std::size_t i = 0; i < core::settingRows.size(); ++i)
         setValue(core::SettingId(i), readStored(core::SettingId(i)));
     setProfiles(readStoredList<Profile>(defaults_, keys::profiles).value_or(std::vector<Profile>{}));
@@ -336,6 +378,7 @@ void AppState::load() {
     setDisplayOverrides(
         readStoredMap<DisplaySettings>(defaults_, keys::displayOverrides).value_or(DisplayOverrides{}));
     suspendSave_ = wasSuspended;
+    loading_ = false;
     // What is in force now counts as saved: a value replaced by its default or held to its range is
     // written only once it is changed.
     saved_.clear();

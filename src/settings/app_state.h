@@ -8,6 +8,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@
 #include <QObject>
 
 namespace tintwell::settings {
+
+class AutostartEntry;
 
 /// Whether the user lets the application look for updates by itself.
 enum class UpdateConsent { Undecided, Allowed, Declined };
@@ -55,6 +58,7 @@ class AppState : public QObject {
 public:
     /// Loads every setting from `defaults`, which must outlive the store. Writes nothing.
     explicit AppState(UserDefaults& defaults, QObject* parent = nullptr);
+    ~AppState() override;
 
     UserDefaults& defaults() const { return defaults_; }
 
@@ -98,6 +102,14 @@ public:
     double longitude() const { return get<double>("longitude"); } ///< degrees, east positive
     void setLatitude(double v) { setValue("latitude", v); }
     void setLongitude(double v) { setValue("longitude", v); }
+    /// False until a place was given (a fix, the time zone's estimate, typed or picked): the
+    /// latitude and longitude are then only the defaults, which no display is tinted by. Assigning
+    /// either makes it true.
+    bool locationKnown() const { return get<bool>("locationKnown"); }
+    /// "Start at login": whether the autostart entry is there. Without an entry (useAutostartEntry)
+    /// the value lives in memory only.
+    bool startAtLogin() const { return get<bool>("startAtLogin"); }
+    void setStartAtLogin(bool v) { setValue("startAtLogin", v); }
     const std::string& updateChannel() const { return get<std::string>("updateChannel"); }
     void setUpdateChannel(std::string v) { setValue("updateChannel", std::move(v)); }
     UpdateConsent updateConsent() const { return get<UpdateConsent>("updateConsent"); }
@@ -117,6 +129,13 @@ public:
     double currentKelvin() const { return currentKelvin_; }     ///< Kelvin
     void setCurrentAltitude(double v) { assign(currentAltitude_, v, &AppState::currentAltitudeChanged); }
     void setCurrentKelvin(double v) { assign(currentKelvin_, v, &AppState::currentKelvinChanged); }
+
+    /// Keeps startAtLogin as the presence of `entry` from now on, reading it at once.
+    void useAutostartEntry(std::unique_ptr<AutostartEntry> entry);
+    /// Reads the autostart entry again (another process or the user may have added or removed it).
+    void rereadAutostartEntry();
+    /// Why the last write of the autostart entry failed; nothing when it succeeded.
+    const std::optional<std::string>& autostartError() const { return autostartError_; }
 
     /// While true, assignments notify but write nothing; set around bulk changes.
     void setSuspendSave(bool v) { suspendSave_ = v; }
@@ -175,6 +194,8 @@ Q_SIGNALS:
     void useAutoLocationChanged(bool value);
     void latitudeChanged(double value);
     void longitudeChanged(double value);
+    void locationKnownChanged(bool value);
+    void startAtLoginChanged(bool value);
     void profilesChanged(const std::vector<tintwell::core::Profile>& value);
     void activeProfileIdChanged(std::optional<tintwell::core::Uuid> value);
     void updateChannelChanged(const std::string& value);
@@ -218,6 +239,9 @@ private:
     double currentAltitude_ = 0;
     double currentKelvin_ = 6500;
     bool suspendSave_ = false;
+    bool loading_ = false;
+    std::unique_ptr<AutostartEntry> autostart_;
+    std::optional<std::string> autostartError_;
     std::map<std::string, Value> saved_; ///< the scalar values as last loaded or saved
 };
 

@@ -60,6 +60,10 @@ void LocationProvider::requestOnce() {
     setPending(true);
     const AuthorizationStatus status = manager_.authorizationStatus();
     qCInfo(lcLocation, "requestOnce status=%d", int(status));
+    // The service may have changed its answer without a word (a refusal asked again): what it says
+    // now is what the interface shows.
+    if (status != authorizationStatus_)
+        setAuthorizationStatus(status);
     if (deniedOrRestricted(status)) {
         setPending(false);
     } else if (status == AuthorizationStatus::NotDetermined) {

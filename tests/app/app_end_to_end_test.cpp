@@ -52,6 +52,27 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_EQ(status.at("currentKelvin"), 3400.0);
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
+    EXPECT_EQ(status.at("locationNeeded"), false);
+}
+
+TEST_F(AppEndToEnd, WithoutAnyPlaceTheCalibrationHoldsUntilOneIsGiven) {
+    // A fresh folder, no GeoClue, and a time zone that names no city.
+    ASSERT_TRUE(QDir(dir.filePath("config")).removeRecursively());
+    env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent");
+    env.insert("TZ", "Etc/UTC");
+    ASSERT_TRUE(test::X11Session::xrandr({"--output", "DUMMY0", "--gamma", "0.8:0.9:1.0"}));
+    const test::Ramp calibration = ramp("DUMMY0");
+    start(app);
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            return run({"--status", "--json"}).second.find("\"locationNeeded\": true") != std::string::npos;
+        },
+        5s));
+    spinUntil([] { return false; }, 300ms); // past the settings debounce: a tint would be written by now
+    EXPECT_TRUE(test::rampsNear(ramp("DUMMY0"), calibration));
+    // A place typed in: the sun there (local midnight) decides at once.
+    ASSERT_EQ(run({"--set", "latitude=0", QString("longitude=%1").arg(midnightLongitude)}).first, 0);
+    EXPECT_TRUE(spinUntil([&] { return allShow(night); }, 2s));
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 // The display commands end to end: the real program against the real test X server.
 
 #include "core/color_temperature.h"
+#include "settings/app_state.h"
+#include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/test_window.h"
 #include "support/tintwell_process.h"
 #include "support/x11_session.h"
 
@@ -76,6 +79,19 @@ TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
               nlohmann::json::parse(R"({"x": 0, "y": 0, "width": 1280, "height": 800})"));
     EXPECT_EQ(list.back().at("name"), "DUMMY13");
     EXPECT_EQ(list.back().at("bounds").at("x"), 8192);
+}
+
+TEST_F(DisplayCommandsTest, PrintWithAnExceptionInForceSaysItOnStandardOutputOnly) {
+    const QTemporaryDir config;
+    settings::JsonFileUserDefaults defaults(config.filePath("tintwell/defaults.json").toStdString());
+    settings::AppState(defaults).setAppExceptions({{"PrintProbe", "Probe", core::ForceKelvin{2700}, true}});
+    settings::AppState(defaults).setLatitude(48.85);
+    test::TestWindow window("PrintProbe", "200x150+40+40");
+    ASSERT_TRUE(window.activate());
+    const auto run = runTintwell({"--print", "--json"}, {{"XDG_CONFIG_HOME", config.path()}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out).at("displays").at(0).at("decision").at("kelvin"), 2700);
+    EXPECT_EQ(run.err, "");
 }
 
 TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {

@@ -60,12 +60,15 @@ protected:
         return provide(std::make_unique<platform::GeoClueLocationServices>(*bus_));
     }
 
+    platform::LocationServices& services() { return *services_; }
+
     std::vector<std::pair<double, double>> fixes;
     std::optional<QDBusConnection> bus_;
 
+    QProcess fake_;
+
 private:
     test::PrivateBus daemon_;
-    QProcess fake_;
     QStringList calls_;
     std::unique_ptr<platform::LocationServices> services_;
     std::optional<LocationProvider> provider_;
@@ -110,6 +113,20 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         EXPECT_TRUE(c.error != FetchError{watchers::FetchTimedOut{}} ||
                     spinUntil([&] { return calls().contains("Stop"); }));
     }
+}
+
+TEST_F(GeoClueTest, ARefusalHoldsUntilAskedAgainAndALaterGrantIsNoticed) {
+    serve({"deny"});
+    LocationProvider& provider = provideGeoClue();
+    provider.requestOnce();
+    ASSERT_TRUE(spinUntil([&] { return provider.isDenied(); }));
+    fake_.kill(); // the user allowed it meanwhile
+    fake_.waitForFinished(5000);
+    serve({"fix", "52.52", "13.40"});
+    services().requestWhenInUseAuthorization();
+    provider.requestOnce();
+    EXPECT_FALSE(provider.isDenied()) << "the banner goes as the request starts";
+    EXPECT_TRUE(spinUntil([&] { return !fixes.empty(); }));
 }
 
 } // namespace

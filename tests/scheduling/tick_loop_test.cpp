@@ -150,12 +150,15 @@ struct RunningApp {
     settings::AppState& state;
 
     RunningApp()
-        : state((test::application(), delegate.applicationDidFinishLaunching(), *delegate.appState())) {
+        : state((test::application(), knowPlace(), delegate.applicationDidFinishLaunching(),
+                 *delegate.appState())) {
         delegate.setClock(std::make_shared<FakeClock>(instantFromSecondsSinceEpoch(946756800)));
         EXPECT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
         EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, std::chrono::milliseconds(150)));
     }
     int ticks() const { return delegate.tickLoop()->tickCount(); }
+    /// The default place, stored as the user's own: without a place known nothing is tinted.
+    void knowPlace() { settings::AppState(defaults).setLatitude(settings::AppState(defaults).latitude()); }
     /// Exactly one tick follows `change` once the debounce has passed.
     void expectOneTickAfter(const std::function<void()>& change) {
         const int before = ticks();

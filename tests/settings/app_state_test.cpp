@@ -50,6 +50,17 @@ TEST(AppState, ConsentDerivation) {
     }
 }
 
+TEST(AppState, APlaceIsKnownOnceStoredNeverByDefault) {
+    const Dictionary place{{storedKey("latitude"), dbl(52.5)}, {storedKey("longitude"), dbl(13.4)}};
+    Dictionary unmarked = place;
+    unmarked[storedKey("locationKnown")] = Value(false);
+    for (const auto& [stored, known] : std::vector<std::pair<Dictionary, bool>>{
+             {{}, false}, {{*place.begin()}, false}, {place, true}, {unmarked, false}}) {
+        InMemoryUserDefaults defaults(stored);
+        EXPECT_EQ(AppState(defaults).locationKnown(), known) << stored.size();
+    }
+}
+
 TEST(AppState, NumbersAndFlagsReadEachOthersStoredForms) {
     InMemoryUserDefaults defaults({
         {storedKey("nightKelvin"), integer(3000)},
@@ -92,9 +103,9 @@ TEST(AppState, SaveWritesOnlyTheScalarsChangedSinceTheyWereLoaded) {
     s.setNightKelvin(3000);
     s.setSuspendSave(false);
     s.save();
-    EXPECT_EQ(
-        defaults.writtenKeys(),
-        (std::vector<std::string>{storedKey("latitude"), storedKey("nightKelvin"), storedKey("gamma")}));
+    EXPECT_EQ(defaults.writtenKeys(),
+              (std::vector<std::string>{storedKey("latitude"), storedKey("locationKnown"),
+                                        storedKey("nightKelvin"), storedKey("gamma")}));
     EXPECT_EQ(defaults.object(storedKey("latitude")), dbl(48.85));
     EXPECT_EQ(defaults.object(storedKey("gamma")), dbl(1.2));
 

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,8 @@ void forEachRow(Body body) {
 
 TEST(SettingTable, EveryRowRoundTripsThroughTheFileAsItsOwnJsonType) {
     forEachRow([](core::SettingId id, const SettingRow& row) {
+        if (row.inAutostartEntry())
+            return; // never in the file: the command line's walk below sees its entry
         const SettingsFile file;
         const Sample sample = sampleOf(row);
         {
@@ -108,8 +111,12 @@ TEST(SettingTable, EveryRowRoundTripsThroughTheFileAsItsOwnJsonType) {
 }
 
 TEST(SettingTable, EveryRowIsSetAndReadOnTheCommandLine) {
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
     forEachRow([](core::SettingId, const SettingRow& row) {
         const SettingsFile file;
+        // The autostart entry goes beside this file, not into the user's real folder.
+        qputenv("XDG_CONFIG_HOME", file.dir.path().toLocal8Bit());
+        const QString entry = file.dir.filePath("autostart/org.tintwell.Tintwell.desktop");
         const Sample sample = sampleOf(row);
         const auto run =
             [&](int (*mode)(const app::CommandLine&, JsonFileUserDefaults&, std::ostream&, std::ostream&),
@@ -130,6 +137,7 @@ TEST(SettingTable, EveryRowIsSetAndReadOnTheCommandLine) {
         }
         ASSERT_EQ(set, 0) << setErr;
         EXPECT_EQ(std::get<1>(run(app::runGet, &app::CommandLine::keys, name)), sample.text + "\n");
+        EXPECT_EQ(QFile::exists(entry), row.inAutostartEntry());
 
         const auto before = file.read();
         const auto [refused, out, err] =
@@ -138,7 +146,12 @@ TEST(SettingTable, EveryRowIsSetAndReadOnTheCommandLine) {
         EXPECT_NE(err.find(name), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(file.read(), before);
+        if (row.inAutostartEntry()) {
+            EXPECT_EQ(std::get<0>(run(app::runSet, &app::CommandLine::assignments, name + "=false")), 0);
+            EXPECT_FALSE(QFile::exists(entry));
+        }
     });
+    qputenv("XDG_CONFIG_HOME", configHome);
 }
 
 TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
@@ -156,8 +169,10 @@ TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
 
     forEachRow([&](core::SettingId id, const SettingRow& row) {
         const int before = ticks();
+        // A value may already be in force: giving the latitude made the place known.
+        const bool changes = delegate.appState()->value(id) != sampleOf(row).value;
         delegate.appState()->setValue(id, sampleOf(row).value);
-        const int expected = row.reevaluates() ? 1 : 0;
+        const int expected = row.reevaluates() && changes ? 1 : 0;
         if (expected) {
             EXPECT_TRUE(test::spinUntil([&] { return ticks() > before; }));
         }

@@ -57,12 +57,12 @@ protected:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         // A longitude on the equator where it is now local solar midnight.
         const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-        const double longitude = std::remainder(-std::fmod(secondsSinceEpoch(now), 86400.0) / 240.0, 360.0);
-        ASSERT_LT(core::SolarEngine::position(0, longitude, now).altitude, -60);
+        midnightLongitude = std::remainder(-std::fmod(secondsSinceEpoch(now), 86400.0) / 240.0, 360.0);
+        ASSERT_LT(core::SolarEngine::position(0, midnightLongitude, now).altitude, -60);
         store([&](settings::AppState& s) {
             s.setUseAutoLocation(false);
             s.setLatitude(0);
-            s.setLongitude(longitude);
+            s.setLongitude(midnightLongitude);
         });
     }
     void TearDown() override {
@@ -101,6 +101,7 @@ protected:
 
     X11Session session;
     QTemporaryDir dir;
+    double midnightLongitude = 0; ///< on the equator, where it is local solar midnight at SetUp
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess app, other;
 };

@@ -1,5 +1,6 @@
 // The popup's main screen, driven like a user: keys on sliders and steppers, menu entries, the
 // scope picker; and the status icon's follow-up of the store.
+#include "settings/autostart_entry.h"
 #include "settings/profile_manager.h"
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
@@ -10,8 +11,10 @@
 #include "ui_test_support.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -177,6 +180,30 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     entry(menu, QStringLiteral("Save changes to “Evening”"))->trigger();
     EXPECT_EQ(h.state.profiles().at(0).gamma, 1.2);
     EXPECT_FALSE(h.state.isActiveProfileDirty());
+}
+
+TEST(MainScreen, GearStartsAtLoginThroughTheEntryAndOffersUpdatesOnlyWithAFeed) {
+    PopupHarness h;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("autostart/org.tintwell.Tintwell.desktop");
+    h.state.useAutostartEntry(std::make_unique<settings::AutostartEntry>(path, "tintwell"));
+    QMenu* gear = h.main().gearMenu();
+    EXPECT_FALSE(entry(gear, QStringLiteral("Check for updates now…"))) << "this build has no feed";
+    QAction* login = entry(gear, QStringLiteral("Start at login"));
+    ASSERT_TRUE(login);
+    login->trigger();
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(QFile::remove(path)); // by hand, or by --set startAtLogin=false
+    Q_EMIT gear->aboutToShow();
+    EXPECT_FALSE(login->isChecked());
+
+    // No place known yet: the first-run flow asks for one even with the service answering, and
+    // nothing about updates.
+    h.location.setAuthorizationStatus(LocationStatus::Authorization::Authorized);
+    EXPECT_TRUE(h.view().onboardingNeeds().locationStep);
+    EXPECT_FALSE(h.view().onboardingNeeds().updatesStep);
+    h.state.setLatitude(h.state.latitude());
+    EXPECT_FALSE(h.view().onboardingNeeded());
 }
 
 TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {

@@ -14,6 +14,7 @@ struct ApplicationStatus {
     QString activeException; ///< empty when none is in force
     bool paused = false;
     bool manualOverride = false;
+    bool locationNeeded = false; ///< no place known yet: the displays keep their calibration
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};

@@ -26,6 +26,7 @@ ApplicationBusFace::ApplicationBusFace(settings::AppState& state, watchers::AppE
     connect(&state_, &S::currentAltitudeChanged, this, later);
     connect(&state_, &S::pausedChanged, this, later);
     connect(&state_, &S::manualOverrideChanged, this, later);
+    connect(&state_, &S::locationKnownChanged, this, later);
     connect(&state_, &S::activeProfileIdChanged, this, later);
     connect(&state_, &S::profilesChanged, this, later);
     if (exceptions_)
@@ -80,6 +81,10 @@ QString ApplicationBusFace::activeException() const {
     if (!exceptions_ || !exceptions_->activeOverride())
         return {};
     return QString::fromStdString(exceptions_->activeOverride()->summary());
+}
+
+bool ApplicationBusFace::locationNeeded() const {
+    return !state_.locationKnown();
 }
 
 bool ApplicationBusFace::paused() const {

@@ -33,6 +33,7 @@ class ApplicationBusFace : public QObject {
     Q_PROPERTY(QString ActiveException READ activeException)
     Q_PROPERTY(bool Paused READ paused WRITE setPaused)
     Q_PROPERTY(bool ManualOverride READ manualOverride WRITE setManualOverride)
+    Q_PROPERTY(bool LocationNeeded READ locationNeeded)
 
 public:
     /// `exceptions` may be null (no exception is then ever reported).
@@ -53,6 +54,8 @@ public:
     void setPaused(bool paused);
     bool manualOverride() const;
     void setManualOverride(bool on);
+    /// No place known yet: nothing is tinted.
+    bool locationNeeded() const;
 
 public Q_SLOTS:
     void ShowPopup();

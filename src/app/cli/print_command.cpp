@@ -15,6 +15,7 @@
 #include <iomanip>
 
 #include <QDateTime>
+#include <QLoggingCategory>
 
 #include <nlohmann/json.hpp>
 
@@ -54,6 +55,7 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
                                     {"nextIntervalSec", e.output.nextIntervalSec}};
         if (!e.settingsFile.empty())
             j["settingsFile"] = e.settingsFile;
+        j["locationNeeded"] = e.locationNeeded;
         const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
         j["action"] = apply ? "applyDecisions" : "restoreSystem";
         nlohmann::ordered_json displays = nlohmann::ordered_json::array();
@@ -84,7 +86,10 @@ void printEvaluation(const Evaluation& e, bool json, std::ostream& out) {
     if (!e.settingsFile.empty())
         out << "Settings:  " << e.settingsFile << '\n';
     const auto* apply = std::get_if<core::SchedulerCore::Output::ApplyDecisions>(&e.output.action);
-    if (!apply)
+    if (e.locationNeeded)
+        out << "Location needed: every display shows its own calibration until a place is set (--locate "
+               "--save, --set latitude=LAT longitude=LON, or the popup)\n";
+    else if (!apply)
         out << "Paused:    every display shows its own calibration\n";
     for (const auto& d : e.displays) {
         out << "Display " << d.id << " (" << d.name << "): ";
@@ -121,7 +126,9 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
         state.setLongitude(cl.location->longitude);
     }
 
-    // The same inputs the running application gathers on each tick.
+    // The same inputs the running application gathers on each tick; what the exceptions manager
+    // tells the application's log is no part of this output.
+    QLoggingCategory::setFilterRules(QStringLiteral("tintwell.exceptions.info=false"));
     watchers::AppExceptionsManager exceptions([&state] { return state.appExceptions(); }, workspace);
     exceptions.setDebounceInterval(Seconds::zero());
     if (workspace)
@@ -142,6 +149,7 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
     const core::SchedulerCore::Input input = loop.currentInput();
     Evaluation e = evaluate(input);
     e.settingsFile = defaults.path();
+    e.locationNeeded = !state.locationKnown();
     for (const core::DisplayId id : input.onlineDisplays) {
         const auto description = displays.describe(id);
         e.displays.push_back(

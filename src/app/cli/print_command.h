@@ -19,6 +19,8 @@ struct Evaluation {
     core::SolarEngine::Position sun;
     core::SchedulerCore::Output output;
     std::string settingsFile; ///< where the stored settings came from; empty when none were read
+    /// No place known: the place above is the default, and the displays keep their calibration.
+    bool locationNeeded = false;
 
     /// One online display as the application would treat it.
     struct Display {

@@ -3,6 +3,7 @@
 #include "app/cli/option_values.h"
 #include "platform/instant_date_time.h"
 #include "settings/app_state.h"
+#include "settings/autostart_entry.h"
 #include "updates/update_consent.h"
 
 #include <charconv>
@@ -152,11 +153,16 @@ int runSet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
     }
 
     AppState state(defaults);
+    state.useAutostartEntry(std::make_unique<settings::AutostartEntry>());
     recordFirstStartConsent(state);
     for (const auto& [setting, value] : pending)
         state.setValue(setting, value);
     if (!defaults.lastWriteSucceeded()) {
         err << "tintwell: Could not save the settings: " << defaults.lastWriteError() << '\n';
+        return 1;
+    }
+    if (const auto& failed = state.autostartError()) {
+        err << "tintwell: " << *failed << '\n';
         return 1;
     }
     return 0;
@@ -176,7 +182,8 @@ int runGet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
     if (wanted.empty())
         wanted = commandLineSettings();
 
-    const AppState state(defaults);
+    AppState state(defaults);
+    state.useAutostartEntry(std::make_unique<settings::AutostartEntry>());
     if (cl.json) {
         nlohmann::ordered_json j = nlohmann::ordered_json::object();
         for (const core::SettingId s : wanted)

@@ -33,7 +33,8 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
             {"activeProfile", profile},
             {"activeException", exception.empty() ? nlohmann::json() : nlohmann::json(exception)},
             {"paused", paused},
-            {"manualOverride", manual}};
+            {"manualOverride", manual},
+            {"locationNeeded", v.locationNeeded}};
         out << j.dump(2) << '\n';
         return 0;
     }
@@ -44,6 +45,8 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     out << "Exception: " << (exception.empty() ? "none" : exception) << '\n';
     out << "Paused:    " << (paused ? "yes" : "no") << '\n';
     out << "Manual:    " << (manual ? "on" : "off") << '\n';
+    if (v.locationNeeded)
+        out << "Location:  needed (the displays keep their calibration until one is set)\n";
     return 0;
 }
 

@@ -75,6 +75,11 @@ GeoClueLocationServices::~GeoClueLocationServices() {
         stopUpdatingLocation();
 }
 
+void GeoClueLocationServices::requestWhenInUseAuthorization() {
+    if (status_ == AuthorizationStatus::Denied || status_ == AuthorizationStatus::Restricted)
+        status_ = AuthorizationStatus::AuthorizedAlways;
+}
+
 void GeoClueLocationServices::startUpdatingLocation() {
     if (active_)
         stopUpdatingLocation();

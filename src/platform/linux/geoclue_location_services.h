@@ -27,7 +27,9 @@ GeoClueErrorMeaning interpretGeoClueError(const QDBusError& error, bool readingL
 ///
 /// Authorisation: GeoClue's own agent asks the user when a client first starts, so the status is
 /// authorised until GeoClue refuses: `AccessDenied` from the agent makes it denied; a refusal by
-/// configuration (location switched off, no agent allowed) makes it restricted.
+/// configuration (location switched off, no agent allowed) makes it restricted. Asking again
+/// (requestWhenInUseAuthorization) after a refusal makes it authorised once more, silently: the
+/// next Start lets GeoClue and its agent decide anew.
 class GeoClueLocationServices final : public LocationServices {
     Q_OBJECT
 public:
@@ -37,7 +39,7 @@ public:
     ~GeoClueLocationServices() override;
 
     AuthorizationStatus authorizationStatus() const override { return status_; }
-    void requestWhenInUseAuthorization() override {}
+    void requestWhenInUseAuthorization() override;
     void startUpdatingLocation() override;
     void stopUpdatingLocation() override;
 

@@ -15,4 +15,8 @@ QString trayToolTip(double kelvin, double altitudeDeg) {
         .arg(wholeNumber(kelvin), QString::asprintf("%.1f", altitudeDeg));
 }
 
+QString trayLocationNeededToolTip() {
+    return QStringLiteral("Tintwell — location needed: open Tintwell to set where you are");
+}
+
 } // namespace tintwell::ui

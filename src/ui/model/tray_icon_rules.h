@@ -11,4 +11,7 @@ QString traySymbolName(bool paused, double altitudeDeg);
 /// "Tintwell — 4215 K @ -3.4°": Kelvin rounded half away from zero, altitude to one decimal.
 QString trayToolTip(double kelvin, double altitudeDeg);
 
+/// The tooltip while no place is known, when the displays keep their calibration.
+QString trayLocationNeededToolTip();
+
 } // namespace tintwell::ui

@@ -139,7 +139,8 @@ void LocationScreen::refresh() {
     }
     autoRow_->setVisible(automatic);
     busy_->setVisible(service_.isFetching);
-    detect_->setEnabled(!service_.isFetching && !service_.isDenied);
+    // Pressed after a refusal it asks again: the user may have allowed it since.
+    detect_->setEnabled(!service_.isFetching);
     QString caption = lastFixCaption(service_.lastFixAt, now_()).value_or(QString());
     if (service_.lastFixAt && service_.lastFixApproximate)
         caption += caption.isEmpty() ? QStringLiteral("approximate (from time zone)")
@@ -149,7 +150,7 @@ void LocationScreen::refresh() {
     using Showing = LocationBanners::Showing;
     if (automatic && service_.isDenied)
         banners_->showFor(Showing::Denied);
-    else if (service_.lastError != LocationServiceState::Error::None && !service_.isFetching)
+    else if (automatic && service_.lastError != LocationServiceState::Error::None && !service_.isFetching)
         banners_->showFor(service_.lastError == LocationServiceState::Error::TimedOut ? Showing::TimedOut
                                                                                       : Showing::Failed);
     else

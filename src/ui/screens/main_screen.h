@@ -41,6 +41,7 @@ public:
 
     SliderRow* row(settings::ProfileField field) const { return rows_.at(field); }
     QMenu* profileMenu() const { return profileMenu_; }
+    QMenu* gearMenu() const { return gearMenu_; }
     QMenu* untilMenu() const { return untilMenu_; }
     QToolButton* profileButton() const { return profileButton_; }
     QComboBox* scopePicker() const { return scopePicker_; }
@@ -80,7 +81,8 @@ private:
     QToolButton* profileButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
     QMenu* gearMenu_ = nullptr;
-    QAction* consentAction_ = nullptr;
+    QAction* consentAction_ = nullptr; ///< null in a build without an update feed
+    QAction* startAtLoginAction_ = nullptr;
     std::map<QString, QAction*> channelActions_;
     LocationBanners* banners_ = nullptr;
     QLabel* statusText_ = nullptr;

@@ -128,29 +128,41 @@ void MainScreen::buildGearMenu() {
     screenEntry("app.badge.checkmark", QStringLiteral("App exceptions…"), Screen::AppExceptions);
     menu->addSeparator();
 
-    menu->addSection(QStringLiteral("Update channel"));
-    auto* channels = new QActionGroup(menu);
-    using Entry = std::pair<const char*, const char*>;
-    for (const auto& [title, name] :
-         std::initializer_list<Entry>{{"Stable", "stable"}, {"Beta", "beta"}, {"Developer", "dev"}}) {
-        QAction* a = menu->addAction(QString::fromLatin1(title));
-        a->setCheckable(true);
-        channels->addAction(a);
-        const std::string channel = name;
-        connect(a, &QAction::triggered, state, [state, channel] { state->setUpdateChannel(channel); });
-        channelActions_[QString::fromLatin1(name)] = a;
-    }
+    // Without it the application is gone after the next login.
+    startAtLoginAction_ = menu->addAction(QStringLiteral("Start at login"));
+    startAtLoginAction_->setObjectName(QStringLiteral("startAtLogin"));
+    startAtLoginAction_->setCheckable(true);
+    connect(startAtLoginAction_, &QAction::triggered, state,
+            [state](bool on) { state->setStartAtLogin(on); });
     menu->addSeparator();
 
-    consentAction_ = menu->addAction(SymbolProvider::icon(QStringLiteral("arrow.triangle.2.circlepath")),
-                                     QStringLiteral("Check for updates automatically"));
-    consentAction_->setCheckable(true);
-    connect(consentAction_, &QAction::triggered, state, [state](bool on) {
-        state->setUpdateConsent(on ? settings::UpdateConsent::Allowed : settings::UpdateConsent::Declined);
-    });
-    menu->addAction(SymbolProvider::icon(QStringLiteral("arrow.down.circle")),
-                    QStringLiteral("Check for updates now…"), this,
-                    [this] { call(ctx_.callbacks.onCheckForUpdates); });
+    // A build without an update feed gets its updates from the package manager: nothing to offer.
+    if (ctx_.updatesOffered) {
+        menu->addSection(QStringLiteral("Update channel"));
+        auto* channels = new QActionGroup(menu);
+        using Entry = std::pair<const char*, const char*>;
+        for (const auto& [title, name] :
+             std::initializer_list<Entry>{{"Stable", "stable"}, {"Beta", "beta"}, {"Developer", "dev"}}) {
+            QAction* a = menu->addAction(QString::fromLatin1(title));
+            a->setCheckable(true);
+            channels->addAction(a);
+            const std::string channel = name;
+            connect(a, &QAction::triggered, state, [state, channel] { state->setUpdateChannel(channel); });
+            channelActions_[QString::fromLatin1(name)] = a;
+        }
+        menu->addSeparator();
+
+        consentAction_ = menu->addAction(SymbolProvider::icon(QStringLiteral("arrow.triangle.2.circlepath")),
+                                         QStringLiteral("Check for updates automatically"));
+        consentAction_->setCheckable(true);
+        connect(consentAction_, &QAction::triggered, state, [state](bool on) {
+            state->setUpdateConsent(on ? settings::UpdateConsent::Allowed
+                                       : settings::UpdateConsent::Declined);
+        });
+        menu->addAction(SymbolProvider::icon(QStringLiteral("arrow.down.circle")),
+                        QStringLiteral("Check for updates now…"), this,
+                        [this] { call(ctx_.callbacks.onCheckForUpdates); });
+    }
     menu->addAction(SymbolProvider::icon(QStringLiteral("info.circle")), QStringLiteral("About Tintwell"),
                     this, [this] {
                         auto* box = new QMessageBox(
@@ -175,7 +187,11 @@ void MainScreen::buildGearMenu() {
     connect(menu, &QMenu::aboutToShow, this, [this, state] {
         for (auto& [name, action] : channelActions_)
             action->setChecked(name.toStdString() == state->updateChannel());
-        consentAction_->setChecked(state->updateConsent() == settings::UpdateConsent::Allowed);
+        if (consentAction_)
+            consentAction_->setChecked(state->updateConsent() == settings::UpdateConsent::Allowed);
+        // The entry file is the setting: the user or --set may have added or removed it since.
+        state->rereadAutostartEntry();
+        startAtLoginAction_->setChecked(state->startAtLogin());
     });
 }
 

@@ -30,11 +30,14 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
                                             "Use my location", "Enter coordinates manually");
     useLocation->setObjectName("useMyLocation");
     manual->setObjectName("enterManually");
-    connect(useLocation, &QPushButton::clicked, this, &OnboardingScreen::useCurrentLocationRequested);
+    connect(useLocation, &QPushButton::clicked, this, [this] {
+        Q_EMIT useCurrentLocationRequested();
+        Q_EMIT locationScreenRequested();
+    });
     connect(manual, &QPushButton::clicked, this, [this] {
         state_.setUseAutoLocation(false);
         state_.save();
-        refresh();
+        Q_EMIT locationScreenRequested();
     });
     steps_->addWidget(location);
 

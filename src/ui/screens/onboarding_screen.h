@@ -41,6 +41,9 @@ public:
 Q_SIGNALS:
     /// "Use my location": ask the location service, which raises the permission question.
     void useCurrentLocationRequested();
+    /// Either location choice: the location screen follows, where the detection's progress and
+    /// outcome show and the place can be picked on the map or typed.
+    void locationScreenRequested();
     /// No step is open any more.
     void finished();
 

@@ -113,14 +113,16 @@ void SettingsView::addScreens() {
     }
     addScreen(Screen::Location, location);
 
-    onboarding_ = new OnboardingScreen(*ctx_.state, [this] {
-        const bool waiting = ctx_.location && ctx_.location->authorizationStatus() ==
-                                                  LocationStatus::Authorization::NotDetermined;
-        return OnboardingNeeds{ctx_.state->useAutoLocation() && waiting,
-                               ctx_.state->updateConsent() == settings::UpdateConsent::Undecided};
-    });
+    onboarding_ = new OnboardingScreen(*ctx_.state, [this] { return onboardingNeeds(); });
     connect(onboarding_, &OnboardingScreen::useCurrentLocationRequested, this,
             [this] { call(ctx_.callbacks.onUseCurrentLocation); });
+    connect(onboarding_, &OnboardingScreen::locationScreenRequested, this,
+            [this] { showScreen(Screen::Location); });
+    // A fix may come while the flow shows (the request made at launch): the step is then done.
+    connect(ctx_.state, &settings::AppState::locationKnownChanged, onboarding_, [this] {
+        if (current_ == Screen::Onboarding)
+            onboarding_->refresh();
+    });
     connect(onboarding_, &OnboardingScreen::finished, this, [this] {
         if (current_ == Screen::Onboarding)
             showScreen(Screen::Main);
@@ -128,11 +130,17 @@ void SettingsView::addScreens() {
     addScreen(Screen::Onboarding, onboarding_);
 }
 
-bool SettingsView::onboardingNeeded() const {
+OnboardingNeeds SettingsView::onboardingNeeds() const {
+    // No place known yet is this platform's "not determined": nothing has answered where the user is.
     const bool waiting =
         ctx_.location && ctx_.location->authorizationStatus() == LocationStatus::Authorization::NotDetermined;
-    return (ctx_.state->useAutoLocation() && waiting) ||
-           ctx_.state->updateConsent() == settings::UpdateConsent::Undecided;
+    return OnboardingNeeds{!ctx_.state->locationKnown() || (ctx_.state->useAutoLocation() && waiting),
+                           ctx_.updatesOffered &&
+                               ctx_.state->updateConsent() == settings::UpdateConsent::Undecided};
+}
+
+bool SettingsView::onboardingNeeded() const {
+    return onboardingNeeds().any();
 }
 
 void SettingsView::showEvent(QShowEvent* event) {

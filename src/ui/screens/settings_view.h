@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/model/onboarding_plan.h"
 #include "ui/screens/view_context.h"
 
 #include <map>
@@ -29,9 +30,11 @@ public:
     Screen currentScreen() const { return current_; }
     void showScreen(Screen screen);
 
-    /// Whether the first-run flow has a step open (automatic location still waiting for the user's
-    /// permission, or the update consent undecided).
+    /// Whether the first-run flow has a step open (no place known yet, or automatic location still
+    /// waiting for the user's permission; or, in a build with an update feed, the update consent
+    /// undecided).
     bool onboardingNeeded() const;
+    OnboardingNeeds onboardingNeeds() const;
 
     /// The cap for the screen the popup opens on (see popupHeightCap).
     void setHeightCap(int cap);

@@ -43,6 +43,8 @@ struct ViewContext {
     shortcuts::GlobalShortcuts* shortcuts = nullptr;  ///< may be null: the hotkeys screen shows no slots
     /// Whether the first-run flow opens by itself when the popup is shown and a step is open.
     bool offerOnboarding = false;
+    /// A build with an update feed: the update consent is asked and the gear menu offers updates.
+    bool updatesOffered = false;
     UiCallbacks callbacks;
     DesktopSettings desktop;
     /// The current instant for relative times, "Until" entries and sun scans.

@@ -14,12 +14,17 @@
 #include <QMenu>
 #include <QScreen>
 
+#include <malloc.h>
+
 namespace tintwell::ui {
 namespace {
 
 /// A click on the icon while the popup is open first closes the popup (a click outside it), and
 /// only then reaches the icon; within this time it counts as the click that closed it.
 constexpr qint64 closingClickMs = 300;
+
+/// How long a closed popup is kept for a quick reopening before it is let go.
+constexpr std::chrono::seconds popupReleaseDelay{10};
 
 } // namespace
 
@@ -30,6 +35,11 @@ MenuBarController::MenuBarController(settings::AppState& state, watchers::AppExc
       callbacks_(std::move(callbacks)), editor_(state, displays), profiles_(state) {
     connect(&displays, &platform::DisplayServices::displaysReconfigured, &editor_,
             &settings::DisplaySettingsEditor::refreshConnectedDisplays);
+    // A popup closed for a while is let go: most of the day nobody opens it, and its screens,
+    // fonts and pixmaps would otherwise stay resident all along.
+    releasePopup_.setSingleShot(true);
+    releasePopup_.setInterval(popupReleaseDelay);
+    connect(&releasePopup_, &QTimer::timeout, this, &MenuBarController::releasePopup);
     trayRetry_.setInterval(5000);
     connect(&trayRetry_, &QTimer::timeout, this, [this] {
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -45,16 +55,14 @@ MenuBarController::~MenuBarController() {
     removeStatusItem();
 }
 
-SettingsView* MenuBarController::settingsView() const {
-    return popup_ ? popup_->view() : nullptr;
+SettingsView* MenuBarController::settingsView() {
+    PopupWindow* window = popup();
+    return window ? window->view() : nullptr;
 }
 
-void MenuBarController::install() {
-    if (installed_)
-        return;
-    installed_ = true;
-    menus_ = std::make_unique<MenuTracker>(callbacks_.onMenuTrackingChanged);
-
+PopupWindow* MenuBarController::popup() {
+    if (popup_ || !installed_)
+        return popup_.get();
     ViewContext context;
     context.state = &state_;
     context.editor = &editor_;
@@ -66,10 +74,25 @@ void MenuBarController::install() {
     context.workspace = workspace_;
     context.shortcuts = shortcuts_;
     context.offerOnboarding = offerOnboarding_;
+    context.updatesOffered = updatesOffered_;
     context.callbacks = callbacks_;
     editor_.refreshConnectedDisplays();
     popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));
     connect(popup_.get(), &PopupWindow::visibilityChanged, menus_.get(), &MenuTracker::setPopupOpen);
+    connect(popup_.get(), &PopupWindow::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            releasePopup_.stop();
+        else
+            releasePopup_.start();
+    });
+    return popup_.get();
+}
+
+void MenuBarController::install() {
+    if (installed_)
+        return;
+    installed_ = true;
+    menus_ = std::make_unique<MenuTracker>(callbacks_.onMenuTrackingChanged);
 
     buildContextMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -84,6 +107,9 @@ void MenuBarController::install() {
          {&settings::AppState::currentAltitudeChanged, &settings::AppState::currentKelvinChanged})
         connect(&state_, signal, this, &MenuBarController::scheduleIconUpdate);
     connect(&state_, &settings::AppState::pausedChanged, this, &MenuBarController::scheduleIconUpdate);
+    connect(&state_, &settings::AppState::locationKnownChanged, this, &MenuBarController::scheduleIconUpdate);
+    connect(&state_, &settings::AppState::manualOverrideChanged, this,
+            &MenuBarController::scheduleIconUpdate);
     updateIcon();
 }
 
@@ -134,8 +160,12 @@ void MenuBarController::scheduleIconUpdate() {
 }
 
 void MenuBarController::updateIcon() {
-    const QString symbol = traySymbolName(state_.paused(), state_.currentAltitude());
-    toolTip_ = trayToolTip(state_.currentKelvin(), state_.currentAltitude());
+    // Without a place (and no Kelvin pinned by hand) the displays keep their calibration, as when
+    // paused.
+    const bool waiting = !state_.locationKnown() && !state_.manualOverride();
+    const QString symbol = traySymbolName(state_.paused() || waiting, state_.currentAltitude());
+    toolTip_ =
+        waiting ? trayLocationNeededToolTip() : trayToolTip(state_.currentKelvin(), state_.currentAltitude());
     if (statusLine_)
         statusLine_->setText(toolTip_);
     if (!tray_)
@@ -159,8 +189,21 @@ void MenuBarController::togglePopover() {
         showPopover();
 }
 
-void MenuBarController::showPopover() {
+void MenuBarController::releasePopup() {
     if (!popup_ || popup_->isVisible())
+        return;
+    popup_.reset();
+    // The freed screens leave holes in the heap that malloc keeps; give them back to the system.
+    malloc_trim(0);
+}
+
+void MenuBarController::closePopover() {
+    if (popup_)
+        popup_->close();
+}
+
+void MenuBarController::showPopover() {
+    if (!popup() || popup_->isVisible())
         return;
     const qint64 sinceClosed = popup_->msSinceClosed();
     if (sinceClosed >= 0 && sinceClosed < closingClickMs)

@@ -53,8 +53,11 @@ public:
     void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { shortcuts_ = shortcuts; }
     /// Whether the popup opens on the first-run flow while one of its steps is open.
     void setOfferOnboarding(bool offer) { offerOnboarding_ = offer; }
+    /// A build with an update feed: the popup asks for the update consent and offers updates.
+    void setUpdatesOffered(bool offered) { updatesOffered_ = offered; }
 
-    /// Builds the status icon (when a tray exists), the popup and the icon's follow-up. Once.
+    /// Builds the status icon (when a tray exists) and the icon's follow-up. Once. The popup is
+    /// built when first asked for: most runs never open it, and its screens cost memory.
     void install();
     /// Recomputes the icon's symbol and tooltip from the store.
     void updateIcon();
@@ -62,14 +65,17 @@ public:
     void togglePopover();
     /// Shows the popup by the icon (or the pointer) if it is hidden.
     void showPopover();
+    /// Closes the popup if it is open.
+    void closePopover();
     /// Removes the status icon (shutdown).
     void removeStatusItem();
 
     /// True once install() found a system tray and shows the icon.
     QSystemTrayIcon* statusItem() const { return tray_.get(); }
     QString toolTip() const { return toolTip_; }
-    PopupWindow* popup() const { return popup_.get(); }
-    SettingsView* settingsView() const;
+    /// The popup, built on the first call.
+    PopupWindow* popup();
+    SettingsView* settingsView();
     settings::DisplaySettingsEditor& displayEditor() { return editor_; }
 
 private:
@@ -85,6 +91,7 @@ private:
     platform::WorkspaceServices* workspace_ = nullptr;
     shortcuts::GlobalShortcuts* shortcuts_ = nullptr;
     bool offerOnboarding_ = false;
+    bool updatesOffered_ = false;
     UiCallbacks callbacks_;
     settings::DisplaySettingsEditor editor_;
     settings::ProfileManager profiles_;
@@ -95,10 +102,12 @@ private:
     QAction* pauseAction_ = nullptr;
     QAction* manualAction_ = nullptr;
     std::unique_ptr<PopupWindow> popup_;
+    QTimer releasePopup_; ///< runs while the popup is closed; when it fires the popup goes
     QString symbol_;
     QString toolTip_;
     bool iconUpdateQueued_ = false;
     bool installed_ = false;
+    void releasePopup();
     QTimer trayRetry_;
     int trayRetriesLeft_ = 12;
 };
