@@ -8,6 +8,8 @@
 namespace tintwell::updates {
 namespace {
 
+constexpr int kMaxRedirects = 5;
+
 bool isLoopbackAddress(const QString& host) {
     // An IP literal only: a name such as "localhost" is whatever the resolver makes of it.
     const QHostAddress address(host);
@@ -23,6 +25,15 @@ QString asPhrase(QString text) {
 
 QString megabytes(qint64 bytes) {
     return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'g', 3) + " MiB";
+}
+
+/// The server's refusal ("the server answered 404 Not Found"), when its answer is one.
+std::optional<QString> refusalBy(const QNetworkReply& reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); // 0: none
+    if (status == 0 || (status >= 200 && status <= 299))
+        return std::nullopt;
+    const QString phrase = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    return QString("the server answered %1 %2").arg(status).arg(phrase).trimmed();
 }
 
 } // namespace
@@ -65,7 +76,7 @@ void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
     }
 
     QNetworkRequest request(url);
-    request.setMaximumRedirectsAllowed(5);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Tintwell");
@@ -86,9 +97,10 @@ void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
         if (!errors.isEmpty() && !failure_)
             failure_ = "the server's certificate is not trusted (" + errors.first().errorString() + ")";
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
+        // A refusal's page is not the feed: its status is the reason, whatever the page's size.
         if (received > limits_.maxBytes || total > limits_.maxBytes)
-            fail("the update feed is larger than " + megabytes(limits_.maxBytes));
+            fail(refusalBy(*reply).value_or("the update feed is larger than " + megabytes(limits_.maxBytes)));
     });
     connect(reply, &QNetworkReply::finished, this, &AppcastFetcher::finish);
     deadline_.start(limits_.timeout);
@@ -114,13 +126,13 @@ void AppcastFetcher::finish() {
         reply->disconnect(this);
         reply->deleteLater();
     }
-    const int status =
-        reply ? reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0; // 0: none
     if (failure_) {
         result = AppcastError{*failure_};
-    } else if (status != 0 && (status < 200 || status > 299)) {
-        const QString phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        result = AppcastError{QString("the server answered %1 %2").arg(status).arg(phrase).trimmed()};
+    } else if (reply->error() == QNetworkReply::TooManyRedirectsError) {
+        // The status then is that of the last hop, which says nothing of what went wrong.
+        result = AppcastError{QString("too many redirects (more than %1)").arg(kMaxRedirects)};
+    } else if (const auto refusal = refusalBy(*reply)) {
+        result = AppcastError{*refusal};
     } else if (reply->error() != QNetworkReply::NoError) {
         result = AppcastError{asPhrase(reply->errorString())};
     } else {

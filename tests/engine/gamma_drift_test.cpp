@@ -57,6 +57,14 @@ TEST_F(GammaDrift, ARampResetByAnotherProgramIsWrittenAgainWithinTheCheckInterva
     EXPECT_EQ(engineLog.filter("another program changed its ramp").size(), 1);
 }
 
+TEST_F(GammaDrift, ADisplayWhoseOwnFrameIsStillLandingIsNotTakenForDrift) {
+    displays.setWriteDelay(300ms);
+    controller->apply({{1, warm}}, 750, 0ms);
+    EXPECT_TRUE(controller->repairDrift({1}).empty());
+    EXPECT_TRUE(test::spinUntil([&] { return shows(1, warmTables); }, 2s));
+    EXPECT_TRUE(engineLog.isEmpty()) << engineLog.join('\n').toStdString();
+}
+
 TEST_F(GammaDrift, ADisplayThatRefusesWritesIsReportedOnceAndTriedAgainQuietly) {
     controller->apply({{1, warm}}, 750, 300ms);
     displays.setTransferTables(1, identity);
