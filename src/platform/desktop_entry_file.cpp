@@ -79,9 +79,9 @@ std::optional<std::map<std::string, std::string>> readDesktopEntryGroup(const st
     std::string text(std::size_t(kMaxDesktopEntryBytes) + 1, '\0');
     text.resize(std::size_t(stream.read(text.data(), kMaxDesktopEntryBytes + 1).gcount()));
     if (std::streamsize(text.size()) > kMaxDesktopEntryBytes) {
-        qCInfo(lcDesktopEntries).noquote() << "Skipped" << QString::fromStdString(file.string())
-                                           << "- larger than" << kMaxDesktopEntryBytes / 1024
-                                           << "KiB, too big for a desktop entry";
+        qCInfo(lcDesktopEntries).noquote()
+            << "Skipped" << QString::fromStdString(file.string()) << "- larger than"
+            << kMaxDesktopEntryBytes / 1024 << "KiB, too big for a desktop entry";
         return std::nullopt;
     }
     std::istringstream in(text);

@@ -137,8 +137,8 @@ JsonFileUserDefaults::FileContent JsonFileUserDefaults::readFile() const {
     }
     if (const int n = fileio::nullOverflowingNumbers(file.text))
         qCWarning(lcSettings).noquote() << QString::fromStdString(
-            "Settings file " + path_ + ": " + std::to_string(n) +
-            (n == 1 ? " number is" : " numbers are") + " too large to read; treated as invalid.");
+            "Settings file " + path_ + ": " + std::to_string(n) + (n == 1 ? " number is" : " numbers are") +
+            " too large to read; treated as invalid.");
     file.document = json::parse(file.text, nullptr, false);
     if (file.document.is_discarded())
         file.problem = "not valid JSON";

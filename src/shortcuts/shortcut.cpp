@@ -95,9 +95,10 @@ std::optional<Shortcut> Shortcut::fromJson(std::string_view json, std::string* w
             problem = n + " is missing";
         else if (!it->is_number_integer())
             problem = n + " is not an integer";
-        else if (it->is_number_unsigned() ? it->get<std::uint64_t>() > std::uint64_t(std::numeric_limits<int>::max())
-                                           : it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
-                                                 it->get<std::int64_t>() > std::numeric_limits<int>::max())
+        else if (it->is_number_unsigned()
+                     ? it->get<std::uint64_t>() > std::uint64_t(std::numeric_limits<int>::max())
+                     : it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
+                           it->get<std::int64_t>() > std::numeric_limits<int>::max())
             problem = n + " is out of range";
         else
             return it->get<int>();

@@ -88,7 +88,8 @@ std::variant<std::vector<AppcastItem>, AppcastError> parseAppcast(const QByteArr
     if (bytes.trimmed().isEmpty())
         return AppcastError{"the update feed is empty"};
     if (nestedTooDeeply(bytes))
-        return AppcastError{QString("the update feed nests elements more than %1 levels deep").arg(kMaxDepth)};
+        return AppcastError{
+            QString("the update feed nests elements more than %1 levels deep").arg(kMaxDepth)};
     QXmlStreamReader xml(bytes);
     xml.setEntityExpansionLimit(kEntityExpansionLimit);
     if (!xml.readNextStartElement())

@@ -49,8 +49,11 @@ std::optional<QString> refusedFeedAddress(const QUrl& url) {
 }
 
 AppcastFetcher::AppcastFetcher(FetchLimits limits, QObject* parent) : QObject(parent), limits_(limits) {
-    network_.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    // Redirects are followed here, one request per hop: Qt's own following of a longer chain
+    // ends with a status of 100 and no error, which says nothing of what went wrong.
+    network_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     deadline_.setSingleShot(true);
+    deadline_.setTimerType(Qt::PreciseTimer); // a coarse timer may end the request early or late
     connect(&deadline_, &QTimer::timeout, this, [this] {
         fail(QString("no answer within %1 seconds")
                  .arg(std::chrono::duration<double>(limits_.timeout).count()));
@@ -59,12 +62,20 @@ AppcastFetcher::AppcastFetcher(FetchLimits limits, QObject* parent) : QObject(pa
 
 AppcastFetcher::~AppcastFetcher() {
     cancel();
+    // The manager's network thread may still be busy with a transfer we gave up on (a server
+    // streaming endless headers is read to its end there), and deleting the manager waits up to
+    // five seconds for it: the deadline would not be the end of the request. Such a manager goes
+    // with the process instead.
+    if (abandoned_)
+        (void)network_.release();
 }
 
 void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
     cancel();
     done_ = std::move(done);
     failure_.reset();
+    hops_ = 0;
+    startedSecure_ = url.scheme() == "https";
     if (const auto refused = refusedFeedAddress(url)) {
         // Answer later all the same, so callers see one order of events whatever the outcome.
         failure_ = refused;
@@ -74,24 +85,17 @@ void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
         });
         return;
     }
+    deadline_.start(limits_.timeout); // one deadline for every hop
+    request(url);
+}
 
+void AppcastFetcher::request(const QUrl& url) {
     QNetworkRequest request(url);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Tintwell");
-    QNetworkReply* reply = network_.get(request);
+    QNetworkReply* reply = network_->get(request);
     reply_ = reply;
-    const bool startedSecure = url.scheme() == "https";
-
-    connect(reply, &QNetworkReply::redirected, this, [this, reply, startedSecure](const QUrl& target) {
-        if (const auto refused = refusedFeedAddress(target))
-            return fail("redirected: " + *refused);
-        if (startedSecure && target.scheme() != "https")
-            return fail(
-                QString("redirected from https to the insecure address \"%1\"").arg(target.toString()));
-        Q_EMIT reply->redirectAllowed();
-    });
     connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
         // Not ignored: the reply fails; this only keeps the reason a person can act on.
         if (!errors.isEmpty() && !failure_)
@@ -103,34 +107,52 @@ void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
             fail(refusalBy(*reply).value_or("the update feed is larger than " + megabytes(limits_.maxBytes)));
     });
     connect(reply, &QNetworkReply::finished, this, &AppcastFetcher::finish);
-    deadline_.start(limits_.timeout);
+}
+
+std::optional<QUrl> AppcastFetcher::redirectTarget(const QNetworkReply& reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QUrl location = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (status < 300 || status > 399 || !location.isValid())
+        return std::nullopt;
+    const QUrl target = reply.url().resolved(location);
+    if (++hops_ > kMaxRedirects)
+        failure_ = QString("too many redirects (more than %1)").arg(kMaxRedirects);
+    else if (const auto refused = refusedFeedAddress(target))
+        failure_ = "redirected: " + *refused;
+    else if (startedSecure_ && target.scheme() != "https")
+        failure_ = QString("redirected from https to the insecure address \"%1\"").arg(target.toString());
+    else
+        return target;
+    return std::nullopt;
 }
 
 void AppcastFetcher::fail(const QString& reason) {
     if (!failure_)
         failure_ = reason;
-    if (reply_)
+    if (reply_) {
+        abandoned_ = true;
         reply_->abort(); // finished follows, synchronously
-    else
+    } else {
         finish();
+    }
 }
 
 void AppcastFetcher::finish() {
     if (!done_)
         return;
-    deadline_.stop();
     QNetworkReply* reply = reply_;
     reply_ = nullptr;
-    Result result = AppcastError{};
     if (reply) {
         reply->disconnect(this);
         reply->deleteLater();
     }
+    if (reply && !failure_ && reply->error() == QNetworkReply::NoError)
+        if (const auto target = redirectTarget(*reply))
+            return request(*target);
+    deadline_.stop();
+    Result result = AppcastError{};
     if (failure_) {
         result = AppcastError{*failure_};
-    } else if (reply->error() == QNetworkReply::TooManyRedirectsError) {
-        // The status then is that of the last hop, which says nothing of what went wrong.
-        result = AppcastError{QString("too many redirects (more than %1)").arg(kMaxRedirects)};
     } else if (const auto refusal = refusalBy(*reply)) {
         result = AppcastError{*refusal};
     } else if (reply->error() != QNetworkReply::NoError) {
@@ -151,6 +173,7 @@ void AppcastFetcher::cancel() {
     deadline_.stop();
     done_ = nullptr;
     if (QNetworkReply* reply = reply_) {
+        abandoned_ = true;
         reply_ = nullptr;
         reply->disconnect(this);
         reply->abort();

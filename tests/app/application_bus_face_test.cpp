@@ -106,14 +106,19 @@ TEST_F(BusFaceTest, AClientReadsTheLiveValuesAndSetsPauseAndManualOverride) {
     const QString iface = app::bus::interface;
     const auto in = [](const QVariant& v) { return QVariant::fromValue(QDBusVariant(v)); };
     const QVariantList wrong[] = {
-        {iface, "Paused", in(QString("no"))},    {iface, "Paused", in(1)},
-        {iface, "ManualOverride", in(qQNaN())},  {iface, "ManualOverride", in(4294967295u)},
-        {iface, "Paused", in(QStringList{"1"})}, {iface, "Paused", true},
-        {iface, "Paused"},                       {iface, "Paused", in(true), in(true)},
+        {iface, "Paused", in(QString("no"))},
+        {iface, "Paused", in(1)},
+        {iface, "ManualOverride", in(qQNaN())},
+        {iface, "ManualOverride", in(4294967295u)},
+        {iface, "Paused", in(QStringList{"1"})},
+        {iface, "Paused", true},
+        {iface, "Paused"},
+        {iface, "Paused", in(true), in(true)},
     };
     for (const QVariantList& args : wrong) {
         const QDBusMessage reply = call("org.freedesktop.DBus.Properties", "Set", args);
-        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.InvalidArgs") << reply.errorMessage().toStdString();
+        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.InvalidArgs")
+            << reply.errorMessage().toStdString();
     }
     EXPECT_FALSE(state.paused());
     EXPECT_FALSE(state.manualOverride());

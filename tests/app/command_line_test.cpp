@@ -107,7 +107,7 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     }
     EXPECT_FALSE(QFile::exists(path));
     // A save that fails (a folder not even root may create) is one line too, with status 1.
-    for (const char* args : {"--set dayKelvin=5000", "--hotkey toggle=ctrl+alt+t"}) {
+    for (const char* args : {"--set dayKelvin=5000", "--hotkey warmer=ctrl+alt+w"}) {
         const test::Outcome r = test::runTintwell(QString(args).split(' '), {{"XDG_CONFIG_HOME", "/proc"}});
         EXPECT_EQ(r.status, 1) << args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;

@@ -70,8 +70,8 @@ TEST(DesktopEntryIndex, MatchesByWindowClassThenFileId) {
         {"sub-tool", {}, "Tool  \\ Kit"},
         {"player", {"fr"}, "Player (user)"}, // the user's folder shadows the system's
         {"gone", {}, std::nullopt},
-        {"latin1", {}, "Caf\uFFFD"},   // not UTF-8: the byte is replaced
-        {"huge", {}, std::nullopt}, // too big to be a desktop entry: not read
+        {"latin1", {}, "Caf\uFFFD"}, // not UTF-8: the byte is replaced
+        {"huge", {}, std::nullopt},  // too big to be a desktop entry: not read
         {"link", {}, std::nullopt},
         {"", {}, std::nullopt},
     };

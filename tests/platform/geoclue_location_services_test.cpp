@@ -93,10 +93,13 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         {"deny", AuthorizationStatus::Denied, std::nullopt},
         {"vanish", std::nullopt, watchers::FetchFatal{"GeoClue stopped before it found a location."}},
         {"silent", std::nullopt, watchers::FetchTimedOut{}},
-        {"fix nan 13.4", std::nullopt, watchers::FetchFatal{"GeoClue gave a location off the globe (nan, 13.4)."}},
-        {"fix 52 -inf", std::nullopt, watchers::FetchFatal{"GeoClue gave a location off the globe (52, -inf)."}},
+        {"fix nan 13.4", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (nan, 13.4)."}},
+        {"fix 52 -inf", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (52, -inf)."}},
         {"fix 999 0", std::nullopt, watchers::FetchFatal{"GeoClue gave a location off the globe (999, 0)."}},
-        {"fix 0 -180.5", std::nullopt, watchers::FetchFatal{"GeoClue gave a location off the globe (0, -180.5)."}},
+        {"fix 0 -180.5", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (0, -180.5)."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);

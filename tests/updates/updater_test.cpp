@@ -98,9 +98,11 @@ TEST(UpdaterTest, FailuresAnswerWithAReason) {
          "/appcast.xml",
          "redirected: the update feed address \"http://tintwell.example/appcast.xml\" does not use https."},
         {{.body = "<html/>"}, "/appcast.xml", "the update feed is not an RSS feed."},
-        {{.status = 302, .extraHeaders = "Location: /appcast.xml\r\n"}, "/appcast.xml",
+        {{.status = 302, .extraHeaders = "Location: /appcast.xml\r\n"},
+         "/appcast.xml",
          "too many redirects (more than 5)."},
-        {{.status = 404, .body = huge + huge, .contentLength = false}, "/appcast.xml",
+        {{.status = 404, .body = huge + huge, .contentLength = false},
+         "/appcast.xml",
          "the server answered 404 Not Found."},
     };
     for (const auto& c : cases) {

@@ -151,11 +151,17 @@ void ApplicationBusFace::Reapply() {
 QDBusMessage ApplicationBusFace::answerProperties(const QDBusMessage& call) {
     const QVariantList args = call.arguments();
     const QString signature = call.signature();
-    const auto invalid = [&](const QString& why) { return call.createErrorReply(QDBusError::InvalidArgs, why); };
+    const auto invalid = [&](const QString& why) {
+        return call.createErrorReply(QDBusError::InvalidArgs, why);
+    };
     const bool getAll = call.member() == "GetAll", get = call.member() == "Get", set = call.member() == "Set";
     if ((getAll && signature != "s") || (get && signature != "ss") || (set && signature != "ssv"))
-        return invalid(QString("%1 takes (%2), not (%3)").arg(call.member(), getAll ? "s" : get ? "ss" : "ssv",
-                                                                signature));
+        return invalid(QString("%1 takes (%2), not (%3)")
+                           .arg(call.member(),
+                                getAll ? "s"
+                                : get  ? "ss"
+                                       : "ssv",
+                                signature));
     if (!getAll && !get && !set)
         return call.createErrorReply(QDBusError::UnknownMethod, "no method " + call.member());
     const QString interface = args.at(0).toString();

@@ -2,14 +2,14 @@
 
 #include "app/bus/bus_names.h"
 
+#include <memory>
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QVariantMap>
-
-#include <memory>
 
 namespace tintwell::settings {
 class AppState;
