@@ -1,13 +1,22 @@
 #include "platform/desktop_entry_file.h"
 
+#include "platform/outside_text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include <QLoggingCategory>
+
 namespace tintwell::platform {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcDesktopEntries, "tintwell.desktopentries", QtInfoMsg)
+
+// A desktop entry is a few kilobytes at most; a bigger file is not one, and is not read whole.
+constexpr std::streamsize kMaxDesktopEntryBytes = 64 * 1024;
 
 std::string trim(const std::string& s) {
     const auto first = s.find_first_not_of(" \t\r");
@@ -64,9 +73,18 @@ std::vector<std::string> splitColons(const std::string& s) {
 } // namespace
 
 std::optional<std::map<std::string, std::string>> readDesktopEntryGroup(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    if (!in)
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream)
         return std::nullopt;
+    std::string text(std::size_t(kMaxDesktopEntryBytes) + 1, '\0');
+    text.resize(std::size_t(stream.read(text.data(), kMaxDesktopEntryBytes + 1).gcount()));
+    if (std::streamsize(text.size()) > kMaxDesktopEntryBytes) {
+        qCInfo(lcDesktopEntries).noquote()
+            << "Skipped" << QString::fromStdString(file.string()) << "- larger than"
+            << kMaxDesktopEntryBytes / 1024 << "KiB, too big for a desktop entry";
+        return std::nullopt;
+    }
+    std::istringstream in(text);
     bool inGroup = false;
     bool sawGroup = false;
     std::map<std::string, std::string> values;
@@ -82,7 +100,7 @@ std::optional<std::map<std::string, std::string>> readDesktopEntryGroup(const st
         }
         const auto eq = line.find('=');
         if (inGroup && eq != std::string::npos)
-            values[trim(line.substr(0, eq))] = unescape(trim(line.substr(eq + 1)));
+            values[trim(line.substr(0, eq))] = validUtf8(unescape(trim(line.substr(eq + 1))));
     }
     if (!sawGroup)
         return std::nullopt;

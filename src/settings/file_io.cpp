@@ -1,6 +1,7 @@
 #include "settings/file_io.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -137,6 +138,43 @@ bool nestedDeeperThan(const std::string& text, int limit) {
         }
     }
     return false;
+}
+
+int nullOverflowingNumbers(std::string& text) {
+    int replaced = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+            continue;
+        }
+        if (c != '-' && (c < '0' || c > '9'))
+            continue;
+        const std::size_t end = text.find_first_not_of("0123456789+-.eE", i);
+        const std::string_view token(text.data() + i, (end == std::string::npos ? text.size() : end) - i);
+        double value = 0;
+        const auto [rest, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+        // Out of range toward zero (1e-400) reads as 0; only a value too large is lost.
+        const auto e = token.find_first_of("eE");
+        const bool tooLarge = error == std::errc::result_out_of_range &&
+                              (e == std::string_view::npos || token.substr(e + 1, 1) != "-");
+        if (tooLarge && rest == token.data() + token.size()) {
+            text.replace(i, token.size(), "null");
+            ++replaced;
+            i += 3;
+        } else {
+            i += token.size() - 1;
+        }
+    }
+    return replaced;
 }
 
 std::optional<std::string> firstFreeName(const std::string& base,

@@ -31,6 +31,10 @@ ReadResult readRegularFile(const std::string& path, long maxSize, std::string& t
 /// True when the JSON text opens more than `limit` arrays or objects inside one another.
 bool nestedDeeperThan(const std::string& text, int limit);
 
+/// Replaces each number of the JSON text too large for a double (1e400) with null, so that such a
+/// value is one invalid value rather than a file that is not JSON. How many were replaced.
+int nullOverflowingNumbers(std::string& text);
+
 /// Calls `attempt` with `base`, `base-2`, `base-3`… until it returns 0 (done: that name is returned)
 /// or an errno other than EEXIST (nothing is returned, errno kept).
 std::optional<std::string> firstFreeName(const std::string& base,

@@ -135,6 +135,10 @@ JsonFileUserDefaults::FileContent JsonFileUserDefaults::readFile() const {
         file.problem = "nested deeper than " + std::to_string(maxDepth) + " levels";
         return file;
     }
+    if (const int n = fileio::nullOverflowingNumbers(file.text))
+        qCWarning(lcSettings).noquote() << QString::fromStdString(
+            "Settings file " + path_ + ": " + std::to_string(n) + (n == 1 ? " number is" : " numbers are") +
+            " too large to read; treated as invalid.");
     file.document = json::parse(file.text, nullptr, false);
     if (file.document.is_discarded())
         file.problem = "not valid JSON";
@@ -282,7 +286,7 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
     const auto fail = [&](const std::string& error) {
         apply(document_);
         pending_ = mine;
-        if (lastWriteSucceeded_)
+        if (lastWriteSucceeded_ && logsWriteFailures_)
             qCWarning(lcSettings).noquote()
                 << QString::fromStdString("Settings not saved to " + path_ + ": " + error);
         lastWriteSucceeded_ = false;

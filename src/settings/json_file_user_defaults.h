@@ -53,6 +53,9 @@ public:
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
     /// Why the last write failed; empty after a success.
     const std::string& lastWriteError() const { return lastWriteError_; }
+    /// Whether a failed write is logged (the default); off for a caller that reports it in its own
+    /// words, so that one failure reads as one line.
+    void setLogsWriteFailures(bool on) { logsWriteFailures_ = on; }
 
     /// Reads the file again, without moving it even when unreadable. True when what this store holds
     /// changed; values whose write failed are kept. A missing or unreadable file changes nothing.
@@ -101,6 +104,7 @@ private:
     std::string lastReloadProblem_;
     bool writable_ = true;
     bool lastWriteSucceeded_ = true;
+    bool logsWriteFailures_ = true;
     std::string lastWriteError_;
     std::function<void(const std::string&)> beforeRename_;
 };

@@ -1,5 +1,7 @@
 #include "shortcuts/global_shortcuts.h"
 
+#include "settings/settings_log.h"
+
 #include <algorithm>
 #include <iostream>
 
@@ -61,8 +63,28 @@ void GlobalShortcuts::declare(const Name& name) {
 }
 
 std::optional<Shortcut> GlobalShortcuts::getShortcut(const Name& name) const {
-    const auto text = defaults_.string(storageKey(name));
-    return text ? Shortcut::fromJson(*text) : std::nullopt;
+    const auto value = defaults_.object(storageKey(name));
+    // Nothing stored, or false: a slot cleared on purpose.
+    if (!value || *value == settings::Value(false))
+        return std::nullopt;
+    // The file may have been edited by hand: what it holds passes the rules of an assignment.
+    std::string problem = "not the text of a combination";
+    std::optional<Shortcut> shortcut;
+    if (const auto* text = std::get_if<std::string>(&*value))
+        shortcut = Shortcut::fromJson(*text, &problem);
+    if (shortcut)
+        if (const auto refused = refusedGlobally(*shortcut)) {
+            problem = shortcut->presentableDescription() + " is refused: " + *refused;
+            shortcut.reset();
+        }
+    if (shortcut)
+        reported_.erase(name.rawValue);
+    else if (const auto it = reported_.find(name.rawValue); it == reported_.end() || it->second != *value) {
+        reported_.insert_or_assign(name.rawValue, *value);
+        qCWarning(settings::lcSettings).noquote()
+            << QString::fromStdString("Hotkey " + name.rawValue + " ignored: " + problem + ".");
+    }
+    return shortcut;
 }
 
 void GlobalShortcuts::setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {

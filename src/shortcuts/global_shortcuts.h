@@ -118,6 +118,8 @@ private:
     std::map<std::string, std::vector<Action>> keyDownHandlers_;
     std::unordered_map<Shortcut, bool> registered_; // handed to the service; true when it took it
     std::map<std::string, std::optional<Shortcut>> lastSeen_;
+    /// The stored value last reported unusable, per slot: each is logged once, not on every read.
+    mutable std::map<std::string, settings::Value> reported_;
     QSet<QObject*> trackedPopups_;
     QSet<QObject*> openPopups_;
     bool enabled_ = true;

@@ -76,29 +76,52 @@ std::string Shortcut::toJson() const {
     return nlohmann::json{{"carbonKeyCode", carbonKeyCode}, {"carbonModifiers", carbonModifiers}}.dump();
 }
 
-std::optional<Shortcut> Shortcut::fromJson(std::string_view json) {
-    const auto j = nlohmann::json::parse(json, nullptr, false);
-    if (!j.is_object())
+std::optional<Shortcut> Shortcut::fromJson(std::string_view json, std::string* why) {
+    const auto refuse = [why](std::string reason) -> std::optional<Shortcut> {
+        if (why)
+            *why = std::move(reason);
         return std::nullopt;
+    };
+    const auto j = nlohmann::json::parse(json, nullptr, false);
+    if (j.is_discarded())
+        return refuse("not JSON");
+    if (!j.is_object())
+        return refuse("not a JSON object");
+    std::string problem;
     const auto member = [&](const char* name) -> std::optional<int> {
         const auto it = j.find(name);
-        if (it == j.end() || !it->is_number_integer())
-            return std::nullopt;
-        if (it->is_number_unsigned()) {
-            const auto v = it->get<std::uint64_t>();
-            return v <= std::uint64_t(std::numeric_limits<int>::max()) ? std::optional<int>(int(v))
-                                                                       : std::nullopt;
-        }
-        const auto v = it->get<std::int64_t>();
-        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-            return std::nullopt;
-        return int(v);
+        const std::string n = name;
+        if (it == j.end())
+            problem = n + " is missing";
+        else if (!it->is_number_integer())
+            problem = n + " is not an integer";
+        else if (it->is_number_unsigned()
+                     ? it->get<std::uint64_t>() > std::uint64_t(std::numeric_limits<int>::max())
+                     : it->get<std::int64_t>() < std::numeric_limits<int>::min() ||
+                           it->get<std::int64_t>() > std::numeric_limits<int>::max())
+            problem = n + " is out of range";
+        else
+            return it->get<int>();
+        return std::nullopt;
     };
     const auto key = member("carbonKeyCode");
-    const auto mods = member("carbonModifiers");
+    const auto mods = key ? member("carbonModifiers") : std::nullopt;
     if (!key || !mods)
-        return std::nullopt;
+        return refuse(problem);
     return Shortcut{*key, *mods};
+}
+
+std::optional<std::string> refusedGlobally(const Shortcut& s) {
+    namespace m = platform::modifier;
+    if (std::uint32_t(s.carbonModifiers) & (m::control | m::option | m::command))
+        return std::nullopt;
+    namespace vk = platform::vk;
+    for (const std::uint32_t f :
+         {vk::f1,  vk::f2,  vk::f3,  vk::f4,  vk::f5,  vk::f6,  vk::f7,  vk::f8,  vk::f9,  vk::f10,
+          vk::f11, vk::f12, vk::f13, vk::f14, vk::f15, vk::f16, vk::f17, vk::f18, vk::f19, vk::f20})
+        if (std::uint32_t(s.carbonKeyCode) == f)
+            return std::nullopt;
+    return "it needs Ctrl, Alt or Super (only F1 to F20 may stand alone)";
 }
 
 std::string Shortcut::presentableDescription() const {

@@ -32,13 +32,19 @@ struct Shortcut {
 
     /// {"carbonKeyCode": …, "carbonModifiers": …}, compact.
     std::string toJson() const;
-    /// Both members present and integers (of 32 bits); anything else is no shortcut.
-    static std::optional<Shortcut> fromJson(std::string_view json);
+    /// Both members present and integers (of 32 bits); anything else is no shortcut, and `why`
+    /// (when given) says what is wrong in a few words.
+    static std::optional<Shortcut> fromJson(std::string_view json, std::string* why = nullptr);
 
     /// As Linux desktops write it: "Ctrl+Alt+Shift+Super+K", then "Fn+" for the function bit,
     /// keypad keys as "Num+1". A key code without a name shows "�".
     std::string presentableDescription() const;
 };
+
+/// Why `s` may not be grabbed for the whole desktop, in a few words; nothing when it may. A plain key
+/// (alone, with Shift, Caps Lock or the function bit) would be taken from every application; only
+/// F1 to F20 may stand alone.
+std::optional<std::string> refusedGlobally(const Shortcut& s);
 
 /// Why a text is not a combination, for one line to the user.
 struct ParseError {

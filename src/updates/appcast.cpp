@@ -8,6 +8,23 @@ namespace {
 
 // A hostile feed can nest entities to grow without end; a real one has no use for them.
 constexpr int kEntityExpansionLimit = 1024;
+// Reading an element's text recurses once per nested element; a real feed nests five levels deep.
+constexpr int kMaxDepth = 64;
+
+/// Whether elements nest deeper than kMaxDepth anywhere in `bytes` (read without recursion).
+bool nestedTooDeeply(const QByteArray& bytes) {
+    QXmlStreamReader xml(bytes);
+    xml.setEntityExpansionLimit(kEntityExpansionLimit);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxDepth)
+            return true;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return false;
+}
 
 std::optional<std::string> text(const QString& s) {
     const QString trimmed = s.trimmed();
@@ -70,6 +87,9 @@ AppcastItem readItem(QXmlStreamReader& xml) {
 std::variant<std::vector<AppcastItem>, AppcastError> parseAppcast(const QByteArray& bytes) {
     if (bytes.trimmed().isEmpty())
         return AppcastError{"the update feed is empty"};
+    if (nestedTooDeeply(bytes))
+        return AppcastError{
+            QString("the update feed nests elements more than %1 levels deep").arg(kMaxDepth)};
     QXmlStreamReader xml(bytes);
     xml.setEntityExpansionLimit(kEntityExpansionLimit);
     if (!xml.readNextStartElement())

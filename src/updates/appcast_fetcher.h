@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -44,11 +45,19 @@ public:
     bool busy() const { return reply_ != nullptr; }
 
 private:
+    void request(const QUrl& url);
+    /// Where a redirect answer leads when it may be followed; otherwise nothing, with `failure_`
+    /// set when it was a redirect that may not.
+    std::optional<QUrl> redirectTarget(const QNetworkReply& reply);
     void fail(const QString& reason);
     void finish();
 
     FetchLimits limits_;
-    QNetworkAccessManager network_;
+    /// Left behind at destruction after an abandoned transfer: see the destructor.
+    std::unique_ptr<QNetworkAccessManager> network_ = std::make_unique<QNetworkAccessManager>();
+    int hops_ = 0; ///< redirects followed in this fetch
+    bool startedSecure_ = false;
+    bool abandoned_ = false; ///< a transfer was aborted while its data still came in
     QPointer<QNetworkReply> reply_;
     std::function<void(Result)> done_;
     std::optional<QString> failure_;

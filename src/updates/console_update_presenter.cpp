@@ -1,5 +1,7 @@
 #include "updates/console_update_presenter.h"
 
+#include "platform/outside_text.h"
+
 #include <nlohmann/json.hpp>
 
 namespace tintwell::updates {
@@ -7,6 +9,15 @@ namespace {
 
 nlohmann::ordered_json orNull(const std::optional<std::string>& s) {
     return s ? nlohmann::ordered_json(*s) : nlohmann::ordered_json(nullptr);
+}
+
+/// A line of text output: the feed's texts and the server's words reach a terminal only made safe.
+std::string safe(const std::string& text) {
+    return platform::terminalSafe(text);
+}
+
+std::string safe(const QString& text) {
+    return safe(text.toStdString());
 }
 
 } // namespace
@@ -23,11 +34,11 @@ void ConsoleUpdatePresenter::showAvailable(const AppcastItem& item, const std::s
              << '\n';
         return;
     }
-    out_ << availableText(item, currentVersion).toStdString() << '\n';
+    out_ << safe(availableText(item, currentVersion)) << '\n';
     if (item.releaseNotesLink)
-        out_ << "Release notes: " << *item.releaseNotesLink << '\n';
+        out_ << "Release notes: " << safe(*item.releaseNotesLink) << '\n';
     if (const auto link = item.downloadLink())
-        out_ << "Download: " << *link << '\n';
+        out_ << "Download: " << safe(*link) << '\n';
 }
 
 void ConsoleUpdatePresenter::showUpToDate() {
@@ -43,7 +54,7 @@ void ConsoleUpdatePresenter::showError(const QString& reason) {
     if (json_)
         out_ << nlohmann::ordered_json{{"status", "error"}, {"error", reason.toStdString()}}.dump(2) << '\n';
     else
-        out_ << errorText(reason).toStdString() << '\n';
+        out_ << safe(errorText(reason)) << '\n';
 }
 
 void ConsoleUpdatePresenter::showNoFeed() {
@@ -56,7 +67,7 @@ void ConsoleUpdatePresenter::showNoFeed() {
 }
 
 void ConsoleUpdatePresenter::notifyAvailable(const AppcastItem& item, const std::string& currentVersion) {
-    out_ << availableText(item, currentVersion).toStdString() << '\n';
+    out_ << safe(availableText(item, currentVersion)) << '\n';
 }
 
 } // namespace tintwell::updates

@@ -99,6 +99,29 @@ TEST_F(BusFaceTest, AClientReadsTheLiveValuesAndSetsPauseAndManualOverride) {
     EXPECT_TRUE(state.manualOverride());
     EXPECT_EQ(set("CurrentKelvin", true).type(), QDBusMessage::ErrorMessage); // read-only
     EXPECT_EQ(state.currentKelvin(), 4200);
+
+    // Nothing but a boolean is taken, nor a call of another shape.
+    state.setPaused(false);
+    state.setManualOverride(false);
+    const QString iface = app::bus::interface;
+    const auto in = [](const QVariant& v) { return QVariant::fromValue(QDBusVariant(v)); };
+    const QVariantList wrong[] = {
+        {iface, "Paused", in(QString("no"))},
+        {iface, "Paused", in(1)},
+        {iface, "ManualOverride", in(qQNaN())},
+        {iface, "ManualOverride", in(4294967295u)},
+        {iface, "Paused", in(QStringList{"1"})},
+        {iface, "Paused", true},
+        {iface, "Paused"},
+        {iface, "Paused", in(true), in(true)},
+    };
+    for (const QVariantList& args : wrong) {
+        const QDBusMessage reply = call("org.freedesktop.DBus.Properties", "Set", args);
+        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.InvalidArgs")
+            << reply.errorMessage().toStdString();
+    }
+    EXPECT_FALSE(state.paused());
+    EXPECT_FALSE(state.manualOverride());
 }
 
 TEST_F(BusFaceTest, ASecondFaceFindsTheNameTakenAndRequestsReachTheApplication) {

@@ -156,16 +156,23 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
     }
     EXPECT_FALSE(QFile::exists(path));
+    // A save that fails (a folder not even root may create) is one line too, with status 1.
+    for (const char* args : {"--set dayKelvin=5000", "--hotkey warmer=ctrl+alt+w"}) {
+        const test::Outcome r = test::runTintwell(QString(args).split(' '), {{"XDG_CONFIG_HOME", "/proc"}});
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
+    }
 }
 
 TEST_F(CommandLineTest, ReadOnlyCommandsLeaveAnUnreadableFileWhereItIs) {
     for (const QByteArray& bad : {QByteArray("{\"tintwell.dayKelvin\": 50"), QByteArray("[1]")}) {
         writeFile(bad);
-        for (const QStringList& args : {QStringList{"--get"}, QStringList{"--print", "--at", kNoon}}) {
+        for (const QStringList& args : {QStringList{"--get"}, QStringList{"--print", "--at", kNoon},
+                                        QStringList{"--hotkeys"}, QStringList{"--check-updates"}}) {
             const test::Outcome r = run(args);
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_NE(r.err.find("could not be read"), std::string::npos) << r.err;
-            EXPECT_EQ(file(), bad);
+            EXPECT_EQ(file(), bad) << args.join(' ').toStdString();
         }
         EXPECT_EQ(QDir(config.path() + "/tintwell").entryList(QDir::Files).size(), 1);
     }

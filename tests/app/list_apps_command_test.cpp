@@ -37,5 +37,20 @@ TEST(ListApps, JsonNamesEachApplicationWithItsDisplays) {
     EXPECT_EQ(nlohmann::json::parse(out.str()), expected);
 }
 
+TEST(ListApps, OutsideNamesNeitherAbortTheJsonNorReachTheTerminalRaw) {
+    platform::VirtualWorkspaceServices workspace;
+    platform::VirtualDisplayServices displays(1);
+    workspace.setRunningApplications({{10, "bad\xff\xc3", "Ed\x1b]0;pwned\x07\nUp to date.", {}, {}}});
+    for (const bool json : {true, false}) {
+        std::ostringstream out;
+        printApplications(listApplications(workspace, displays), json, out);
+        EXPECT_EQ(out.str().find_first_of("\x1b\x07\xff"), std::string::npos) << out.str();
+        if (json)
+            EXPECT_EQ(nlohmann::json::parse(out.str())[0]["id"], "bad\uFFFD\uFFFD");
+        else
+            EXPECT_NE(out.str().find("Ed\\x1b]0;pwned\\x07\\x0aUp to date."), std::string::npos) << out.str();
+    }
+}
+
 } // namespace
 } // namespace tintwell::app

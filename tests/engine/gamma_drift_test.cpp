@@ -57,6 +57,15 @@ TEST_F(GammaDrift, ARampResetByAnotherProgramIsWrittenAgainWithinTheCheckInterva
     EXPECT_EQ(engineLog.filter("another program changed its ramp").size(), 1);
 }
 
+TEST_F(GammaDrift, ARampsLastFrameStillLandingIsNotTakenForDrift) {
+    controller->apply({{1, warm}}, 750, 0ms);
+    displays.setWriteDelay(200ms);
+    controller->apply({{1, Target{6500, 1, 1}}}, 750, 100ms);
+    ASSERT_TRUE(test::spinUntil([&] { return !controller->isRamping(1); }, 2s));
+    EXPECT_TRUE(controller->repairDrift({1}).empty()) << "the frame on its way is ours";
+    EXPECT_TRUE(engineLog.filter("another program").isEmpty()) << engineLog.join('\n').toStdString();
+}
+
 TEST_F(GammaDrift, ADisplayThatRefusesWritesIsReportedOnceAndTriedAgainQuietly) {
     controller->apply({{1, warm}}, 750, 300ms);
     displays.setTransferTables(1, identity);

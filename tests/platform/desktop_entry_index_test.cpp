@@ -54,6 +54,8 @@ TEST(DesktopEntryIndex, MatchesByWindowClassThenFileId) {
     t.write("home/applications/player.desktop", entry("Name=Player (user)\n"));
     t.write("system/applications/player.desktop", entry("Name=Player (system)\nName[fr]=Lecteur\n"));
     t.write("system/applications/EditorMain.desktop", entry("Name=Shadowed by StartupWMClass\n"));
+    t.write("home/applications/latin1.desktop", entry("Name=Caf\xe9\n"));
+    t.write("home/applications/huge.desktop", entry("Name=Huge\n#" + std::string(64 * 1024, 'x') + "\n"));
 
     const struct {
         const char* windowClass;
@@ -68,6 +70,8 @@ TEST(DesktopEntryIndex, MatchesByWindowClassThenFileId) {
         {"sub-tool", {}, "Tool  \\ Kit"},
         {"player", {"fr"}, "Player (user)"}, // the user's folder shadows the system's
         {"gone", {}, std::nullopt},
+        {"latin1", {}, "Caf\uFFFD"}, // not UTF-8: the byte is replaced
+        {"huge", {}, std::nullopt},  // too big to be a desktop entry: not read
         {"link", {}, std::nullopt},
         {"", {}, std::nullopt},
     };

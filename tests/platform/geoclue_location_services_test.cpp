@@ -96,17 +96,25 @@ TEST_F(GeoClueTest, RefusalsAVanishedServiceAndSilenceEndTheRequest) {
         {"deny", AuthorizationStatus::Denied, std::nullopt},
         {"vanish", std::nullopt, watchers::FetchFatal{"GeoClue stopped before it found a location."}},
         {"silent", std::nullopt, watchers::FetchTimedOut{}},
+        {"fix nan 13.4", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (nan, 13.4)."}},
+        {"fix 52 -inf", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (52, -inf)."}},
+        {"fix 999 0", std::nullopt, watchers::FetchFatal{"GeoClue gave a location off the globe (999, 0)."}},
+        {"fix 0 -180.5", std::nullopt,
+         watchers::FetchFatal{"GeoClue gave a location off the globe (0, -180.5)."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         TearDown();
         SetUp();
-        serve({c.mode});
+        serve(QString(c.mode).split(' '));
         LocationProvider& provider = provideGeoClue();
         provider.setPendingTimeout(300ms);
         provider.requestOnce();
         ASSERT_TRUE(spinUntil([&] { return !provider.isFetching(); }));
         EXPECT_EQ(provider.lastError(), c.error);
+        EXPECT_TRUE(fixes.empty()) << "the place stays as it was";
         EXPECT_EQ(provider.isDenied(), c.refusal.has_value());
         EXPECT_EQ(provider.authorizationStatus(), c.refusal.value_or(provider.authorizationStatus()));
         // A request that timed out stops the client all the same.

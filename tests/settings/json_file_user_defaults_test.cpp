@@ -106,9 +106,12 @@ TEST_F(JsonFileUserDefaultsTest, ALinkedFileIsWrittenWhereItPointsEvenWhenTheTar
 TEST_F(JsonFileUserDefaultsTest, KeepsKeysAndShapesItDoesNotOwn) {
     QDir().mkpath(dir.path() + "/tintwell");
     writeAll(path, R"({"GlobalShortcuts_tintwell.togglePause": false, "SUEnableAutomaticChecks": true,
-                      "note": [1, {"x": null}], "fake": {"data": "not base64!"}})");
+                      "note": [1, {"x": null}], "fake": {"data": "not base64!"},
+                      "huge": [1e400, -1E+999, 1e-400, "1e400", 2]})");
     JsonFileUserDefaults store(path);
     EXPECT_EQ(store.object("note"), Value(ForeignValue{R"([1,{"x":null}])"}));
+    // A number out of range spoils that value alone, not the file.
+    EXPECT_EQ(store.object("huge"), Value(ForeignValue{R"([null,null,0.0,"1e400",2])"}));
     store.setDouble("tintwell.dayKelvin", 5000);
     const auto all = JsonFileUserDefaults(path).dictionaryRepresentation();
     EXPECT_EQ(all.at("GlobalShortcuts_tintwell.togglePause"), Value(false));
@@ -223,4 +226,9 @@ TEST_F(JsonFileUserDefaultsTest, ALockThatIsALinkIsRefusedNotFollowed) {
     EXPECT_NE(store.lastWriteError().find("symbolic link"), std::string::npos) << store.lastWriteError();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(elsewhere)));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    // Another writer's file read back in keeps the value that could not be saved, until it is.
+    writeAll(path, R"({"b": false, "c": 3})");
+    EXPECT_TRUE(store.reload());
+    EXPECT_EQ(store.object("b"), Value(true));
+    EXPECT_EQ(store.object("c"), Value(std::int64_t(3)));
 }

@@ -68,6 +68,12 @@ TEST_F(SettingsFileSharing, ARunningStoreFollowsAnEditorsRenameThroughItsSignals
     // A second change: the watch survived the first rename.
     editorSaves({{"tintwell.nightKelvin", 2200.0}, {"tintwell.paused", true}});
     EXPECT_TRUE(tintwell::test::spinUntil([&] { return state.nightKelvin() == 2200; }, 1s));
+    // An edit in place, which the folder does not notice: the watch moved to the renamed-in file.
+    QFile inPlace(QString::fromStdString(path));
+    ASSERT_TRUE(inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    inPlace.write(R"({"tintwell.nightKelvin": 2400.0, "tintwell.paused": true})");
+    inPlace.close();
+    EXPECT_TRUE(tintwell::test::spinUntil([&] { return state.nightKelvin() == 2400; }, 1s));
 }
 
 TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterACopyIsKept) {

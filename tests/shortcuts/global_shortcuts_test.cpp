@@ -133,5 +133,47 @@ TEST_F(GlobalShortcutsTest, ARefusedGrabIsReportedAndTriedAgainOnlyWhenAssignedA
     EXPECT_EQ(counter(pause), 1);
 }
 
+QStringList settingsLog;
+void captureSettingsLog(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (context.category && QByteArray(context.category) == "tintwell.settings")
+        settingsLog << message;
+}
+
+TEST_F(GlobalShortcutsTest, AHandEditedEntryPassesTheRulesOfAnAssignmentOrIsLoggedOnceWithItsSlot) {
+    const auto text = [](const char* s) { return Value(std::string(s)); };
+    const struct {
+        Value stored;
+        const char* reason;
+    } cases[] = {
+        {text(R"({"carbonKeyCode":0,"carbonModifiers":0})"), "A is refused: it needs Ctrl, Alt or Super"},
+        {text(R"({"carbonKeyCode":0,"carbonModifiers":1536})"), "Shift+A is refused"}, // and caps lock
+        {text(R"({"carbonKeyCode":0,"carbonModifiers":131072})"), "Fn+A is refused"},
+        {text("not json"), "not JSON"},
+        {text("[4096]"), "not a JSON object"},
+        {text("{}"), "carbonKeyCode is missing"},
+        {text(R"({"carbonKeyCode":0})"), "carbonModifiers is missing"},
+        {text(R"({"carbonKeyCode":"0","carbonModifiers":4096})"), "carbonKeyCode is not an integer"},
+        {text(R"({"carbonKeyCode":0,"carbonModifiers":4096.5})"), "carbonModifiers is not an integer"},
+        {text(R"({"carbonKeyCode":4294967296,"carbonModifiers":4096})"), "carbonKeyCode is out of range"},
+        {text(R"({"carbonKeyCode":0,"carbonModifiers":-4294967296})"), "carbonModifiers is out of range"},
+        {Value(true), "not the text of a combination"},
+        {Value(std::int64_t(4096)), "not the text of a combination"},
+        {Value(settings::ForeignValue{"[0,4096]"}), "not the text of a combination"},
+    };
+    const QtMessageHandler previous = qInstallMessageHandler(captureSettingsLog);
+    for (const auto& c : cases) {
+        settingsLog.clear();
+        defaults.set("GlobalShortcuts_tintwell.togglePause", c.stored);
+        shortcuts.reloadFromStore();
+        count(pause);
+        EXPECT_EQ(shortcuts.getShortcut(pause), std::nullopt) << c.reason;
+        EXPECT_TRUE(service.registrations().empty()) << c.reason;
+        ASSERT_EQ(settingsLog.size(), 1) << c.reason; // once, however often it is read
+        EXPECT_TRUE(settingsLog[0].startsWith(QString("Hotkey tintwell.togglePause ignored: ") + c.reason))
+            << settingsLog[0].toStdString();
+    }
+    qInstallMessageHandler(previous);
+}
+
 } // namespace
 } // namespace tintwell::shortcuts

@@ -42,6 +42,14 @@ TEST(ParseShortcut, ReadsWhatDescriptionsWriteAndCommonAliases) {
         Shortcut expected;
     } cases[] = {
         {"Ctrl+Alt+Up", {int(vk::upArrow), int(mod::control | mod::option)}},
+        // Each navigation key its own: a key code shared by two would run one slot from both keys.
+        {"Alt+Left", {int(vk::leftArrow), int(mod::option)}},
+        {"Alt+Right", {int(vk::rightArrow), int(mod::option)}},
+        {"Alt+Down", {int(vk::downArrow), int(mod::option)}},
+        {"Alt+Home", {int(vk::home), int(mod::option)}},
+        {"Alt+End", {int(vk::end), int(mod::option)}},
+        {"Alt+PgUp", {int(vk::pageUp), int(mod::option)}},
+        {"Alt+PgDown", {int(vk::pageDown), int(mod::option)}},
         {"Control + Option + Command + Shift + K", {int(vk::k), int(mod::all & ~mod::function)}},
         {"Meta+Enter", {int(vk::returnKey), int(mod::command)}},
         {"Ctrl+Num++", {int(vk::keypadPlus), int(mod::control)}},

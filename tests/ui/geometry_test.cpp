@@ -24,6 +24,7 @@ TEST(MapProjection, PickWritesClampedCoordinatesRoundedToFourPlaces) {
         {"x = 1", {1, 75}, 0, -178.8},
         {"a third of a degree", {100.1, 50.05}, 29.94, -59.88},
         {"rounding never leaves more than four places", {0.3333, 0}, 90, -179.6},
+        {"a ten-thousandth of a degree is kept", {150.0001, 74.9999}, 0.0001, 0.0001},
     };
     for (const PickCase& c : cases) {
         const GeoPoint p = MapProjection::pick(c.pointer, map);

@@ -80,6 +80,8 @@ TEST(PopupGeometry, OpensAwayFromThePanelAndStaysOnTheScreen) {
     for (const Case& c : {
              // Panel at the bottom: above the icon, centred on it.
              Case{"bottom", QRect(1000, 776, 24, 24), {}, s, QRect(0, 0, 1280, 776), {851, 272}},
+             // ... and one that reserves no space: above the icon all the same, not over it.
+             Case{"bottom, unreserved", QRect(1000, 776, 24, 24), {}, s, s, {851, 272}},
              // Panel at the top: below the icon.
              Case{"top", QRect(600, 0, 24, 24), {}, s, QRect(0, 24, 1280, 776), {451, 28}},
              // Icon near the right end of a top panel: pushed back inside the screen.

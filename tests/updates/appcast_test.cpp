@@ -79,6 +79,7 @@ TEST(AppcastTest, HostileFeedsAreRefusedWithAReason) {
         {"empty", "", "empty"},
         {"not RSS", "<html><body>Sign in</body></html>", "not an RSS feed"},
         {"2 MiB unclosed", "<rss><channel><item><title>" + QByteArray(2 << 20, 'x'), "not valid XML"},
+        {"60,000 deep", "<rss><channel><item><version>" + QByteArray("<b>").repeated(60000), "64 levels"},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(error(c.xml).contains(c.reason)) << c.what << ": " << error(c.xml).toStdString();

@@ -98,6 +98,12 @@ TEST(UpdaterTest, FailuresAnswerWithAReason) {
          "/appcast.xml",
          "redirected: the update feed address \"http://tintwell.example/appcast.xml\" does not use https."},
         {{.body = "<html/>"}, "/appcast.xml", "the update feed is not an RSS feed."},
+        {{.status = 302, .extraHeaders = "Location: /appcast.xml\r\n"},
+         "/appcast.xml",
+         "too many redirects (more than 5)."},
+        {{.status = 404, .body = huge + huge, .contentLength = false},
+         "/appcast.xml",
+         "the server answered 404 Not Found."},
     };
     for (const auto& c : cases) {
         Fixture f;
@@ -147,6 +153,16 @@ TEST(UpdaterTest, AutomaticChecksRunOnceADayAndNotifyOncePerVersion) {
     ASSERT_TRUE(test::spinUntil([&] { return f.server.requestCount() == 2; }));
     test::spinUntil([&] { return f.updater->automaticCheckScheduled(); });
     EXPECT_EQ(f.presenter.notifications.size(), 1u);
+
+    // Switched off while a check waits for its answer, then on again: the checks go on.
+    f.server.serve("/appcast.xml", {.silent = true});
+    f.clock->current = instantFromSecondsSinceEpoch(secondsSinceEpoch(kNow) + 2 * day);
+    f.updater->setAutomaticallyChecksForUpdates(false);
+    f.updater->setAutomaticallyChecksForUpdates(true);
+    ASSERT_TRUE(test::spinUntil([&] { return f.server.requestCount() == 3; }));
+    f.updater->setAutomaticallyChecksForUpdates(false);
+    f.updater->setAutomaticallyChecksForUpdates(true);
+    EXPECT_TRUE(f.updater->automaticCheckScheduled());
 }
 
 /// Stands in for the update machinery and records what the application told it.

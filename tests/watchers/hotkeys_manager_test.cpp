@@ -62,6 +62,7 @@ TEST_F(HotkeysManagerTest, TogglesTheOverrideWhoseEndIsForgotten) {
 TEST_F(HotkeysManagerTest, NudgesStartFromTheDayKelvinRoundAndStayWithinLimits) {
     state.setDayKelvin(6500);
     state.setManualKelvin(3000);
+    state.setCurrentKelvin(2700); // night on the screen: still the day's value is the start
     press(hotkeys::warmer);
     EXPECT_TRUE(state.manualOverride());
     EXPECT_EQ(state.manualKelvin(), 6250);

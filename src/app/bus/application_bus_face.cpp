@@ -6,17 +6,55 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QLoggingCategory>
+#include <QMetaClassInfo>
 #include <QMetaProperty>
 
 namespace tintwell::app {
 
 Q_LOGGING_CATEGORY(lcBus, "tintwell.bus")
 
+namespace {
+
+constexpr auto kProperties = "org.freedesktop.DBus.Properties";
+
+} // namespace
+
+/// The object as exported: introspection from the interface description, calls answered by the face.
+class ApplicationBusFace::BusObject final : public QDBusVirtualObject {
+public:
+    explicit BusObject(ApplicationBusFace& face) : face_(face) {}
+
+    QString introspect(const QString&) const override {
+        const QMetaObject& meta = ApplicationBusAdaptor::staticMetaObject;
+        return meta.classInfo(meta.indexOfClassInfo("D-Bus Introspection")).value();
+    }
+
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& connection) override {
+        const bool ours = call.interface() == bus::interface || call.interface().isEmpty();
+        QDBusMessage reply;
+        if (call.interface() == kProperties)
+            reply = face_.answerProperties(call);
+        else if (ours && call.member() == "ShowPopup" && call.signature().isEmpty())
+            face_.ShowPopup();
+        else if (ours && call.member() == "Reapply" && call.signature().isEmpty())
+            face_.Reapply();
+        else
+            return false; // Qt answers: no such method
+        connection.send(reply.type() == QDBusMessage::InvalidMessage ? call.createReply() : reply);
+        return true;
+    }
+
+private:
+    ApplicationBusFace& face_;
+};
+
 ApplicationBusFace::ApplicationBusFace(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
                                        QObject* parent)
-    : QObject(parent), state_(state), exceptions_(exceptions), bus_(QString()) {
-    new ApplicationBusAdaptor(this);
+    : QObject(parent), object_(std::make_unique<BusObject>(*this)), state_(state), exceptions_(exceptions),
+      bus_(QString()) {
     pending_.setSingleShot(true);
     pending_.setInterval(0);
     connect(&pending_, &QTimer::timeout, this, &ApplicationBusFace::announceChanges);
@@ -49,7 +87,7 @@ bool ApplicationBusFace::registerOn(QDBusConnection bus, QString* error) {
     };
     if (!bus.isConnected())
         return fail("no D-Bus session bus: " + bus.lastError().message());
-    if (!bus.registerObject(bus::objectPath, this, QDBusConnection::ExportAdaptors))
+    if (!bus.registerVirtualObject(bus::objectPath, object_.get()))
         return fail(QString("cannot export %1 on the session bus").arg(bus::objectPath));
     // Another instance holding the name means this one must not answer for it; never queue or replace.
     const auto reply =
@@ -113,6 +151,49 @@ void ApplicationBusFace::ShowPopup() {
 void ApplicationBusFace::Reapply() {
     qCInfo(lcBus) << "Reapply requested over D-Bus";
     Q_EMIT reapplyRequested();
+}
+
+QDBusMessage ApplicationBusFace::answerProperties(const QDBusMessage& call) {
+    const QVariantList args = call.arguments();
+    const QString signature = call.signature();
+    const auto invalid = [&](const QString& why) {
+        return call.createErrorReply(QDBusError::InvalidArgs, why);
+    };
+    const bool getAll = call.member() == "GetAll", get = call.member() == "Get", set = call.member() == "Set";
+    if ((getAll && signature != "s") || (get && signature != "ss") || (set && signature != "ssv"))
+        return invalid(QString("%1 takes (%2), not (%3)")
+                           .arg(call.member(),
+                                getAll ? "s"
+                                : get  ? "ss"
+                                       : "ssv",
+                                signature));
+    if (!getAll && !get && !set)
+        return call.createErrorReply(QDBusError::UnknownMethod, "no method " + call.member());
+    const QString interface = args.at(0).toString();
+    if (!interface.isEmpty() && interface != bus::interface)
+        return call.createErrorReply(QDBusError::UnknownInterface, "no interface " + interface);
+    if (getAll)
+        return call.createReply(QVariant::fromValue(snapshot()));
+
+    const QString name = args.at(1).toString();
+    const QMetaObject* meta = metaObject();
+    const int index = meta->indexOfProperty(name.toUtf8().constData());
+    if (index < meta->propertyOffset())
+        return call.createErrorReply(QDBusError::UnknownProperty, "no property " + name);
+    const QMetaProperty property = meta->property(index);
+    if (get)
+        return call.createReply(QVariant::fromValue(QDBusVariant(property.read(this))));
+    if (!property.isWritable())
+        return call.createErrorReply(QDBusError::PropertyReadOnly, name + " is read-only");
+    // Exactly the property's type: a string, a number or a container is not a boolean.
+    const QVariant value = args.at(2).value<QDBusVariant>().variant();
+    if (value.metaType() != property.metaType()) {
+        qCInfo(lcBus).noquote() << "Refused a write of" << name << "that is not a"
+                                << property.metaType().name();
+        return invalid(QString("%1 takes a %2").arg(name, property.metaType().name()));
+    }
+    property.write(this, value);
+    return call.createReply();
 }
 
 QVariantMap ApplicationBusFace::snapshot() const {

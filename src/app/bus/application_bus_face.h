@@ -2,6 +2,8 @@
 
 #include "app/bus/bus_names.h"
 
+#include <memory>
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
@@ -22,6 +24,9 @@ namespace tintwell::app {
 /// launch): live values read-only, pause and manual override read-write, and two requests. What is
 /// exported is data/org.tintwell.Tintwell.xml, through the adaptor generated from it; the adaptor
 /// reads and writes the properties below by name and calls the slots of the same names.
+///
+/// Calls are answered by hand rather than by Qt's property machinery, which converts whatever a
+/// client writes ("no" to true); a write of the wrong type is refused with InvalidArgs.
 ///
 /// A change is announced with PropertiesChanged on the next event-loop pass after the settings or the
 /// exception in force changed, once per pass and only for values that differ from the last announced.
@@ -68,9 +73,15 @@ Q_SIGNALS:
     void reapplyRequested();
 
 private:
+    class BusObject;
+    friend class BusObject;
+
     QVariantMap snapshot() const;
+    /// The answer to a call of org.freedesktop.DBus.Properties.
+    QDBusMessage answerProperties(const QDBusMessage& call);
     void announceChanges();
 
+    std::unique_ptr<BusObject> object_;
     settings::AppState& state_;
     QPointer<watchers::AppExceptionsManager> exceptions_;
     QDBusConnection bus_;

@@ -35,7 +35,9 @@ int runCheckUpdates(const CommandLine& cl, settings::UserDefaults& defaults, std
 }
 
 int runCheckUpdates(const CommandLine& cl, std::ostream& out) {
-    settings::JsonFileUserDefaults defaults;
+    // Only the channel is read: an unreadable file is reported, never moved.
+    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
+                                            settings::JsonFileUserDefaults::Access::ReadOnly);
     return runCheckUpdates(cl, defaults, out);
 }
 

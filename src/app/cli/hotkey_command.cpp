@@ -25,21 +25,6 @@ std::string knownNames() {
     return names;
 }
 
-/// A plain key grabbed for the whole desktop would be taken from every application; only the
-/// function keys may stand alone, as in the hotkeys screen's recorder.
-bool standsAlone(const Shortcut& s) {
-    namespace m = platform::modifier;
-    if (std::uint32_t(s.carbonModifiers) & (m::control | m::option | m::command))
-        return true;
-    namespace vk = platform::vk;
-    for (const std::uint32_t f :
-         {vk::f1,  vk::f2,  vk::f3,  vk::f4,  vk::f5,  vk::f6,  vk::f7,  vk::f8,  vk::f9,  vk::f10,
-          vk::f11, vk::f12, vk::f13, vk::f14, vk::f15, vk::f16, vk::f17, vk::f18, vk::f19, vk::f20})
-        if (std::uint32_t(s.carbonKeyCode) == f)
-            return true;
-    return false;
-}
-
 } // namespace
 
 int runHotkey(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std::ostream& out,
@@ -69,9 +54,9 @@ int runHotkey(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, s
             return 2;
         }
         const Shortcut shortcut = std::get<Shortcut>(parsed);
-        if (!standsAlone(shortcut)) {
-            err << "tintwell: Invalid combination " << quoted(text) << " for " << shortName(*slot)
-                << ": it needs Ctrl, Alt or Super (only F1 to F20 may stand alone).\n";
+        if (const auto refused = shortcuts::refusedGlobally(shortcut)) {
+            err << "tintwell: Invalid combination " << quoted(text) << " for " << shortName(*slot) << ": "
+                << *refused << ".\n";
             return 2;
         }
         pending.emplace_back(*slot, shortcut);
@@ -117,12 +102,15 @@ int runHotkeys(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, 
 
 int runHotkey(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     settings::JsonFileUserDefaults defaults;
+    defaults.setLogsWriteFailures(false); // a failed save is the command's own error line
     return runHotkey(cl, defaults, out, err);
 }
 
 int runHotkeys(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     (void)err;
-    settings::JsonFileUserDefaults defaults;
+    // A look at the file: an unreadable one is reported, never moved.
+    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
+                                            settings::JsonFileUserDefaults::Access::ReadOnly);
     return runHotkeys(cl, defaults, out);
 }
 

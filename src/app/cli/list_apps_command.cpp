@@ -1,6 +1,7 @@
 #include "app/cli/list_apps_command.h"
 
 #include "app/platform_backend.h"
+#include "platform/outside_text.h"
 #include "watchers/display_windows.h"
 
 #include <algorithm>
@@ -60,27 +61,30 @@ void printApplications(const std::vector<ListedApplication>& apps, bool json, st
                  {"regular", l.application.activationPolicy == platform::ActivationPolicy::Regular},
                  {"displays", displays}});
         }
-        out << list.dump(2) << '\n';
+        // The platform hands over valid text; an invalid byte that slips through is replaced, not fatal.
+        out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
         return;
     }
     if (apps.empty()) {
         out << "No running applications with windows.\n";
         return;
     }
+    // Names come from other programs and their desktop entries: shown, never obeyed by the terminal.
+    const auto safe = [](const std::string& text) { return platform::terminalSafe(text); };
     std::size_t idWidth = 14;
     std::size_t nameWidth = 4;
     for (const auto& l : apps) {
-        idWidth = std::max(idWidth, l.application.applicationId.size());
-        nameWidth = std::max(nameWidth, l.application.localizedName.size());
+        idWidth = std::max(idWidth, safe(l.application.applicationId).size());
+        nameWidth = std::max(nameWidth, safe(l.application.localizedName).size());
     }
     out << std::left << "  " << std::setw(int(idWidth)) << "APPLICATION ID"
         << "  " << std::setw(int(nameWidth)) << "NAME"
         << "  " << std::setw(8) << "PID"
         << "DISPLAYS\n";
     for (const auto& l : apps)
-        out << (l.frontmost ? "* " : "  ") << std::setw(int(idWidth)) << l.application.applicationId << "  "
-            << std::setw(int(nameWidth)) << l.application.localizedName << "  " << std::setw(8)
-            << l.application.pid << displayNames(l.displays) << '\n';
+        out << (l.frontmost ? "* " : "  ") << std::setw(int(idWidth)) << safe(l.application.applicationId)
+            << "  " << std::setw(int(nameWidth)) << safe(l.application.localizedName) << "  " << std::setw(8)
+            << l.application.pid << safe(displayNames(l.displays)) << '\n';
     out << "(* frontmost)\n";
 }
 

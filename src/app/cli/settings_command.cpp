@@ -200,6 +200,7 @@ int runGet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
 
 int runSet(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     settings::JsonFileUserDefaults defaults;
+    defaults.setLogsWriteFailures(false); // a failed save is the command's own error line
     return runSet(cl, defaults, out, err);
 }
 

@@ -3,6 +3,8 @@
 #include "core/application_id.h"
 #include "platform/linux/location_logging.h"
 
+#include <cmath>
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -127,6 +129,13 @@ void GeoClueLocationServices::onLocation(const QDBusMessage& reply) {
     location.longitude = properties.value("Longitude").toDouble(&longitudeOk);
     if (!latitudeOk || !longitudeOk) {
         report({LocationError::Kind::Failed, "GeoClue gave a location without coordinates."});
+        return;
+    }
+    // A place off the globe (NaN, infinite, 999) is an error of the source, never a place to keep.
+    if (!(std::abs(location.latitude) <= 90) || !(std::abs(location.longitude) <= 180)) {
+        report({LocationError::Kind::Failed, QString("GeoClue gave a location off the globe (%1, %2).")
+                                                 .arg(location.latitude)
+                                                 .arg(location.longitude)});
         return;
     }
     if (bool ok = false; properties.contains("Accuracy")) {

@@ -1,5 +1,6 @@
 #include "platform/x11/x11_workspace_services.h"
 
+#include "platform/outside_text.h"
 #include "platform/x11/xcb_reply.h"
 
 #include <algorithm>
@@ -363,8 +364,9 @@ RunningApplication X11WorkspaceServices::makeApplication(ProcessId pid, const st
                                                          ActivationPolicy policy) {
     RunningApplication app;
     app.pid = pid;
-    app.applicationId = cls;
-    app.localizedName = cls;
+    // A window class is whatever bytes the program set; the rest of the system handles text.
+    app.applicationId = validUtf8(cls);
+    app.localizedName = app.applicationId;
     app.activationPolicy = policy;
     if (const auto info = desktopEntries_.lookup(cls)) {
         app.localizedName = info->name;
