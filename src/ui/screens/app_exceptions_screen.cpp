@@ -309,6 +309,15 @@ void AppExceptionsScreen::refreshDiagnosis() {
 
 void AppExceptionsScreen::rebuildRows() {
     const auto& rules = state_.appExceptions();
+    emptyState_->setVisible(rules.empty());
+    // A row is a handful of widgets, far more than its rule: none are made or kept up to date until
+    // the screen is on view, so a long list costs nothing at start.
+    if (!isVisible()) {
+        rowsStale_ = true;
+        refreshDiagnosis();
+        return;
+    }
+    rowsStale_ = false;
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     bool sameRows = rules.size() == rows_.size();
     for (std::size_t i = 0; sameRows && i < rules.size(); ++i)
@@ -336,8 +345,13 @@ void AppExceptionsScreen::rebuildRows() {
     }
     for (std::size_t i = 0; i < rules.size(); ++i)
         rows_[i]->update(rules[i], active && active->rule.bundleId == rules[i].bundleId);
-    emptyState_->setVisible(rules.empty());
     refreshDiagnosis();
+}
+
+void AppExceptionsScreen::showEvent(QShowEvent* event) {
+    SecondaryScreen::showEvent(event);
+    if (rowsStale_)
+        rebuildRows();
 }
 
 void AppExceptionsScreen::showPicker() {
