@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {settings::keys::TINTWELL_FUZZ_KEY,
          settings::Value(settings::Data{std::string(reinterpret_cast<const char*>(data), size)})},
         // The active profile's identifier is the other half of what the profile list is read with.
-        {settings::keys::activeProfileId, settings::Value(std::string("0B5E4E53-4A55-4C16-9A8E-3C8F1B2D7A61"))}});
+        {settings::keys::activeProfileId,
+         settings::Value(std::string("0B5E4E53-4A55-4C16-9A8E-3C8F1B2D7A61"))}});
     settings::AppState state(defaults);
     (void)state.activeProfileName();
     (void)state.isActiveProfileDirty();
