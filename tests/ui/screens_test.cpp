@@ -117,6 +117,7 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
     EXPECT_TRUE(test::saveScreenshots(screen, "profiles-empty", 560));
     EXPECT_TRUE(screen.findChild<QWidget*>("noProfilesCard")->isVisibleTo(&screen));
 
+    screen.hide();
     state.saveCurrentAsProfile("Only");
     state.saveCurrentAsProfile("Second");
     state.saveCurrentAsProfile("Third");
