@@ -329,6 +329,10 @@ void AppExceptionsScreen::rebuildRows() {
             row->deleteLater();
         }
         rows_.clear();
+        // A row shown inside a column on view lays the whole column out again, which made a long
+        // list take minutes: the rows are shown while the column is hidden, and appear with it.
+        QWidget* column = ruleList_->parentWidget();
+        column->hide();
         for (std::size_t i = 0; i < rules.size(); ++i) {
             auto* row = new AppExceptionRow(editing_.ruleBinding(rules[i].bundleId), this);
             row->setProperty("bundleId", QString::fromStdString(rules[i].bundleId));
@@ -340,8 +344,10 @@ void AppExceptionsScreen::rebuildRows() {
                         return editing_.deleteRules({k});
             });
             ruleList_->addWidget(row);
+            row->show();
             rows_.push_back(row);
         }
+        column->show();
     }
     for (std::size_t i = 0; i < rules.size(); ++i)
         rows_[i]->update(rules[i], active && active->rule.bundleId == rules[i].bundleId);

@@ -203,8 +203,15 @@ void ProfileManagerScreen::rebuildUserRows() {
         row->deleteLater();
     }
     userRows_.clear();
-    for (const core::Profile& p : state_.profiles())
+    // A row shown inside a column on view lays the whole column out again, which made a long list
+    // take minutes: the rows are shown while the column is hidden, and appear with it.
+    QWidget* column = userList_->parentWidget();
+    column->hide();
+    for (const core::Profile& p : state_.profiles()) {
         userRows_.push_back(addRow(userList_, p, false));
+        userRows_.back()->show();
+    }
+    column->show();
     refresh();
 }
 
