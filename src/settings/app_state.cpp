@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
+#include <QCryptographicHash>
 #include <QMetaMethod>
 
 #include <nlohmann/json.hpp>
@@ -36,6 +38,48 @@ bool allNumbersFinite(const nlohmann::json& j) {
 void reportStored(UserDefaults& defaults, const std::string& k, const std::string& why) {
     qCWarning(lcSettings).noquote() << QString::fromStdString(k + ": " + why);
     defaults.noteUndecodable(k);
+}
+
+/// An identifier for the profile at `position` whose own one an earlier profile holds: derived from
+/// both, so the same file gives the same identifier at every start until the list is written (an
+/// active profile chosen among the repaired ones stays active across restarts).
+Uuid repairedId(const Uuid& duplicate, std::size_t position, const std::set<Uuid>& taken) {
+    for (std::size_t attempt = 0;; ++attempt) {
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        hash.addData(QByteArrayView(duplicate.bytes.data(), qsizetype(duplicate.bytes.size())));
+        hash.addData(QByteArray::number(qulonglong(position)) + ':' +
+                     QByteArray::number(qulonglong(attempt)));
+        const QByteArray digest = hash.result();
+        Uuid id;
+        std::copy_n(digest.begin(), id.bytes.size(), id.bytes.begin());
+        id.bytes[6] = std::uint8_t((id.bytes[6] & 0x0F) | 0x50); // version 5: name-based, SHA-1
+        id.bytes[8] = std::uint8_t((id.bytes[8] & 0x3F) | 0x80);
+        if (!taken.contains(id))
+            return id;
+    }
+}
+
+/// Gives every profile whose identifier an earlier one already holds an identifier of its own, and
+/// logs it: the menu, the hotkeys and the active mark all find a profile by its identifier, so two
+/// sharing one would show one's name while applying the other's values. Nothing is dropped.
+void repairDuplicateIds(std::vector<Profile>& list, UserDefaults& defaults) {
+    std::set<Uuid> taken;
+    for (const Profile& p : list)
+        taken.insert(p.id);
+    if (taken.size() == list.size())
+        return;
+    std::map<Uuid, std::size_t> first;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto [it, isFirst] = first.try_emplace(list[i].id, i);
+        if (isFirst)
+            continue;
+        const Uuid fresh = repairedId(list[i].id, i, taken);
+        taken.insert(fresh);
+        reportElement(defaults, keys::profiles, "element " + std::to_string(i + 1),
+                      "identifier " + list[i].id.toString() + " already used by element " +
+                          std::to_string(it->second + 1) + "; given " + fresh.toString());
+        list[i].id = fresh;
+    }
 }
 
 template <SixValues To, SixValues From>
@@ -370,7 +414,9 @@ void AppState::load() {
     loading_ = true;
     for (std::size_t i = 0; i < core::settingRows.size(); ++i)
         setValue(core::SettingId(i), readStored(core::SettingId(i)));
-    setProfiles(readStoredList<Profile>(defaults_, keys::profiles).value_or(std::vector<Profile>{}));
+    auto profiles = readStoredList<Profile>(defaults_, keys::profiles).value_or(std::vector<Profile>{});
+    repairDuplicateIds(profiles, defaults_);
+    setProfiles(std::move(profiles));
     const auto activeText = defaults_.string(keys::activeProfileId);
     setActiveProfileId(activeText ? Uuid::parse(*activeText) : std::nullopt);
     setAppExceptions(readStoredList<AppExceptionRule>(defaults_, keys::appExceptions)

@@ -36,8 +36,12 @@ void HotkeysManager::installHandlers() {
 
 void HotkeysManager::cycleProfile(int delta) {
     std::vector<core::Profile> all = appState_.profiles();
-    const auto& presets = settings::BuiltinPresets::all();
-    all.insert(all.end(), presets.begin(), presets.end());
+    // A preset that a user profile shadows (same identifier) is that profile: listed twice, the
+    // cycle would come back to the first of them for ever.
+    for (const core::Profile& preset : settings::BuiltinPresets::all())
+        if (std::ranges::find(appState_.profiles(), preset.id, &core::Profile::id) ==
+            appState_.profiles().end())
+            all.push_back(preset);
     const int n = int(all.size());
     if (n == 0)
         return;

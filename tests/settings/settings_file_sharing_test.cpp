@@ -86,7 +86,13 @@ TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterAC
     editorSaves(original);
     JsonFileUserDefaults defaults(path);
     AppState state(defaults);
-    EXPECT_EQ(state.profiles(), (std::vector<Profile>{good, good}));
+    // The undecodable element is skipped; the one repeating an identifier is kept under a new one.
+    ASSERT_EQ(state.profiles().size(), 2u);
+    EXPECT_EQ(state.profiles()[0], good);
+    Profile twin = state.profiles()[1];
+    EXPECT_NE(twin.id, good.id);
+    twin.id = good.id;
+    EXPECT_EQ(twin, good);
     EXPECT_EQ(state.nightKelvin(), tintwell::core::setting("nightKelvin").range.min);
     EXPECT_FALSE(defaults.preservedCopyPath());
 

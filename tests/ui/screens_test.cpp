@@ -117,9 +117,12 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
     EXPECT_TRUE(test::saveScreenshots(screen, "profiles-empty", 560));
     EXPECT_TRUE(screen.findChild<QWidget*>("noProfilesCard")->isVisibleTo(&screen));
 
+    screen.hide();
     state.saveCurrentAsProfile("Only");
     state.saveCurrentAsProfile("Second");
     state.saveCurrentAsProfile("Third");
+    EXPECT_TRUE(screen.userRows().empty()) << "rows are made once the screen is on view";
+    screen.show();
     const auto& rows = screen.userRows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[0]->moveUpAction()->isEnabled());
@@ -160,6 +163,8 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     EXPECT_EQ(screen.diagnosisLine(2)->text(), "no on-screen windows (rule dormant)");
     EXPECT_TRUE(screen.diagnosisLine(3)->text().endsWith("(curve)"));
 
+    EXPECT_TRUE(screen.rows().empty()) << "rows are made once the screen is on view";
+    screen.show();
     ASSERT_EQ(screen.rows().size(), 1u);
     screen.rows()[0]->chooseAction("disable");
     EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));

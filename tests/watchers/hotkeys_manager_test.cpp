@@ -1,14 +1,20 @@
 // The six hotkey actions, pressed through the global shortcuts on the in-memory hot-key service.
 
+#include "core/record_json.h"
 #include "platform/virtual/virtual_hot_key_service.h"
 #include "settings/app_state.h"
 #include "watchers/hotkey_names.h"
 #include "watchers/hotkeys_manager.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace tintwell::watchers {
 namespace {
+
+constexpr const char* kMovie = "00000000-0000-4000-8000-000000000003";
 
 namespace vk = platform::vk;
 namespace mod = platform::modifier;
@@ -92,6 +98,34 @@ TEST_F(HotkeysManagerTest, CyclesThroughUserProfilesThenPresetsAndWraps) {
     EXPECT_EQ(activeName(), "A");
     press(hotkeys::previousProfile);
     EXPECT_EQ(activeName(), "Sleep prep");
+}
+
+TEST_F(HotkeysManagerTest, CyclesThroughProfilesStoredWithSharedIdentifiersOneByOne) {
+    // Two profiles sharing an identifier, and one shadowing the "Movie" preset.
+    const Uuid shared = Uuid::random();
+    Profile second = state.currentSettingsSnapshot("Second", shared);
+    second.nightKelvin = 2000;
+    const std::vector<Profile> stored{state.currentSettingsSnapshot("First", shared), second,
+                                      state.currentSettingsSnapshot("Mine", *Uuid::parse(kMovie))};
+    defaults.setData(settings::keys::profiles, {nlohmann::json(stored).dump()});
+    defaults.setString(settings::keys::activeProfileId, shared.toString());
+    state.reload();
+    ASSERT_EQ(state.profiles().size(), 3u);
+    EXPECT_EQ(state.profiles()[0].id, shared);
+    EXPECT_NE(state.profiles()[1].id, shared);
+
+    std::set<std::string> seen{activeName()};
+    press(hotkeys::nextProfile);
+    EXPECT_EQ(activeName(), "Second");
+    EXPECT_EQ(state.nightKelvin(), 2000);
+    state.reload(); // the repaired identifier is the same at the next start
+    EXPECT_EQ(activeName(), "Second");
+    for (int i = 0; i < 7; ++i) {
+        seen.insert(activeName());
+        press(hotkeys::nextProfile);
+    }
+    EXPECT_EQ(activeName(), "First");
+    EXPECT_EQ(seen.size(), 8u); // three of our own and five presets, each once
 }
 
 } // namespace

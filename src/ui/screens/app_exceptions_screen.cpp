@@ -309,6 +309,15 @@ void AppExceptionsScreen::refreshDiagnosis() {
 
 void AppExceptionsScreen::rebuildRows() {
     const auto& rules = state_.appExceptions();
+    emptyState_->setVisible(rules.empty());
+    // A row is a handful of widgets, far more than its rule: none are made or kept up to date until
+    // the screen is on view, so a long list costs nothing at start.
+    if (!isVisible()) {
+        rowsStale_ = true;
+        refreshDiagnosis();
+        return;
+    }
+    rowsStale_ = false;
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     bool sameRows = rules.size() == rows_.size();
     for (std::size_t i = 0; sameRows && i < rules.size(); ++i)
@@ -320,6 +329,10 @@ void AppExceptionsScreen::rebuildRows() {
             row->deleteLater();
         }
         rows_.clear();
+        // A row shown inside a column on view lays the whole column out again, which made a long
+        // list take minutes: the rows are shown while the column is hidden, and appear with it.
+        QWidget* column = ruleList_->parentWidget();
+        column->hide();
         for (std::size_t i = 0; i < rules.size(); ++i) {
             auto* row = new AppExceptionRow(editing_.ruleBinding(rules[i].bundleId), this);
             row->setProperty("bundleId", QString::fromStdString(rules[i].bundleId));
@@ -331,13 +344,20 @@ void AppExceptionsScreen::rebuildRows() {
                         return editing_.deleteRules({k});
             });
             ruleList_->addWidget(row);
+            row->show();
             rows_.push_back(row);
         }
+        column->show();
     }
     for (std::size_t i = 0; i < rules.size(); ++i)
         rows_[i]->update(rules[i], active && active->rule.bundleId == rules[i].bundleId);
-    emptyState_->setVisible(rules.empty());
     refreshDiagnosis();
+}
+
+void AppExceptionsScreen::showEvent(QShowEvent* event) {
+    SecondaryScreen::showEvent(event);
+    if (rowsStale_)
+        rebuildRows();
 }
 
 void AppExceptionsScreen::showPicker() {

@@ -90,6 +90,9 @@ public:
     bool pickerShown() const;
     QLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rebuildRows();
     void refreshPicker();
@@ -107,6 +110,7 @@ private:
     QWidget* emptyState_;
     QVBoxLayout* ruleList_;
     std::vector<AppExceptionRow*> rows_;
+    bool rowsStale_ = true; ///< the rules changed while the screen was hidden
     std::vector<platform::RunningApplication> pickable_;
     QLineEdit* search_;
     QListWidget* pickerList_;

@@ -165,7 +165,7 @@ ProfileManagerScreen::ProfileManagerScreen(settings::AppState& state, settings::
 
     connect(&state_, &settings::AppState::profilesChanged, this, &ProfileManagerScreen::refresh);
     connect(&state_, &settings::AppState::activeProfileIdChanged, this, &ProfileManagerScreen::refresh);
-    rebuildUserRows();
+    refresh();
 }
 
 ProfileRow* ProfileManagerScreen::addRow(QVBoxLayout* into, const core::Profile& profile, bool builtin) {
@@ -203,13 +203,29 @@ void ProfileManagerScreen::rebuildUserRows() {
         row->deleteLater();
     }
     userRows_.clear();
-    for (const core::Profile& p : state_.profiles())
+    // A row shown inside a column on view lays the whole column out again, which made a long list
+    // take minutes: the rows are shown while the column is hidden, and appear with it.
+    QWidget* column = userList_->parentWidget();
+    column->hide();
+    for (const core::Profile& p : state_.profiles()) {
         userRows_.push_back(addRow(userList_, p, false));
+        userRows_.back()->show();
+    }
+    column->show();
     refresh();
 }
 
 void ProfileManagerScreen::refresh() {
     const auto& list = state_.profiles();
+    userCount_->setText(QString::number(list.size()));
+    emptyCard_->setVisible(list.empty());
+    // Rows are widgets, hundreds of times the size of the profile each shows: none are made or kept
+    // up to date until the screen is on view, so a long list costs nothing at start.
+    if (!isVisible()) {
+        rowsStale_ = true;
+        return;
+    }
+    rowsStale_ = false;
     bool sameRows = list.size() == userRows_.size();
     for (std::size_t i = 0; sameRows && i < list.size(); ++i)
         sameRows = list[i].id == userRows_[i]->profileId();
@@ -218,14 +234,18 @@ void ProfileManagerScreen::refresh() {
         return;
     }
     const auto active = state_.activeProfileId();
+    // The rows stand in list order: moving is possible everywhere but past either end.
     for (std::size_t i = 0; i < list.size(); ++i)
-        userRows_[i]->update(list[i], active == list[i].id, profiles_.canMoveProfile(list[i].id, -1),
-                             profiles_.canMoveProfile(list[i].id, +1));
+        userRows_[i]->update(list[i], active == list[i].id, i > 0, i + 1 < list.size());
     const auto& presets = settings::BuiltinPresets::all();
     for (std::size_t i = 0; i < presets.size(); ++i)
         presetRows_[i]->update(presets[i], active == presets[i].id, false, false);
-    userCount_->setText(QString::number(list.size()));
-    emptyCard_->setVisible(list.empty());
+}
+
+void ProfileManagerScreen::showEvent(QShowEvent* event) {
+    SecondaryScreen::showEvent(event);
+    if (rowsStale_)
+        refresh();
 }
 
 } // namespace tintwell::ui

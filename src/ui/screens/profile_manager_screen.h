@@ -68,6 +68,9 @@ Q_SIGNALS:
     /// The "Save profile" dialog should open; the name field already holds the suggestion.
     void saveProfileRequested();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refresh();
     void rebuildUserRows();
@@ -81,6 +84,7 @@ private:
     QVBoxLayout* presetList_;
     std::vector<ProfileRow*> userRows_;
     std::vector<ProfileRow*> presetRows_;
+    bool rowsStale_ = true; ///< the store changed while the screen was hidden
 };
 
 } // namespace tintwell::ui
