@@ -52,6 +52,7 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_EQ(status.at("currentKelvin"), 3400.0);
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
+    EXPECT_EQ(status.at("backend"), "x11");
 }
 
 } // namespace

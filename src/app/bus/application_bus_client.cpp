@@ -36,6 +36,7 @@ std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus() {
     read(status.activeException, [&] { return proxy.activeException(); });
     read(status.paused, [&] { return proxy.paused(); });
     read(status.manualOverride, [&] { return proxy.manualOverride(); });
+    read(status.backend, [&] { return proxy.backend(); });
     if (proxy.lastError().isValid())
         return NoAnswer{proxy.lastError().message()};
     return status;

@@ -14,6 +14,7 @@ struct ApplicationStatus {
     QString activeException; ///< empty when none is in force
     bool paused = false;
     bool manualOverride = false;
+    QString backend; ///< the display backend in use
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};

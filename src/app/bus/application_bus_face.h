@@ -33,6 +33,7 @@ class ApplicationBusFace : public QObject {
     Q_PROPERTY(QString ActiveException READ activeException)
     Q_PROPERTY(bool Paused READ paused WRITE setPaused)
     Q_PROPERTY(bool ManualOverride READ manualOverride WRITE setManualOverride)
+    Q_PROPERTY(QString Backend READ backend)
 
 public:
     /// `exceptions` may be null (no exception is then ever reported).
@@ -53,6 +54,9 @@ public:
     void setPaused(bool paused);
     bool manualOverride() const;
     void setManualOverride(bool on);
+    /// The display backend's name, as `--backend` takes it; set once at start.
+    QString backend() const { return backend_; }
+    void setBackend(const QString& name) { backend_ = name; }
 
 public Q_SLOTS:
     void ShowPopup();
@@ -74,6 +78,7 @@ private:
     bool registered_ = false;
     QVariantMap announced_;
     QTimer pending_;
+    QString backend_;
 };
 
 } // namespace tintwell::app
