@@ -1,5 +1,6 @@
 #include "ui/screens/main_screen.h"
 
+#include "platform/display_services.h"
 #include "settings/app_state.h"
 #include "settings/profile_manager.h"
 #include "ui/model/location_status.h"
@@ -97,6 +98,15 @@ void MainScreen::buildBanners() {
     connect(banners_, &LocationBanners::manualRequested, this,
             [this] { ctx_.state->setUseAutoLocation(false); });
     layout()->addWidget(banners_);
+    // Another program on the desktop may hold the tables (GNOME Night Light): say so at the top.
+    desktopConflict_ = secondaryLabel({}, this);
+    desktopConflict_->setObjectName(QStringLiteral("desktopConflict"));
+    desktopConflict_->setWordWrap(true);
+    desktopConflict_->hide();
+    layout()->addWidget(desktopConflict_);
+    if (ctx_.displays)
+        connect(ctx_.displays, &platform::DisplayServices::conflictChanged, this,
+                &MainScreen::scheduleRefresh);
 }
 
 void MainScreen::buildStatusAndToggles() {
@@ -240,6 +250,16 @@ void MainScreen::buildSliders() {
     layout->addWidget(twilightSubtitle_);
     layout->addWidget(makeRow(ProfileField::Brightness));
     layout->addWidget(makeRow(ProfileField::Gamma));
+    // A desktop that takes only a temperature (KWin's night light): the rest greyed, with why.
+    const auto capabilities = ctx_.displays ? ctx_.displays->capabilities() : platform::DisplayCapabilities{};
+    rows_[ProfileField::Brightness]->setEnabled(capabilities.brightness);
+    rows_[ProfileField::Gamma]->setEnabled(capabilities.gamma);
+    if (!capabilities.reason.empty()) {
+        auto* reason = secondaryLabel(QString::fromStdString(capabilities.reason), this);
+        reason->setObjectName(QStringLiteral("displayCapabilities"));
+        reason->setWordWrap(true);
+        layout->addWidget(reason);
+    }
 }
 
 void MainScreen::buildLocationRow() {
@@ -295,6 +315,9 @@ void MainScreen::recomputeTwilightEstimate() {
 
 void MainScreen::refresh() {
     const settings::AppState& s = *ctx_.state;
+    const QString conflict = ctx_.displays ? QString::fromStdString(ctx_.displays->conflict()) : QString();
+    desktopConflict_->setText(conflict);
+    desktopConflict_->setVisible(!conflict.isEmpty());
     if (estimatedFor_ &&
         !(*estimatedFor_ == CurveInputs{s.transitionWidthDeg(), s.latitude(), s.longitude()}))
         recomputeTwilightEstimate();

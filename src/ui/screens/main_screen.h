@@ -83,6 +83,7 @@ private:
     QAction* consentAction_ = nullptr;
     std::map<QString, QAction*> channelActions_;
     LocationBanners* banners_ = nullptr;
+    QLabel* desktopConflict_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
     QLabel* overrideText_ = nullptr;
