@@ -23,21 +23,25 @@ const QString colorPath = QStringLiteral("/org/gnome/SettingsDaemon/Color");
 const QString colorInterface = QStringLiteral("org.gnome.SettingsDaemon.Color");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QUuid kKeyNamespace("{0c3f8a52-6d1e-4b7a-9e25-7f4d1b6c8a90}");
+const QUuid kConnectorKeyNamespace("{5b0e7c1a-93d4-4e6f-a2b8-1c7d3f90e4a6}"); // RandR's, for connector keys
 
 struct Display {
     DisplayDescription description;
     std::int64_t crtcWinsysId = 0;
 };
 
-/// The same monitor gets the same key wherever it is plugged in when mutter knows its serial;
-/// otherwise the connector names it.
+/// The same monitor gets the same key wherever it is plugged in when mutter knows its serial (mutter
+/// does not pass the EDID on, so the key cannot be RandR's); otherwise the connector names it, as it
+/// does for RandR, so a monitor without an EDID keeps its key between GNOME on X11 and on Wayland
+/// where the connector's name is the same.
 std::string displayKey(const MutterOutput& o) {
     const QString serial = o.properties.value("serial").toString();
     const bool known = !serial.isEmpty() && serial != "unknown";
+    const QUuid space = known ? kKeyNamespace : kConnectorKeyNamespace;
     const QString data = known ? o.properties.value("vendor").toString() + '\n' +
                                      o.properties.value("product").toString() + '\n' + serial
-                               : QStringLiteral("connector\n") + o.connector;
-    return QUuid::createUuidV5(kKeyNamespace, data).toString(QUuid::WithoutBraces).toUpper().toStdString();
+                               : QStringLiteral("output:") + o.connector;
+    return QUuid::createUuidV5(space, data).toString(QUuid::WithoutBraces).toUpper().toStdString();
 }
 
 core::TransferTables tablesOf(const MutterRamp& ramp) {
