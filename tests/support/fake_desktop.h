@@ -34,7 +34,6 @@ struct FakeOutput {
     int crtc = 0;
     QString connector;
 };
-struct FakeMode {};
 
 inline QDBusArgument& operator<<(QDBusArgument& a, const FakeCrtc& c) {
     a.beginStructure();
@@ -50,12 +49,6 @@ inline QDBusArgument& operator<<(QDBusArgument& a, const FakeOutput& o) {
     a.endStructure();
     return a;
 }
-inline QDBusArgument& operator<<(QDBusArgument& a, const FakeMode&) {
-    a.beginStructure();
-    a << 0u << qint64(0) << 0u << 0u << 60.0 << 0u;
-    a.endStructure();
-    return a;
-}
 template <typename T>
 const QDBusArgument& operator>>(const QDBusArgument& a, T&) {
     return a; // only ever sent
@@ -65,7 +58,6 @@ const QDBusArgument& operator>>(const QDBusArgument& a, T&) {
 
 Q_DECLARE_METATYPE(tintwell::test::FakeCrtc)
 Q_DECLARE_METATYPE(tintwell::test::FakeOutput)
-Q_DECLARE_METATYPE(tintwell::test::FakeMode)
 
 namespace tintwell::test {
 
@@ -73,13 +65,9 @@ class FakeDesktop final : public QDBusVirtualObject {
     Q_OBJECT
 public:
     explicit FakeDesktop(const PrivateBus& bus) : bus_(bus.connect("fake-desktop")) {
-        qDBusRegisterMetaType<Ushorts>();
-        qDBusRegisterMetaType<FakeCrtc>();
-        qDBusRegisterMetaType<QList<FakeCrtc>>();
-        qDBusRegisterMetaType<FakeOutput>();
-        qDBusRegisterMetaType<QList<FakeOutput>>();
-        qDBusRegisterMetaType<FakeMode>();
-        qDBusRegisterMetaType<QList<FakeMode>>();
+        (qDBusRegisterMetaType<Ushorts>(), qDBusRegisterMetaType<FakeCrtc>(),
+         qDBusRegisterMetaType<FakeOutput>());
+        (qDBusRegisterMetaType<QList<FakeCrtc>>(), qDBusRegisterMetaType<QList<FakeOutput>>());
         for (const char* name :
              {"org.gnome.Mutter.DisplayConfig", "org.gnome.SettingsDaemon.Color", "org.kde.KWin"})
             bus_.registerService(name);
@@ -95,11 +83,15 @@ public:
     }
 
     std::mutex mutex; // guards the state below, which the test may change between calls
+    template <typename F>
+    auto locked(F f) {
+        std::lock_guard lock(mutex);
+        return f();
+    }
     std::uint32_t serial = 1;
     std::vector<FakeCrtc> crtcs;
     std::vector<FakeOutput> outputs;
     bool refuseWrites = false;
-    int writes = 0;
     bool nightLight = false;
     int configChanges = 0;
 
@@ -122,19 +114,13 @@ public:
     }
     /// A hot-plug: the serial moves on; `announce` also sends MonitorsChanged.
     void changed(bool announce) {
-        {
-            std::lock_guard lock(mutex);
-            ++serial;
-        }
+        locked([&] { ++serial; });
         if (announce)
             bus_.send(QDBusMessage::createSignal("/org/gnome/Mutter/DisplayConfig",
                                                  "org.gnome.Mutter.DisplayConfig", "MonitorsChanged"));
     }
     void setNightLight(bool on) {
-        {
-            std::lock_guard lock(mutex);
-            nightLight = on;
-        }
+        locked([&] { nightLight = on; });
         auto signal = QDBusMessage::createSignal("/org/gnome/SettingsDaemon/Color",
                                                  "org.freedesktop.DBus.Properties", "PropertiesChanged");
         signal << QString("org.gnome.SettingsDaemon.Color") << QVariantMap{{"NightLightActive", on}}
@@ -159,7 +145,7 @@ public:
             return bus_.send(
                 message.createReply({serial, QVariant::fromValue(QList<FakeCrtc>(crtcs.begin(), crtcs.end())),
                                      QVariant::fromValue(QList<FakeOutput>(outputs.begin(), outputs.end())),
-                                     QVariant::fromValue(QList<FakeMode>{}), 8192, 8192}));
+                                     QVariant::fromValue(QList<uint>{}), 8192, 8192})); // no modes: unread
         if (member != "GetCrtcGamma" && member != "SetCrtcGamma")
             return error("org.freedesktop.DBus.Error.UnknownMethod", member);
         if (args.value(0).toUInt() != serial)
@@ -171,7 +157,6 @@ public:
         if (member == "GetCrtcGamma")
             return bus_.send(message.createReply(
                 {QVariant::fromValue(c.r), QVariant::fromValue(c.g), QVariant::fromValue(c.b)}));
-        ++writes;
         const auto ramp = [&](int i) { return qdbus_cast<Ushorts>(args.value(i).value<QDBusArgument>()); };
         if (refuseWrites)
             return error("org.freedesktop.DBus.Error.Failed", "refused");
