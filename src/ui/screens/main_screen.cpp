@@ -99,9 +99,12 @@ void MainScreen::buildBanners() {
             [this] { ctx_.state->setUseAutoLocation(false); });
     layout()->addWidget(banners_);
     // Another program on the desktop may hold the tables (GNOME Night Light): say so at the top.
-    desktopConflict_ = secondaryLabel({}, this);
+    desktopConflict_ = new QLabel(this);
     desktopConflict_->setObjectName(QStringLiteral("desktopConflict"));
     desktopConflict_->setWordWrap(true);
+    QPalette warning = desktopConflict_->palette();
+    warning.setColor(QPalette::WindowText, orange);
+    desktopConflict_->setPalette(warning);
     desktopConflict_->hide();
     layout()->addWidget(desktopConflict_);
     if (ctx_.displays)
@@ -250,16 +253,10 @@ void MainScreen::buildSliders() {
     layout->addWidget(twilightSubtitle_);
     layout->addWidget(makeRow(ProfileField::Brightness));
     layout->addWidget(makeRow(ProfileField::Gamma));
-    // A desktop that takes only a temperature (KWin's night light): the rest greyed, with why.
-    const auto capabilities = ctx_.displays ? ctx_.displays->capabilities() : platform::DisplayCapabilities{};
-    rows_[ProfileField::Brightness]->setEnabled(capabilities.brightness);
-    rows_[ProfileField::Gamma]->setEnabled(capabilities.gamma);
-    if (!capabilities.reason.empty()) {
-        auto* reason = secondaryLabel(QString::fromStdString(capabilities.reason), this);
-        reason->setObjectName(QStringLiteral("displayCapabilities"));
-        reason->setWordWrap(true);
-        layout->addWidget(reason);
-    }
+    capabilityReason_ = secondaryLabel({}, this);
+    capabilityReason_->setObjectName(QStringLiteral("displayCapabilities"));
+    capabilityReason_->setWordWrap(true);
+    layout->addWidget(capabilityReason_);
 }
 
 void MainScreen::buildLocationRow() {
@@ -318,6 +315,12 @@ void MainScreen::refresh() {
     const QString conflict = ctx_.displays ? QString::fromStdString(ctx_.displays->conflict()) : QString();
     desktopConflict_->setText(conflict);
     desktopConflict_->setVisible(!conflict.isEmpty());
+    // A desktop that takes only a temperature (KWin's night light): the rest greyed, with why.
+    const auto capabilities = ctx_.displays ? ctx_.displays->capabilities() : platform::DisplayCapabilities{};
+    rows_[ProfileField::Brightness]->setEnabled(capabilities.brightness);
+    rows_[ProfileField::Gamma]->setEnabled(capabilities.gamma);
+    capabilityReason_->setText(QString::fromStdString(capabilities.reason));
+    capabilityReason_->setVisible(!capabilities.reason.empty());
     if (estimatedFor_ &&
         !(*estimatedFor_ == CurveInputs{s.transitionWidthDeg(), s.latitude(), s.longitude()}))
         recomputeTwilightEstimate();

@@ -84,6 +84,7 @@ private:
     std::map<QString, QAction*> channelActions_;
     LocationBanners* banners_ = nullptr;
     QLabel* desktopConflict_ = nullptr;
+    QLabel* capabilityReason_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
     QLabel* overrideText_ = nullptr;
