@@ -209,6 +209,7 @@ void AppDelegate::answerOnSessionBus() {
     if (!services_.onSessionBus)
         return;
     busFace_ = std::make_unique<ApplicationBusFace>(*appState_, appExceptions_.get());
+    busFace_->setBackend(services_.backendName);
     connect(busFace_.get(), &ApplicationBusFace::reapplyRequested, this, &AppDelegate::reapply);
     if (QString busError; !busFace_->registerOn(QDBusConnection::sessionBus(), &busError))
         qWarning().noquote() << "Not on D-Bus:" << busError;

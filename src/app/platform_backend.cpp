@@ -1,5 +1,7 @@
 #include "app/platform_backend.h"
 
+#include "platform/gnome/gnome_display_services.h"
+#include "platform/kde/kde_display_services.h"
 #include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "platform/linux/lock_file_instance_claim.h"
@@ -12,6 +14,7 @@
 #include "platform/x11/x11_instance_selection.h"
 #include "platform/x11/x11_workspace_services.h"
 
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
 #include <xcb/xcb.h>
@@ -25,6 +28,39 @@ bool xServerAnswers() {
     xcb_disconnect(connection);
     return ok;
 }
+
+// --- GNOME and KDE Plasma on Wayland -------------------------------------------------------------
+// Both tint through the desktop's own colour machinery on the session bus; neither tells a client
+// which windows are open, so they have no workspace.
+
+/// The desktop named by XDG_CURRENT_DESKTOP (a colon-separated list), on Wayland only: on X11 RandR
+/// reaches the tables directly.
+std::optional<Session::Kind> waylandDesktop() {
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariable("XDG_SESSION_TYPE") != "wayland")
+        return std::nullopt;
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':');
+    if (desktops.contains("GNOME", Qt::CaseInsensitive))
+        return Session::Kind::Gnome;
+    if (desktops.contains("KDE", Qt::CaseInsensitive))
+        return Session::Kind::Kde;
+    return std::nullopt;
+}
+
+bool createDesktopDisplayServices(const Session& session, const PlatformOptions& options,
+                                  PlatformServices& services, QString* error) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (session.kind == Session::Kind::Gnome) {
+        services.displays = platform::GnomeDisplayServices::create(bus, error);
+    } else {
+        auto kde = platform::KdeDisplayServices::defaultOptions();
+        if (options.keepTransferTablesOnExit)
+            kde.stateFile.clear();
+        services.displays = platform::KdeDisplayServices::create(bus, kde, error);
+    }
+    return services.displays != nullptr;
+}
+// --------------------------------------------------------------------------------------------------
 
 /// The displays and the workspace of `session`; with `application`, the hot keys too.
 std::optional<PlatformServices> createDisplayServices(const Session& session, const PlatformOptions& options,
@@ -53,17 +89,42 @@ std::optional<PlatformServices> createDisplayServices(const Session& session, co
             services.hotKeys = platform::X11HotKeyService::create();
         break;
     }
+    case Session::Kind::Gnome:
+    case Session::Kind::Kde:
+        if (!createDesktopDisplayServices(session, options, services, error))
+            return std::nullopt;
+        break;
     }
     return services;
 }
 
 } // namespace
 
+QString backendName(Session::Kind kind) {
+    switch (kind) {
+    case Session::Kind::X11:
+        return "x11";
+    case Session::Kind::Virtual:
+        return "virtual";
+    case Session::Kind::Gnome:
+        return "gnome";
+    case Session::Kind::Kde:
+        return "kde";
+    }
+    return {};
+}
+
 Session detectSession(const Backend& requested) {
     Session session;
+    const auto desktop = waylandDesktop();
     if (requested.kind == Backend::Kind::Virtual) {
         session.kind = Session::Kind::Virtual;
         session.virtualDisplayCount = requested.virtualDisplayCount;
+    } else if (requested.kind == Backend::Kind::Gnome || requested.kind == Backend::Kind::Kde ||
+               (requested.kind == Backend::Kind::Auto && desktop)) {
+        session.kind = requested.kind == Backend::Kind::Gnome ? Session::Kind::Gnome
+                       : requested.kind == Backend::Kind::Kde ? Session::Kind::Kde
+                                                              : *desktop;
     } else {
         session.kind = Session::Kind::X11;
         session.displayNamed = !qEnvironmentVariableIsEmpty("DISPLAY");
@@ -111,7 +172,7 @@ ApplicationStart startApplicationPlatform(const Session& session) {
     const bool x11 = session.kind == Session::Kind::X11;
     platform.services.lifecycleSources = platform::createLinuxLifecycleSources(x11);
     // In-memory displays go with a location service that finds nothing by itself.
-    if (x11)
+    if (session.kind != Session::Kind::Virtual)
         platform.services.location = createSystemLocationServices();
     else
         platform.services.location = std::make_unique<platform::VirtualLocationServices>();

@@ -21,14 +21,15 @@ namespace tintwell::app {
 
 /// Which implementation of the platform services to use, as asked on the command line.
 struct Backend {
-    enum class Kind { X11, Virtual };
-    Kind kind = Kind::X11;
+    /// Auto: the session's own. Gnome, Kde: the desktop's colour machinery on Wayland.
+    enum class Kind { Auto, X11, Virtual, Gnome, Kde };
+    Kind kind = Kind::Auto;
     int virtualDisplayCount = 2; ///< with Virtual: how many displays
 };
 
 /// The session the program finds itself in.
 struct Session {
-    enum class Kind { X11, Virtual };
+    enum class Kind { X11, Virtual, Gnome, Kde };
     Kind kind = Kind::X11;
     int virtualDisplayCount = 0; ///< with Virtual: how many displays
     /// An X display is named: the single instance is claimed on it rather than with a lock file.
@@ -37,6 +38,9 @@ struct Session {
     /// that answers (Qt would abort the process on one that does not).
     bool graphical = false;
 };
+
+/// The backend's name as `--backend` takes it and `--status` reports it.
+QString backendName(Session::Kind kind);
 
 /// Finds the session to serve: the virtual one when asked for, otherwise the one the environment
 /// names. Call before the application object exists.

@@ -38,6 +38,16 @@ struct DisplayDescription {
     bool operator==(const DisplayDescription&) const = default;
 };
 
+/// What a display system lets Tintwell change. Where something is missing the popup shows it as
+/// unavailable with `reason`.
+struct DisplayCapabilities {
+    bool perDisplay = true; ///< each display can show its own settings
+    bool brightness = true;
+    bool gamma = true;
+    std::string reason; ///< one line for the user when anything above is false
+    bool operator==(const DisplayCapabilities&) const = default;
+};
+
 /// The displays and their colour transfer tables.
 ///
 /// Every method may be called from any thread; `displaysReconfigured` is emitted on the thread that
@@ -68,7 +78,15 @@ public:
     /// Returns every display to the calibration it had before this process first wrote to it.
     virtual void restoreSystemCalibration() = 0;
 
+    /// What this display system lets Tintwell change; everything unless a backend says otherwise.
+    virtual DisplayCapabilities capabilities() const { return {}; }
+    /// One line for the user while another program on the desktop holds the tables and Tintwell
+    /// leaves them alone; empty otherwise.
+    virtual std::string conflict() const { return {}; }
+
 Q_SIGNALS:
+    /// conflict() changed; emitted on the main thread.
+    void conflictChanged();
     /// A display was added, removed, moved, or changed mode.
     void displaysReconfigured();
 };

@@ -53,6 +53,7 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
     EXPECT_EQ(status.at("locationNeeded"), false);
+    EXPECT_EQ(status.at("backend"), "x11");
 }
 
 TEST_F(AppEndToEnd, WithoutAnyPlaceTheCalibrationHoldsUntilOneIsGiven) {

@@ -42,6 +42,10 @@ inline QPalette darkPalette() {
     p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
     p.setColor(QPalette::HighlightedText, Qt::white);
     p.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
+    // Dark themes dim what cannot be used, as the light one does.
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x6e, 0x6e, 0x73));
+    p.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0x55, 0x55, 0x5a));
     return p;
 }
 

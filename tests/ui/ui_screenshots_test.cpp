@@ -53,6 +53,14 @@ TEST(MainScreenScreenshots, EveryStateInLightAndDark) {
         {"location-error", 1,
          [](test::PopupHarness& h) { h.location.setLastError(LocationStatus::Error::TimedOut); },
          "errorBanner"},
+        {"desktop-limits", 1,
+         [](test::PopupHarness& h) {
+             h.displays.setDesktopLimits({false, false, false,
+                                          "KDE Plasma's night light takes one colour "
+                                          "temperature for all displays, nothing more"},
+                                         "GNOME Night Light is on; turn it off to let Tintwell tint");
+         },
+         "displayCapabilities"},
     };
     for (const Shot& shot : shots)
         for (const bool dark : {false, true}) {

@@ -37,6 +37,7 @@ std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus() {
     read(status.paused, [&] { return proxy.paused(); });
     read(status.manualOverride, [&] { return proxy.manualOverride(); });
     read(status.locationNeeded, [&] { return proxy.locationNeeded(); });
+    read(status.backend, [&] { return proxy.backend(); });
     if (proxy.lastError().isValid())
         return NoAnswer{proxy.lastError().message()};
     return status;

@@ -15,6 +15,7 @@ struct ApplicationStatus {
     bool paused = false;
     bool manualOverride = false;
     bool locationNeeded = false; ///< no place known yet: the displays keep their calibration
+    QString backend; ///< the display backend in use
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};

@@ -39,6 +39,7 @@ class ApplicationBusFace : public QObject {
     Q_PROPERTY(bool Paused READ paused WRITE setPaused)
     Q_PROPERTY(bool ManualOverride READ manualOverride WRITE setManualOverride)
     Q_PROPERTY(bool LocationNeeded READ locationNeeded)
+    Q_PROPERTY(QString Backend READ backend)
 
 public:
     /// `exceptions` may be null (no exception is then ever reported).
@@ -61,6 +62,9 @@ public:
     void setManualOverride(bool on);
     /// No place known yet: nothing is tinted.
     bool locationNeeded() const;
+    /// The display backend's name, as `--backend` takes it; set once at start.
+    QString backend() const { return backend_; }
+    void setBackend(const QString& name) { backend_ = name; }
 
 public Q_SLOTS:
     void ShowPopup();
@@ -88,6 +92,7 @@ private:
     bool registered_ = false;
     QVariantMap announced_;
     QTimer pending_;
+    QString backend_;
 };
 
 } // namespace tintwell::app

@@ -79,12 +79,13 @@ const Modifiers& modifiers() {
         .gamma = {{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"},
                   "gamma",
                   number(0.1, 10, &core::Target::gamma)},
-        .backend = {{"backend",
-                     "Platform services: x11, or virtual[:N] for N in-memory displays (default 2). "
-                     "Default: x11.",
-                     "NAME"},
-                    "backend",
-                    into<Backend>(checkBackend, [](CommandLine& cl, Backend v) { cl.backend = v; })},
+        .backend =
+            {{"backend",
+              "Platform services: x11, gnome (mutter's display configuration), kde (KWin's night "
+              "light), or virtual[:N] for N in-memory displays (default 2). Default: the session's own.",
+              "NAME"},
+             "backend",
+             into<Backend>(checkBackend, [](CommandLine& cl, Backend v) { cl.backend = v; })},
     };
     return m;
 }

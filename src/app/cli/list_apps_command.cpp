@@ -96,6 +96,10 @@ int runListApps(const CommandLine& cl, std::ostream& out, std::ostream& err) {
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
     }
+    if (!services->workspace) {
+        err << "tintwell: this desktop does not tell other programs which applications are open.\n";
+        return 1;
+    }
     printApplications(listApplications(*services->workspace, *services->displays), cl.json, out);
     return 0;
 }

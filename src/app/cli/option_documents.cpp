@@ -11,7 +11,7 @@ namespace {
 /// Words an option's value may take, where the set is small and fixed.
 QString valueWords(const QCommandLineOption& option) {
     if (option.names().contains("backend"))
-        return "x11 virtual virtual:";
+        return "x11 gnome kde virtual virtual:";
     return {};
 }
 

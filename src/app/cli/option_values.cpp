@@ -111,6 +111,10 @@ Checked<QDate> checkDate(const QString& text) {
 Checked<Backend> checkBackend(const QString& text) {
     if (text == "x11")
         return Backend{Backend::Kind::X11, 0};
+    if (text == "gnome")
+        return Backend{Backend::Kind::Gnome, 0};
+    if (text == "kde")
+        return Backend{Backend::Kind::Kde, 0};
     if (text == "virtual")
         return Backend{Backend::Kind::Virtual, 2};
     if (text.startsWith("virtual:")) {
@@ -119,7 +123,7 @@ Checked<Backend> checkBackend(const QString& text) {
         if (ok && n >= 0 && n <= 64)
             return Backend{Backend::Kind::Virtual, n};
     }
-    return Refusal{"expected x11, virtual or virtual:N (0 to 64)"};
+    return Refusal{"expected x11, gnome, kde, virtual or virtual:N (0 to 64)"};
 }
 
 } // namespace tintwell::app

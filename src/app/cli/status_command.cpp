@@ -34,7 +34,8 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
             {"activeException", exception.empty() ? nlohmann::json() : nlohmann::json(exception)},
             {"paused", paused},
             {"manualOverride", manual},
-            {"locationNeeded", v.locationNeeded}};
+            {"locationNeeded", v.locationNeeded},
+            {"backend", v.backend.toStdString()}};
         out << j.dump(2) << '\n';
         return 0;
     }
@@ -47,6 +48,7 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     out << "Manual:    " << (manual ? "on" : "off") << '\n';
     if (v.locationNeeded)
         out << "Location:  needed (the displays keep their calibration until one is set)\n";
+    out << "Backend:   " << v.backend.toStdString() << '\n';
     return 0;
 }
 

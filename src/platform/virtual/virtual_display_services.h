@@ -29,6 +29,8 @@ public:
     void setTransferTables(DisplayId id, const core::TransferTables& tables) override;
     std::optional<core::TransferTables> readTransferTables(DisplayId id) override;
     void restoreSystemCalibration() override;
+    DisplayCapabilities capabilities() const override { return capabilities_; }
+    std::string conflict() const override { return conflict_; }
 
     // Control interface for tests.
     void setDisplays(std::vector<DisplayDescription> displays); ///< emits displaysReconfigured
@@ -41,6 +43,12 @@ public:
     void setWriteDelays(std::vector<std::chrono::microseconds> delays);
     /// Writes to `id` are recorded but change nothing, as on a display whose driver refuses them.
     void setRefusesWrites(DisplayId id, bool refuses);
+    /// Stands for a desktop that limits what Tintwell may change; emits conflictChanged.
+    void setDesktopLimits(DisplayCapabilities capabilities, std::string conflict) {
+        capabilities_ = std::move(capabilities);
+        conflict_ = std::move(conflict);
+        Q_EMIT conflictChanged();
+    }
 
 private:
     mutable std::mutex mutex_;
@@ -51,6 +59,8 @@ private:
     std::vector<std::chrono::microseconds> writeDelays_;
     std::size_t nextDelay_ = 0;
     std::set<DisplayId> refusing_;
+    DisplayCapabilities capabilities_; // main thread only, like the two below
+    std::string conflict_;
 };
 
 } // namespace tintwell::platform

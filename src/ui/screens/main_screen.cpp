@@ -1,5 +1,6 @@
 #include "ui/screens/main_screen.h"
 
+#include "platform/display_services.h"
 #include "settings/app_state.h"
 #include "settings/profile_manager.h"
 #include "ui/model/location_status.h"
@@ -98,6 +99,18 @@ void MainScreen::buildBanners() {
     connect(banners_, &LocationBanners::manualRequested, this,
             [this] { ctx_.state->setUseAutoLocation(false); });
     layout()->addWidget(banners_);
+    // Another program on the desktop may hold the tables (GNOME Night Light): say so at the top.
+    desktopConflict_ = new QLabel(this);
+    desktopConflict_->setObjectName(QStringLiteral("desktopConflict"));
+    desktopConflict_->setWordWrap(true);
+    QPalette warning = desktopConflict_->palette();
+    warning.setColor(QPalette::WindowText, orange);
+    desktopConflict_->setPalette(warning);
+    desktopConflict_->hide();
+    layout()->addWidget(desktopConflict_);
+    if (ctx_.displays)
+        connect(ctx_.displays, &platform::DisplayServices::conflictChanged, this,
+                &MainScreen::scheduleRefresh);
 }
 
 void MainScreen::buildStatusAndToggles() {
@@ -243,6 +256,10 @@ void MainScreen::buildSliders() {
     layout->addWidget(twilightSubtitle_);
     layout->addWidget(makeRow(ProfileField::Brightness));
     layout->addWidget(makeRow(ProfileField::Gamma));
+    capabilityReason_ = secondaryLabel({}, this);
+    capabilityReason_->setObjectName(QStringLiteral("displayCapabilities"));
+    capabilityReason_->setWordWrap(true);
+    layout->addWidget(capabilityReason_);
 }
 
 void MainScreen::buildLocationRow() {
@@ -298,6 +315,15 @@ void MainScreen::recomputeTwilightEstimate() {
 
 void MainScreen::refresh() {
     const settings::AppState& s = *ctx_.state;
+    const QString conflict = ctx_.displays ? QString::fromStdString(ctx_.displays->conflict()) : QString();
+    desktopConflict_->setText(conflict);
+    desktopConflict_->setVisible(!conflict.isEmpty());
+    // A desktop that takes only a temperature (KWin's night light): the rest greyed, with why.
+    const auto capabilities = ctx_.displays ? ctx_.displays->capabilities() : platform::DisplayCapabilities{};
+    rows_[ProfileField::Brightness]->setEnabled(capabilities.brightness);
+    rows_[ProfileField::Gamma]->setEnabled(capabilities.gamma);
+    capabilityReason_->setText(QString::fromStdString(capabilities.reason));
+    capabilityReason_->setVisible(!capabilities.reason.empty());
     if (estimatedFor_ &&
         !(*estimatedFor_ == CurveInputs{s.transitionWidthDeg(), s.latitude(), s.longitude()}))
         recomputeTwilightEstimate();

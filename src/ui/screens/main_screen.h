@@ -85,6 +85,8 @@ private:
     QAction* startAtLoginAction_ = nullptr;
     std::map<QString, QAction*> channelActions_;
     LocationBanners* banners_ = nullptr;
+    QLabel* desktopConflict_ = nullptr;
+    QLabel* capabilityReason_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
     QLabel* overrideText_ = nullptr;
