@@ -150,13 +150,13 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     PopupHarness h;
     QMenu* menu = h.main().profileMenu();
     h.main().rebuildProfileMenu();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Custom •"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Custom •"));
     EXPECT_FALSE(entries(menu).contains("Reset to Default"));
 
     entry(menu, QStringLiteral("Movie / TV"))->trigger();
     EXPECT_EQ(h.state.brightness(), 0.7);
     QCoreApplication::processEvents();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Movie / TV"));
     h.main().rebuildProfileMenu();
     EXPECT_FALSE(entry(menu, QStringLiteral("Movie / TV"))->icon().isNull());
     EXPECT_TRUE(entry(menu, QStringLiteral("Default"))->icon().isNull());
@@ -164,7 +164,7 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     // A dirty preset can be reset but not saved over.
     h.state.setBrightness(0.8);
     QCoreApplication::processEvents();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV •"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Movie / TV •"));
     h.main().rebuildProfileMenu();
     EXPECT_FALSE(entry(menu, QStringLiteral("Save changes to “Movie / TV”")));
     entry(menu, QStringLiteral("Reset to Movie / TV"))->trigger();

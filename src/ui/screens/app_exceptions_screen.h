@@ -55,9 +55,9 @@ private:
     double kelvin_ = 6500;
     bool seen_ = false;
     QCheckBox* enabled_;
-    QLabel* name_;
+    ElidedLabel* name_;
     QLabel* activeBadge_;
-    QLabel* bundleId_;
+    ElidedLabel* bundleId_;
     QButtonGroup* actions_;
     QSlider* slider_;
     QLabel* kelvinText_;
@@ -93,6 +93,7 @@ public:
 private:
     void rebuildRows();
     void refreshPicker();
+    QWidget* pickerRow(const platform::RunningApplication& app, bool added);
     void pick(const std::optional<platform::RunningApplication>& app);
 
     settings::AppState& state_;

@@ -2,6 +2,7 @@
 
 #include "settings/display_settings_editor.h"
 #include "ui/screens/view_context.h"
+#include "ui/widgets/text_labels.h"
 
 #include <map>
 #include <optional>
@@ -42,7 +43,7 @@ public:
     SliderRow* row(settings::ProfileField field) const { return rows_.at(field); }
     QMenu* profileMenu() const { return profileMenu_; }
     QMenu* untilMenu() const { return untilMenu_; }
-    QToolButton* profileButton() const { return profileButton_; }
+    ElidedToolButton* profileButton() const { return profileButton_; }
     QComboBox* scopePicker() const { return scopePicker_; }
     /// Fill the menus as they will be shown (they are rebuilt each time they open).
     void rebuildProfileMenu();
@@ -77,7 +78,7 @@ private:
     std::optional<CurveInputs> estimatedFor_;
     bool refreshQueued_ = false;
 
-    QToolButton* profileButton_ = nullptr;
+    ElidedToolButton* profileButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
     QMenu* gearMenu_ = nullptr;
     QAction* consentAction_ = nullptr;
@@ -85,7 +86,7 @@ private:
     LocationBanners* banners_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
-    QLabel* overrideText_ = nullptr;
+    ElidedLabel* overrideText_ = nullptr;
     QCheckBox* pause_ = nullptr;
     QCheckBox* manual_ = nullptr;
     QWidget* scopeBox_ = nullptr;

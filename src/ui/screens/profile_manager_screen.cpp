@@ -37,7 +37,9 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     QLabel* badge = nullptr;
     if (isBuiltin) {
         // The whole width goes to the name; the badge stands beside the values below it.
-        texts->addWidget(new QLabel(QString::fromStdString(profile.name), this));
+        auto* name = new ElidedLabel(this);
+        name->setFullText(QString::fromStdString(profile.name));
+        texts->addWidget(name);
         badge = captionLabel("built-in", this);
         badge->setWordWrap(false);
         badge->setStyleSheet(
@@ -50,8 +52,8 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         connect(nameField_, &QLineEdit::textEdited, this, &ProfileRow::renamed);
         texts->addWidget(nameField_);
     }
-    summary_ = captionLabel({}, this);
-    summary_->setWordWrap(false);
+    summary_ = new ElidedLabel(this);
+    styleAsCaption(summary_);
     auto* summaryLine = new QHBoxLayout;
     summaryLine->addWidget(summary_);
     if (badge)
@@ -92,7 +94,7 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
     mark_->setToolTip(isActive ? "Active" : QString());
     if (nameField_ && !nameField_->hasFocus())
         nameField_->setText(QString::fromStdString(profile.name));
-    summary_->setText(QString::fromStdString(profileSummary(profile)));
+    summary_->setFullText(QString::fromStdString(profileSummary(profile)));
     apply_->setVisible(!isActive);
     if (moveUp_)
         moveUp_->setEnabled(canMoveUp);

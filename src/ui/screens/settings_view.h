@@ -50,6 +50,7 @@ private:
     void addScreens();
     void addScreen(Screen screen, QWidget* page);
     void measure();
+    void showScrollBarIfNeeded();
 
     ViewContext ctx_;
     MainScreen* main_;

@@ -1,5 +1,7 @@
 #include "ui/widgets/slider_row.h"
 
+#include "ui/widgets/text_labels.h"
+
 #include <algorithm>
 
 #include <QFontDatabase>
@@ -95,7 +97,7 @@ SliderRow::SliderRow(const SliderDefinition& definition, std::function<void(doub
     column->addWidget(slider_);
     title->setBuddy(slider_);
     if (!definition.help.isEmpty())
-        setToolTip(definition.help);
+        setToolTip(wrappingToolTip(definition.help));
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(writeIntervalMs);

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QScrollArea>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -9,8 +10,52 @@ namespace tintwell::ui {
 
 /// A label for a caption in a smaller font and the secondary text colour.
 QLabel* captionLabel(const QString& text, QWidget* parent = nullptr);
+/// Gives `label` the caption's smaller font and secondary colour.
+void styleAsCaption(QLabel* label);
 /// A bold label for a heading.
 QLabel* headingLabel(const QString& text, QWidget* parent = nullptr);
+
+/// A one-line label that gives up width gracefully: it asks for its whole text but shrinks to a few
+/// characters, ending in "…" when the text does not fit (the whole text is then its tooltip).
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    QString fullText() const { return full_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void refit();
+    QString full_;
+};
+
+/// A tool button (with or without a menu) whose text ends in "…" when the row has no room for all
+/// of it; it asks for its whole text but shrinks to a few characters.
+class ElidedToolButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit ElidedToolButton(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    QString fullText() const { return full_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int chrome() const;
+    void refit();
+    QString full_;
+};
+
+/// A tooltip text that wraps into a block of lines instead of running across the screen.
+QString wrappingToolTip(const QString& text);
 
 /// A frameless area that scrolls vertically only, around one column of content.
 struct ScrollingColumn {
