@@ -5,6 +5,7 @@
 #include "ui/screens/app_exceptions_screen.h"
 #include "ui/screens/save_profile_panel.h"
 #include "ui/tray/popup_window.h"
+#include "ui/widgets/horizon_ribbon.h"
 #include "ui_test_support.h"
 #include "watchers/hotkey_names.h"
 
@@ -12,8 +13,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QButtonGroup>
 #include <QLabel>
-#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -50,10 +51,14 @@ QString stretched(const QString& text) {
 
 void stretchTexts(QWidget& root) {
     for (auto* label : root.findChildren<QLabel*>())
-        if (!label->text().isEmpty() && !label->text().startsWith('<'))
+        if (auto* elided = qobject_cast<ElidedLabel*>(label))
+            elided->setFullText(stretched(elided->fullText()));
+        else if (!label->text().isEmpty() && !label->text().startsWith('<'))
             label->setText(stretched(label->text()));
     for (auto* button : root.findChildren<QAbstractButton*>())
-        if (!button->text().isEmpty())
+        if (auto* elided = qobject_cast<ElidedToolButton*>(button))
+            elided->setFullText(stretched(elided->fullText()));
+        else if (!button->text().isEmpty())
             button->setText(stretched(button->text()));
 }
 
@@ -73,16 +78,23 @@ std::string cutBy(const QWidget& w, const QWidget& window) {
     return {};
 }
 
+/// A control as Tab sees it: an exclusive group of buttons is one stop (the arrows move within it).
+QObject* tabStop(QWidget* w) {
+    const auto* button = qobject_cast<QAbstractButton*>(w);
+    return button && button->group() && button->group()->exclusive() ? static_cast<QObject*>(button->group())
+                                                                     : w;
+}
+
 /// Visible, enabled controls that Tab should reach, and those it does reach from the first one.
-std::pair<std::set<QWidget*>, std::set<QWidget*>> tabReach(QWidget& page, QWidget& window) {
-    std::set<QWidget*> wanted;
+std::pair<std::map<QObject*, QWidget*>, std::set<QObject*>> tabReach(QWidget& page, QWidget& window) {
+    std::map<QObject*, QWidget*> wanted;
     for (auto* w : page.findChildren<QWidget*>())
         if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
-            wanted.insert(w);
-    std::set<QWidget*> reached;
+            wanted.emplace(tabStop(w), w);
+    std::set<QObject*> reached;
     focusFirstControl(&page);
     for (std::size_t i = 0; i < 2 * wanted.size() + 2 && window.focusWidget(); ++i) {
-        reached.insert(window.focusWidget());
+        reached.insert(tabStop(window.focusWidget()));
         QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
     }
     return {wanted, reached};
@@ -123,8 +135,11 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
         return [count](PopupHarness& h) {
             std::vector<platform::DisplayDescription> list;
             for (int i = 0; i < count; ++i)
-                list.push_back({platform::DisplayId(i + 1), longDisplay + " " + std::to_string(i + 1),
-                                {i * 1920.0, 0, 1920, 1080}, i == 0, std::nullopt,
+                list.push_back({platform::DisplayId(i + 1),
+                                longDisplay + " " + std::to_string(i + 1),
+                                {i * 1920.0, 0, 1920, 1080},
+                                i == 0,
+                                std::nullopt,
                                 "00000000-0000-5000-8000-00000000000" + std::to_string(i + 1)});
             h.displays.setDisplays(list);
             h.controller.displayEditor().refreshConnectedDisplays();
@@ -181,14 +196,16 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
              const auto all = platform::modifier::control | platform::modifier::option |
                               platform::modifier::shift | platform::modifier::command;
              for (const auto& name : watchers::hotkeys::allTintwell())
-                 h.shortcuts.setShortcut(shortcuts::Shortcut::fromKeyCode(platform::vk::keypadEnter, all), name);
+                 h.shortcuts.setShortcut(shortcuts::Shortcut::fromKeyCode(platform::vk::keypadEnter, all),
+                                         name);
          }},
         {"exceptions-empty", Screen::AppExceptions, 1, [](PopupHarness&) {}},
         {"exceptions-force", Screen::AppExceptions, 2,
          [](PopupHarness& h) { activeException(h, core::ForceKelvin{10000}); }},
         {"exceptions-picker", Screen::AppExceptions, 1,
          [](PopupHarness& h) {
-             h.workspace.setRunningApplications({{41, longId, longApp, "", "", {}}, {42, "XTerm", "XTerm", "", "", {}}});
+             h.workspace.setRunningApplications(
+                 {{41, longId, longApp, "", "", {}}, {42, "XTerm", "XTerm", "", "", {}}});
              h.state.setAppExceptions({{"XTerm", "XTerm", core::Disable{}, true}});
              h.view().findChild<AppExceptionsScreen*>()->showPicker();
          }},
@@ -220,7 +237,8 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
             for (const bool dark : {false, true}) {
                 const QString name = QString::fromLatin1(scene.name) + (stretch ? "-stretched" : "");
                 SCOPED_TRACE(name.toStdString() + (dark ? " dark" : " light"));
-                QApplication::setPalette(dark ? test::darkPalette() : QApplication::style()->standardPalette());
+                QApplication::setPalette(dark ? test::darkPalette()
+                                              : QApplication::style()->standardPalette());
                 PopupHarness h(scene.displays);
                 h.state.setCurrentKelvin(4321);
                 h.state.setCurrentAltitude(-3.2);
@@ -239,34 +257,27 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
                 ASSERT_EQ(popup.width(), popupWidth + 2);
 
                 for (auto* w : page.findChildren<QWidget*>())
-                    if (w->isVisible() && !w->size().isEmpty())
+                    if (w->isVisible() && !w->size().isEmpty()) {
                         if (const std::string cut = cutBy(*w, popup); !cut.empty())
-                            ADD_FAILURE() << w->metaObject()->className() << " " << w->objectName().toStdString()
-                                          << " leaves " << cut;
-                if (getenv("LAYOUT_DEBUG"))
-                    printf("DBGM %s hfw=%d h320=%d h306=%d hint=%d view=%d\n", scene.name, h.main().hasHeightForWidth(),
-                           h.main().heightForWidth(320), h.main().heightForWidth(306), h.main().sizeHint().height(),
-                           h.view().sizeHint().height());
-                auto areas = page.findChildren<QAbstractScrollArea*>();
-                areas << qobject_cast<QAbstractScrollArea*>(&page);
-                if (getenv("LAYOUT_DEBUG"))
-                    for (auto* a : areas)
-                        if (a)
-                            printf("DBGSA %s vp=%dx%d area=%dx%d vbar=%d popup=%dx%d\n", scene.name, a->viewport()->width(),
-                                   a->viewport()->height(), a->width(), a->height(), a->verticalScrollBar()->isVisible(),
-                                   popup.width(), popup.height());
-                if (getenv("LAYOUT_DEBUG"))
-                    for (auto* w : page.findChildren<QWidget*>())
-                        if (w->isVisible() && (w->minimumSizeHint().width() > 250 || w->sizeHint().width() > 296))
-                            printf("DBG %s %s %s min=%d hint=%d minw=%d w=%d\n", scene.name, w->metaObject()->className(),
-                                   w->objectName().toUtf8().constData(), w->minimumSizeHint().width(),
-                                   w->sizeHint().width(), w->minimumWidth(), w->width());
+                            ADD_FAILURE() << w->metaObject()->className() << " "
+                                          << w->objectName().toStdString() << " leaves " << cut;
+                        // A plain tooltip is one line however long; rich text wraps.
+                        EXPECT_TRUE(w->toolTip().size() < 60 || Qt::mightBeRichText(w->toolTip()))
+                            << w->toolTip().toStdString();
+                    }
+                if (auto* ribbon = page.findChild<HorizonRibbon*>(); ribbon && ribbon->isVisible()) {
+                    const QPointF dot =
+                        ribbon->dotCenter(); // radius 5 and a 1.5-pixel rim, whole at either end
+                    EXPECT_GE(dot.x() - 5.75, ribbon->ribbonRect().left());
+                    EXPECT_LE(dot.x() + 5.75, ribbon->ribbonRect().right() + 1);
+                }
                 const auto [wanted, reached] = tabReach(page, popup);
-                for (QWidget* w : wanted)
-                    EXPECT_TRUE(reached.contains(w))
-                        << w->metaObject()->className() << " " << w->objectName().toStdString() << " not reached by Tab";
-                EXPECT_TRUE(test::saveScreenshot(popup.grab().toImage(),
-                                                 name + (dark ? "-dark.png" : "-light.png")));
+                for (const auto& [stop, w] : wanted)
+                    EXPECT_TRUE(reached.contains(stop))
+                        << w->metaObject()->className() << " " << w->objectName().toStdString()
+                        << " not reached by Tab";
+                EXPECT_TRUE(
+                    test::saveScreenshot(popup.grab().toImage(), name + (dark ? "-dark.png" : "-light.png")));
             }
     QApplication::setPalette(QApplication::style()->standardPalette());
 }

@@ -170,7 +170,8 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
           [&state](std::vector<core::AppExceptionRule> rules) { state.setAppExceptions(std::move(rules)); }) {
     setObjectName("appExceptionsScreen");
     chooseDesktopFile_ = [this]() -> std::optional<std::filesystem::path> {
-        const QString start = QString::fromStdString(browseStartFolder(platform::applicationFolders()).string());
+        const QString start =
+            QString::fromStdString(browseStartFolder(platform::applicationFolders()).string());
         const QString file = QFileDialog::getOpenFileName(window(), "Pick an app to add as an exception",
                                                           start, "Applications (*.desktop)");
         if (file.isEmpty())

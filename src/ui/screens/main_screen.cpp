@@ -121,7 +121,8 @@ void MainScreen::buildStatusAndToggles() {
     auto* toggles = new QHBoxLayout;
     pause_ = new QCheckBox(QStringLiteral("Pause"), this);
     pause_->setObjectName(QStringLiteral("pauseToggle"));
-    pause_->setToolTip(wrappingToolTip(QStringLiteral("Pause (identity gamma): restore the system color profile.")));
+    pause_->setToolTip(
+        wrappingToolTip(QStringLiteral("Pause (identity gamma): restore the system color profile.")));
     manual_ = new QCheckBox(QStringLiteral("Manual override"), this);
     manual_->setObjectName(QStringLiteral("manualToggle"));
     toggles->addWidget(pause_);
@@ -310,8 +311,10 @@ void MainScreen::refresh() {
 
     const QString title =
         profileMenuTitle(QString::fromStdString(s.activeProfileName()), s.isActiveProfileDirty());
-    profileButton_->setFullText(title);
-    profileButton_->setToolTip(title);
+    // The name gives way; the mark for unsaved changes always shows.
+    const QString name = QString::fromStdString(s.activeProfileName());
+    profileButton_->setFullText(name, title.mid(name.size()));
+    profileButton_->setToolTip(wrappingToolTip(title));
     profileButton_->setAccessibleName(QStringLiteral("Profile: ") + title);
 
     statusText_->setText(statusText(s.currentKelvin(), s.currentAltitude()));

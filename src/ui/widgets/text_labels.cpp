@@ -21,6 +21,7 @@ QLabel* captionLabel(const QString& text, QWidget* parent) {
 
 QLabel* headingLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
     QFont f = label->font();
     f.setBold(true);
     label->setFont(f);
@@ -66,15 +67,16 @@ void ElidedLabel::refit() {
     const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
     if (shown != text())
         setText(shown);
-    setToolTip(shown == full_ ? QString() : full_);
+    setToolTip(shown == full_ ? QString() : wrappingToolTip(full_));
 }
 
 ElidedToolButton::ElidedToolButton(QWidget* parent) : QToolButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // a tool button's own is Fixed
 }
 
-void ElidedToolButton::setFullText(const QString& text) {
+void ElidedToolButton::setFullText(const QString& text, const QString& kept) {
     full_ = text;
+    kept_ = kept;
     updateGeometry();
     refit();
 }
@@ -91,11 +93,12 @@ int ElidedToolButton::chrome() const {
 }
 
 QSize ElidedToolButton::sizeHint() const {
-    return {chrome() + fontMetrics().horizontalAdvance(full_), QToolButton::sizeHint().height()};
+    return {chrome() + fontMetrics().horizontalAdvance(full_ + kept_), QToolButton::sizeHint().height()};
 }
 
 QSize ElidedToolButton::minimumSizeHint() const {
-    return {chrome() + shortestWidth(fontMetrics(), full_), QToolButton::minimumSizeHint().height()};
+    return {chrome() + shortestWidth(fontMetrics(), full_) + fontMetrics().horizontalAdvance(kept_),
+            QToolButton::minimumSizeHint().height()};
 }
 
 void ElidedToolButton::resizeEvent(QResizeEvent* event) {
@@ -104,7 +107,8 @@ void ElidedToolButton::resizeEvent(QResizeEvent* event) {
 }
 
 void ElidedToolButton::refit() {
-    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(width() - chrome(), 0));
+    const int room = width() - chrome() - fontMetrics().horizontalAdvance(kept_);
+    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0)) + kept_;
     if (shown != text())
         setText(shown);
 }
@@ -112,6 +116,78 @@ void ElidedToolButton::refit() {
 QString wrappingToolTip(const QString& text) {
     // Qt wraps a tooltip only when it is rich text.
     return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+WrappingRow::WrappingRow(QWidget* parent) : QLayout(parent) {
+    setContentsMargins(0, 0, 0, 0);
+}
+
+WrappingRow::~WrappingRow() {
+    for (QLayoutItem* item : items_)
+        delete item;
+}
+
+void WrappingRow::addItem(QLayoutItem* item) {
+    items_.push_back(item);
+}
+
+QLayoutItem* WrappingRow::itemAt(int index) const {
+    return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QLayoutItem* WrappingRow::takeAt(int index) {
+    if (index < 0 || index >= count())
+        return nullptr;
+    QLayoutItem* item = items_[static_cast<std::size_t>(index)];
+    items_.erase(items_.begin() + index);
+    return item;
+}
+
+QSize WrappingRow::sizeHint() const {
+    QSize size;
+    for (const QLayoutItem* item : items_)
+        if (!item->isEmpty())
+            size = QSize(size.width() + (size.width() ? spacing() : 0) + item->sizeHint().width(),
+                         std::max(size.height(), item->sizeHint().height()));
+    const QMargins m = contentsMargins();
+    return size + QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
+QSize WrappingRow::minimumSize() const {
+    QSize size;
+    for (const QLayoutItem* item : items_)
+        if (!item->isEmpty())
+            size = size.expandedTo(item->minimumSize());
+    const QMargins m = contentsMargins();
+    return size + QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
+void WrappingRow::setGeometry(const QRect& rect) {
+    QLayout::setGeometry(rect);
+    arrange(rect, true);
+}
+
+int WrappingRow::arrange(const QRect& rect, bool place) const {
+    const QRect area = rect.marginsRemoved(contentsMargins());
+    int x = area.x();
+    int y = area.y();
+    int lineHeight = 0;
+    for (QLayoutItem* item : items_) {
+        if (item->isEmpty())
+            continue;
+        const QSize size = item->sizeHint().boundedTo(QSize(area.width(), QWIDGETSIZE_MAX));
+        if (x > area.x() && x + size.width() > area.right() + 1) {
+            x = area.x();
+            y += lineHeight + spacing();
+            lineHeight = 0;
+        }
+        if (place)
+            item->setGeometry(QRect(QPoint(x, y), size));
+        x += size.width() + spacing();
+        lineHeight = std::max(lineHeight, size.height());
+    }
+    const QMargins m = contentsMargins();
+    return y + lineHeight - rect.y() + m.bottom();
 }
 
 ScrollingColumn scrollingColumn(QWidget* parent) {
