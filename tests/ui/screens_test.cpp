@@ -152,13 +152,13 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     watchers::AppExceptionsManager manager([this] { return state.appExceptions(); }, nullptr);
     manager.setDebounceInterval(0s);
     AppExceptionsScreen screen(state, &manager, &workspace, &displays);
-    EXPECT_EQ(screen.diagnosisLine(1)->text(), "none");
+    EXPECT_EQ(screen.diagnosisLine(1)->fullText(), "none");
 
     manager.setFrontmost("editor");
     EXPECT_TRUE(std::holds_alternative<rule_scope::NoWindows>(screen.ruleScope()));
-    EXPECT_EQ(screen.diagnosisLine(0)->text(), "editor");
-    EXPECT_EQ(screen.diagnosisLine(2)->text(), "no on-screen windows (rule dormant)");
-    EXPECT_TRUE(screen.diagnosisLine(3)->text().endsWith("(curve)"));
+    EXPECT_EQ(screen.diagnosisLine(0)->fullText(), "editor");
+    EXPECT_EQ(screen.diagnosisLine(2)->fullText(), "no on-screen windows (rule dormant)");
+    EXPECT_TRUE(screen.diagnosisLine(3)->fullText().endsWith("(curve)"));
 
     ASSERT_EQ(screen.rows().size(), 1u);
     screen.rows()[0]->chooseAction("disable");

@@ -200,9 +200,9 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
     const char* titles[] = {"Frontmost:", "Active rule:", "Affects:", "Target:"};
     for (int i = 0; i < 4; ++i) {
         grid->addWidget(captionLabel(titles[i], editor), i, 1);
-        diagnosis_[i] = new QLabel(editor);
+        // One line each, cut short when long (the whole text is then the tooltip): ids cannot wrap.
+        diagnosis_[i] = new ElidedLabel(editor);
         diagnosis_[i]->setObjectName(QString("diagnosis%1").arg(i));
-        diagnosis_[i]->setWordWrap(true);
         grid->addWidget(diagnosis_[i], i, 2);
     }
     activeMark_ = new QLabel(editor);
@@ -302,8 +302,8 @@ void AppExceptionsScreen::refreshDiagnosis() {
     const RuleScope scope = ruleScope();
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     const auto frontmost = exceptions_ ? exceptions_->frontmostBundleId() : std::nullopt;
-    diagnosis_[0]->setText(frontmost ? QString::fromStdString(*frontmost) : "—");
-    diagnosis_[1]->setText(active ? QString::fromStdString(active->summary()) : "none");
+    diagnosis_[0]->setFullText(frontmost ? QString::fromStdString(*frontmost) : "—");
+    diagnosis_[1]->setFullText(active ? QString::fromStdString(active->summary()) : "none");
     activeMark_->setText(active ? "●" : "○");
     activeMark_->setStyleSheet(active ? "color: #34c759;" : "color: palette(mid);");
     std::vector<std::string> names;
@@ -312,8 +312,8 @@ void AppExceptionsScreen::refreshDiagnosis() {
         for (core::DisplayId id : *ids)
             names.push_back(lookup.displayName(id));
     }
-    diagnosis_[2]->setText(QString::fromStdString(affectsText(scope, names)));
-    diagnosis_[3]->setText(QString::fromStdString(targetSummary(state_, scope, active)));
+    diagnosis_[2]->setFullText(QString::fromStdString(affectsText(scope, names)));
+    diagnosis_[3]->setFullText(QString::fromStdString(targetSummary(state_, scope, active)));
 }
 
 void AppExceptionsScreen::rebuildRows() {

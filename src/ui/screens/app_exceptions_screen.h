@@ -88,7 +88,7 @@ public:
     QListWidget* pickerList() const { return pickerList_; }
     QLineEdit* pickerSearch() const { return search_; }
     bool pickerShown() const;
-    QLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
+    ElidedLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
 
 private:
     void rebuildRows();
@@ -103,7 +103,7 @@ private:
     watchers::AppExceptionEditing editing_;
     DesktopFileChooser chooseDesktopFile_;
     QStackedWidget* pages_;
-    QLabel* diagnosis_[4];
+    ElidedLabel* diagnosis_[4];
     QLabel* activeMark_;
     QWidget* emptyState_;
     QVBoxLayout* ruleList_;

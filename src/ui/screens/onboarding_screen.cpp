@@ -16,8 +16,11 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     setObjectName("onboardingScreen");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 18);
-    steps_ = new QStackedWidget(this);
-    layout->addWidget(steps_, 1);
+    // A step longer than the popup scrolls.
+    const ScrollingColumn scroll = scrollingColumn(this);
+    steps_ = new QStackedWidget(scroll.body);
+    scroll.column->addWidget(steps_);
+    layout->addWidget(scroll.area, 1);
 
     QWidget* location = makeStep(
         "location.circle.fill", "Follow the real sun", "Tintwell adapts your screen to the time of day",

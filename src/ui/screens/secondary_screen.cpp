@@ -8,7 +8,7 @@
 
 namespace tintwell::ui {
 
-SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidget(parent) {
+SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent, Content kind) : QWidget(parent) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(12, 10, 12, 12);
     outer->setSpacing(8);
@@ -30,9 +30,15 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidge
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     outer->addWidget(line);
-    content_ = new QVBoxLayout;
+    if (kind == Content::Scrolling) {
+        const ScrollingColumn column = scrollingColumn(this);
+        content_ = column.column;
+        outer->addWidget(column.area, 1);
+    } else {
+        content_ = new QVBoxLayout;
+        outer->addLayout(content_, 1);
+    }
     content_->setSpacing(8);
-    outer->addLayout(content_, 1);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &SecondaryScreen::backRequested);

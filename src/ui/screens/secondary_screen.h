@@ -15,7 +15,10 @@ namespace tintwell::ui {
 class SecondaryScreen : public QWidget {
     Q_OBJECT
 public:
-    SecondaryScreen(const QString& title, QWidget* parent = nullptr);
+    /// Content that may not fit the popup's height (rows of their own, long texts) scrolls; content
+    /// with a scrolling list of its own does not.
+    enum class Content { Fixed, Scrolling };
+    SecondaryScreen(const QString& title, QWidget* parent = nullptr, Content kind = Content::Fixed);
 
     QPushButton* backButton() const { return back_; }
 
