@@ -85,17 +85,29 @@ QObject* tabStop(QWidget* w) {
                                                                      : w;
 }
 
-/// Visible, enabled controls that Tab should reach, and those it does reach from the first one.
+/// Visible, enabled controls that Tab should reach, and those it does reach from the first one;
+/// each control must look different while it has the focus.
 std::pair<std::map<QObject*, QWidget*>, std::set<QObject*>> tabReach(QWidget& page, QWidget& window) {
     std::map<QObject*, QWidget*> wanted;
     for (auto* w : page.findChildren<QWidget*>())
         if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
             wanted.emplace(tabStop(w), w);
+    std::map<QWidget*, QImage> unfocused;
+    if (QWidget* f = window.focusWidget())
+        f->clearFocus();
+    for (const auto& [stop, w] : wanted)
+        unfocused[w] = w->grab().toImage();
     std::set<QObject*> reached;
     focusFirstControl(&page);
     for (std::size_t i = 0; i < 2 * wanted.size() + 2 && window.focusWidget(); ++i) {
-        reached.insert(tabStop(window.focusWidget()));
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+        QWidget* w = window.focusWidget();
+        reached.insert(tabStop(w));
+        if (const auto it = unfocused.find(w); it != unfocused.end()) {
+            EXPECT_TRUE(w->grab().toImage() != it->second)
+                << w->metaObject()->className() << " " << w->objectName().toStdString() << " shows no focus";
+            unfocused.erase(it);
+        }
+        QTest::keyClick(w, Qt::Key_Tab);
     }
     return {wanted, reached};
 }

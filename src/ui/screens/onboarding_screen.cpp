@@ -2,6 +2,7 @@
 
 #include "settings/app_state.h"
 #include "ui/screens/secondary_screen.h"
+#include "ui/widgets/focus_order.h"
 #include "ui/widgets/symbol_provider.h"
 
 #include <QFrame>
@@ -130,6 +131,9 @@ std::pair<QPushButton*, QPushButton*> OnboardingScreen::addChoices(QWidget* step
     second->setFlat(true);
     step->layout()->addWidget(first);
     step->layout()->addWidget(second);
+    // The default look and the flat one show no focus of their own.
+    showFocusRing(first);
+    showFocusRing(second);
     return {first, second};
 }
 

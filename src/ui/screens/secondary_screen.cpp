@@ -1,5 +1,6 @@
 #include "ui/screens/secondary_screen.h"
 
+#include "ui/widgets/focus_order.h"
 #include "ui/widgets/symbol_provider.h"
 
 #include <QFrame>
@@ -16,6 +17,7 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent, Content 
     back_ = new QPushButton(SymbolProvider::icon("chevron.left"), "Back", this);
     back_->setObjectName("backButton");
     back_->setFlat(true);
+    showFocusRing(back_);
     connect(back_, &QPushButton::clicked, this, &SecondaryScreen::backRequested);
     auto* titleLabel = headingLabel(title, this);
     titleLabel->setObjectName("screenTitle");

@@ -1,5 +1,6 @@
 #include "ui/widgets/slider_row.h"
 
+#include "ui/widgets/focus_order.h"
 #include "ui/widgets/text_labels.h"
 
 #include <algorithm>
@@ -16,8 +17,9 @@ namespace tintwell::ui {
 Stepper::Stepper(QWidget* parent)
     : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     setFocusPolicy(Qt::StrongFocus);
+    showFocusRing(this);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(2, 2, 2, 2); // room for the focus ring around the arrows
     layout->setSpacing(0);
     for (auto* b : {up_, down_}) {
         b->setFocusPolicy(Qt::NoFocus);

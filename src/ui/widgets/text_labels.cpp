@@ -1,5 +1,7 @@
 #include "ui/widgets/text_labels.h"
 
+#include "ui/widgets/focus_order.h"
+
 #include <QFrame>
 #include <QStyleOptionToolButton>
 
@@ -72,6 +74,7 @@ void ElidedLabel::refit() {
 
 ElidedToolButton::ElidedToolButton(QWidget* parent) : QToolButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // a tool button's own is Fixed
+    showFocusRing(this);
 }
 
 void ElidedToolButton::setFullText(const QString& text, const QString& kept) {
@@ -194,6 +197,7 @@ ScrollingColumn scrollingColumn(QWidget* parent) {
     auto* area = new QScrollArea(parent);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls inside, which scroll into view
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* body = new QWidget(area);
     auto* column = new QVBoxLayout(body);
