@@ -4,6 +4,8 @@
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
 #include "ui/model/text_formats.h"
+#include "ui/screens/app_exceptions_screen.h"
+#include "ui/screens/hotkeys_screen.h"
 #include "ui/screens/save_profile_panel.h"
 #include "ui/tray/popup_window.h"
 #include "ui/widgets/slider_row.h"
@@ -193,6 +195,52 @@ TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {
     ASSERT_EQ(h.state.profiles().size(), 1u);
     EXPECT_EQ(h.state.profiles()[0].name, "Night owl");
     EXPECT_EQ(h.view().currentScreen(), Screen::Main);
+}
+
+TEST(PopupKeyboard, EscapeEndsTheInnermostThingThenGoesBackThenCloses) {
+    PopupHarness h;
+    PopupWindow* popup = h.controller.popup();
+    const auto escape = [&] {
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+    };
+    h.controller.togglePopover();
+    struct Case {
+        Screen screen;
+        std::function<void()> openInner; ///< starts the innermost thing on that screen
+        std::function<bool()> innerOpen;
+    } cases[] = {
+        {Screen::Hotkeys,
+         [&] {
+             RecorderField* field = h.view().findChild<HotkeysScreen*>()->fields()[0];
+             field->setFocus(Qt::TabFocusReason);
+         },
+         [&] { return h.view().findChild<HotkeysScreen*>()->fields()[0]->isRecording(); }},
+        {Screen::AppExceptions, [&] { h.view().findChild<AppExceptionsScreen*>()->showPicker(); },
+         [&] { return h.view().findChild<AppExceptionsScreen*>()->pickerShown(); }},
+        {Screen::ProfileManager, [&] { h.view().showScreen(Screen::SaveProfile); },
+         [&] { return h.view().currentScreen() == Screen::SaveProfile; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.screen));
+        h.view().showScreen(c.screen);
+        c.openInner();
+        ASSERT_TRUE(c.innerOpen());
+        escape();
+        EXPECT_FALSE(c.innerOpen());
+        EXPECT_EQ(h.view().currentScreen(), c.screen);
+        escape();
+        EXPECT_EQ(h.view().currentScreen(), Screen::Main);
+    }
+    // Return presses the focused button.
+    auto* add = h.main().findChild<QToolButton*>(QStringLiteral("addProfileButton"));
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key_Return);
+    EXPECT_EQ(h.view().currentScreen(), Screen::SaveProfile);
+    h.view().saveProfilePanel()->findChild<QPushButton*>(QStringLiteral("cancelSaveProfile"))->click();
+    EXPECT_EQ(h.view().currentScreen(), Screen::Main) << "back where it was opened";
+    h.main().findChild<QWidget*>(QStringLiteral("editLocation"))->setFocus();
+    escape();
+    EXPECT_FALSE(popup->isVisible());
 }
 
 TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {

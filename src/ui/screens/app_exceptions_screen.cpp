@@ -358,6 +358,13 @@ void AppExceptionsScreen::showPicker() {
     search_->setFocus();
 }
 
+bool AppExceptionsScreen::closeInnerPage() {
+    if (!pickerShown())
+        return false;
+    pick(std::nullopt);
+    return true;
+}
+
 bool AppExceptionsScreen::pickerShown() const {
     return pages_->currentIndex() == 1;
 }

@@ -90,6 +90,9 @@ public:
     bool pickerShown() const;
     ElidedLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
 
+protected:
+    bool closeInnerPage() override;
+
 private:
     void rebuildRows();
     void refreshPicker();

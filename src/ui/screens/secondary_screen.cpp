@@ -43,7 +43,12 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent, Content 
     content_->setSpacing(8);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &SecondaryScreen::backRequested);
+    connect(escape, &QShortcut::activated, this, &SecondaryScreen::escape);
+}
+
+void SecondaryScreen::escape() {
+    if (!closeInnerPage())
+        Q_EMIT backRequested();
 }
 
 } // namespace tintwell::ui

@@ -55,7 +55,7 @@ SettingsView::SettingsView(ViewContext context, QWidget* parent)
     addScreens();
 
     connect(main_, &MainScreen::screenRequested, this, &SettingsView::showScreen);
-    connect(saveProfile_, &SaveProfilePanel::finished, this, [this] { showScreen(Screen::Main); });
+    connect(saveProfile_, &SaveProfilePanel::finished, this, [this] { showScreen(saveOpenedFrom_); });
     measure();
     showScrollBarIfNeeded();
 }
@@ -142,12 +142,27 @@ void SettingsView::showEvent(QShowEvent* event) {
 }
 
 void SettingsView::showScreen(Screen screen) {
+    // "Save profile" goes back to the screen that opened it.
+    if (screen == Screen::SaveProfile && current_ != Screen::SaveProfile)
+        saveOpenedFrom_ = current_;
     current_ = screen;
     setCurrentWidget(pages_.at(screen));
     if (screen == Screen::SaveProfile)
         saveProfile_->begin();
     else if (currentWidget()->isVisible())
         focusFirstControl(currentWidget());
+}
+
+bool SettingsView::escape() {
+    if (current_ == Screen::SaveProfile)
+        showScreen(saveOpenedFrom_);
+    else if (auto* secondary = qobject_cast<SecondaryScreen*>(currentWidget()))
+        secondary->escape();
+    else if (current_ != Screen::Main)
+        showScreen(Screen::Main);
+    else
+        return false;
+    return true;
 }
 
 void SettingsView::setHeightCap(int cap) {

@@ -33,6 +33,10 @@ public:
     /// permission, or the update consent undecided).
     bool onboardingNeeded() const;
 
+    /// Escape with nothing focused: ends the innermost page or goes back one screen; false on the
+    /// main screen (the popup then closes).
+    bool escape();
+
     /// The cap for the screen the popup opens on (see popupHeightCap).
     void setHeightCap(int cap);
     /// min(cap, content height) high, 320 wide.
@@ -60,6 +64,7 @@ private:
     OnboardingScreen* onboarding_ = nullptr;
     std::map<Screen, QWidget*> pages_;
     Screen current_ = Screen::Main;
+    Screen saveOpenedFrom_ = Screen::Main;
     int heightCap_ = 620;
     int contentHeight_ = 500;
 };

@@ -84,6 +84,16 @@ QSize RecorderField::sizeHint() const {
     return {minimumWidth, QLineEdit::sizeHint().height()};
 }
 
+bool RecorderField::event(QEvent* event) {
+    // While recording every key is the recorder's: Escape ends the recording, not the screen, and a
+    // combination of one of our own menu items is refused instead of run.
+    if (recording_ && event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
 void RecorderField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     // Focus that arrives with a window or popup opening does not start recording; the user's click
@@ -174,7 +184,7 @@ void RecorderField::keyPressEvent(QKeyEvent* event) {
         focusNextChild();
         return;
     case RecorderKeyRole::Cancel:
-        clearFocus();
+        // The field keeps the keyboard, so that the next Escape leaves the screen.
         endRecording();
         return;
     case RecorderKeyRole::Clear:

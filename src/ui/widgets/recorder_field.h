@@ -73,6 +73,7 @@ Q_SIGNALS:
     void recordingChanged(bool active);
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
