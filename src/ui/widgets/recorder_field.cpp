@@ -3,10 +3,12 @@
 #include "ui/model/recorder_texts.h"
 #include "ui/widgets/inline_alert.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStyle>
 
 namespace tintwell::ui {
 
@@ -52,19 +54,18 @@ RecorderField::RecorderField(RecorderBackend& backend, std::string name, QWidget
     setMinimumWidth(minimumWidth);
     setAlignment(Qt::AlignCenter);
     setPlaceholderText(recorderText("record_shortcut"));
-    setClearButtonEnabled(true);
+    // Read-only: the field shows a combination and never takes typing, so it shows no caret.
+    setReadOnly(true);
     setFocusPolicy(Qt::StrongFocus);
+    clear_ = addAction(style()->standardIcon(QStyle::SP_LineEditClearButton), QLineEdit::TrailingPosition);
+    clear_->setText(QStringLiteral("Clear"));
+    connect(clear_, &QAction::triggered, this, &RecorderField::clearSlot);
     setContextMenuPolicy(Qt::NoContextMenu);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     alert_ = [this](const QString& message, const QString& informative, const QStringList& buttons) {
         return InlineAlert::ask(window(), message, informative, buttons);
     };
     beep_ = [] { QApplication::beep(); };
-    // The clear button (or any edit) that leaves the field empty clears the slot.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && !backend_.shortcutText(name_).isEmpty())
-            clearSlot();
-    });
     refresh();
 }
 
@@ -77,7 +78,9 @@ RecorderField::~RecorderField() {
 
 void RecorderField::refresh() {
     const QSignalBlocker block(this);
-    setText(backend_.shortcutText(name_));
+    // While recording the prompt shows instead of the combination.
+    setText(recording_ ? QString() : backend_.shortcutText(name_));
+    clear_->setVisible(!text().isEmpty());
 }
 
 QSize RecorderField::sizeHint() const {
@@ -127,6 +130,7 @@ void RecorderField::startRecording() {
         return;
     recording_ = true;
     setPlaceholderText(recorderText("press_shortcut"));
+    refresh();
     backend_.setPaused(true);
     qApp->installEventFilter(this);
     Q_EMIT recordingChanged(true);
@@ -138,6 +142,7 @@ void RecorderField::endRecording() {
     recording_ = false;
     qApp->removeEventFilter(this);
     setPlaceholderText(recorderText("record_shortcut"));
+    refresh();
     backend_.setPaused(false);
     Q_EMIT recordingChanged(false);
 }

@@ -51,6 +51,8 @@ public:
     ~RecorderField() override;
 
     bool isRecording() const { return recording_; }
+    /// The clear button, shown while the slot holds a combination.
+    QAction* clearAction() const { return clear_; }
     /// Shows the slot's current combination again (the module announced a change).
     void refresh();
 
@@ -94,6 +96,7 @@ private:
     MenuItemLookup menuItemFor_;
     Alert alert_;
     std::function<void()> beep_;
+    QAction* clear_ = nullptr;
 };
 
 } // namespace tintwell::ui
