@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -161,8 +162,15 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     EXPECT_TRUE(screen.diagnosisLine(3)->fullText().endsWith("(curve)"));
 
     ASSERT_EQ(screen.rows().size(), 1u);
+    screen.findChild<QSlider*>("ruleKelvin")->setValue(6000 / 50);
     screen.rows()[0]->chooseAction("disable");
     EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));
+    state.setAppExceptions(
+        {{"player", "Player", core::Disable{}, true}, state.appExceptions()[0]}); // new rows
+    screen.rows()[1]->chooseAction("force");
+    EXPECT_EQ(state.appExceptions()[1].action, core::AppExceptionAction(core::ForceKelvin{6000})) << "kept";
+    state.setAppExceptions({state.appExceptions()[1]});
+    screen.rows()[0]->chooseAction("disable");
     screen.rows()[0]->enabledSwitch()->click();
     EXPECT_FALSE(state.appExceptions()[0].enabled);
 

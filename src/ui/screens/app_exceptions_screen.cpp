@@ -33,8 +33,9 @@ QLabel* badge(const QString& text, const QString& colour, QWidget* parent) {
 }
 } // namespace
 
-AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, QWidget* parent)
-    : QWidget(parent), rule_(std::move(rule)) {
+AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, double kelvin,
+                                 QWidget* parent)
+    : QWidget(parent), rule_(std::move(rule)), kelvin_(kelvin) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(3);
@@ -94,6 +95,7 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
         if (v * kelvinStep == kelvin_)
             return;
         kelvin_ = v * kelvinStep;
+        Q_EMIT kelvinChanged(kelvin_);
         actionTag_ = "force";
         writeAction();
         showAction();
@@ -117,6 +119,7 @@ void AppExceptionRow::update(const core::AppExceptionRule& rule, bool isActive) 
         if (const auto* force = std::get_if<core::ForceKelvin>(&rule.action)) {
             actionTag_ = "force";
             kelvin_ = force->kelvin;
+            Q_EMIT kelvinChanged(kelvin_);
         } else {
             actionTag_ = "disable";
         }
@@ -330,9 +333,13 @@ void AppExceptionsScreen::rebuildRows() {
         }
         rows_.clear();
         for (std::size_t i = 0; i < rules.size(); ++i) {
-            auto* row = new AppExceptionRow(editing_.ruleBinding(rules[i].bundleId), this);
-            row->setProperty("bundleId", QString::fromStdString(rules[i].bundleId));
             const std::string id = rules[i].bundleId;
+            const auto kept = lastKelvin_.find(id);
+            auto* row = new AppExceptionRow(editing_.ruleBinding(id),
+                                            kept == lastKelvin_.end() ? 6500 : kept->second, this);
+            row->setProperty("bundleId", QString::fromStdString(id));
+            connect(row, &AppExceptionRow::kelvinChanged, this,
+                    [this, id](double k) { lastKelvin_[id] = k; });
             connect(row, &AppExceptionRow::removeRequested, this, [this, id] {
                 const auto& now = state_.appExceptions();
                 for (std::size_t k = 0; k < now.size(); ++k)

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include <QPointer>
@@ -35,7 +36,9 @@ namespace tintwell::ui {
 class AppExceptionRow : public QWidget {
     Q_OBJECT
 public:
-    AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, QWidget* parent = nullptr);
+    /// `kelvin`: the value "Force K" starts from when the rule does not force one now.
+    AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, double kelvin = 6500,
+                    QWidget* parent = nullptr);
 
     /// Shows the rule as stored now and whether it is the one in force.
     void update(const core::AppExceptionRule& rule, bool isActive);
@@ -45,6 +48,8 @@ public:
 
 Q_SIGNALS:
     void removeRequested();
+    /// The Kelvin to force changed (also while the action is "Disable", for a later "Force K").
+    void kelvinChanged(double kelvin);
 
 private:
     void writeAction();
@@ -111,6 +116,9 @@ private:
     QWidget* emptyState_;
     QVBoxLayout* ruleList_;
     std::vector<AppExceptionRow*> rows_;
+    /// The last Kelvin forced for each application, so that Disable and back keeps it even across a
+    /// rebuild of the rows.
+    std::map<std::string, double> lastKelvin_;
     std::vector<platform::RunningApplication> pickable_;
     QLineEdit* search_;
     QListWidget* pickerList_;
