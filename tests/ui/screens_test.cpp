@@ -207,6 +207,8 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
 
     screen.autoToggle()->click();
     EXPECT_FALSE(state.useAutoLocation());
+    screen.setServiceState({false, false, LocationServiceState::Error::Failed, std::nullopt, false});
+    EXPECT_FALSE(screen.banners()->isVisibleTo(&screen)) << "no fetch error while the place is typed";
     EXPECT_FALSE(screen.latitudeField()->isReadOnly());
     std::vector<std::string> writes;
     QObject::connect(&state, &settings::AppState::latitudeChanged, [&] { writes.push_back("lat"); });

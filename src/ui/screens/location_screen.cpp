@@ -149,7 +149,7 @@ void LocationScreen::refresh() {
     using Showing = LocationBanners::Showing;
     if (automatic && service_.isDenied)
         banners_->showFor(Showing::Denied);
-    else if (service_.lastError != LocationServiceState::Error::None && !service_.isFetching)
+    else if (automatic && service_.lastError != LocationServiceState::Error::None && !service_.isFetching)
         banners_->showFor(service_.lastError == LocationServiceState::Error::TimedOut ? Showing::TimedOut
                                                                                       : Showing::Failed);
     else
