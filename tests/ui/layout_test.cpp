@@ -196,8 +196,8 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
          }},
         {"main-error", Screen::Main, 1,
          [](PopupHarness& h) { h.location.setLastError(LocationStatus::Error::TimedOut); }},
-        {"help", Screen::Help, 1, [](PopupHarness&) {}},
-        {"profiles-empty", Screen::ProfileManager, 1, [](PopupHarness&) {}},
+        {"help-sections", Screen::Help, 1, [](PopupHarness&) {}},
+        {"profiles-none", Screen::ProfileManager, 1, [](PopupHarness&) {}},
         {"profiles-long-names", Screen::ProfileManager, 1,
          [](PopupHarness& h) {
              h.state.saveCurrentAsProfile("Late-night reading beside the warm desk lamp");
@@ -215,14 +215,14 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
         {"exceptions-empty", Screen::AppExceptions, 1, [](PopupHarness&) {}},
         {"exceptions-force", Screen::AppExceptions, 2,
          [](PopupHarness& h) { activeException(h, core::ForceKelvin{10000}); }},
-        {"exceptions-picker", Screen::AppExceptions, 1,
+        {"exceptions-picker-long-names", Screen::AppExceptions, 1,
          [](PopupHarness& h) {
              h.workspace.setRunningApplications(
                  {{41, longId, longApp, "", "", {}}, {42, "XTerm", "XTerm", "", "", {}}});
              h.state.setAppExceptions({{"XTerm", "XTerm", core::Disable{}, true}});
              h.view().findChild<AppExceptionsScreen*>()->showPicker();
          }},
-        {"location-auto", Screen::Location, 1,
+        {"location-auto-fix", Screen::Location, 1,
          [&](PopupHarness& h) {
              h.location.setLastFix(now - Seconds(75), LocationStatus::Source::TimeZoneEstimate);
          }},
@@ -231,11 +231,11 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
              h.state.setUseAutoLocation(false);
              h.location.setLastError(LocationStatus::Error::Failed);
          }},
-        {"location-error", Screen::Location, 1,
+        {"location-error-banner", Screen::Location, 1,
          [](PopupHarness& h) { h.location.setLastError(LocationStatus::Error::Failed); }},
         {"location-denied", Screen::Location, 1,
          [](PopupHarness& h) { h.location.setAuthorizationStatus(LocationStatus::Authorization::Denied); }},
-        {"save-profile", Screen::SaveProfile, 1,
+        {"save-profile-long-name", Screen::SaveProfile, 1,
          [](PopupHarness& h) {
              h.view().showScreen(Screen::SaveProfile);
              h.view().saveProfilePanel()->nameField()->setText(QString::fromStdString(longApp));
