@@ -194,6 +194,7 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
              h.location.setAuthorizationStatus(LocationStatus::Authorization::Denied);
              activeException(h, core::Disable{});
          }},
+        {"main-paused", Screen::Main, 1, [](PopupHarness& h) { h.state.setPaused(true); }},
         {"main-error", Screen::Main, 1,
          [](PopupHarness& h) { h.location.setLastError(LocationStatus::Error::TimedOut); }},
         {"help-sections", Screen::Help, 1, [](PopupHarness&) {}},

@@ -92,8 +92,9 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
     mark_->setText(isActive ? "●" : "○");
     mark_->setStyleSheet(isActive ? "color: #34c759;" : "color: palette(mid);");
     mark_->setToolTip(isActive ? "Active" : QString());
-    if (nameField_ && !nameField_->hasFocus()) {
-        nameField_->setText(QString::fromStdString(profile.name));
+    if (const QString name = QString::fromStdString(profile.name);
+        nameField_ && !nameField_->hasFocus() && nameField_->text() != name) {
+        nameField_->setText(name);
         nameField_->setCursorPosition(0); // a long name shows its start
     }
     summary_->setFullText(QString::fromStdString(profileSummary(profile)));

@@ -61,7 +61,7 @@ RecorderField::RecorderField(RecorderBackend& backend, std::string name, QWidget
     clear_->setText(QStringLiteral("Clear"));
     connect(clear_, &QAction::triggered, this, &RecorderField::clearSlot);
     setContextMenuPolicy(Qt::NoContextMenu);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // never below the minimum width
     alert_ = [this](const QString& message, const QString& informative, const QStringList& buttons) {
         return InlineAlert::ask(window(), message, informative, buttons);
     };
@@ -81,10 +81,14 @@ void RecorderField::refresh() {
     // While recording the prompt shows instead of the combination.
     setText(recording_ ? QString() : backend_.shortcutText(name_));
     clear_->setVisible(!text().isEmpty());
+    updateGeometry();
 }
 
 QSize RecorderField::sizeHint() const {
-    return {minimumWidth, QLineEdit::sizeHint().height()};
+    // Wide enough for the whole combination beside the clear button, never narrower than the minimum.
+    const int text = fontMetrics().horizontalAdvance(backend_.shortcutText(name_));
+    return {std::max(minimumWidth, text + 2 * QLineEdit::sizeHint().height() + 8),
+            QLineEdit::sizeHint().height()};
 }
 
 bool RecorderField::event(QEvent* event) {
@@ -99,6 +103,7 @@ bool RecorderField::event(QEvent* event) {
 
 void RecorderField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    deselect(); // Tab selects a line edit's text; here there is nothing to edit
     // Focus that arrives with a window or popup opening does not start recording; the user's click
     // or Tab does.
     const auto reason = event->reason();
