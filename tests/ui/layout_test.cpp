@@ -205,7 +205,7 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
              h.state.saveCurrentAsProfile("Photo editing (colour-critical, calibrated)");
              h.state.applyProfile(coding());
          }},
-        {"hotkeys", Screen::Hotkeys, 1,
+        {"hotkeys-longest", Screen::Hotkeys, 1,
          [](PopupHarness& h) {
              const auto all = platform::modifier::control | platform::modifier::option |
                               platform::modifier::shift | platform::modifier::command;

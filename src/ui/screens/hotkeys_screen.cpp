@@ -23,7 +23,7 @@ HotkeysScreen::HotkeysScreen(RecorderBackend& backend, std::function<void()> res
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    form->setRowWrapPolicy(QFormLayout::WrapLongRows); // a long label goes above its field
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows); // each label above its field: room for both
     for (const Slot& slot : slots()) {
         auto* field = new RecorderField(backend, slot.name, this);
         field->setObjectName(QString::fromStdString(slot.name));

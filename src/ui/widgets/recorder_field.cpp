@@ -61,7 +61,8 @@ RecorderField::RecorderField(RecorderBackend& backend, std::string name, QWidget
     clear_->setText(QStringLiteral("Clear"));
     connect(clear_, &QAction::triggered, this, &RecorderField::clearSlot);
     setContextMenuPolicy(Qt::NoContextMenu);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // never below the minimum width
+    // Fixed: a form then puts a long label above the field rather than squeezing the combination.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     alert_ = [this](const QString& message, const QString& informative, const QStringList& buttons) {
         return InlineAlert::ask(window(), message, informative, buttons);
     };
@@ -87,7 +88,7 @@ void RecorderField::refresh() {
 QSize RecorderField::sizeHint() const {
     // Wide enough for the whole combination beside the clear button, never narrower than the minimum.
     const int text = fontMetrics().horizontalAdvance(backend_.shortcutText(name_));
-    return {std::max(minimumWidth, text + 2 * QLineEdit::sizeHint().height() + 8),
+    return {std::max(minimumWidth, text + QLineEdit::sizeHint().height() + 16),
             QLineEdit::sizeHint().height()};
 }
 
@@ -134,6 +135,8 @@ void RecorderField::startRecording() {
     if (recording_)
         return;
     recording_ = true;
+    // A centred line edit hides its placeholder while it has the focus; the prompt must show.
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setPlaceholderText(recorderText("press_shortcut"));
     refresh();
     backend_.setPaused(true);
@@ -146,6 +149,7 @@ void RecorderField::endRecording() {
         return;
     recording_ = false;
     qApp->removeEventFilter(this);
+    setAlignment(Qt::AlignCenter);
     setPlaceholderText(recorderText("record_shortcut"));
     refresh();
     backend_.setPaused(false);

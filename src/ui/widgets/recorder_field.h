@@ -67,6 +67,7 @@ public:
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 Q_SIGNALS:
     /// The slot now holds a new combination (true) or none (false).
