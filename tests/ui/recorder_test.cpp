@@ -1,10 +1,12 @@
 #include "support/screen_capture.h"
+#include "ui/model/recorder_texts.h"
 #include "ui/screens/hotkeys_screen.h"
 #include "ui/widgets/recorder_field.h"
 
 #include <map>
 #include <set>
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -83,6 +85,20 @@ TEST_F(RecorderTest, PlainKeysBeepAndFunctionKeysAloneAreTaken) {
     QTest::keyClick(field, Qt::Key_F5);
     EXPECT_EQ(backend.slots["tintwell.cooler"], "F5");
     EXPECT_FALSE(field->isRecording() || backend.paused);
+}
+
+TEST_F(RecorderTest, PromptsWhileRecordingShowsNoCaretAndClearsWithItsButton) {
+    EXPECT_TRUE(field->isReadOnly()) << "no caret, no typing";
+    EXPECT_TRUE(field->clearAction()->isVisible());
+    startRecording();
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(field->placeholderText(), recorderText("press_shortcut"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(field->text(), "Ctrl+Alt+K");
+    field->clearAction()->trigger();
+    EXPECT_FALSE(backend.slots.contains("tintwell.cooler"));
+    EXPECT_FALSE(field->clearAction()->isVisible());
+    EXPECT_EQ(field->placeholderText(), recorderText("record_shortcut"));
 }
 
 TEST_F(RecorderTest, EscapeCancelsTabMovesOnBackspaceClears) {

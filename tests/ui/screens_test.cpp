@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -155,19 +156,26 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     watchers::AppExceptionsManager manager([this] { return state.appExceptions(); }, nullptr);
     manager.setDebounceInterval(0s);
     AppExceptionsScreen screen(state, &manager, &workspace, &displays);
-    EXPECT_EQ(screen.diagnosisLine(1)->text(), "none");
+    EXPECT_EQ(screen.diagnosisLine(1)->fullText(), "none");
 
     manager.setFrontmost("editor");
     EXPECT_TRUE(std::holds_alternative<rule_scope::NoWindows>(screen.ruleScope()));
-    EXPECT_EQ(screen.diagnosisLine(0)->text(), "editor");
-    EXPECT_EQ(screen.diagnosisLine(2)->text(), "no on-screen windows (rule dormant)");
-    EXPECT_TRUE(screen.diagnosisLine(3)->text().endsWith("(curve)"));
+    EXPECT_EQ(screen.diagnosisLine(0)->fullText(), "editor");
+    EXPECT_EQ(screen.diagnosisLine(2)->fullText(), "no on-screen windows (rule dormant)");
+    EXPECT_TRUE(screen.diagnosisLine(3)->fullText().endsWith("(curve)"));
 
     EXPECT_TRUE(screen.rows().empty()) << "rows are made once the screen is on view";
     screen.show();
     ASSERT_EQ(screen.rows().size(), 1u);
+    screen.findChild<QSlider*>("ruleKelvin")->setValue(6000 / 50);
     screen.rows()[0]->chooseAction("disable");
     EXPECT_EQ(state.appExceptions()[0].action, core::AppExceptionAction(core::Disable{}));
+    state.setAppExceptions(
+        {{"player", "Player", core::Disable{}, true}, state.appExceptions()[0]}); // new rows
+    screen.rows()[1]->chooseAction("force");
+    EXPECT_EQ(state.appExceptions()[1].action, core::AppExceptionAction(core::ForceKelvin{6000})) << "kept";
+    state.setAppExceptions({state.appExceptions()[1]});
+    screen.rows()[0]->chooseAction("disable");
     screen.rows()[0]->enabledSwitch()->click();
     EXPECT_FALSE(state.appExceptions()[0].enabled);
 
@@ -204,6 +212,8 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
 
     screen.autoToggle()->click();
     EXPECT_FALSE(state.useAutoLocation());
+    screen.setServiceState({false, false, LocationServiceState::Error::Failed, std::nullopt, false});
+    EXPECT_FALSE(screen.banners()->isVisibleTo(&screen)) << "no fetch error while the place is typed";
     EXPECT_FALSE(screen.latitudeField()->isReadOnly());
     std::vector<std::string> writes;
     QObject::connect(&state, &settings::AppState::latitudeChanged, [&] { writes.push_back("lat"); });

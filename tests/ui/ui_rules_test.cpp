@@ -1,6 +1,7 @@
 // The interface's pure rules: tray symbol and tooltip, texts, popup geometry, ribbon, sun scans.
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
+#include "ui/model/desktop_entry_file.h"
 #include "ui/model/horizon_ribbon_model.h"
 #include "ui/model/popup_geometry.h"
 #include "ui/model/slider_definition.h"
@@ -8,7 +9,11 @@
 #include "ui/model/text_formats.h"
 #include "ui/model/tray_icon_rules.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tintwell;
 using namespace tintwell::ui;
@@ -163,4 +168,18 @@ TEST(SliderDefinition, EachRowsGridSpansItsSetting) {
         EXPECT_EQ(s.positionOf(s.maximum + 1000), s.positionCount()); // held inside the range
     }
     EXPECT_EQ(sliderDefinition(F::Brightness).valueAt(7), 0.37);
+}
+
+TEST(BrowseStartFolder, TheUsersFolderCreatedElseTheSystemOne) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("tintwell-browse-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "system/applications");
+    const fs::path user = root / "home/.local/share/applications";
+    EXPECT_EQ(browseStartFolder({user, root / "system/applications"}), user);
+    EXPECT_TRUE(fs::is_directory(user));
+    std::ofstream(root / "file") << "not a folder";
+    EXPECT_EQ(browseStartFolder({root / "file/applications", root / "missing", root / "system/applications"}),
+              root / "system/applications");
+    fs::remove_all(root);
 }

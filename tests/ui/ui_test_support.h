@@ -4,20 +4,26 @@
 // it, on the shared offscreen QApplication.
 
 #include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_workspace_services.h"
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
+#include "shortcuts/global_shortcuts.h"
 #include "support/screen_capture.h"
 #include "ui/model/location_status.h"
 #include "ui/screens/main_screen.h"
 #include "ui/screens/settings_view.h"
 #include "ui/tray/menu_bar_controller.h"
+#include "watchers/app_exceptions_manager.h"
 
 namespace tintwell::test {
 
 struct PopupHarness {
     explicit PopupHarness(int displayCount = 1, ui::UiCallbacks callbacks = {})
         : app(widgetApplication()), displays(displayCount), state(defaults),
-          controller(state, nullptr, location, displays, std::move(callbacks)) {
+          controller(state, &exceptions, location, displays, std::move(callbacks)) {
+        exceptions.setDebounceInterval(Seconds(0));
+        controller.setWorkspace(&workspace);
+        controller.setGlobalShortcuts(&shortcuts);
         controller.install();
     }
 
@@ -29,6 +35,9 @@ struct PopupHarness {
     platform::VirtualDisplayServices displays;
     settings::AppState state;
     ui::LocationStatus location;
+    platform::VirtualWorkspaceServices workspace;
+    watchers::AppExceptionsManager exceptions{[this] { return state.appExceptions(); }, nullptr};
+    shortcuts::GlobalShortcuts shortcuts{defaults, nullptr};
     ui::MenuBarController controller;
 };
 

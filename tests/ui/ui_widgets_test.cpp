@@ -5,6 +5,8 @@
 #include "support/event_loop.h"
 #include "ui/model/sun_events.h"
 #include "ui/model/text_formats.h"
+#include "ui/screens/app_exceptions_screen.h"
+#include "ui/screens/hotkeys_screen.h"
 #include "ui/screens/save_profile_panel.h"
 #include "ui/tray/popup_window.h"
 #include "ui/widgets/slider_row.h"
@@ -153,13 +155,13 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     PopupHarness h;
     QMenu* menu = h.main().profileMenu();
     h.main().rebuildProfileMenu();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Custom •"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Custom •"));
     EXPECT_FALSE(entries(menu).contains("Reset to Default"));
 
     entry(menu, QStringLiteral("Movie / TV"))->trigger();
     EXPECT_EQ(h.state.brightness(), 0.7);
     QCoreApplication::processEvents();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Movie / TV"));
     h.main().rebuildProfileMenu();
     EXPECT_FALSE(entry(menu, QStringLiteral("Movie / TV"))->icon().isNull());
     EXPECT_TRUE(entry(menu, QStringLiteral("Default"))->icon().isNull());
@@ -167,7 +169,7 @@ TEST(MainScreen, ProfileMenuMarksTheActiveProfileAndOffersItsChanges) {
     // A dirty preset can be reset but not saved over.
     h.state.setBrightness(0.8);
     QCoreApplication::processEvents();
-    EXPECT_EQ(h.main().profileButton()->text(), QStringLiteral("Movie / TV •"));
+    EXPECT_EQ(h.main().profileButton()->fullText(), QStringLiteral("Movie / TV •"));
     h.main().rebuildProfileMenu();
     EXPECT_FALSE(entry(menu, QStringLiteral("Save changes to “Movie / TV”")));
     entry(menu, QStringLiteral("Reset to Movie / TV"))->trigger();
@@ -220,6 +222,52 @@ TEST(MainScreen, SaveProfilePanelSavesATrimmedName) {
     ASSERT_EQ(h.state.profiles().size(), 1u);
     EXPECT_EQ(h.state.profiles()[0].name, "Night owl");
     EXPECT_EQ(h.view().currentScreen(), Screen::Main);
+}
+
+TEST(PopupKeyboard, EscapeEndsTheInnermostThingThenGoesBackThenCloses) {
+    PopupHarness h;
+    PopupWindow* popup = h.controller.popup();
+    const auto escape = [&] {
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+    };
+    h.controller.togglePopover();
+    struct Case {
+        Screen screen;
+        std::function<void()> openInner; ///< starts the innermost thing on that screen
+        std::function<bool()> innerOpen;
+    } cases[] = {
+        {Screen::Hotkeys,
+         [&] {
+             RecorderField* field = h.view().findChild<HotkeysScreen*>()->fields()[0];
+             field->setFocus(Qt::TabFocusReason);
+         },
+         [&] { return h.view().findChild<HotkeysScreen*>()->fields()[0]->isRecording(); }},
+        {Screen::AppExceptions, [&] { h.view().findChild<AppExceptionsScreen*>()->showPicker(); },
+         [&] { return h.view().findChild<AppExceptionsScreen*>()->pickerShown(); }},
+        {Screen::ProfileManager, [&] { h.view().showScreen(Screen::SaveProfile); },
+         [&] { return h.view().currentScreen() == Screen::SaveProfile; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.screen));
+        h.view().showScreen(c.screen);
+        c.openInner();
+        ASSERT_TRUE(c.innerOpen());
+        escape();
+        EXPECT_FALSE(c.innerOpen());
+        EXPECT_EQ(h.view().currentScreen(), c.screen);
+        escape();
+        EXPECT_EQ(h.view().currentScreen(), Screen::Main);
+    }
+    // Return presses the focused button.
+    auto* add = h.main().findChild<QToolButton*>(QStringLiteral("addProfileButton"));
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key_Return);
+    EXPECT_EQ(h.view().currentScreen(), Screen::SaveProfile);
+    h.view().saveProfilePanel()->findChild<QPushButton*>(QStringLiteral("cancelSaveProfile"))->click();
+    EXPECT_EQ(h.view().currentScreen(), Screen::Main) << "back where it was opened";
+    h.main().findChild<QWidget*>(QStringLiteral("editLocation"))->setFocus();
+    escape();
+    EXPECT_FALSE(popup->isVisible());
 }
 
 TEST(MenuBarController, ClickTogglesThePopupAndEscapeClosesIt) {

@@ -23,4 +23,15 @@ std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::p
     return app;
 }
 
+std::filesystem::path browseStartFolder(const std::vector<std::filesystem::path>& folders) {
+    if (folders.empty())
+        return {};
+    std::error_code error;
+    std::filesystem::create_directories(folders.front(), error);
+    for (const auto& folder : folders)
+        if (std::filesystem::is_directory(folder, error))
+            return folder;
+    return folders.back();
+}
+
 } // namespace tintwell::ui

@@ -20,4 +20,8 @@ struct DesktopEntryApplication {
 std::optional<DesktopEntryApplication> readDesktopEntry(const std::filesystem::path& file,
                                                         const std::vector<std::string>& localeSuffixes);
 
+/// Where "Browse for app…" opens: the first of `folders` (the user's own applications folder),
+/// created when missing; when it cannot be, the first of the others that exists; else the last.
+std::filesystem::path browseStartFolder(const std::vector<std::filesystem::path>& folders);
+
 } // namespace tintwell::ui

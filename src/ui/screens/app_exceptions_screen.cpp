@@ -33,8 +33,9 @@ QLabel* badge(const QString& text, const QString& colour, QWidget* parent) {
 }
 } // namespace
 
-AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, QWidget* parent)
-    : QWidget(parent), rule_(std::move(rule)) {
+AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, double kelvin,
+                                 QWidget* parent)
+    : QWidget(parent), rule_(std::move(rule)), kelvin_(kelvin) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(3);
@@ -53,14 +54,14 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     auto* names = new QVBoxLayout;
     names->setSpacing(0);
     auto* nameLine = new QHBoxLayout;
-    name_ = new QLabel(this);
-    name_->setMinimumWidth(40);
+    name_ = new ElidedLabel(this);
     activeBadge_ = badge("active", "#34c759", this);
-    nameLine->addWidget(name_);
+    nameLine->addWidget(name_, 1);
     nameLine->addWidget(activeBadge_);
-    nameLine->addStretch(1);
     names->addLayout(nameLine);
-    bundleId_ = captionLabel({}, this);
+    // Ids have no spaces to wrap at: the end is cut instead.
+    bundleId_ = new ElidedLabel(this);
+    styleAsCaption(bundleId_);
     names->addWidget(bundleId_);
     top->addLayout(names, 1);
     auto* remove = new QToolButton(this);
@@ -72,6 +73,8 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     top->addWidget(remove);
     layout->addLayout(top);
 
+    // The choice on one line, the Kelvin slider under it: side by side they need more than the
+    // popup's width.
     auto* actionLine = new QHBoxLayout;
     actions_ = new QButtonGroup(this);
     for (const auto& [tag, title] : {std::pair{"disable", "Disable"}, std::pair{"force", "Force K"}}) {
@@ -92,16 +95,20 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
         if (v * kelvinStep == kelvin_)
             return;
         kelvin_ = v * kelvinStep;
+        Q_EMIT kelvinChanged(kelvin_);
         actionTag_ = "force";
         writeAction();
         showAction();
     });
     kelvinText_ = new QLabel(this);
     kelvinText_->setMinimumWidth(QFontMetrics(font()).horizontalAdvance("10000 K"));
-    actionLine->addWidget(slider_);
-    actionLine->addWidget(kelvinText_);
     actionLine->addStretch(1);
     layout->addLayout(actionLine);
+    auto* kelvinLine = new QHBoxLayout;
+    kelvinLine->addWidget(slider_);
+    kelvinLine->addWidget(kelvinText_);
+    kelvinLine->addStretch(1);
+    layout->addLayout(kelvinLine);
     caption_ = captionLabel({}, this);
     layout->addWidget(caption_);
 }
@@ -112,14 +119,15 @@ void AppExceptionRow::update(const core::AppExceptionRule& rule, bool isActive) 
         if (const auto* force = std::get_if<core::ForceKelvin>(&rule.action)) {
             actionTag_ = "force";
             kelvin_ = force->kelvin;
+            Q_EMIT kelvinChanged(kelvin_);
         } else {
             actionTag_ = "disable";
         }
     }
     const QSignalBlocker block(enabled_);
     enabled_->setChecked(rule.enabled);
-    name_->setText(QString::fromStdString(rule.displayName));
-    bundleId_->setText(QString::fromStdString(rule.bundleId));
+    name_->setFullText(QString::fromStdString(rule.displayName));
+    bundleId_->setFullText(QString::fromStdString(rule.bundleId));
     activeBadge_->setVisible(isActive);
     showAction();
 }
@@ -165,8 +173,8 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
           [&state](std::vector<core::AppExceptionRule> rules) { state.setAppExceptions(std::move(rules)); }) {
     setObjectName("appExceptionsScreen");
     chooseDesktopFile_ = [this]() -> std::optional<std::filesystem::path> {
-        const auto folders = platform::applicationFolders();
-        const QString start = folders.empty() ? QString() : QString::fromStdString(folders.front().string());
+        const QString start =
+            QString::fromStdString(browseStartFolder(platform::applicationFolders()).string());
         const QString file = QFileDialog::getOpenFileName(window(), "Pick an app to add as an exception",
                                                           start, "Applications (*.desktop)");
         if (file.isEmpty())
@@ -195,9 +203,9 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
     const char* titles[] = {"Frontmost:", "Active rule:", "Affects:", "Target:"};
     for (int i = 0; i < 4; ++i) {
         grid->addWidget(captionLabel(titles[i], editor), i, 1);
-        diagnosis_[i] = new QLabel(editor);
+        // One line each, cut short when long (the whole text is then the tooltip): ids cannot wrap.
+        diagnosis_[i] = new ElidedLabel(editor);
         diagnosis_[i]->setObjectName(QString("diagnosis%1").arg(i));
-        diagnosis_[i]->setWordWrap(true);
         grid->addWidget(diagnosis_[i], i, 2);
     }
     activeMark_ = new QLabel(editor);
@@ -248,12 +256,16 @@ AppExceptionsScreen::AppExceptionsScreen(settings::AppState& state,
     pickerList_->setObjectName("pickerList");
     pickerList_->setIconSize(QSize(24, 24));
     pickerList_->setAlternatingRowColors(true);
-    connect(pickerList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    pickerList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const auto pickItem = [this](QListWidgetItem* item) {
         const auto pid = item->data(Qt::UserRole).toInt();
         for (const auto& app : pickable_)
             if (app.pid == pid && (item->flags() & Qt::ItemIsEnabled))
                 return pick(app);
-    });
+    };
+    // One click on a row adds it, as its Add button does; Return adds the current row.
+    connect(pickerList_, &QListWidget::itemActivated, this, pickItem);
+    connect(pickerList_, &QListWidget::itemClicked, this, pickItem);
     pickerLayout->addWidget(pickerList_, 1);
     pages_->addWidget(picker);
 
@@ -293,8 +305,8 @@ void AppExceptionsScreen::refreshDiagnosis() {
     const RuleScope scope = ruleScope();
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     const auto frontmost = exceptions_ ? exceptions_->frontmostBundleId() : std::nullopt;
-    diagnosis_[0]->setText(frontmost ? QString::fromStdString(*frontmost) : "—");
-    diagnosis_[1]->setText(active ? QString::fromStdString(active->summary()) : "none");
+    diagnosis_[0]->setFullText(frontmost ? QString::fromStdString(*frontmost) : "—");
+    diagnosis_[1]->setFullText(active ? QString::fromStdString(active->summary()) : "none");
     activeMark_->setText(active ? "●" : "○");
     activeMark_->setStyleSheet(active ? "color: #34c759;" : "color: palette(mid);");
     std::vector<std::string> names;
@@ -303,8 +315,8 @@ void AppExceptionsScreen::refreshDiagnosis() {
         for (core::DisplayId id : *ids)
             names.push_back(lookup.displayName(id));
     }
-    diagnosis_[2]->setText(QString::fromStdString(affectsText(scope, names)));
-    diagnosis_[3]->setText(QString::fromStdString(targetSummary(state_, scope, active)));
+    diagnosis_[2]->setFullText(QString::fromStdString(affectsText(scope, names)));
+    diagnosis_[3]->setFullText(QString::fromStdString(targetSummary(state_, scope, active)));
 }
 
 void AppExceptionsScreen::rebuildRows() {
@@ -334,9 +346,13 @@ void AppExceptionsScreen::rebuildRows() {
         QWidget* column = ruleList_->parentWidget();
         column->hide();
         for (std::size_t i = 0; i < rules.size(); ++i) {
-            auto* row = new AppExceptionRow(editing_.ruleBinding(rules[i].bundleId), this);
-            row->setProperty("bundleId", QString::fromStdString(rules[i].bundleId));
             const std::string id = rules[i].bundleId;
+            const auto kept = lastKelvin_.find(id);
+            auto* row = new AppExceptionRow(editing_.ruleBinding(id),
+                                            kept == lastKelvin_.end() ? 6500 : kept->second, this);
+            row->setProperty("bundleId", QString::fromStdString(id));
+            connect(row, &AppExceptionRow::kelvinChanged, this,
+                    [this, id](double k) { lastKelvin_[id] = k; });
             connect(row, &AppExceptionRow::removeRequested, this, [this, id] {
                 const auto& now = state_.appExceptions();
                 for (std::size_t k = 0; k < now.size(); ++k)
@@ -369,6 +385,13 @@ void AppExceptionsScreen::showPicker() {
     search_->setFocus();
 }
 
+bool AppExceptionsScreen::closeInnerPage() {
+    if (!pickerShown())
+        return false;
+    pick(std::nullopt);
+    return true;
+}
+
 bool AppExceptionsScreen::pickerShown() const {
     return pages_->currentIndex() == 1;
 }
@@ -379,23 +402,57 @@ void AppExceptionsScreen::refreshPicker() {
     for (const auto& rule : state_.appExceptions())
         existing.insert(rule.bundleId);
     for (const auto& app : filterApplications(pickable_, search_->text().toStdString())) {
-        QString text =
-            QString::fromStdString(app.localizedName) + "\n" + QString::fromStdString(app.applicationId);
         const bool added = existing.contains(app.applicationId);
-        if (added)
-            text += " · already added";
-        auto* item = new QListWidgetItem(text, pickerList_);
-        if (!app.iconPath.empty())
-            item->setIcon(QIcon(QString::fromStdString(app.iconPath)));
-        else if (!app.iconName.empty())
-            item->setIcon(
-                QIcon::fromTheme(QString::fromStdString(app.iconName), SymbolProvider::icon("app")));
-        else
-            item->setIcon(SymbolProvider::icon("app"));
+        auto* item = new QListWidgetItem(pickerList_);
         item->setData(Qt::UserRole, app.pid);
+        item->setData(Qt::AccessibleTextRole, QString::fromStdString(app.localizedName));
         if (added)
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+        QWidget* row = pickerRow(app, added);
+        // Never wider than the list: the names give way instead.
+        item->setSizeHint(QSize(1, row->sizeHint().height()));
+        pickerList_->setItemWidget(item, row);
     }
+}
+
+QWidget* AppExceptionsScreen::pickerRow(const platform::RunningApplication& app, bool added) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(4, 3, 4, 3);
+    auto* icon = new QLabel(row);
+    QIcon image = SymbolProvider::icon("app");
+    if (!app.iconPath.empty())
+        image = QIcon(QString::fromStdString(app.iconPath));
+    else if (!app.iconName.empty())
+        image = QIcon::fromTheme(QString::fromStdString(app.iconName), image);
+    icon->setPixmap(image.pixmap(24, 24));
+    icon->setFixedSize(24, 24);
+    layout->addWidget(icon);
+    // The name as the user knows it, the id under it in the caption style: two rows that share a
+    // name still read as one program.
+    auto* names = new QVBoxLayout;
+    names->setSpacing(0);
+    auto* name = new ElidedLabel(row);
+    name->setFullText(QString::fromStdString(app.localizedName));
+    auto* id = new ElidedLabel(row);
+    id->setFullText(QString::fromStdString(app.applicationId));
+    styleAsCaption(id);
+    names->addWidget(name);
+    names->addWidget(id);
+    layout->addLayout(names, 1);
+    if (added) {
+        auto* note = captionLabel("already added", row);
+        note->setWordWrap(false);
+        layout->addWidget(note);
+    } else {
+        // One click adds; the keyboard uses the list itself (arrows, then Return).
+        auto* add = new QPushButton("Add", row);
+        add->setObjectName("pickerAdd");
+        add->setFocusPolicy(Qt::NoFocus);
+        connect(add, &QPushButton::clicked, this, [this, app] { pick(app); });
+        layout->addWidget(add);
+    }
+    return row;
 }
 
 void AppExceptionsScreen::pick(const std::optional<platform::RunningApplication>& app) {

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include <QPointer>
@@ -35,7 +36,9 @@ namespace tintwell::ui {
 class AppExceptionRow : public QWidget {
     Q_OBJECT
 public:
-    AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, QWidget* parent = nullptr);
+    /// `kelvin`: the value "Force K" starts from when the rule does not force one now.
+    AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule, double kelvin = 6500,
+                    QWidget* parent = nullptr);
 
     /// Shows the rule as stored now and whether it is the one in force.
     void update(const core::AppExceptionRule& rule, bool isActive);
@@ -45,6 +48,8 @@ public:
 
 Q_SIGNALS:
     void removeRequested();
+    /// The Kelvin to force changed (also while the action is "Disable", for a later "Force K").
+    void kelvinChanged(double kelvin);
 
 private:
     void writeAction();
@@ -55,9 +60,9 @@ private:
     double kelvin_ = 6500;
     bool seen_ = false;
     QCheckBox* enabled_;
-    QLabel* name_;
+    ElidedLabel* name_;
     QLabel* activeBadge_;
-    QLabel* bundleId_;
+    ElidedLabel* bundleId_;
     QButtonGroup* actions_;
     QSlider* slider_;
     QLabel* kelvinText_;
@@ -88,14 +93,16 @@ public:
     QListWidget* pickerList() const { return pickerList_; }
     QLineEdit* pickerSearch() const { return search_; }
     bool pickerShown() const;
-    QLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
+    ElidedLabel* diagnosisLine(int index) const { return diagnosis_[index]; }
 
 protected:
+    bool closeInnerPage() override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void rebuildRows();
     void refreshPicker();
+    QWidget* pickerRow(const platform::RunningApplication& app, bool added);
     void pick(const std::optional<platform::RunningApplication>& app);
 
     settings::AppState& state_;
@@ -105,12 +112,15 @@ private:
     watchers::AppExceptionEditing editing_;
     DesktopFileChooser chooseDesktopFile_;
     QStackedWidget* pages_;
-    QLabel* diagnosis_[4];
+    ElidedLabel* diagnosis_[4];
     QLabel* activeMark_;
     QWidget* emptyState_;
     QVBoxLayout* ruleList_;
     std::vector<AppExceptionRow*> rows_;
     bool rowsStale_ = true; ///< the rules changed while the screen was hidden
+    /// The last Kelvin forced for each application, so that Disable and back keeps it even across a
+    /// rebuild of the rows.
+    std::map<std::string, double> lastKelvin_;
     std::vector<platform::RunningApplication> pickable_;
     QLineEdit* search_;
     QListWidget* pickerList_;

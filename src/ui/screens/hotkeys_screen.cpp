@@ -18,11 +18,12 @@ const std::vector<HotkeysScreen::Slot>& HotkeysScreen::slots() {
 }
 
 HotkeysScreen::HotkeysScreen(RecorderBackend& backend, std::function<void()> resetAll, QWidget* parent)
-    : SecondaryScreen("Hotkeys", parent) {
+    : SecondaryScreen("Hotkeys", parent, Content::Scrolling) {
     setObjectName("hotkeysScreen");
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows); // each label above its field: room for both
     for (const Slot& slot : slots()) {
         auto* field = new RecorderField(backend, slot.name, this);
         field->setObjectName(QString::fromStdString(slot.name));

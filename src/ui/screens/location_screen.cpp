@@ -17,7 +17,7 @@ namespace tintwell::ui {
 
 LocationScreen::LocationScreen(settings::AppState& state, std::function<Instant()> now,
                                std::optional<Command> locationSettings, QWidget* parent)
-    : SecondaryScreen("Location", parent), state_(state), now_(std::move(now)) {
+    : SecondaryScreen("Location", parent, Content::Scrolling), state_(state), now_(std::move(now)) {
     setObjectName("locationScreen");
 
     banners_ = new LocationBanners(std::move(locationSettings), this);

@@ -127,7 +127,7 @@ void MainScreen::buildStatusAndToggles() {
     auto* overrideLayout = new QHBoxLayout(overrideRow_);
     overrideLayout->setContentsMargins(0, 0, 0, 0);
     overrideLayout->addWidget(symbolLabel(QStringLiteral("app.badge.checkmark"), overrideRow_));
-    overrideText_ = new QLabel(overrideRow_);
+    overrideText_ = new ElidedLabel(overrideRow_);
     overrideText_->setObjectName(QStringLiteral("overrideText"));
     overrideLayout->addWidget(overrideText_, 1);
     layout->addWidget(overrideRow_);
@@ -135,7 +135,8 @@ void MainScreen::buildStatusAndToggles() {
     auto* toggles = new QHBoxLayout;
     pause_ = new QCheckBox(QStringLiteral("Pause"), this);
     pause_->setObjectName(QStringLiteral("pauseToggle"));
-    pause_->setToolTip(QStringLiteral("Pause (identity gamma): restore the system color profile."));
+    pause_->setToolTip(
+        wrappingToolTip(QStringLiteral("Pause (identity gamma): restore the system color profile.")));
     manual_ = new QCheckBox(QStringLiteral("Manual override"), this);
     manual_->setObjectName(QStringLiteral("manualToggle"));
     toggles->addWidget(pause_);
@@ -158,9 +159,13 @@ void MainScreen::buildScope() {
     scopePicker_ = new QComboBox(scopeBox_);
     scopePicker_->setObjectName(QStringLiteral("scopePicker"));
     scopePicker_->setAccessibleName(QStringLiteral("Editing"));
+    // Long display names are cut short in the closed picker rather than widening the popup.
+    scopePicker_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    scopePicker_->setMinimumContentsLength(6);
     editing->setBuddy(scopePicker_);
     picker->addWidget(scopePicker_, 1);
     arrangementButton_ = new QToolButton(scopeBox_);
+    arrangementButton_->setObjectName(QStringLiteral("arrangementButton"));
     arrangementButton_->setIcon(SymbolProvider::icon(QStringLiteral("rectangle.3.group")));
     arrangementButton_->setToolTip(QStringLiteral("Show the display arrangement map."));
     arrangementButton_->setAccessibleName(QStringLiteral("Display arrangement"));
@@ -168,7 +173,8 @@ void MainScreen::buildScope() {
     picker->addWidget(arrangementButton_);
     displaysButton_ = new QToolButton(scopeBox_);
     displaysButton_->setIcon(SymbolProvider::icon(QStringLiteral("arrow.up.forward.app")));
-    displaysButton_->setToolTip(QStringLiteral("Open the display settings to rearrange or mirror monitors."));
+    displaysButton_->setToolTip(
+        wrappingToolTip(QStringLiteral("Open the display settings to rearrange or mirror monitors.")));
     displaysButton_->setAccessibleName(QStringLiteral("Open display settings"));
     const auto displaySettings = ctx_.desktop.displaySettings();
     displaysButton_->setVisible(displaySettings.has_value());
@@ -191,6 +197,7 @@ void MainScreen::buildScope() {
     statusLine->addWidget(scopeIcon_);
     scopeStatus_ = secondaryLabel({}, scopeBox_);
     scopeStatus_->setObjectName(QStringLiteral("scopeStatus"));
+    scopeStatus_->setWordWrap(true);
     statusLine->addWidget(scopeStatus_, 1);
     useGlobal_ = new QPushButton(QStringLiteral("Use global"), scopeBox_);
     useGlobal_->setObjectName(QStringLiteral("useGlobal"));
@@ -241,6 +248,7 @@ void MainScreen::buildSliders() {
     manualColumn->addLayout(until);
     untilCaption_ = secondaryLabel({}, manualBox_);
     untilCaption_->setObjectName(QStringLiteral("untilCaption"));
+    untilCaption_->setWordWrap(true);
     manualColumn->addWidget(untilCaption_);
     layout->addWidget(manualBox_);
 
@@ -253,6 +261,7 @@ void MainScreen::buildSliders() {
     layout->addWidget(makeRow(ProfileField::TransitionWidthDeg));
     twilightSubtitle_ = secondaryLabel({}, this);
     twilightSubtitle_->setObjectName(QStringLiteral("twilightSubtitle"));
+    twilightSubtitle_->setWordWrap(true);
     layout->addWidget(twilightSubtitle_);
     layout->addWidget(makeRow(ProfileField::Brightness));
     layout->addWidget(makeRow(ProfileField::Gamma));
@@ -274,6 +283,7 @@ void MainScreen::buildLocationRow() {
     column->addWidget(new QLabel(QStringLiteral("Location"), this));
     locationCaption_ = secondaryLabel({}, this);
     locationCaption_->setObjectName(QStringLiteral("locationCaption"));
+    locationCaption_->setWordWrap(true);
     column->addWidget(locationCaption_);
     row->addLayout(column, 1);
     busy_ = new BusyIndicator(14, this);
@@ -330,15 +340,17 @@ void MainScreen::refresh() {
 
     const QString title =
         profileMenuTitle(QString::fromStdString(s.activeProfileName()), s.isActiveProfileDirty());
-    profileButton_->setText(profileButton_->fontMetrics().elidedText(title, Qt::ElideRight, 130));
-    profileButton_->setToolTip(title);
+    // The name gives way; the mark for unsaved changes always shows.
+    const QString name = QString::fromStdString(s.activeProfileName());
+    profileButton_->setFullText(name, title.mid(name.size()));
+    profileButton_->setToolTip(wrappingToolTip(title));
     profileButton_->setAccessibleName(QStringLiteral("Profile: ") + title);
 
     statusText_->setText(statusText(s.currentKelvin(), s.currentAltitude()));
     const auto* active = ctx_.exceptions ? &ctx_.exceptions->activeOverride() : nullptr;
     overrideRow_->setVisible(active && active->has_value());
     if (active && *active)
-        overrideText_->setText(QString::fromStdString((*active)->summary()));
+        overrideText_->setFullText(QString::fromStdString((*active)->summary()));
 
     pause_->setChecked(s.paused());
     manual_->setChecked(s.manualOverride());

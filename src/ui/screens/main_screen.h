@@ -2,6 +2,7 @@
 
 #include "settings/display_settings_editor.h"
 #include "ui/screens/view_context.h"
+#include "ui/widgets/text_labels.h"
 
 #include <map>
 #include <optional>
@@ -43,7 +44,7 @@ public:
     QMenu* profileMenu() const { return profileMenu_; }
     QMenu* gearMenu() const { return gearMenu_; }
     QMenu* untilMenu() const { return untilMenu_; }
-    QToolButton* profileButton() const { return profileButton_; }
+    ElidedToolButton* profileButton() const { return profileButton_; }
     QComboBox* scopePicker() const { return scopePicker_; }
     /// Fill the menus as they will be shown (they are rebuilt each time they open).
     void rebuildProfileMenu();
@@ -78,7 +79,7 @@ private:
     std::optional<CurveInputs> estimatedFor_;
     bool refreshQueued_ = false;
 
-    QToolButton* profileButton_ = nullptr;
+    ElidedToolButton* profileButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;
     QMenu* gearMenu_ = nullptr;
     QAction* consentAction_ = nullptr; ///< null in a build without an update feed
@@ -89,7 +90,7 @@ private:
     QLabel* capabilityReason_ = nullptr;
     QLabel* statusText_ = nullptr;
     QWidget* overrideRow_ = nullptr;
-    QLabel* overrideText_ = nullptr;
+    ElidedLabel* overrideText_ = nullptr;
     QCheckBox* pause_ = nullptr;
     QCheckBox* manual_ = nullptr;
     QWidget* scopeBox_ = nullptr;

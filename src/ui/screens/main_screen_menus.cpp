@@ -33,7 +33,7 @@ void MainScreen::buildHeader() {
     header->addWidget(title);
     header->addStretch(1);
 
-    profileButton_ = new QToolButton(this);
+    profileButton_ = new ElidedToolButton(this);
     profileButton_->setObjectName(QStringLiteral("profileMenuButton"));
     profileButton_->setPopupMode(QToolButton::InstantPopup);
     profileButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);

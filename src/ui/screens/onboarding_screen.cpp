@@ -2,6 +2,7 @@
 
 #include "settings/app_state.h"
 #include "ui/screens/secondary_screen.h"
+#include "ui/widgets/focus_order.h"
 #include "ui/widgets/symbol_provider.h"
 
 #include <QFrame>
@@ -16,8 +17,11 @@ OnboardingScreen::OnboardingScreen(settings::AppState& state, std::function<Onbo
     setObjectName("onboardingScreen");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 18);
-    steps_ = new QStackedWidget(this);
-    layout->addWidget(steps_, 1);
+    // A step longer than the popup scrolls.
+    const ScrollingColumn scroll = scrollingColumn(this);
+    steps_ = new QStackedWidget(scroll.body);
+    scroll.column->addWidget(steps_);
+    layout->addWidget(scroll.area, 1);
 
     QWidget* location = makeStep(
         "location.circle.fill", "Follow the real sun", "Tintwell adapts your screen to the time of day",
@@ -130,6 +134,9 @@ std::pair<QPushButton*, QPushButton*> OnboardingScreen::addChoices(QWidget* step
     second->setFlat(true);
     step->layout()->addWidget(first);
     step->layout()->addWidget(second);
+    // The default look and the flat one show no focus of their own.
+    showFocusRing(first);
+    showFocusRing(second);
     return {first, second};
 }
 

@@ -37,7 +37,9 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
     QLabel* badge = nullptr;
     if (isBuiltin) {
         // The whole width goes to the name; the badge stands beside the values below it.
-        texts->addWidget(new QLabel(QString::fromStdString(profile.name), this));
+        auto* name = new ElidedLabel(this);
+        name->setFullText(QString::fromStdString(profile.name));
+        texts->addWidget(name);
         badge = captionLabel("built-in", this);
         badge->setWordWrap(false);
         badge->setStyleSheet(
@@ -50,8 +52,8 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         connect(nameField_, &QLineEdit::textEdited, this, &ProfileRow::renamed);
         texts->addWidget(nameField_);
     }
-    summary_ = captionLabel({}, this);
-    summary_->setWordWrap(false);
+    summary_ = new ElidedLabel(this);
+    styleAsCaption(summary_);
     auto* summaryLine = new QHBoxLayout;
     summaryLine->addWidget(summary_);
     if (badge)
@@ -90,9 +92,12 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
     mark_->setText(isActive ? "●" : "○");
     mark_->setStyleSheet(isActive ? "color: #34c759;" : "color: palette(mid);");
     mark_->setToolTip(isActive ? "Active" : QString());
-    if (nameField_ && !nameField_->hasFocus())
-        nameField_->setText(QString::fromStdString(profile.name));
-    summary_->setText(QString::fromStdString(profileSummary(profile)));
+    if (const QString name = QString::fromStdString(profile.name);
+        nameField_ && !nameField_->hasFocus() && nameField_->text() != name) {
+        nameField_->setText(name);
+        nameField_->setCursorPosition(0); // a long name shows its start
+    }
+    summary_->setFullText(QString::fromStdString(profileSummary(profile)));
     apply_->setVisible(!isActive);
     if (moveUp_)
         moveUp_->setEnabled(canMoveUp);

@@ -44,7 +44,7 @@ private:
     core::Uuid id_;
     QLabel* mark_;
     QLineEdit* nameField_ = nullptr;
-    QLabel* summary_;
+    ElidedLabel* summary_;
     QToolButton* apply_;
     QToolButton* menuButton_;
     QAction* duplicate_;

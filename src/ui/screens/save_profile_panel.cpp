@@ -1,6 +1,7 @@
 #include "ui/screens/save_profile_panel.h"
 
 #include "settings/profile_manager.h"
+#include "ui/widgets/focus_order.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +37,7 @@ SaveProfilePanel::SaveProfilePanel(settings::ProfileManager& profiles, QWidget* 
     buttons->addWidget(cancel);
     save_->setObjectName(QStringLiteral("saveProfile"));
     save_->setDefault(true);
+    showFocusRing(save_); // the default look is the focus look
     buttons->addWidget(save_);
     layout->addLayout(buttons);
     layout->addStretch(1);

@@ -1,5 +1,6 @@
 #include "ui/screens/secondary_screen.h"
 
+#include "ui/widgets/focus_order.h"
 #include "ui/widgets/symbol_provider.h"
 
 #include <QFrame>
@@ -8,7 +9,7 @@
 
 namespace tintwell::ui {
 
-SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidget(parent) {
+SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent, Content kind) : QWidget(parent) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(12, 10, 12, 12);
     outer->setSpacing(8);
@@ -16,6 +17,7 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidge
     back_ = new QPushButton(SymbolProvider::icon("chevron.left"), "Back", this);
     back_->setObjectName("backButton");
     back_->setFlat(true);
+    showFocusRing(back_);
     connect(back_, &QPushButton::clicked, this, &SecondaryScreen::backRequested);
     auto* titleLabel = headingLabel(title, this);
     titleLabel->setObjectName("screenTitle");
@@ -30,12 +32,23 @@ SecondaryScreen::SecondaryScreen(const QString& title, QWidget* parent) : QWidge
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     outer->addWidget(line);
-    content_ = new QVBoxLayout;
+    if (kind == Content::Scrolling) {
+        const ScrollingColumn column = scrollingColumn(this);
+        content_ = column.column;
+        outer->addWidget(column.area, 1);
+    } else {
+        content_ = new QVBoxLayout;
+        outer->addLayout(content_, 1);
+    }
     content_->setSpacing(8);
-    outer->addLayout(content_, 1);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &SecondaryScreen::backRequested);
+    connect(escape, &QShortcut::activated, this, &SecondaryScreen::escape);
+}
+
+void SecondaryScreen::escape() {
+    if (!closeInnerPage())
+        Q_EMIT backRequested();
 }
 
 } // namespace tintwell::ui

@@ -15,15 +15,23 @@ namespace tintwell::ui {
 class SecondaryScreen : public QWidget {
     Q_OBJECT
 public:
-    SecondaryScreen(const QString& title, QWidget* parent = nullptr);
+    /// Content that may not fit the popup's height (rows of their own, long texts) scrolls; content
+    /// with a scrolling list of its own does not.
+    enum class Content { Fixed, Scrolling };
+    SecondaryScreen(const QString& title, QWidget* parent = nullptr, Content kind = Content::Fixed);
 
     QPushButton* backButton() const { return back_; }
+    /// What Escape does: closes a page shown inside the screen, else asks to leave the screen.
+    void escape();
 
 Q_SIGNALS:
     /// The user asked to leave the screen.
     void backRequested();
 
 protected:
+    /// Closes a page shown inside the screen (Escape ends it before leaving the screen); false when
+    /// none is shown.
+    virtual bool closeInnerPage() { return false; }
     /// Buttons placed at the right of the header.
     QHBoxLayout* headerTrailing() const { return trailing_; }
     /// The screen's content, under the header.

@@ -47,7 +47,6 @@ SettingsView::SettingsView(ViewContext context, QWidget* parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes straight to the first control
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     main_->installEventFilter(this);
     pages_[Screen::Main] = scroll_;
     addWidget(scroll_);
@@ -56,8 +55,9 @@ SettingsView::SettingsView(ViewContext context, QWidget* parent)
     addScreens();
 
     connect(main_, &MainScreen::screenRequested, this, &SettingsView::showScreen);
-    connect(saveProfile_, &SaveProfilePanel::finished, this, [this] { showScreen(Screen::Main); });
+    connect(saveProfile_, &SaveProfilePanel::finished, this, [this] { showScreen(saveOpenedFrom_); });
     measure();
+    showScrollBarIfNeeded();
 }
 
 SettingsView::~SettingsView() {
@@ -150,6 +150,9 @@ void SettingsView::showEvent(QShowEvent* event) {
 }
 
 void SettingsView::showScreen(Screen screen) {
+    // "Save profile" goes back to the screen that opened it.
+    if (screen == Screen::SaveProfile && current_ != Screen::SaveProfile)
+        saveOpenedFrom_ = current_;
     current_ = screen;
     setCurrentWidget(pages_.at(screen));
     if (screen == Screen::SaveProfile)
@@ -158,8 +161,21 @@ void SettingsView::showScreen(Screen screen) {
         focusFirstControl(currentWidget());
 }
 
+bool SettingsView::escape() {
+    if (current_ == Screen::SaveProfile)
+        showScreen(saveOpenedFrom_);
+    else if (auto* secondary = qobject_cast<SecondaryScreen*>(currentWidget()))
+        secondary->escape();
+    else if (current_ != Screen::Main)
+        showScreen(Screen::Main);
+    else
+        return false;
+    return true;
+}
+
 void SettingsView::setHeightCap(int cap) {
     heightCap_ = cap;
+    showScrollBarIfNeeded();
     updateGeometry();
     Q_EMIT preferredSizeChanged();
 }
@@ -174,11 +190,21 @@ bool SettingsView::eventFilter(QObject* watched, QEvent* event) {
     return QStackedWidget::eventFilter(watched, event);
 }
 
+void SettingsView::showScrollBarIfNeeded() {
+    // Decided here rather than left to the scroll area: as needed, it can keep a bar that is no longer
+    // needed, and the screen then stays wider than the room beside the bar.
+    scroll_->setVerticalScrollBarPolicy(contentHeight_ > heightCap_ ? Qt::ScrollBarAlwaysOn
+                                                                    : Qt::ScrollBarAlwaysOff);
+}
+
 void SettingsView::measure() {
-    const int height = main_->sizeHint().height();
+    // Wrapped captions make the screen taller at the popup's width than its plain size hint says.
+    const int height =
+        main_->hasHeightForWidth() ? main_->heightForWidth(popupWidth) : main_->sizeHint().height();
     if (height == contentHeight_)
         return;
     contentHeight_ = height;
+    showScrollBarIfNeeded();
     updateGeometry();
     Q_EMIT preferredSizeChanged();
 }

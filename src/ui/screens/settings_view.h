@@ -36,6 +36,10 @@ public:
     bool onboardingNeeded() const;
     OnboardingNeeds onboardingNeeds() const;
 
+    /// Escape with nothing focused: ends the innermost page or goes back one screen; false on the
+    /// main screen (the popup then closes).
+    bool escape();
+
     /// The cap for the screen the popup opens on (see popupHeightCap).
     void setHeightCap(int cap);
     /// min(cap, content height) high, 320 wide.
@@ -53,6 +57,7 @@ private:
     void addScreens();
     void addScreen(Screen screen, QWidget* page);
     void measure();
+    void showScrollBarIfNeeded();
 
     ViewContext ctx_;
     MainScreen* main_;
@@ -62,6 +67,7 @@ private:
     OnboardingScreen* onboarding_ = nullptr;
     std::map<Screen, QWidget*> pages_;
     Screen current_ = Screen::Main;
+    Screen saveOpenedFrom_ = Screen::Main;
     int heightCap_ = 620;
     int contentHeight_ = 500;
 };

@@ -2,10 +2,12 @@
 
 #include "ui/screens/settings_view.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tintwell::ui {
@@ -44,7 +46,19 @@ void PopupWindow::fitToView() {
 
 void PopupWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        close();
+        if (!view_->escape())
+            close();
+        return;
+    }
+    // Return presses the focused button as Space does (buttons outside dialogs ignore it).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+        enter && button && button->isEnabled()) {
+        auto* tool = qobject_cast<QToolButton*>(button);
+        if (tool && tool->menu() && tool->popupMode() == QToolButton::InstantPopup)
+            tool->showMenu();
+        else
+            button->click();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,6 +1,7 @@
 #include "ui/widgets/horizon_ribbon.h"
 
 #include "ui/widgets/painted_symbols.h"
+#include "ui/widgets/text_labels.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -11,6 +12,10 @@ namespace tintwell::ui {
 namespace {
 
 constexpr int rowGap = 4;
+constexpr double dotRadius = 5;
+constexpr double dotPen = 1.5;
+/// The dot's centre stays this far from the ends, so that it shows whole at either end.
+constexpr double dotInset = dotRadius + dotPen / 2;
 
 QColor colorOf(const core::ColorTemperature::Multipliers& m) {
     return QColor::fromRgbF(static_cast<float>(m.r), static_cast<float>(m.g), static_cast<float>(m.b));
@@ -20,10 +25,10 @@ QColor colorOf(const core::ColorTemperature::Multipliers& m) {
 
 HorizonRibbon::HorizonRibbon(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("horizonRibbon"));
-    setToolTip(QStringLiteral(
+    setToolTip(wrappingToolTip(QStringLiteral(
         "Sky-position view. The horizontal axis is the sun's altitude: left = below the horizon (night), "
         "right = above the horizon (day). The vertical line marks the horizon, and the dot is the sun's "
-        "current altitude."));
+        "current altitude.")));
     setAccessibleName(QStringLiteral("Horizon ribbon"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     dotAnimation_.setDuration(dotAnimationMs);
@@ -65,7 +70,7 @@ QRect HorizonRibbon::ribbonRect() const {
 
 QPointF HorizonRibbon::dotCenter() const {
     const QRect r = ribbonRect();
-    return {r.left() + r.width() * shownFraction_, r.top() + r.height() / 2.0};
+    return {r.left() + dotInset + (r.width() - 2 * dotInset) * shownFraction_, r.top() + r.height() / 2.0};
 }
 
 QSize HorizonRibbon::sizeHint() const {
@@ -103,8 +108,8 @@ void HorizonRibbon::paintEvent(QPaintEvent*) {
     const QPointF dot = dotCenter();
     p.setOpacity(model_.dotOpacity());
     p.setBrush(withAlpha(Qt::black, 0.65));
-    p.setPen(QPen(Qt::white, 1.5));
-    p.drawEllipse(dot, 5, 5);
+    p.setPen(QPen(Qt::white, dotPen));
+    p.drawEllipse(dot, dotRadius, dotRadius);
     p.setOpacity(1);
 
     const QRect captions(0, ribbonRect().bottom() + 1 + rowGap, width(), row);

@@ -1,6 +1,7 @@
 #include "ui/widgets/location_banner.h"
 
 #include "ui/widgets/symbol_provider.h"
+#include "ui/widgets/text_labels.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -18,18 +19,14 @@ LocationBanner::LocationBanner(const QString& symbol, const QString& title, QWid
     icon->setAlignment(Qt::AlignTop);
     outer->addWidget(icon);
     auto* column = new QVBoxLayout;
-    auto* heading = new QLabel(title, this);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    column->addWidget(heading);
+    column->addWidget(headingLabel(title, this));
     text_->setWordWrap(true);
     text_->hide();
     column->addWidget(text_);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new WrappingRow;
+    buttons->setSpacing(6);
     buttons->addWidget(first_);
     buttons->addWidget(second_);
-    buttons->addStretch(1);
     column->addLayout(buttons);
     outer->addLayout(column, 1);
     setAccessibleName(title);

@@ -3,10 +3,12 @@
 #include "ui/model/recorder_texts.h"
 #include "ui/widgets/inline_alert.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStyle>
 
 namespace tintwell::ui {
 
@@ -52,19 +54,19 @@ RecorderField::RecorderField(RecorderBackend& backend, std::string name, QWidget
     setMinimumWidth(minimumWidth);
     setAlignment(Qt::AlignCenter);
     setPlaceholderText(recorderText("record_shortcut"));
-    setClearButtonEnabled(true);
+    // Read-only: the field shows a combination and never takes typing, so it shows no caret.
+    setReadOnly(true);
     setFocusPolicy(Qt::StrongFocus);
+    clear_ = addAction(style()->standardIcon(QStyle::SP_LineEditClearButton), QLineEdit::TrailingPosition);
+    clear_->setText(QStringLiteral("Clear"));
+    connect(clear_, &QAction::triggered, this, &RecorderField::clearSlot);
     setContextMenuPolicy(Qt::NoContextMenu);
+    // Fixed: a form then puts a long label above the field rather than squeezing the combination.
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     alert_ = [this](const QString& message, const QString& informative, const QStringList& buttons) {
         return InlineAlert::ask(window(), message, informative, buttons);
     };
     beep_ = [] { QApplication::beep(); };
-    // The clear button (or any edit) that leaves the field empty clears the slot.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && !backend_.shortcutText(name_).isEmpty())
-            clearSlot();
-    });
     refresh();
 }
 
@@ -77,15 +79,32 @@ RecorderField::~RecorderField() {
 
 void RecorderField::refresh() {
     const QSignalBlocker block(this);
-    setText(backend_.shortcutText(name_));
+    // While recording the prompt shows instead of the combination.
+    setText(recording_ ? QString() : backend_.shortcutText(name_));
+    clear_->setVisible(!text().isEmpty());
+    updateGeometry();
 }
 
 QSize RecorderField::sizeHint() const {
-    return {minimumWidth, QLineEdit::sizeHint().height()};
+    // Wide enough for the whole combination beside the clear button, never narrower than the minimum.
+    const int text = fontMetrics().horizontalAdvance(backend_.shortcutText(name_));
+    return {std::max(minimumWidth, text + QLineEdit::sizeHint().height() + 16),
+            QLineEdit::sizeHint().height()};
+}
+
+bool RecorderField::event(QEvent* event) {
+    // While recording every key is the recorder's: Escape ends the recording, not the screen, and a
+    // combination of one of our own menu items is refused instead of run.
+    if (recording_ && event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
 }
 
 void RecorderField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    deselect(); // Tab selects a line edit's text; here there is nothing to edit
     // Focus that arrives with a window or popup opening does not start recording; the user's click
     // or Tab does.
     const auto reason = event->reason();
@@ -116,7 +135,10 @@ void RecorderField::startRecording() {
     if (recording_)
         return;
     recording_ = true;
+    // A centred line edit hides its placeholder while it has the focus; the prompt must show.
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setPlaceholderText(recorderText("press_shortcut"));
+    refresh();
     backend_.setPaused(true);
     qApp->installEventFilter(this);
     Q_EMIT recordingChanged(true);
@@ -127,7 +149,9 @@ void RecorderField::endRecording() {
         return;
     recording_ = false;
     qApp->removeEventFilter(this);
+    setAlignment(Qt::AlignCenter);
     setPlaceholderText(recorderText("record_shortcut"));
+    refresh();
     backend_.setPaused(false);
     Q_EMIT recordingChanged(false);
 }
@@ -174,7 +198,7 @@ void RecorderField::keyPressEvent(QKeyEvent* event) {
         focusNextChild();
         return;
     case RecorderKeyRole::Cancel:
-        clearFocus();
+        // The field keeps the keyboard, so that the next Escape leaves the screen.
         endRecording();
         return;
     case RecorderKeyRole::Clear:

@@ -51,6 +51,8 @@ public:
     ~RecorderField() override;
 
     bool isRecording() const { return recording_; }
+    /// The clear button, shown while the slot holds a combination.
+    QAction* clearAction() const { return clear_; }
     /// Shows the slot's current combination again (the module announced a change).
     void refresh();
 
@@ -65,6 +67,7 @@ public:
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 Q_SIGNALS:
     /// The slot now holds a new combination (true) or none (false).
@@ -73,6 +76,7 @@ Q_SIGNALS:
     void recordingChanged(bool active);
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -93,6 +97,7 @@ private:
     MenuItemLookup menuItemFor_;
     Alert alert_;
     std::function<void()> beep_;
+    QAction* clear_ = nullptr;
 };
 
 } // namespace tintwell::ui

@@ -1,5 +1,8 @@
 #include "ui/widgets/slider_row.h"
 
+#include "ui/widgets/focus_order.h"
+#include "ui/widgets/text_labels.h"
+
 #include <algorithm>
 
 #include <QFontDatabase>
@@ -14,8 +17,9 @@ namespace tintwell::ui {
 Stepper::Stepper(QWidget* parent)
     : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     setFocusPolicy(Qt::StrongFocus);
+    showFocusRing(this);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(2, 2, 2, 2); // room for the focus ring around the arrows
     layout->setSpacing(0);
     for (auto* b : {up_, down_}) {
         b->setFocusPolicy(Qt::NoFocus);
@@ -95,7 +99,7 @@ SliderRow::SliderRow(const SliderDefinition& definition, std::function<void(doub
     column->addWidget(slider_);
     title->setBuddy(slider_);
     if (!definition.help.isEmpty())
-        setToolTip(definition.help);
+        setToolTip(wrappingToolTip(definition.help));
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(writeIntervalMs);
