@@ -206,6 +206,11 @@ void AppDelegate::answerOnSessionBus() {
         return;
     busFace_ = std::make_unique<ApplicationBusFace>(*appState_, appExceptions_.get());
     connect(busFace_.get(), &ApplicationBusFace::reapplyRequested, this, &AppDelegate::reapply);
+    busFace_->setBackend(services_.backend);
+    // `tintwell --action NAME`, bound to keys in the compositor's configuration where no client may
+    // grab them.
+    busFace_->setActionRunner(
+        [this](const QString& name) { return hotkeys_ && hotkeys_->perform(name.toStdString()); });
     if (QString busError; !busFace_->registerOn(QDBusConnection::sessionBus(), &busError))
         qWarning().noquote() << "Not on D-Bus:" << busError;
     if (services_.userInterface) {

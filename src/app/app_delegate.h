@@ -87,6 +87,8 @@ struct AppServices {
     settings::JsonFileUserDefaults* settingsFile = nullptr;
     /// Answers on the session bus (status, pause, manual override, popup, reapply) after launch.
     bool onSessionBus = false;
+    /// The platform backend's name, for the bus face ("x11", "wayland", "virtual").
+    QString backend{};
 };
 
 struct AppTiming {

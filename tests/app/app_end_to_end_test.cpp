@@ -52,6 +52,11 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_EQ(status.at("currentKelvin"), 3400.0);
     EXPECT_LT(status.at("currentAltitude").get<double>(), -60);
     EXPECT_EQ(status.at("paused"), false);
+    EXPECT_EQ(status.at("backend"), "x11");
+
+    // What a key binding of the window manager runs.
+    EXPECT_EQ(run({"--action", "togglePause"}).first, 0);
+    EXPECT_TRUE(spinUntil([&] { return runJson({"--status", "--json"}).at("paused") == true; }));
 }
 
 } // namespace

@@ -36,9 +36,23 @@ std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus() {
     read(status.activeException, [&] { return proxy.activeException(); });
     read(status.paused, [&] { return proxy.paused(); });
     read(status.manualOverride, [&] { return proxy.manualOverride(); });
+    read(status.backend, [&] { return proxy.backend(); });
     if (proxy.lastError().isValid())
         return NoAnswer{proxy.lastError().message()};
     return status;
+}
+
+std::variant<ActionRan, NotRunning, NoAnswer> requestAction(const QString& name) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!instanceRuns(bus))
+        return NotRunning{};
+    ApplicationBusProxy proxy(bus::service, bus::objectPath, bus);
+    proxy.setTimeout(replyTimeoutMs);
+    auto reply = proxy.RunAction(name);
+    reply.waitForFinished();
+    if (reply.isError())
+        return NoAnswer{reply.error().message()};
+    return ActionRan{reply.value()};
 }
 
 bool requestShowPopup() {

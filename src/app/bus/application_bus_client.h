@@ -14,6 +14,7 @@ struct ApplicationStatus {
     QString activeException; ///< empty when none is in force
     bool paused = false;
     bool manualOverride = false;
+    QString backend; ///< "x11", "wayland" or "virtual"
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};
@@ -24,6 +25,13 @@ struct NoAnswer {
 
 /// Reads the running instance's live values from the session bus.
 std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus();
+
+/// The running instance ran the action, or did not know its name.
+struct ActionRan {
+    bool known = false;
+};
+/// Asks the running instance to run a hotkey action by name (HotkeysManager::perform).
+std::variant<ActionRan, NotRunning, NoAnswer> requestAction(const QString& name);
 
 /// Asks the running instance to show its popup; false when none answers on the session bus.
 bool requestShowPopup();

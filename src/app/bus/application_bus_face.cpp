@@ -110,6 +110,12 @@ void ApplicationBusFace::Reapply() {
     Q_EMIT reapplyRequested();
 }
 
+bool ApplicationBusFace::RunAction(const QString& name) {
+    const bool known = runAction_ && runAction_(name);
+    qCInfo(lcBus).noquote() << "Action" << name << "requested over D-Bus" << (known ? "" : "(unknown)");
+    return known;
+}
+
 QVariantMap ApplicationBusFace::snapshot() const {
     QVariantMap values;
     const QMetaObject* meta = metaObject();

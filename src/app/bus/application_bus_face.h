@@ -2,6 +2,8 @@
 
 #include "app/bus/bus_names.h"
 
+#include <functional>
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
@@ -33,6 +35,7 @@ class ApplicationBusFace : public QObject {
     Q_PROPERTY(QString ActiveException READ activeException)
     Q_PROPERTY(bool Paused READ paused WRITE setPaused)
     Q_PROPERTY(bool ManualOverride READ manualOverride WRITE setManualOverride)
+    Q_PROPERTY(QString Backend READ backend)
 
 public:
     /// `exceptions` may be null (no exception is then ever reported).
@@ -53,10 +56,16 @@ public:
     void setPaused(bool paused);
     bool manualOverride() const;
     void setManualOverride(bool on);
+    /// The platform backend's name; set once at start.
+    QString backend() const { return backend_; }
+    void setBackend(const QString& backend) { backend_ = backend; }
+    /// What RunAction calls; without one every name is unknown.
+    void setActionRunner(std::function<bool(const QString&)> runner) { runAction_ = std::move(runner); }
 
 public Q_SLOTS:
     void ShowPopup();
     void Reapply();
+    bool RunAction(const QString& name);
 
 Q_SIGNALS:
     /// A client (a second launch, a panel widget) asked for the popup.
@@ -74,6 +83,8 @@ private:
     bool registered_ = false;
     QVariantMap announced_;
     QTimer pending_;
+    QString backend_;
+    std::function<bool(const QString&)> runAction_;
 };
 
 } // namespace tintwell::app

@@ -103,6 +103,8 @@ Checked<Instant> checkInstant(const QString& text) {
 Checked<Backend> checkBackend(const QString& text) {
     if (text == "x11")
         return Backend{Backend::Kind::X11, 0};
+    if (text == "wayland")
+        return Backend{Backend::Kind::Wayland, 0};
     if (text == "virtual")
         return Backend{Backend::Kind::Virtual, 2};
     if (text.startsWith("virtual:")) {
@@ -111,7 +113,7 @@ Checked<Backend> checkBackend(const QString& text) {
         if (ok && n >= 0 && n <= 64)
             return Backend{Backend::Kind::Virtual, n};
     }
-    return Refusal{"expected x11, virtual or virtual:N (0 to 64)"};
+    return Refusal{"expected x11, wayland, virtual or virtual:N (0 to 64)"};
 }
 
 } // namespace tintwell::app

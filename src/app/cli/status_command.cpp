@@ -33,7 +33,8 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
             {"activeProfile", profile},
             {"activeException", exception.empty() ? nlohmann::json() : nlohmann::json(exception)},
             {"paused", paused},
-            {"manualOverride", manual}};
+            {"manualOverride", manual},
+            {"backend", v.backend.toStdString()}};
         out << j.dump(2) << '\n';
         return 0;
     }
@@ -44,6 +45,7 @@ int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     out << "Exception: " << (exception.empty() ? "none" : exception) << '\n';
     out << "Paused:    " << (paused ? "yes" : "no") << '\n';
     out << "Manual:    " << (manual ? "on" : "off") << '\n';
+    out << "Backend:   " << v.backend.toStdString() << '\n';
     return 0;
 }
 
