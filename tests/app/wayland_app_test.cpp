@@ -7,6 +7,7 @@
 #include "settings/app_state.h"
 #include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/expected_table.h"
 #include "support/private_bus.h"
 #include "support/test_compositor.h"
 
@@ -68,24 +69,10 @@ protected:
         return {p.exitCode(),
                 p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString()};
     }
-    /// The last table on output `index` is the RandR ramp of `tables` at the output's size (±1).
+    /// The last table on output `index` is the RandR ramp of `tables` at the output's size.
     bool shows(int index, const core::TransferTables& tables, int size) {
         const auto all = compositor->tables(index);
-        if (all.empty() || all.back().size() != std::size_t(size) * 3)
-            return false;
-        int c = 0;
-        for (const auto* t : {&tables.r, &tables.g, &tables.b}) {
-            for (int j = 0; j < size; ++j) {
-                const double pos = j * 255.0 / (size - 1);
-                const int k = std::min(int(pos), 254);
-                const double v =
-                    (*t)[std::size_t(k)] + ((*t)[std::size_t(k) + 1] - (*t)[std::size_t(k)]) * (pos - k);
-                if (std::abs(all.back()[std::size_t(c * size + j)] - std::clamp(v, 0.0, 1.0) * 65535) > 1)
-                    return false;
-            }
-            ++c;
-        }
-        return true;
+        return !all.empty() && test::isExpectedTable(all.back(), tables, size);
     }
 
     QTemporaryDir dir;
