@@ -115,6 +115,12 @@ void RecorderField::focusOutEvent(QFocusEvent* event) {
 void RecorderField::startRecording() {
     if (recording_)
         return;
+    // Recording a combination that can never be had would only mislead.
+    if (const QString reason = backend_.unavailableReason(); !reason.isEmpty()) {
+        clearFocus();
+        alert_(reason, {}, {"OK"});
+        return;
+    }
     recording_ = true;
     setPlaceholderText(recorderText("press_shortcut"));
     backend_.setPaused(true);
