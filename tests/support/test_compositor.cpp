@@ -43,6 +43,7 @@ struct TestCompositor::State {
     wl_event_loop* loop = nullptr;
     std::string socket;
     int wake = -1;
+    wl_event_source* wakeSource = nullptr;
     std::thread thread;
     bool stop = false;
     std::mutex mutex; // the task queue
@@ -289,7 +290,7 @@ TestCompositor::TestCompositor(std::vector<OutputSpec> outputs, bool withTopleve
                          });
 
     s_->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    wl_event_loop_add_fd(
+    s_->wakeSource = wl_event_loop_add_fd(
         s_->loop, s_->wake, WL_EVENT_READABLE,
         [](int fd, std::uint32_t, void* data) {
             auto* s = static_cast<State*>(data);
@@ -320,6 +321,7 @@ TestCompositor::TestCompositor(std::vector<OutputSpec> outputs, bool withTopleve
 TestCompositor::~TestCompositor() {
     run([this] { s_->stop = true; });
     s_->thread.join();
+    wl_event_source_remove(s_->wakeSource);
     wl_display_destroy_clients(s_->display);
     wl_display_destroy(s_->display);
     close(s_->wake);
