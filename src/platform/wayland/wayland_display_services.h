@@ -43,6 +43,8 @@ public:
     /// output's ramp shows them; nothing before the first write and after a release.
     std::optional<core::TransferTables> readTransferTables(DisplayId id) override;
     void restoreSystemCalibration() override;
+    /// No: the control is exclusive, and a takeover arrives as `failed`.
+    bool othersMayChangeTables() const override { return false; }
 
     WaylandConnection* connection() const { return connection_.get(); }
 
