@@ -211,6 +211,11 @@ void AppDelegate::answerOnSessionBus() {
     busFace_ = std::make_unique<ApplicationBusFace>(*appState_, appExceptions_.get());
     busFace_->setBackend(services_.backendName);
     connect(busFace_.get(), &ApplicationBusFace::reapplyRequested, this, &AppDelegate::reapply);
+    busFace_->setBackend(services_.backend);
+    // `tintwell --action NAME`, bound to keys in the compositor's configuration where no client may
+    // grab them.
+    busFace_->setActionRunner(
+        [this](const QString& name) { return hotkeys_ && hotkeys_->perform(name.toStdString()); });
     if (QString busError; !busFace_->registerOn(QDBusConnection::sessionBus(), &busError))
         qWarning().noquote() << "Not on D-Bus:" << busError;
     if (services_.userInterface) {

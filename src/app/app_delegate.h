@@ -87,8 +87,8 @@ struct AppServices {
     settings::JsonFileUserDefaults* settingsFile = nullptr;
     /// Answers on the session bus (status, pause, manual override, popup, reapply) after launch.
     bool onSessionBus = false;
-    /// The display backend's name, reported on the bus.
-    QString backendName = QString();
+    /// The platform backend's name, for the bus face ("x11", "wayland", "gnome", "kde", "virtual").
+    QString backend{};
 };
 
 struct AppTiming {

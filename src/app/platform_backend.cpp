@@ -9,12 +9,18 @@
 #include "platform/virtual/virtual_hot_key_service.h"
 #include "platform/virtual/virtual_location_services.h"
 #include "platform/virtual/virtual_workspace_services.h"
+#include "platform/wayland/wayland_connection.h"
+#include "platform/wayland/wayland_display_services.h"
+#include "platform/wayland/wayland_outputs.h"
+#include "platform/wayland/wayland_workspace_services.h"
 #include "platform/x11/x11_display_services.h"
 #include "platform/x11/x11_hot_key_service.h"
 #include "platform/x11/x11_instance_selection.h"
 #include "platform/x11/x11_workspace_services.h"
 
 #include <QDBusConnection>
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <xcb/xcb.h>
@@ -62,11 +68,49 @@ bool createDesktopDisplayServices(const Session& session, const PlatformOptions&
 }
 // --------------------------------------------------------------------------------------------------
 
+constexpr char kGammaControl[] = "zwlr_gamma_control_manager_v1";
+
+/// One running application per Wayland display: a lock file named after the display's socket.
+QString waylandLockPath() {
+    QString socket = qEnvironmentVariable("WAYLAND_DISPLAY");
+    for (QChar& ch : socket)
+        if (!ch.isLetterOrNumber() && ch != '-' && ch != '.')
+            ch = '_';
+    return QFileInfo(platform::LockFileInstanceClaim::defaultLockPath())
+        .dir()
+        .filePath("tintwell-" + socket + ".lock");
+}
+
+/// The outputs, gamma control and toplevels of a wlroots compositor over one connection.
+bool createWaylandServices(PlatformServices& services, QString* error) {
+    auto connection = platform::WaylandConnection::open(error);
+    if (!connection)
+        return false;
+    auto outputs = std::make_shared<platform::WaylandOutputs>(connection);
+    services.displays = platform::WaylandDisplayServices::create(connection, outputs, error);
+    if (!services.displays)
+        return false;
+    auto workspace = std::make_unique<platform::WaylandWorkspaceServices>(connection, outputs);
+    if (!workspace->available())
+        qInfo().noquote() << workspace->unavailableReason();
+    services.workspace = std::move(workspace);
+    return true;
+}
+
 /// The displays and the workspace of `session`; with `application`, the hot keys too.
 std::optional<PlatformServices> createDisplayServices(const Session& session, const PlatformOptions& options,
                                                       bool application, QString* error) {
     PlatformServices services;
+    services.backend = backendName(session.kind);
     switch (session.kind) {
+    case Session::Kind::None:
+        *error = session.unavailable;
+        return std::nullopt;
+    case Session::Kind::Wayland:
+        // No client may grab keys on Wayland: the compositor's own bindings run `--action`.
+        if (!createWaylandServices(services, error))
+            return std::nullopt;
+        break;
     case Session::Kind::Virtual:
         services.displays = std::make_unique<platform::VirtualDisplayServices>(session.virtualDisplayCount);
         services.workspace = std::make_unique<platform::VirtualWorkspaceServices>();
@@ -104,14 +148,18 @@ QString backendName(Session::Kind kind) {
     switch (kind) {
     case Session::Kind::X11:
         return "x11";
+    case Session::Kind::Wayland:
+        return "wayland";
     case Session::Kind::Virtual:
         return "virtual";
     case Session::Kind::Gnome:
         return "gnome";
     case Session::Kind::Kde:
         return "kde";
+    case Session::Kind::None:
+        break;
     }
-    return {};
+    return "none";
 }
 
 Session detectSession(const Backend& requested) {
@@ -126,57 +174,96 @@ Session detectSession(const Backend& requested) {
                        : requested.kind == Backend::Kind::Kde ? Session::Kind::Kde
                                                               : *desktop;
     } else {
-        session.kind = Session::Kind::X11;
-        session.displayNamed = !qEnvironmentVariableIsEmpty("DISPLAY");
+
+        const bool x = !qEnvironmentVariableIsEmpty("DISPLAY");
+        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        switch (requested.kind) {
+        case Backend::Kind::Virtual:
+            session.kind = Session::Kind::Virtual;
+            session.virtualDisplayCount = requested.virtualDisplayCount;
+            break;
+        case Backend::Kind::X11:
+            session.kind = Session::Kind::X11;
+            break;
+        case Backend::Kind::Wayland:
+            session.kind = Session::Kind::Wayland;
+            break;
+        case Backend::Kind::Automatic:
+            // On Wayland, RandR through XWayland changes nothing on screen: the compositor's gamma
+            // control comes first, and X only when the compositor has none.
+            if (wayland && platform::waylandCompositorOffers(kGammaControl)) {
+                session.kind = Session::Kind::Wayland;
+            } else if (desktop) {
+                // GNOME and KDE Plasma keep the tables to themselves but lend their own machinery.
+                session.kind = *desktop;
+            } else if (x) {
+                session.kind = Session::Kind::X11;
+            } else {
+                session.kind = Session::Kind::None;
+                session.unavailable =
+                    wayland ? QString("The Wayland compositor on %1 offers no gamma control "
+                                      "(wlr-gamma-control-unstable-v1, as Sway, Hyprland, river, labwc and "
+                                      "Wayfire do), and no X display is set (DISPLAY).")
+                                  .arg(qEnvironmentVariable("WAYLAND_DISPLAY"))
+                            : QString("No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set.");
+            }
+            break;
+        }
+        session.displayNamed = session.kind == Session::Kind::X11 && x;
+        session.graphical = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+                            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                            (!qEnvironmentVariableIsEmpty("DISPLAY") && xServerAnswers());
+        return session;
     }
-    session.graphical = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-                        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                        (!qEnvironmentVariableIsEmpty("DISPLAY") && xServerAnswers());
-    return session;
-}
 
-std::optional<PlatformServices> createPlatformServices(const Backend& backend, const PlatformOptions& options,
-                                                       QString* error) {
-    return createDisplayServices(detectSession(backend), options, false, error);
-}
+    std::optional<PlatformServices> createPlatformServices(const Backend& backend,
+                                                           const PlatformOptions& options, QString* error) {
+        return createDisplayServices(detectSession(backend), options, false, error);
+    }
 
-std::unique_ptr<platform::LocationServices> createSystemLocationServices() {
-    return platform::createLinuxLocationServices();
-}
+    std::unique_ptr<platform::LocationServices> createSystemLocationServices() {
+        return platform::createLinuxLocationServices();
+    }
 
-ApplicationStart startApplicationPlatform(const Session& session) {
-    ApplicationPlatform platform;
-    // On X the claim belongs to the display, whatever folders this process was given; only a
-    // session without a display falls back to a lock file.
-    const bool onX = session.kind == Session::Kind::X11 && session.displayNamed;
-    if (onX)
-        platform.instance = std::make_unique<platform::X11InstanceSelection>();
-    else
-        platform.instance = std::make_unique<platform::LockFileInstanceClaim>();
-    const auto claim = platform.instance->tryClaim();
-    if (const auto* other = std::get_if<platform::InstanceClaim::AlreadyRunning>(&claim))
-        return AnotherInstanceRuns{other->pid};
-    if (const auto* failed = std::get_if<platform::InstanceClaim::Failed>(&claim)) {
-        // Without the display nothing else would work either; a lock file that cannot be had only
-        // leaves a second start unnoticed.
+    ApplicationStart startApplicationPlatform(const Session& session) {
+        ApplicationPlatform platform;
+        // On X the claim belongs to the display, whatever folders this process was given; only a
+        // session without a display falls back to a lock file.
+        const bool onX = session.kind == Session::Kind::X11 && session.displayNamed;
         if (onX)
-            return PlatformUnavailable{failed->message};
-        qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
-    }
+            platform.instance = std::make_unique<platform::X11InstanceSelection>();
+        else if (session.kind == Session::Kind::Wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            platform.instance = std::make_unique<platform::LockFileInstanceClaim>(waylandLockPath());
+        else
+            platform.instance = std::make_unique<platform::LockFileInstanceClaim>();
+        const auto claim = platform.instance->tryClaim();
+        if (const auto* other = std::get_if<platform::InstanceClaim::AlreadyRunning>(&claim))
+            return AnotherInstanceRuns{other->pid};
+        if (const auto* failed = std::get_if<platform::InstanceClaim::Failed>(&claim)) {
+            // Without the display nothing else would work either; a lock file that cannot be had only
+            // leaves a second start unnoticed.
+            if (onX)
+                return PlatformUnavailable{failed->message};
+            qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
+        }
 
-    QString error;
-    auto services = createDisplayServices(session, PlatformOptions{}, true, &error);
-    if (!services)
-        return PlatformUnavailable{error};
-    platform.services = std::move(*services);
-    const bool x11 = session.kind == Session::Kind::X11;
-    platform.services.lifecycleSources = platform::createLinuxLifecycleSources(x11);
-    // In-memory displays go with a location service that finds nothing by itself.
-    if (session.kind != Session::Kind::Virtual)
-        platform.services.location = createSystemLocationServices();
-    else
-        platform.services.location = std::make_unique<platform::VirtualLocationServices>();
-    return platform;
-}
+        QString error;
+        auto services = createDisplayServices(session, PlatformOptions{}, true, &error);
+        if (!services)
+            return PlatformUnavailable{error};
+        platform.services = std::move(*services);
+        if (auto* wayland = dynamic_cast<platform::WaylandDisplayServices*>(platform.services.displays.get()))
+            // As with the X display: without the compositor there is nothing left to do.
+            QObject::connect(wayland->connection(), &platform::WaylandConnection::connectionLost,
+                             platform.instance.get(), &platform::InstanceClaim::displayConnectionLost);
+        const bool x11 = session.kind == Session::Kind::X11;
+        platform.services.lifecycleSources = platform::createLinuxLifecycleSources(x11);
+        // In-memory displays go with a location service that finds nothing by itself.
+        if (session.kind != Session::Kind::Virtual)
+            platform.services.location = createSystemLocationServices();
+        else
+            platform.services.location = std::make_unique<platform::VirtualLocationServices>();
+        return platform;
+    }
 
 } // namespace tintwell::app

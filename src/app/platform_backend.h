@@ -21,16 +21,19 @@ namespace tintwell::app {
 
 /// Which implementation of the platform services to use, as asked on the command line.
 struct Backend {
-    /// Auto: the session's own. Gnome, Kde: the desktop's colour machinery on Wayland.
-    enum class Kind { Auto, X11, Virtual, Gnome, Kde };
-    Kind kind = Kind::Auto;
+    /// Automatic: a Wayland compositor with gamma control when WAYLAND_DISPLAY names one, then GNOME's
+    /// or KDE Plasma's colour machinery on those desktops' Wayland sessions, else X11.
+    enum class Kind { Automatic, X11, Wayland, Virtual, Gnome, Kde };
+    Kind kind = Kind::Automatic;
     int virtualDisplayCount = 2; ///< with Virtual: how many displays
 };
 
 /// The session the program finds itself in.
 struct Session {
-    enum class Kind { X11, Virtual, Gnome, Kde };
+    /// None: nothing to tint here; `unavailable` says why.
+    enum class Kind { None, X11, Wayland, Virtual, Gnome, Kde };
     Kind kind = Kind::X11;
+    QString unavailable;
     int virtualDisplayCount = 0; ///< with Virtual: how many displays
     /// An X display is named: the single instance is claimed on it rather than with a lock file.
     bool displayNamed = false;
@@ -39,7 +42,7 @@ struct Session {
     bool graphical = false;
 };
 
-/// The backend's name as `--backend` takes it and `--status` reports it.
+/// The backend's name for people and for JSON: "x11", "wayland", "gnome", "kde", "virtual", or "none".
 QString backendName(Session::Kind kind);
 
 /// Finds the session to serve: the virtual one when asked for, otherwise the one the environment
@@ -54,6 +57,7 @@ struct PlatformOptions {
 
 /// The platform services of one session, created once at start-up.
 struct PlatformServices {
+    QString backend; ///< backendName() of the session they serve
     std::unique_ptr<platform::DisplayServices> displays;
     std::unique_ptr<platform::WorkspaceServices> workspace;
     /// Only the running application has these; null when the key grabs cannot be had.

@@ -97,7 +97,9 @@ GammaController::GammaController(platform::DisplayServices& displays, QObject* p
       now_([] { return std::chrono::steady_clock::now(); }), driftTimer_(new QTimer(this)),
       driftRecheck_(new QTimer(this)) {
     driftTimer_->setTimerType(Qt::CoarseTimer);
-    driftTimer_->setInterval(kDriftCheckInterval);
+    // Where nobody else can touch the tables, a periodic read-back only wakes the process.
+    driftTimer_->setInterval(displays.othersMayChangeTables() ? kDriftCheckInterval
+                                                              : std::chrono::milliseconds(0));
     connect(driftTimer_, &QTimer::timeout, this, &GammaController::repairAppliedDrift);
     driftRecheck_->setSingleShot(true);
     driftRecheck_->setInterval(kDriftRecheckDelay);

@@ -77,6 +77,10 @@ public:
     }
     /// Returns every display to the calibration it had before this process first wrote to it.
     virtual void restoreSystemCalibration() = 0;
+    /// Whether another program can change a display's tables behind this one's back, so that they
+    /// are worth reading back now and again (any X client can; a wlroots gamma control is
+    /// exclusive, and its loss is announced).
+    virtual bool othersMayChangeTables() const { return true; }
 
     /// What this display system lets Tintwell change; everything unless a backend says otherwise.
     virtual DisplayCapabilities capabilities() const { return {}; }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QObject>
+#include <QString>
 
 namespace tintwell::platform {
 
@@ -57,6 +58,9 @@ public:
     /// Windows that are visible now (not minimised, on the current desktop), front to back.
     /// Desktop backgrounds are left out.
     virtual std::vector<WindowInfo> onScreenWindows() = 0;
+    /// Why the frontmost application cannot be known here, in one line for the exceptions editor;
+    /// empty where it can.
+    virtual QString unavailableReason() const { return {}; }
 
 Q_SIGNALS:
     /// The frontmost application changed; emitted on the main thread, with the new one (or nothing).

@@ -67,6 +67,9 @@ public:
     /// and attaching twice runs twice.
     void onKeyDown(const Name& name, Action action);
 
+    /// Whether the session lets this program take global combinations at all (a hot-key service
+    /// exists; on Wayland none does).
+    bool canRegister() const { return service_ != nullptr; }
     /// While false, no combination is grabbed and nothing runs.
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);

@@ -17,21 +17,49 @@ HotkeysManager::HotkeysManager(settings::AppState& appState, shortcuts::GlobalSh
                                QObject* parent)
     : QObject(parent), appState_(appState), shortcuts_(shortcuts) {}
 
+namespace {
+
+using Act = void (*)(HotkeysManager&, settings::AppState&);
+
+/// The six slots and what a press of each does.
+const std::vector<std::pair<const shortcuts::Name*, Act>>& actions() {
+    static const std::vector<std::pair<const shortcuts::Name*, Act>> table{
+        {&hotkeys::togglePause, [](HotkeysManager&, settings::AppState& s) { s.setPaused(!s.paused()); }},
+        {&hotkeys::toggleManualOverride,
+         [](HotkeysManager&, settings::AppState& s) { s.setManualOverride(!s.manualOverride()); }},
+        {&hotkeys::nextProfile, [](HotkeysManager& m, settings::AppState&) { m.cycleProfile(+1); }},
+        {&hotkeys::previousProfile, [](HotkeysManager& m, settings::AppState&) { m.cycleProfile(-1); }},
+        {&hotkeys::warmer,
+         [](HotkeysManager& m, settings::AppState&) { m.nudgeManualKelvin(-HotkeysManager::nudgeStepK); }},
+        {&hotkeys::cooler,
+         [](HotkeysManager& m, settings::AppState&) { m.nudgeManualKelvin(+HotkeysManager::nudgeStepK); }},
+    };
+    return table;
+}
+
+} // namespace
+
 void HotkeysManager::installHandlers() {
     const QPointer<HotkeysManager> self(this);
-    const auto attach = [&](const shortcuts::Name& name, void (*act)(HotkeysManager&)) {
-        shortcuts_.onKeyDown(name, [self, act] {
+    for (const auto& [name, act] : actions())
+        shortcuts_.onKeyDown(*name, [self, act = act] {
             if (self)
-                act(*self);
+                act(*self, self->appState_);
         });
-    };
-    attach(hotkeys::togglePause, [](HotkeysManager& m) { m.appState_.setPaused(!m.appState_.paused()); });
-    attach(hotkeys::toggleManualOverride,
-           [](HotkeysManager& m) { m.appState_.setManualOverride(!m.appState_.manualOverride()); });
-    attach(hotkeys::nextProfile, [](HotkeysManager& m) { m.cycleProfile(+1); });
-    attach(hotkeys::previousProfile, [](HotkeysManager& m) { m.cycleProfile(-1); });
-    attach(hotkeys::warmer, [](HotkeysManager& m) { m.nudgeManualKelvin(-nudgeStepK); });
-    attach(hotkeys::cooler, [](HotkeysManager& m) { m.nudgeManualKelvin(+nudgeStepK); });
+}
+
+bool HotkeysManager::perform(std::string_view name) {
+    if (name == "pause" || name == "resume") {
+        appState_.setPaused(name == "pause");
+        return true;
+    }
+    const auto slot = hotkeys::find(name);
+    for (const auto& [known, act] : actions())
+        if (slot && known->rawValue == slot->rawValue) {
+            act(*this, appState_);
+            return true;
+        }
+    return false;
 }
 
 void HotkeysManager::cycleProfile(int delta) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QObject>
 
 namespace tintwell::settings {
@@ -26,6 +28,10 @@ public:
 
     /// Attaches the six actions to their slots, in the hotkeys screen's order. Call once.
     void installHandlers();
+    /// Runs an action by name, as a press of its hotkey would: one of the six slots (its raw value
+    /// or the part after "tintwell.", e.g. "togglePause"), or "pause" or "resume". False for any
+    /// other name. For the window system's own key bindings where no client may grab keys.
+    bool perform(std::string_view name);
 
     /// Applies the profile `delta` places on in the user profiles followed by the built-in
     /// presets, wrapping at both ends; without an active profile (or with one no profile has) the

@@ -54,6 +54,10 @@ TEST_F(AppEndToEnd, StatusReportsTheRunningInstanceOverDBus) {
     EXPECT_EQ(status.at("paused"), false);
     EXPECT_EQ(status.at("locationNeeded"), false);
     EXPECT_EQ(status.at("backend"), "x11");
+
+    // What a key binding of the window manager runs.
+    EXPECT_EQ(run({"--action", "togglePause"}).first, 0);
+    EXPECT_TRUE(spinUntil([&] { return runJson({"--status", "--json"}).at("paused") == true; }));
 }
 
 TEST_F(AppEndToEnd, WithoutAnyPlaceTheCalibrationHoldsUntilOneIsGiven) {

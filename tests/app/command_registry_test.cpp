@@ -14,10 +14,12 @@ QString longName(const QCommandLineOption& option) {
 }
 
 /// The option as typed, with a value where it takes one; the value is fine for every option that
-/// takes one today, and refusing it would not be a refusal of the option.
+/// takes one today (a number, or an action's name), and refusing it would not be a refusal of the
+/// option.
 QStringList typed(const QCommandLineOption& option) {
-    return option.valueName().isEmpty() ? QStringList{longName(option)}
-                                        : QStringList{longName(option), "1000"};
+    if (option.valueName().isEmpty())
+        return {longName(option)};
+    return {longName(option), option.names().contains("action") ? "pause" : "1000"};
 }
 
 bool isSelector(const QCommandLineOption& option) {

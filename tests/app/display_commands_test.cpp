@@ -71,6 +71,7 @@ TEST_F(DisplayCommandsTest, ListDisplaysJsonListsEveryActiveOutputWithAKey) {
     for (const auto& d : list) {
         EXPECT_TRUE(std::regex_match(d.at("key").get<std::string>(), keyForm)) << d.at("key");
         EXPECT_EQ(d.at("gammaSize"), 256);
+        EXPECT_EQ(d.at("backend"), "x11");
         EXPECT_TRUE(d.at("mirrorOf").is_null());
         EXPECT_EQ(d.at("main"), &d == &list[0]); // the session makes DUMMY0 primary
     }
@@ -101,8 +102,10 @@ TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {
         int status;
         const char* message;
     } rows[] = {
-        {"--oneshot 3400", false, 1, "No X display: DISPLAY is not set."},
-        {"--list-displays", false, 1, "No X display: DISPLAY is not set."},
+        {"--oneshot 3400", false, 1, "No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set."},
+        {"--list-displays", false, 1, "No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set."},
+        {"--list-displays --backend x11", false, 1, "No X display: DISPLAY is not set."},
+        {"--list-displays --backend wayland", true, 1, "No Wayland display: WAYLAND_DISPLAY is not set."},
         {"--reset --backend virtual:0", true, 1, "No display with a gamma ramp was found."},
         {"--oneshot 900", true, 2, "Invalid Kelvin value \"900\": expected a number from 1000 to 40000."},
         {"--oneshot 3400 --gamma nan", true, 2, "Invalid gamma \"nan\": expected a number from 0.1 to 10."},
@@ -111,8 +114,9 @@ TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {
     const QString display = qEnvironmentVariable("DISPLAY");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
-        const auto run = runTintwell(QString(row.arguments).split(' '),
-                                     {{"DISPLAY", row.withDisplay ? display : QString()}});
+        const auto run =
+            runTintwell(QString(row.arguments).split(' '),
+                        {{"DISPLAY", row.withDisplay ? display : QString()}, {"WAYLAND_DISPLAY", {}}});
         EXPECT_EQ(run.status, row.status);
         EXPECT_EQ(run.err, "tintwell: " + std::string(row.message) + "\n");
     }

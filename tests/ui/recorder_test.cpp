@@ -32,8 +32,10 @@ public:
     }
     void clear(const std::string& name) override { slots.erase(name); }
     void setPaused(bool p) override { paused = p; }
+    QString unavailableReason() const override { return unavailable; }
 
     std::map<std::string, QString> slots;
+    QString unavailable;
     std::set<QString> reserved;
     bool paused = false;
 };
@@ -163,6 +165,13 @@ TEST(HotkeysScreen, ResetAllShowsTheDefaultsAgain) {
     screen.resetButton()->click();
     EXPECT_EQ(screen.fields()[0]->text(), "Ctrl+Alt+P");
     EXPECT_TRUE(test::saveScreenshots(screen, "hotkeys", 360));
+}
+
+TEST_F(RecorderTest, WhereNoGlobalKeysCanBeHadTheFieldSaysSoInsteadOfRecording) {
+    backend.unavailable = "no global keys here";
+    QTest::mouseClick(field, Qt::LeftButton);
+    EXPECT_FALSE(field->isRecording() || backend.paused);
+    EXPECT_EQ(alerts, std::vector<QString>{"no global keys here"});
 }
 
 } // namespace

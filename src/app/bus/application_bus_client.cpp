@@ -43,6 +43,19 @@ std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus() {
     return status;
 }
 
+std::variant<ActionRan, NotRunning, NoAnswer> requestAction(const QString& name) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!instanceRuns(bus))
+        return NotRunning{};
+    ApplicationBusProxy proxy(bus::service, bus::objectPath, bus);
+    proxy.setTimeout(replyTimeoutMs);
+    auto reply = proxy.RunAction(name);
+    reply.waitForFinished();
+    if (reply.isError())
+        return NoAnswer{reply.error().message()};
+    return ActionRan{reply.value()};
+}
+
 bool requestShowPopup() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!instanceRuns(bus))

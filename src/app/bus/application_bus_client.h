@@ -15,7 +15,7 @@ struct ApplicationStatus {
     bool paused = false;
     bool manualOverride = false;
     bool locationNeeded = false; ///< no place known yet: the displays keep their calibration
-    QString backend; ///< the display backend in use
+    QString backend; ///< "x11", "wayland", "gnome", "kde" or "virtual"
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};
@@ -26,6 +26,13 @@ struct NoAnswer {
 
 /// Reads the running instance's live values from the session bus.
 std::variant<ApplicationStatus, NotRunning, NoAnswer> readApplicationStatus();
+
+/// The running instance ran the action, or did not know its name.
+struct ActionRan {
+    bool known = false;
+};
+/// Asks the running instance to run a hotkey action by name (HotkeysManager::perform).
+std::variant<ActionRan, NotRunning, NoAnswer> requestAction(const QString& name);
 
 /// Asks the running instance to show its popup; false when none answers on the session bus.
 bool requestShowPopup();

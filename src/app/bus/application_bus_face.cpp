@@ -41,6 +41,8 @@ public:
             face_.ShowPopup();
         else if (ours && call.member() == "Reapply" && call.signature().isEmpty())
             face_.Reapply();
+        else if (ours && call.member() == "RunAction" && call.signature() == "s")
+            reply = call.createReply(face_.RunAction(call.arguments().at(0).toString()));
         else
             return false; // Qt answers: no such method
         connection.send(reply.type() == QDBusMessage::InvalidMessage ? call.createReply() : reply);
@@ -194,6 +196,12 @@ QDBusMessage ApplicationBusFace::answerProperties(const QDBusMessage& call) {
     }
     property.write(this, value);
     return call.createReply();
+}
+
+bool ApplicationBusFace::RunAction(const QString& name) {
+    const bool known = runAction_ && runAction_(name);
+    qCInfo(lcBus).noquote() << "Action" << name << "requested over D-Bus" << (known ? "" : "(unknown)");
+    return known;
 }
 
 QVariantMap ApplicationBusFace::snapshot() const {

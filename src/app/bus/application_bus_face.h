@@ -2,6 +2,7 @@
 
 #include "app/bus/bus_names.h"
 
+#include <functional>
 #include <memory>
 
 #include <QDBusConnection>
@@ -65,10 +66,13 @@ public:
     /// The display backend's name, as `--backend` takes it; set once at start.
     QString backend() const { return backend_; }
     void setBackend(const QString& name) { backend_ = name; }
+    /// What RunAction calls; without one every name is unknown.
+    void setActionRunner(std::function<bool(const QString&)> runner) { runAction_ = std::move(runner); }
 
 public Q_SLOTS:
     void ShowPopup();
     void Reapply();
+    bool RunAction(const QString& name);
 
 Q_SIGNALS:
     /// A client (a second launch, a panel widget) asked for the popup.
@@ -93,6 +97,7 @@ private:
     QVariantMap announced_;
     QTimer pending_;
     QString backend_;
+    std::function<bool(const QString&)> runAction_;
 };
 
 } // namespace tintwell::app

@@ -24,6 +24,7 @@ struct CommandLine {
     QStringList keys;          ///< with --get: the keys asked for (none: all), unchecked
     QStringList hotkeys;       ///< with --hotkey: NAME=COMBINATION, unchecked
     bool save = false;         ///< with --locate: store the fix as the application would
+    QString action;            ///< with --action: the action's name, checked
 };
 
 /// Bad input: one line for standard error, naming the offending value.

@@ -1,5 +1,6 @@
 #include "app/cli/command_registry.h"
 
+#include "app/cli/action_command.h"
 #include "app/cli/check_updates_command.h"
 #include "app/cli/help_command.h"
 #include "app/cli/hotkey_command.h"
@@ -79,13 +80,14 @@ const Modifiers& modifiers() {
         .gamma = {{"gamma", "With --oneshot: gamma from 0.1 to 10 (default 1).", "G"},
                   "gamma",
                   number(0.1, 10, &core::Target::gamma)},
-        .backend =
-            {{"backend",
-              "Platform services: x11, gnome (mutter's display configuration), kde (KWin's night "
-              "light), or virtual[:N] for N in-memory displays (default 2). Default: the session's own.",
-              "NAME"},
-             "backend",
-             into<Backend>(checkBackend, [](CommandLine& cl, Backend v) { cl.backend = v; })},
+        .backend = {{"backend",
+                     "Platform services: x11, wayland (a wlroots compositor's gamma control), gnome "
+                     "(mutter's display configuration), kde (KWin's night "
+                     "light), or virtual[:N] for N in-memory displays (default 2). Default: wayland when "
+                     "WAYLAND_DISPLAY names a compositor that offers gamma control, else the desktop's own.",
+                     "NAME"},
+                    "backend",
+                    into<Backend>(checkBackend, [](CommandLine& cl, Backend v) { cl.backend = v; })},
     };
     return m;
 }
@@ -171,6 +173,15 @@ const std::vector<Command>& commands() {
                                           "manual override of the running instance; exit 1 when none runs."}},
          .accepts = {&m.json},
          .run = [](const CommandLine& cl, Invocation& io) { return runStatus(cl, io.out, io.err); }},
+        {.selector = OptionRow{{"action",
+                                "Run an action in the running instance, as its hotkey would: "
+                                "togglePause, toggleManualOverride, nextProfile, previousProfile, "
+                                "warmer, cooler, pause or resume. For the compositor's own key bindings "
+                                "on Wayland; exit 1 when no instance runs.",
+                                "NAME"},
+                               "action",
+                               into<QString>(checkAction, [](CommandLine& cl, QString v) { cl.action = v; })},
+         .run = [](const CommandLine& cl, Invocation& io) { return runAction(cl, io.err); }},
         {.selector = OptionRow{{"locate", "Find where this computer is (GeoClue, else the time zone's "
                                           "principal city) and print latitude, longitude, source and "
                                           "accuracy."}},

@@ -18,7 +18,8 @@ std::string geometry(const platform::Rect& r) {
 
 } // namespace
 
-void printDisplays(platform::DisplayServices& displays, bool json, std::ostream& out) {
+void printDisplays(platform::DisplayServices& displays, const std::string& backend, bool json,
+                   std::ostream& out) {
     std::vector<platform::DisplayDescription> list;
     for (platform::DisplayId id : displays.onlineDisplays())
         if (auto d = displays.describe(id))
@@ -35,7 +36,8 @@ void printDisplays(platform::DisplayServices& displays, bool json, std::ostream&
                              {"bounds", bounds},
                              {"main", d.isMain},
                              {"mirrorOf", d.mirrorOf ? nlohmann::ordered_json(*d.mirrorOf) : nullptr},
-                             {"gammaSize", d.gammaSize}});
+                             {"gammaSize", d.gammaSize},
+                             {"backend", backend}});
         }
         out << array.dump(2) << '\n';
         return;
@@ -63,7 +65,7 @@ int runListDisplays(const CommandLine& cl, std::ostream& out, std::ostream& err)
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
     }
-    printDisplays(*services->displays, cl.json, out);
+    printDisplays(*services->displays, services->backend.toStdString(), cl.json, out);
     return 0;
 }
 

@@ -8,7 +8,8 @@
 namespace tintwell::app {
 
 /// Writes every online display (mirrors included) as a table, or as a JSON array with `json`.
-void printDisplays(platform::DisplayServices& displays, bool json, std::ostream& out);
+void printDisplays(platform::DisplayServices& displays, const std::string& backend, bool json,
+                   std::ostream& out);
 
 /// `--list-displays [--json]`. Returns the exit status; errors go to `err` as one line.
 int runListDisplays(const CommandLine& cl, std::ostream& out, std::ostream& err);

@@ -28,6 +28,14 @@ int writeOnce(const Backend& backend, const core::Decision& decision, const core
         err << "tintwell: " << error.toStdString() << '\n';
         return 1;
     }
+    if (services->backend == "wayland") {
+        // The compositor gives each output its colours back when the program holding it goes.
+        if (std::holds_alternative<core::Native>(decision))
+            return 0;
+        err << "tintwell: On Wayland a tint lasts only while its program runs, so --oneshot cannot leave "
+               "one behind; run the application (with the manual override) instead.\n";
+        return 1;
+    }
     platform::DisplayServices& displays = *services->displays;
     std::unordered_map<platform::DisplayId, core::Decision> decisions;
     std::vector<platform::DisplayDescription> targets;

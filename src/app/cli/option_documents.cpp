@@ -11,7 +11,9 @@ namespace {
 /// Words an option's value may take, where the set is small and fixed.
 QString valueWords(const QCommandLineOption& option) {
     if (option.names().contains("backend"))
-        return "x11 gnome kde virtual virtual:";
+        return "x11 wayland gnome kde virtual virtual:";
+    if (option.names().contains("action"))
+        return "togglePause toggleManualOverride nextProfile previousProfile warmer cooler pause resume";
     return {};
 }
 

@@ -115,6 +115,8 @@ Checked<Backend> checkBackend(const QString& text) {
         return Backend{Backend::Kind::Gnome, 0};
     if (text == "kde")
         return Backend{Backend::Kind::Kde, 0};
+    if (text == "wayland")
+        return Backend{Backend::Kind::Wayland, 0};
     if (text == "virtual")
         return Backend{Backend::Kind::Virtual, 2};
     if (text.startsWith("virtual:")) {
@@ -123,7 +125,7 @@ Checked<Backend> checkBackend(const QString& text) {
         if (ok && n >= 0 && n <= 64)
             return Backend{Backend::Kind::Virtual, n};
     }
-    return Refusal{"expected x11, gnome, kde, virtual or virtual:N (0 to 64)"};
+    return Refusal{"expected x11, wayland, gnome, kde, virtual or virtual:N (0 to 64)"};
 }
 
 } // namespace tintwell::app

@@ -55,7 +55,7 @@ int runApplication(int& argc, char** argv, const CommandLine& cl, std::ostream& 
     services.instance = platform.instance.get();
     services.userInterface = session.graphical;
     services.onSessionBus = true;
-    services.backendName = backendName(session.kind);
+    services.backend = platform.services.backend;
 
     AppDelegate delegate(std::move(services));
     delegate.applicationDidFinishLaunching();

@@ -305,7 +305,10 @@ void AppExceptionsScreen::refreshDiagnosis() {
     const RuleScope scope = ruleScope();
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     const auto frontmost = exceptions_ ? exceptions_->frontmostBundleId() : std::nullopt;
-    diagnosis_[0]->setFullText(frontmost ? QString::fromStdString(*frontmost) : "—");
+    const QString unavailable = workspace_ ? workspace_->unavailableReason() : QString();
+    diagnosis_[0]->setFullText(!unavailable.isEmpty() ? unavailable
+                               : frontmost            ? QString::fromStdString(*frontmost)
+                                                      : "—");
     diagnosis_[1]->setFullText(active ? QString::fromStdString(active->summary()) : "none");
     activeMark_->setText(active ? "●" : "○");
     activeMark_->setStyleSheet(active ? "color: #34c759;" : "color: palette(mid);");

@@ -134,6 +134,12 @@ void RecorderField::focusOutEvent(QFocusEvent* event) {
 void RecorderField::startRecording() {
     if (recording_)
         return;
+    // Recording a combination that can never be had would only mislead.
+    if (const QString reason = backend_.unavailableReason(); !reason.isEmpty()) {
+        clearFocus();
+        alert_(reason, {}, {"OK"});
+        return;
+    }
     recording_ = true;
     // A centred line edit hides its placeholder while it has the focus; the prompt must show.
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

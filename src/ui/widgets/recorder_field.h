@@ -37,6 +37,8 @@ public:
     virtual void clear(const std::string& name) = 0;
     /// While true no global shortcut runs.
     virtual void setPaused(bool paused) = 0;
+    /// Why no global shortcut can be had in this session, for people; empty where they can.
+    virtual QString unavailableReason() const { return {}; }
 };
 
 /// A field that shows one slot's combination; clicking it records the next acceptable key press.

@@ -38,4 +38,11 @@ void ShortcutRecorderBackend::setPaused(bool paused) {
     shortcuts_.setPaused(paused);
 }
 
+QString ShortcutRecorderBackend::unavailableReason() const {
+    if (shortcuts_.canRegister())
+        return {};
+    return "This desktop lets no program take global keys. Bind “tintwell --action NAME” (togglePause, "
+           "warmer, cooler…) to keys in your compositor's configuration instead.";
+}
+
 } // namespace tintwell::ui

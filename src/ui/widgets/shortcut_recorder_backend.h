@@ -20,6 +20,7 @@ public:
     void assign(const std::string& name, const QKeyEvent& event) override;
     void clear(const std::string& name) override;
     void setPaused(bool paused) override;
+    QString unavailableReason() const override;
 
 private:
     shortcuts::GlobalShortcuts& shortcuts_;

@@ -1,0 +1,457 @@
+#include "support/test_compositor.h"
+
+#include <algorithm>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <wayland-server.h>
+#include <wlr-foreign-toplevel-management-unstable-v1-server-protocol.h>
+#include <wlr-gamma-control-unstable-v1-server-protocol.h>
+#include <xdg-output-unstable-v1-server-protocol.h>
+
+namespace tintwell::test {
+namespace {
+
+struct Output {
+    TestCompositor::OutputSpec spec;
+    wl_global* global = nullptr;
+    std::vector<wl_resource*> resources; // every client's wl_output
+    wl_resource* control = nullptr;      // the gamma control that holds it
+    std::vector<TestCompositor::Table> tables;
+    std::vector<std::string>* errors = nullptr;
+    bool removed = false;
+};
+
+struct Toplevel {
+    std::string appId;
+    int output = 0;
+    bool activated = false;
+    bool closed = false;
+    std::vector<wl_resource*> handles;
+};
+
+} // namespace
+
+struct TestCompositor::State {
+    wl_display* display = nullptr;
+    wl_event_loop* loop = nullptr;
+    std::string socket;
+    int wake = -1;
+    wl_event_source* wakeSource = nullptr;
+    std::thread thread;
+    bool stop = false;
+    std::mutex mutex; // the task queue
+    std::deque<std::function<void()>> tasks;
+
+    std::vector<std::unique_ptr<Output>> outputs;
+    std::vector<std::unique_ptr<Toplevel>> toplevels;
+    std::vector<wl_resource*> toplevelManagers;
+    std::vector<std::string> errors;
+
+    void createOutputGlobal(Output& o);
+    void sendToplevel(wl_resource* manager, Toplevel& t);
+    void sendState(Toplevel& t);
+    void sendOutputs(Toplevel& t, wl_resource* handle, int output, bool enter);
+};
+
+namespace {
+
+using State = TestCompositor::State;
+
+State* stateOf(wl_resource* r) {
+    return static_cast<State*>(wl_resource_get_user_data(r));
+}
+
+void destroyResource(wl_client*, wl_resource* r) {
+    wl_resource_destroy(r);
+}
+
+// wl_output -------------------------------------------------------------------------------------
+
+const struct wl_output_interface kOutputImpl = {.release = destroyResource};
+
+void bindOutput(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
+    auto* o = static_cast<Output*>(data);
+    wl_resource* r = wl_resource_create(client, &wl_output_interface, int(version), id);
+    wl_resource_set_implementation(r, &kOutputImpl, o, [](wl_resource* r) {
+        auto* o = static_cast<Output*>(wl_resource_get_user_data(r));
+        std::erase(o->resources, r);
+    });
+    o->resources.push_back(r);
+    const auto& s = o->spec;
+    wl_output_send_geometry(r, s.x, s.y, 600, 340, WL_OUTPUT_SUBPIXEL_UNKNOWN, s.make.c_str(),
+                            s.model.c_str(), WL_OUTPUT_TRANSFORM_NORMAL);
+    wl_output_send_mode(r, WL_OUTPUT_MODE_CURRENT, s.width, s.height, 60000);
+    if (version >= 2)
+        wl_output_send_scale(r, 1);
+    if (version >= 4) {
+        wl_output_send_name(r, s.name.c_str());
+        wl_output_send_description(r, (s.make + " " + s.model + " (" + s.name + ")").c_str());
+    }
+    if (version >= 2)
+        wl_output_send_done(r);
+}
+
+// xdg-output ------------------------------------------------------------------------------------
+
+const struct zxdg_output_v1_interface kXdgOutputImpl = {.destroy = destroyResource};
+
+const struct zxdg_output_manager_v1_interface kXdgManagerImpl = {
+    .destroy = destroyResource,
+    .get_xdg_output =
+        [](wl_client* client, wl_resource* manager, std::uint32_t id, wl_resource* output) {
+            auto* o = static_cast<Output*>(wl_resource_get_user_data(output));
+            const int version = wl_resource_get_version(manager);
+            wl_resource* r = wl_resource_create(client, &zxdg_output_v1_interface, version, id);
+            wl_resource_set_implementation(r, &kXdgOutputImpl, nullptr, nullptr);
+            zxdg_output_v1_send_logical_position(r, o->spec.x, o->spec.y);
+            zxdg_output_v1_send_logical_size(r, o->spec.width, o->spec.height);
+            if (version >= 2)
+                zxdg_output_v1_send_name(r, o->spec.name.c_str());
+            if (version < 3)
+                zxdg_output_v1_send_done(r);
+            if (wl_resource_get_version(output) >= 2)
+                wl_output_send_done(output);
+        },
+};
+
+// gamma control ----------------------------------------------------------------------------------
+
+void setGamma(wl_client*, wl_resource* r, std::int32_t fd) {
+    auto* o = static_cast<Output*>(wl_resource_get_user_data(r));
+    if (!o) {
+        close(fd);
+        return;
+    }
+    // Read as wlroots does: from the descriptor's current offset, blocking, exactly this much.
+    const std::size_t bytes = std::size_t(o->spec.gammaSize) * 3 * sizeof(std::uint16_t);
+    TestCompositor::Table table(std::size_t(o->spec.gammaSize) * 3);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const ssize_t n = read(fd, table.data(), bytes);
+    close(fd);
+    if (n != ssize_t(bytes)) {
+        o->errors->push_back("gamma table of " + std::to_string(n) + " bytes for " + o->spec.name +
+                             ", wanted " + std::to_string(bytes));
+        wl_resource_post_error(r, ZWLR_GAMMA_CONTROL_V1_ERROR_INVALID_GAMMA,
+                               "The gamma ramps don't have the correct size");
+        return;
+    }
+    o->tables.push_back(std::move(table));
+}
+
+const struct zwlr_gamma_control_v1_interface kGammaControlImpl = {.set_gamma = setGamma,
+                                                                  .destroy = destroyResource};
+
+void releaseControl(wl_resource* r) {
+    if (auto* o = static_cast<Output*>(wl_resource_get_user_data(r)); o && o->control == r)
+        o->control = nullptr; // the output shows its own colours again
+}
+
+const struct zwlr_gamma_control_manager_v1_interface kGammaManagerImpl = {
+    .get_gamma_control =
+        [](wl_client* client, wl_resource*, std::uint32_t id, wl_resource* output) {
+            auto* o = static_cast<Output*>(wl_resource_get_user_data(output));
+            wl_resource* r = wl_resource_create(client, &zwlr_gamma_control_v1_interface, 1, id);
+            if (o->removed || o->spec.gammaSize == 0 || o->control) {
+                wl_resource_set_implementation(r, &kGammaControlImpl, nullptr, nullptr);
+                zwlr_gamma_control_v1_send_failed(r);
+                return;
+            }
+            wl_resource_set_implementation(r, &kGammaControlImpl, o, releaseControl);
+            o->control = r;
+            zwlr_gamma_control_v1_send_gamma_size(r, std::uint32_t(o->spec.gammaSize));
+        },
+    .destroy = destroyResource,
+};
+
+// foreign toplevels -----------------------------------------------------------------------------
+
+Toplevel* toplevelOf(wl_resource* handle) {
+    return static_cast<Toplevel*>(wl_resource_get_user_data(handle));
+}
+
+const struct zwlr_foreign_toplevel_handle_v1_interface kHandleImpl = {
+    .set_maximized = [](wl_client*, wl_resource*) {},
+    .unset_maximized = [](wl_client*, wl_resource*) {},
+    .set_minimized = [](wl_client*, wl_resource*) {},
+    .unset_minimized = [](wl_client*, wl_resource*) {},
+    .activate = [](wl_client*, wl_resource*, wl_resource*) {},
+    .close = [](wl_client*, wl_resource*) {},
+    .set_rectangle = [](wl_client*, wl_resource*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
+                        std::int32_t) {},
+    .destroy = destroyResource,
+    .set_fullscreen = [](wl_client*, wl_resource*, wl_resource*) {},
+    .unset_fullscreen = [](wl_client*, wl_resource*) {},
+};
+
+const struct zwlr_foreign_toplevel_manager_v1_interface kToplevelManagerImpl = {
+    .stop = [](wl_client*, wl_resource* r) { zwlr_foreign_toplevel_manager_v1_send_finished(r); },
+};
+
+} // namespace
+
+void State::createOutputGlobal(Output& o) {
+    o.errors = &errors;
+    o.global = wl_global_create(display, &wl_output_interface, 4, &o, bindOutput);
+}
+
+void State::sendOutputs(Toplevel& t, wl_resource* handle, int output, bool enter) {
+    for (wl_resource* r : outputs[std::size_t(output)]->resources)
+        if (wl_resource_get_client(r) == wl_resource_get_client(handle)) {
+            if (enter)
+                zwlr_foreign_toplevel_handle_v1_send_output_enter(handle, r);
+            else
+                zwlr_foreign_toplevel_handle_v1_send_output_leave(handle, r);
+        }
+    (void)t;
+}
+
+void State::sendState(Toplevel& t) {
+    if (t.closed)
+        return;
+    for (wl_resource* h : t.handles) {
+        wl_array states;
+        wl_array_init(&states);
+        if (t.activated)
+            *static_cast<std::uint32_t*>(wl_array_add(&states, sizeof(std::uint32_t))) =
+                ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
+        zwlr_foreign_toplevel_handle_v1_send_state(h, &states);
+        wl_array_release(&states);
+        zwlr_foreign_toplevel_handle_v1_send_done(h);
+    }
+}
+
+void State::sendToplevel(wl_resource* manager, Toplevel& t) {
+    wl_resource* h =
+        wl_resource_create(wl_resource_get_client(manager), &zwlr_foreign_toplevel_handle_v1_interface,
+                           wl_resource_get_version(manager), 0);
+    wl_resource_set_implementation(h, &kHandleImpl, &t,
+                                   [](wl_resource* r) { std::erase(toplevelOf(r)->handles, r); });
+    zwlr_foreign_toplevel_manager_v1_send_toplevel(manager, h);
+    zwlr_foreign_toplevel_handle_v1_send_app_id(h, t.appId.c_str());
+    sendOutputs(t, h, t.output, true);
+    t.handles.push_back(h);
+}
+
+TestCompositor::TestCompositor(std::vector<OutputSpec> outputs, bool withToplevels)
+    : s_(std::make_unique<State>()) {
+    s_->display = wl_display_create();
+    s_->loop = wl_display_get_event_loop(s_->display);
+    const char* socket = wl_display_add_socket_auto(s_->display);
+    if (!socket)
+        throw std::runtime_error("the test compositor cannot listen (is XDG_RUNTIME_DIR set?)");
+    s_->socket = socket;
+    for (const auto& spec : outputs) {
+        s_->outputs.push_back(std::make_unique<Output>());
+        s_->outputs.back()->spec = spec;
+        s_->createOutputGlobal(*s_->outputs.back());
+    }
+    wl_global_create(s_->display, &zxdg_output_manager_v1_interface, 3, s_.get(),
+                     [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
+                         wl_resource* r =
+                             wl_resource_create(client, &zxdg_output_manager_v1_interface, int(version), id);
+                         wl_resource_set_implementation(r, &kXdgManagerImpl, nullptr, nullptr);
+                     });
+    wl_global_create(s_->display, &zwlr_gamma_control_manager_v1_interface, 1, s_.get(),
+                     [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
+                         wl_resource* r = wl_resource_create(client, &zwlr_gamma_control_manager_v1_interface,
+                                                             int(version), id);
+                         wl_resource_set_implementation(r, &kGammaManagerImpl, nullptr, nullptr);
+                     });
+    if (withToplevels)
+        wl_global_create(s_->display, &zwlr_foreign_toplevel_manager_v1_interface, 3, s_.get(),
+                         [](wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
+                             auto* s = static_cast<State*>(data);
+                             wl_resource* r = wl_resource_create(
+                                 client, &zwlr_foreign_toplevel_manager_v1_interface, int(version), id);
+                             wl_resource_set_implementation(r, &kToplevelManagerImpl, s, [](wl_resource* r) {
+                                 std::erase(stateOf(r)->toplevelManagers, r);
+                             });
+                             s->toplevelManagers.push_back(r);
+                             for (auto& t : s->toplevels)
+                                 if (!t->closed) {
+                                     s->sendToplevel(r, *t);
+                                     // The states, and done, for this client's handle alone.
+                                     wl_array states;
+                                     wl_array_init(&states);
+                                     if (t->activated)
+                                         *static_cast<std::uint32_t*>(wl_array_add(&states, 4)) =
+                                             ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
+                                     zwlr_foreign_toplevel_handle_v1_send_state(t->handles.back(), &states);
+                                     wl_array_release(&states);
+                                     zwlr_foreign_toplevel_handle_v1_send_done(t->handles.back());
+                                 }
+                         });
+
+    s_->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    s_->wakeSource = wl_event_loop_add_fd(
+        s_->loop, s_->wake, WL_EVENT_READABLE,
+        [](int fd, std::uint32_t, void* data) {
+            auto* s = static_cast<State*>(data);
+            std::uint64_t count = 0;
+            (void)read(fd, &count, sizeof count);
+            for (;;) {
+                std::function<void()> task;
+                {
+                    std::lock_guard lock(s->mutex);
+                    if (s->tasks.empty())
+                        break;
+                    task = std::move(s->tasks.front());
+                    s->tasks.pop_front();
+                }
+                task();
+            }
+            return 0;
+        },
+        s_.get());
+    s_->thread = std::thread([s = s_.get()] {
+        while (!s->stop) {
+            wl_display_flush_clients(s->display);
+            wl_event_loop_dispatch(s->loop, -1);
+        }
+    });
+}
+
+TestCompositor::~TestCompositor() {
+    run([this] { s_->stop = true; });
+    s_->thread.join();
+    wl_event_source_remove(s_->wakeSource);
+    wl_display_destroy_clients(s_->display);
+    wl_display_destroy(s_->display);
+    close(s_->wake);
+}
+
+void TestCompositor::run(std::function<void()> task) const {
+    std::promise<void> done;
+    auto finished = done.get_future();
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->tasks.push_back([&] {
+            task();
+            done.set_value();
+        });
+    }
+    const std::uint64_t one = 1;
+    (void)write(s_->wake, &one, sizeof one);
+    finished.wait();
+}
+
+std::string TestCompositor::socket() const {
+    return s_->socket;
+}
+
+int TestCompositor::addOutput(const OutputSpec& spec) {
+    int index = 0;
+    run([&] {
+        s_->outputs.push_back(std::make_unique<Output>());
+        s_->outputs.back()->spec = spec;
+        s_->createOutputGlobal(*s_->outputs.back());
+        index = int(s_->outputs.size()) - 1;
+    });
+    return index;
+}
+
+void TestCompositor::removeOutput(int index) {
+    run([&] {
+        Output& o = *s_->outputs.at(std::size_t(index));
+        if (o.removed)
+            return;
+        o.removed = true;
+        // As wlroots does when a monitor goes: the control fails, the global is withdrawn.
+        if (o.control) {
+            wl_resource_set_user_data(o.control, nullptr);
+            zwlr_gamma_control_v1_send_failed(o.control);
+            o.control = nullptr;
+        }
+        wl_global_destroy(o.global);
+        o.global = nullptr;
+    });
+}
+
+std::vector<TestCompositor::Table> TestCompositor::tables(int index) const {
+    std::vector<Table> result;
+    run([&] { result = s_->outputs.at(std::size_t(index))->tables; });
+    return result;
+}
+
+bool TestCompositor::controlled(int index) const {
+    bool result = false;
+    run([&] { result = s_->outputs.at(std::size_t(index))->control != nullptr; });
+    return result;
+}
+
+void TestCompositor::takeOver(int index) {
+    run([&] {
+        Output& o = *s_->outputs.at(std::size_t(index));
+        if (!o.control)
+            return;
+        wl_resource_set_user_data(o.control, nullptr);
+        zwlr_gamma_control_v1_send_failed(o.control);
+        o.control = nullptr;
+    });
+}
+
+std::vector<std::string> TestCompositor::errors() const {
+    std::vector<std::string> result;
+    run([&] { result = s_->errors; });
+    return result;
+}
+
+int TestCompositor::addToplevel(const std::string& appId, int output) {
+    int index = 0;
+    run([&] {
+        s_->toplevels.push_back(std::make_unique<Toplevel>());
+        Toplevel& t = *s_->toplevels.back();
+        t.appId = appId;
+        t.output = output;
+        for (wl_resource* m : s_->toplevelManagers)
+            s_->sendToplevel(m, t);
+        s_->sendState(t);
+        index = int(s_->toplevels.size()) - 1;
+    });
+    return index;
+}
+
+void TestCompositor::moveToplevel(int toplevel, int output) {
+    run([&] {
+        Toplevel& t = *s_->toplevels.at(std::size_t(toplevel));
+        for (wl_resource* h : t.handles) {
+            s_->sendOutputs(t, h, t.output, false);
+            s_->sendOutputs(t, h, output, true);
+        }
+        t.output = output;
+        s_->sendState(t);
+    });
+}
+
+void TestCompositor::activate(int toplevel) {
+    run([&] {
+        for (std::size_t i = 0; i < s_->toplevels.size(); ++i) {
+            Toplevel& t = *s_->toplevels[i];
+            if (t.closed)
+                continue;
+            const bool now = int(i) == toplevel;
+            if (t.activated != now) {
+                t.activated = now;
+                s_->sendState(t);
+            }
+        }
+    });
+}
+
+void TestCompositor::closeToplevel(int toplevel) {
+    run([&] {
+        Toplevel& t = *s_->toplevels.at(std::size_t(toplevel));
+        t.closed = true;
+        for (wl_resource* h : t.handles)
+            zwlr_foreign_toplevel_handle_v1_send_closed(h);
+    });
+}
+
+} // namespace tintwell::test
