@@ -209,7 +209,6 @@ void AppDelegate::answerOnSessionBus() {
     if (!services_.onSessionBus)
         return;
     busFace_ = std::make_unique<ApplicationBusFace>(*appState_, appExceptions_.get());
-    busFace_->setBackend(services_.backendName);
     connect(busFace_.get(), &ApplicationBusFace::reapplyRequested, this, &AppDelegate::reapply);
     busFace_->setBackend(services_.backend);
     // `tintwell --action NAME`, bound to keys in the compositor's configuration where no client may

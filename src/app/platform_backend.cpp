@@ -165,105 +165,100 @@ QString backendName(Session::Kind kind) {
 Session detectSession(const Backend& requested) {
     Session session;
     const auto desktop = waylandDesktop();
-    if (requested.kind == Backend::Kind::Virtual) {
+    const bool x = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    switch (requested.kind) {
+    case Backend::Kind::Virtual:
         session.kind = Session::Kind::Virtual;
         session.virtualDisplayCount = requested.virtualDisplayCount;
-    } else if (requested.kind == Backend::Kind::Gnome || requested.kind == Backend::Kind::Kde ||
-               (requested.kind == Backend::Kind::Auto && desktop)) {
-        session.kind = requested.kind == Backend::Kind::Gnome ? Session::Kind::Gnome
-                       : requested.kind == Backend::Kind::Kde ? Session::Kind::Kde
-                                                              : *desktop;
-    } else {
-
-        const bool x = !qEnvironmentVariableIsEmpty("DISPLAY");
-        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-        switch (requested.kind) {
-        case Backend::Kind::Virtual:
-            session.kind = Session::Kind::Virtual;
-            session.virtualDisplayCount = requested.virtualDisplayCount;
-            break;
-        case Backend::Kind::X11:
-            session.kind = Session::Kind::X11;
-            break;
-        case Backend::Kind::Wayland:
+        break;
+    case Backend::Kind::X11:
+        session.kind = Session::Kind::X11;
+        break;
+    case Backend::Kind::Wayland:
+        session.kind = Session::Kind::Wayland;
+        break;
+    case Backend::Kind::Gnome:
+        session.kind = Session::Kind::Gnome;
+        break;
+    case Backend::Kind::Kde:
+        session.kind = Session::Kind::Kde;
+        break;
+    case Backend::Kind::Automatic:
+        // On Wayland, RandR through XWayland changes nothing on screen: the compositor's gamma
+        // control comes first, then the desktop's own colour machinery, and X only when neither is there.
+        if (wayland && platform::waylandCompositorOffers(kGammaControl)) {
             session.kind = Session::Kind::Wayland;
-            break;
-        case Backend::Kind::Automatic:
-            // On Wayland, RandR through XWayland changes nothing on screen: the compositor's gamma
-            // control comes first, and X only when the compositor has none.
-            if (wayland && platform::waylandCompositorOffers(kGammaControl)) {
-                session.kind = Session::Kind::Wayland;
-            } else if (desktop) {
-                // GNOME and KDE Plasma keep the tables to themselves but lend their own machinery.
-                session.kind = *desktop;
-            } else if (x) {
-                session.kind = Session::Kind::X11;
-            } else {
-                session.kind = Session::Kind::None;
-                session.unavailable =
-                    wayland ? QString("The Wayland compositor on %1 offers no gamma control "
-                                      "(wlr-gamma-control-unstable-v1, as Sway, Hyprland, river, labwc and "
-                                      "Wayfire do), and no X display is set (DISPLAY).")
-                                  .arg(qEnvironmentVariable("WAYLAND_DISPLAY"))
-                            : QString("No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set.");
-            }
-            break;
+        } else if (desktop) {
+            session.kind = *desktop;
+        } else if (x) {
+            session.kind = Session::Kind::X11;
+        } else {
+            session.kind = Session::Kind::None;
+            session.unavailable =
+                wayland ? QString("The Wayland compositor on %1 offers no gamma control "
+                                  "(wlr-gamma-control-unstable-v1, as Sway, Hyprland, river, labwc and "
+                                  "Wayfire do), and no X display is set (DISPLAY).")
+                              .arg(qEnvironmentVariable("WAYLAND_DISPLAY"))
+                        : QString("No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set.");
         }
-        session.displayNamed = session.kind == Session::Kind::X11 && x;
-        session.graphical = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-                            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                            (!qEnvironmentVariableIsEmpty("DISPLAY") && xServerAnswers());
-        return session;
+        break;
     }
+    session.displayNamed = session.kind == Session::Kind::X11 && x;
+    session.graphical = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+                        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                        (!qEnvironmentVariableIsEmpty("DISPLAY") && xServerAnswers());
+    return session;
+}
 
-    std::optional<PlatformServices> createPlatformServices(const Backend& backend,
-                                                           const PlatformOptions& options, QString* error) {
-        return createDisplayServices(detectSession(backend), options, false, error);
-    }
+std::optional<PlatformServices> createPlatformServices(const Backend& backend, const PlatformOptions& options,
+                                                       QString* error) {
+    return createDisplayServices(detectSession(backend), options, false, error);
+}
 
-    std::unique_ptr<platform::LocationServices> createSystemLocationServices() {
-        return platform::createLinuxLocationServices();
-    }
+std::unique_ptr<platform::LocationServices> createSystemLocationServices() {
+    return platform::createLinuxLocationServices();
+}
 
-    ApplicationStart startApplicationPlatform(const Session& session) {
-        ApplicationPlatform platform;
-        // On X the claim belongs to the display, whatever folders this process was given; only a
-        // session without a display falls back to a lock file.
-        const bool onX = session.kind == Session::Kind::X11 && session.displayNamed;
+ApplicationStart startApplicationPlatform(const Session& session) {
+    ApplicationPlatform platform;
+    // On X the claim belongs to the display, whatever folders this process was given; only a
+    // session without a display falls back to a lock file.
+    const bool onX = session.kind == Session::Kind::X11 && session.displayNamed;
+    if (onX)
+        platform.instance = std::make_unique<platform::X11InstanceSelection>();
+    else if (session.kind == Session::Kind::Wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platform.instance = std::make_unique<platform::LockFileInstanceClaim>(waylandLockPath());
+    else
+        platform.instance = std::make_unique<platform::LockFileInstanceClaim>();
+    const auto claim = platform.instance->tryClaim();
+    if (const auto* other = std::get_if<platform::InstanceClaim::AlreadyRunning>(&claim))
+        return AnotherInstanceRuns{other->pid};
+    if (const auto* failed = std::get_if<platform::InstanceClaim::Failed>(&claim)) {
+        // Without the display nothing else would work either; a lock file that cannot be had only
+        // leaves a second start unnoticed.
         if (onX)
-            platform.instance = std::make_unique<platform::X11InstanceSelection>();
-        else if (session.kind == Session::Kind::Wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            platform.instance = std::make_unique<platform::LockFileInstanceClaim>(waylandLockPath());
-        else
-            platform.instance = std::make_unique<platform::LockFileInstanceClaim>();
-        const auto claim = platform.instance->tryClaim();
-        if (const auto* other = std::get_if<platform::InstanceClaim::AlreadyRunning>(&claim))
-            return AnotherInstanceRuns{other->pid};
-        if (const auto* failed = std::get_if<platform::InstanceClaim::Failed>(&claim)) {
-            // Without the display nothing else would work either; a lock file that cannot be had only
-            // leaves a second start unnoticed.
-            if (onX)
-                return PlatformUnavailable{failed->message};
-            qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
-        }
-
-        QString error;
-        auto services = createDisplayServices(session, PlatformOptions{}, true, &error);
-        if (!services)
-            return PlatformUnavailable{error};
-        platform.services = std::move(*services);
-        if (auto* wayland = dynamic_cast<platform::WaylandDisplayServices*>(platform.services.displays.get()))
-            // As with the X display: without the compositor there is nothing left to do.
-            QObject::connect(wayland->connection(), &platform::WaylandConnection::connectionLost,
-                             platform.instance.get(), &platform::InstanceClaim::displayConnectionLost);
-        const bool x11 = session.kind == Session::Kind::X11;
-        platform.services.lifecycleSources = platform::createLinuxLifecycleSources(x11);
-        // In-memory displays go with a location service that finds nothing by itself.
-        if (session.kind != Session::Kind::Virtual)
-            platform.services.location = createSystemLocationServices();
-        else
-            platform.services.location = std::make_unique<platform::VirtualLocationServices>();
-        return platform;
+            return PlatformUnavailable{failed->message};
+        qWarning().noquote() << "Cannot check for another running instance:" << failed->message;
     }
+
+    QString error;
+    auto services = createDisplayServices(session, PlatformOptions{}, true, &error);
+    if (!services)
+        return PlatformUnavailable{error};
+    platform.services = std::move(*services);
+    if (auto* wayland = dynamic_cast<platform::WaylandDisplayServices*>(platform.services.displays.get()))
+        // As with the X display: without the compositor there is nothing left to do.
+        QObject::connect(wayland->connection(), &platform::WaylandConnection::connectionLost,
+                         platform.instance.get(), &platform::InstanceClaim::displayConnectionLost);
+    const bool x11 = session.kind == Session::Kind::X11;
+    platform.services.lifecycleSources = platform::createLinuxLifecycleSources(x11);
+    // In-memory displays go with a location service that finds nothing by itself.
+    if (session.kind != Session::Kind::Virtual)
+        platform.services.location = createSystemLocationServices();
+    else
+        platform.services.location = std::make_unique<platform::VirtualLocationServices>();
+    return platform;
+}
 
 } // namespace tintwell::app
