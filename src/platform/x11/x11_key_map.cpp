@@ -14,7 +14,9 @@ namespace tintwell::platform::x11 {
 
 namespace {
 
-// Kernel key codes (linux/input-event-codes.h) of the keys whose characters follow the layout.
+// Kernel key codes (linux/input-event-codes.h) of the keys whose characters follow the layout. These
+// keys of the main block have the same X keycodes (kernel code + 8) under XKB's evdev and xfree86
+// keycodes; the JIS keys, which differ between them, are recognised by their keysyms instead.
 const std::vector<std::pair<std::uint32_t, std::uint32_t>>& evdevTable() {
     static const std::vector<std::pair<std::uint32_t, std::uint32_t>> table{
         {vk::a, 30},
@@ -65,8 +67,6 @@ const std::vector<std::pair<std::uint32_t, std::uint32_t>>& evdevTable() {
         {vk::m, 50},
         {vk::period, 52},
         {vk::grave, 41},
-        {vk::jisYen, 124},
-        {vk::jisUnderscore, 89},
     };
     return table;
 }

@@ -11,8 +11,8 @@
 namespace tintwell::platform::x11 {
 
 /// The X keycode of the key a virtual key code names by its position: letters, digits and
-/// punctuation, whose characters differ between layouts. The server's keycodes are the kernel's
-/// (evdev) codes plus 8, as on every X server that uses XKB's evdev rules. Nothing for other codes.
+/// punctuation, whose characters differ between layouts. There the server's keycodes are the
+/// kernel's (evdev) codes plus 8 under both of XKB's keycode sets. Nothing for other codes.
 std::optional<std::uint8_t> positionKeycode(std::uint32_t keyCode);
 /// The virtual key code of the key at X keycode `keycode`, when it is one of those positions.
 std::optional<std::uint32_t> keyCodeAtPosition(std::uint8_t keycode);
