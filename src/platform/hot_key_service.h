@@ -46,6 +46,13 @@ public:
     /// Nothing for a key that has no virtual key code.
     virtual std::optional<KeyCombination> combinationForNativeKey(std::uint32_t nativeKeyCode,
                                                                   std::uint32_t nativeModifiers) = 0;
+    /// What the key at virtual key code `keyCode` types in the current layout (its first group,
+    /// unshifted), capitalised: "Ö" for the US ';' position on a German layout. Nothing for keys
+    /// whose name does not depend on the layout, or when the layout types no character there.
+    virtual std::optional<std::string> layoutKeyLabel(std::uint32_t keyCode) {
+        (void)keyCode;
+        return std::nullopt;
+    }
 
 Q_SIGNALS:
     /// A registered combination was pressed or released; emitted on the main thread.

@@ -26,8 +26,9 @@ inline constexpr std::uint32_t function = 0x20000; ///< no Linux counterpart; ke
 inline constexpr std::uint32_t all = command | shift | option | control | function;
 } // namespace modifier
 
-/// Virtual key codes of `KeyCombination::keyCode`. Letters, digits and punctuation name the
-/// character printed on the key of a US layout; the others name the key's function.
+/// Virtual key codes of `KeyCombination::keyCode`. Letters, digits and punctuation name a key's
+/// place, after what a US layout prints there (the German layout's Ö is `semicolon`); the others
+/// name the key's function.
 namespace vk {
 // clang-format off
 inline constexpr std::uint32_t a = 0x00, s = 0x01, d = 0x02, f = 0x03, h = 0x04, g = 0x05, z = 0x06,

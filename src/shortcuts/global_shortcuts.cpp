@@ -1,6 +1,7 @@
 #include "shortcuts/global_shortcuts.h"
 
 #include "settings/settings_log.h"
+#include "shortcuts/key_labels.h"
 
 #include <algorithm>
 #include <iostream>
@@ -32,6 +33,10 @@ GlobalShortcuts::GlobalShortcuts(settings::UserDefaults& defaults, platform::Hot
     : QObject(parent), defaults_(defaults), service_(service),
       sink_([](const std::string& line) { std::cout << line << std::endl; }) {
     if (service_) {
+        // Key names follow the layout of the window system these shortcuts are grabbed on.
+        setLayoutLabels([service = QPointer(service_)](int keyCode) -> std::optional<std::string> {
+            return service ? service->layoutKeyLabel(std::uint32_t(keyCode)) : std::nullopt;
+        });
         connect(service_, &platform::HotKeyService::hotKeyPressed, this,
                 [this](const platform::KeyCombination& c) { handleKey(Shortcut::fromCombination(c)); });
     }

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 #include <vector>
+
+#include <QString>
 
 namespace tintwell::shortcuts {
 namespace {
@@ -164,9 +167,26 @@ bool sameText(std::string_view a, std::string_view b) {
     });
 }
 
+LayoutLabels& layoutLabels() {
+    static LayoutLabels source;
+    return source;
+}
+
+bool sameLayoutText(std::string_view a, const std::string& b) {
+    return QString::fromUtf8(a.data(), qsizetype(a.size()))
+               .compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
+void setLayoutLabels(LayoutLabels labels) {
+    layoutLabels() = std::move(labels);
+}
+
 std::optional<std::string> keyLabel(int keyCode) {
+    if (layoutLabels())
+        if (auto label = layoutLabels()(keyCode))
+            return label;
     for (const Label& l : labels())
         if (int(l.code) == keyCode)
             return l.keypad ? std::string("Num+") + l.name : std::string(l.name);
@@ -174,6 +194,12 @@ std::optional<std::string> keyLabel(int keyCode) {
 }
 
 std::optional<int> keyCodeForLabel(std::string_view label, bool keypad) {
+    // The key that types it in the layout in use wins over the US key of that name.
+    if (!keypad && layoutLabels())
+        for (const Label& l : labels())
+            if (const auto typed = l.keypad ? std::nullopt : layoutLabels()(int(l.code));
+                typed && sameLayoutText(label, *typed))
+                return int(l.code);
     for (const Label& l : labels())
         if (l.keypad == keypad && sameText(label, l.name))
             return int(l.code);

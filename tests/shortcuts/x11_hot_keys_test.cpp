@@ -2,6 +2,7 @@
 
 #include "platform/x11/x11_hot_key_service.h"
 #include "shortcuts/global_shortcuts.h"
+#include "shortcuts/key_labels.h"
 #include "support/event_loop.h"
 #include "support/x11_session.h"
 #include "support/xdotool.h"
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QProcess>
 
+#include <X11/keysym.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
@@ -26,7 +28,7 @@ using test::spinUntil;
 
 const Shortcut ctrlAltP{int(vk::p), int(mod::control | mod::option)};
 const Shortcut ctrlAltK{int(vk::k), int(mod::control | mod::option)};
-const Shortcut ctrlAltQ{int(vk::q), int(mod::control | mod::option)};
+const Shortcut ctrlAltF5{int(vk::f5), int(mod::control | mod::option)};
 const Name pause{"tintwell.togglePause", std::nullopt};
 const Name cooler{"tintwell.cooler", std::nullopt};
 
@@ -105,8 +107,8 @@ TEST_F(X11HotKeysTest, ACombinationAnotherClientHoldsIsReportedAndReserved) {
     shortcuts->setShortcut(ctrlAltP, pause);
     EXPECT_FALSE(shortcuts->isReservedBySystem(ctrlAltP));
     EXPECT_TRUE(other.heldElsewhere(other.keycode('p')));
-    EXPECT_FALSE(shortcuts->isReservedBySystem(ctrlAltQ));
-    EXPECT_FALSE(other.heldElsewhere(other.keycode('q')));
+    EXPECT_FALSE(shortcuts->isReservedBySystem(ctrlAltF5));
+    EXPECT_FALSE(other.heldElsewhere(other.keycode(XK_F5)));
     other.ungrab(k);
 
     // The service is still in working order.
@@ -115,21 +117,53 @@ TEST_F(X11HotKeysTest, ACombinationAnotherClientHoldsIsReportedAndReserved) {
 }
 
 TEST_F(X11HotKeysTest, AKeyboardMappingChangeGrabsTheKeysAgain) {
-    shortcuts->setShortcut(ctrlAltQ, pause);
-    const xcb_keycode_t q = other.keycode('q');
-    const xcb_keycode_t w = other.keycode('w');
-    ASSERT_TRUE(other.heldElsewhere(q));
+    // A function key follows its keysym to another keycode.
+    shortcuts->setShortcut(ctrlAltF5, pause);
+    const xcb_keycode_t f5 = other.keycode(XK_F5);
+    const xcb_keycode_t f6 = other.keycode(XK_F6);
+    ASSERT_TRUE(other.heldElsewhere(f5));
     const auto map = [](xcb_keycode_t code, const char* keysyms) {
         return QProcess::execute("xmodmap", {"-e", QString("keycode %1 = %2").arg(code).arg(keysyms)}) == 0;
     };
-    ASSERT_TRUE(map(q, "w W") && map(w, "q Q"));
-    const bool moved = spinUntil([&] { return other.heldElsewhere(w) && !other.heldElsewhere(q); });
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+q"}));
+    ASSERT_TRUE(map(f5, "F6") && map(f6, "F5"));
+    const bool moved = spinUntil([&] { return other.heldElsewhere(f6) && !other.heldElsewhere(f5); });
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+F5"}));
     const bool ran = spinUntil([&] { return pauses == 1; });
-    map(q, "q Q");
-    map(w, "w W");
+    map(f5, "F5");
+    map(f6, "F6");
     EXPECT_TRUE(moved);
     EXPECT_TRUE(ran);
+}
+
+TEST_F(X11HotKeysTest, LetterAndPunctuationKeysAreNamedAndRecordedByTheLayout) {
+    struct Restore {
+        ~Restore() { QProcess::execute("setxkbmap", {"us"}); }
+    } restore;
+    ASSERT_EQ(QProcess::execute("setxkbmap", {"de"}), 0);
+    EXPECT_TRUE(spinUntil([] { return keyLabel(int(vk::semicolon)) == "Ö"; }));
+    const struct {
+        const char* key; // xdotool's name of the keysym pressed
+        xcb_keysym_t keysym;
+        std::uint32_t code; // the US key at the same place
+        const char* label;
+    } cases[] = {{"odiaeresis", XK_odiaeresis, vk::semicolon, "Ctrl+Alt+Ö"},
+                 {"y", XK_y, vk::z, "Ctrl+Alt+Y"},
+                 {"Home", XK_Home, vk::home, "Ctrl+Alt+Home"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        const auto recorded =
+            service->combinationForNativeKey(other.keycode(c.keysym), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        ASSERT_TRUE(recorded);
+        const Shortcut shortcut = Shortcut::fromCombination(*recorded);
+        EXPECT_EQ(shortcut.carbonKeyCode, int(c.code));
+        EXPECT_EQ(shortcut.presentableDescription(), c.label);
+        const auto parsed = parseShortcut(c.label);
+        EXPECT_EQ(std::get_if<Shortcut>(&parsed) ? *std::get_if<Shortcut>(&parsed) : Shortcut{}, shortcut);
+        shortcuts->setShortcut(shortcut, pause);
+        const int before = pauses;
+        ASSERT_TRUE(xdotool({"key", QString("ctrl+alt+") + c.key}));
+        EXPECT_TRUE(spinUntil([&] { return pauses == before + 1; }));
+    }
 }
 
 TEST_F(X11HotKeysTest, WhileOurMenuHoldsTheKeyboardTheActionRunsOnce) {

@@ -77,6 +77,13 @@ std::vector<xcb_keycode_t> X11HotKeyService::keycodesOf(std::uint32_t keysym) {
     return keycodes;
 }
 
+std::vector<xcb_keycode_t> X11HotKeyService::keycodesFor(std::uint32_t keyCode) {
+    if (const auto keycode = x11::positionKeycode(keyCode))
+        return {*keycode};
+    const auto keysym = x11::keysymForKeyCode(keyCode);
+    return keysym ? keycodesOf(*keysym) : std::vector<xcb_keycode_t>{};
+}
+
 std::vector<std::uint16_t> X11HotKeyService::lockVariants() const {
     std::vector<std::uint16_t> variants{0, XCB_MOD_MASK_LOCK};
     if (numLockMask_) {
@@ -113,8 +120,7 @@ bool X11HotKeyService::sharedGrab(const Registration& registration, xcb_keycode_
 }
 
 HotKeyResult X11HotKeyService::grab(Registration& registration) {
-    const auto keysym = x11::keysymForKeyCode(registration.combination.keyCode);
-    const std::vector<xcb_keycode_t> keycodes = keysym ? keycodesOf(*keysym) : std::vector<xcb_keycode_t>{};
+    const std::vector<xcb_keycode_t> keycodes = keycodesFor(registration.combination.keyCode);
     if (keycodes.empty())
         return {-1, "the keyboard layout has no such key"};
     registration.modifiers = x11::xModifiers(registration.combination.modifiers);
@@ -204,8 +210,7 @@ bool X11HotKeyService::isReservedBySystem(const KeyCombination& combination) {
     Registration probe;
     probe.combination = combination;
     probe.modifiers = x11::xModifiers(combination.modifiers);
-    const auto keysym = x11::keysymForKeyCode(combination.keyCode);
-    probe.keycodes = keysym ? keycodesOf(*keysym) : std::vector<xcb_keycode_t>{};
+    probe.keycodes = keycodesFor(combination.keyCode);
     for (const xcb_keycode_t keycode : probe.keycodes)
         if (sharedGrab(probe, keycode))
             return false; // ours
@@ -230,6 +235,8 @@ std::optional<KeyCombination> X11HotKeyService::combinationForNativeKey(std::uin
                                                                         std::uint32_t nativeModifiers) {
     if (nativeKeyCode > 255)
         return std::nullopt;
+    if (const auto code = x11::keyCodeAtPosition(std::uint8_t(nativeKeyCode)))
+        return KeyCombination{*code, x11::storedModifiers(nativeModifiers)};
     for (int column = 0; column < 4; ++column) {
         const xcb_keysym_t keysym =
             xcb_key_symbols_get_keysym(symbols_, xcb_keycode_t(nativeKeyCode), column);
@@ -239,6 +246,13 @@ std::optional<KeyCombination> X11HotKeyService::combinationForNativeKey(std::uin
             return KeyCombination{*code, x11::storedModifiers(nativeModifiers)};
     }
     return std::nullopt;
+}
+
+std::optional<std::string> X11HotKeyService::layoutKeyLabel(std::uint32_t keyCode) {
+    const auto keycode = x11::positionKeycode(keyCode);
+    if (!keycode)
+        return std::nullopt;
+    return x11::keysymLabel(xcb_key_symbols_get_keysym(symbols_, *keycode, 0));
 }
 
 void X11HotKeyService::regrabAll() {

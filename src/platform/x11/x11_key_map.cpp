@@ -2,11 +2,105 @@
 
 #include <algorithm>
 
+#include <QString>
+
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 #include <xcb/xproto.h>
 
+#include <xkbcommon/xkbcommon.h>
+
 namespace tintwell::platform::x11 {
+
+namespace {
+
+// Kernel key codes (linux/input-event-codes.h) of the keys whose characters follow the layout. These
+// keys of the main block have the same X keycodes (kernel code + 8) under XKB's evdev and xfree86
+// keycodes; the JIS keys, which differ between them, are recognised by their keysyms instead.
+const std::vector<std::pair<std::uint32_t, std::uint32_t>>& evdevTable() {
+    static const std::vector<std::pair<std::uint32_t, std::uint32_t>> table{
+        {vk::a, 30},
+        {vk::s, 31},
+        {vk::d, 32},
+        {vk::f, 33},
+        {vk::h, 35},
+        {vk::g, 34},
+        {vk::z, 44},
+        {vk::x, 45},
+        {vk::c, 46},
+        {vk::v, 47},
+        {vk::isoSection, 86},
+        {vk::b, 48},
+        {vk::q, 16},
+        {vk::w, 17},
+        {vk::e, 18},
+        {vk::r, 19},
+        {vk::y, 21},
+        {vk::t, 20},
+        {vk::digit1, 2},
+        {vk::digit2, 3},
+        {vk::digit3, 4},
+        {vk::digit4, 5},
+        {vk::digit6, 7},
+        {vk::digit5, 6},
+        {vk::equal, 13},
+        {vk::digit9, 10},
+        {vk::digit7, 8},
+        {vk::minus, 12},
+        {vk::digit8, 9},
+        {vk::digit0, 11},
+        {vk::rightBracket, 27},
+        {vk::o, 24},
+        {vk::u, 22},
+        {vk::leftBracket, 26},
+        {vk::i, 23},
+        {vk::p, 25},
+        {vk::l, 38},
+        {vk::j, 36},
+        {vk::quote, 40},
+        {vk::k, 37},
+        {vk::semicolon, 39},
+        {vk::backslash, 43},
+        {vk::comma, 51},
+        {vk::slash, 53},
+        {vk::n, 49},
+        {vk::m, 50},
+        {vk::period, 52},
+        {vk::grave, 41},
+    };
+    return table;
+}
+
+constexpr std::uint32_t evdevOffset = 8;
+
+} // namespace
+
+std::optional<std::uint8_t> positionKeycode(std::uint32_t keyCode) {
+    const auto& table = evdevTable();
+    const auto it = std::ranges::find(table, keyCode, &std::pair<std::uint32_t, std::uint32_t>::first);
+    if (it == table.end())
+        return std::nullopt;
+    return std::uint8_t(it->second + evdevOffset);
+}
+
+std::optional<std::uint32_t> keyCodeAtPosition(std::uint8_t keycode) {
+    const auto& table = evdevTable();
+    const auto it = std::ranges::find(table, std::uint32_t(keycode) - evdevOffset,
+                                      &std::pair<std::uint32_t, std::uint32_t>::second);
+    if (keycode < evdevOffset || it == table.end())
+        return std::nullopt;
+    return it->first;
+}
+
+std::optional<std::string> keysymLabel(std::uint32_t keysym) {
+    const char32_t c = xkb_keysym_to_utf32(keysym);
+    if (c == 0 || !QChar::isPrint(c) || QChar::isSpace(c))
+        return std::nullopt;
+    const QString text = QString::fromUcs4(&c, 1);
+    const QString upper = text.toUpper();
+    // "ß" would become "SS": a label is one character.
+    return (upper.size() == text.size() ? upper : text).toStdString();
+}
 
 const std::vector<std::pair<std::uint32_t, std::uint32_t>>& keysymTable() {
     static const std::vector<std::pair<std::uint32_t, std::uint32_t>> table{

@@ -4,14 +4,25 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace tintwell::platform::x11 {
 
-/// The keysym a virtual key code stands for: the character or function, not a position, so a
-/// stored combination follows the user's keyboard layout. Nothing for codes without a keysym here
-/// (modifier keys, input-method keys).
+/// The X keycode of the key a virtual key code names by its position: letters, digits and
+/// punctuation, whose characters differ between layouts. There the server's keycodes are the
+/// kernel's (evdev) codes plus 8 under both of XKB's keycode sets. Nothing for other codes.
+std::optional<std::uint8_t> positionKeycode(std::uint32_t keyCode);
+/// The virtual key code of the key at X keycode `keycode`, when it is one of those positions.
+std::optional<std::uint32_t> keyCodeAtPosition(std::uint8_t keycode);
+/// The label of a keysym as typed: its character, capitalised; nothing for keysyms without a
+/// single printable character (dead keys, functions).
+std::optional<std::string> keysymLabel(std::uint32_t keysym);
+
+/// The keysym a virtual key code stands for with a US layout. Keys that are not positions (see
+/// above) are grabbed and recognised by it, so remapping e.g. Escape moves its shortcuts along.
+/// Nothing for codes without a keysym here (modifier keys, input-method keys).
 std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
 /// The virtual key code of `keysym`; nothing when no virtual key code stands for it.
 std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym);
