@@ -15,7 +15,7 @@ struct ApplicationStatus {
     bool paused = false;
     bool manualOverride = false;
     bool locationNeeded = false; ///< no place known yet: the displays keep their calibration
-    QString backend; ///< "x11", "wayland", "gnome", "kde" or "virtual"
+    QString backend;             ///< "x11", "wayland", "gnome", "kde" or "virtual"
 };
 /// No instance holds the name on the session bus.
 struct NotRunning {};
