@@ -4,6 +4,7 @@
 // it, on the shared offscreen QApplication.
 
 #include "platform/virtual/virtual_display_services.h"
+#include "platform/virtual/virtual_hot_key_service.h"
 #include "platform/virtual/virtual_workspace_services.h"
 #include "settings/app_state.h"
 #include "settings/user_defaults.h"
@@ -37,7 +38,8 @@ struct PopupHarness {
     ui::LocationStatus location;
     platform::VirtualWorkspaceServices workspace;
     watchers::AppExceptionsManager exceptions{[this] { return state.appExceptions(); }, nullptr};
-    shortcuts::GlobalShortcuts shortcuts{defaults, nullptr};
+    platform::VirtualHotKeyService hotKeys;
+    shortcuts::GlobalShortcuts shortcuts{defaults, &hotKeys};
     ui::MenuBarController controller;
 };
 
