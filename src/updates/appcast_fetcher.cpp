@@ -1,5 +1,7 @@
 #include "updates/appcast_fetcher.h"
 
+#include <vector>
+
 #include <QHostAddress>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -36,6 +38,12 @@ std::optional<QString> refusalBy(const QNetworkReply& reply) {
     return QString("the server answered %1 %2").arg(status).arg(phrase).trimmed();
 }
 
+/// Managers still busy with a transfer we gave up on, kept (and reachable) until the process ends.
+std::vector<std::unique_ptr<QNetworkAccessManager>>& abandonedManagers() {
+    static auto* kept = new std::vector<std::unique_ptr<QNetworkAccessManager>>;
+    return *kept;
+}
+
 } // namespace
 
 std::optional<QString> refusedFeedAddress(const QUrl& url) {
@@ -67,7 +75,7 @@ AppcastFetcher::~AppcastFetcher() {
     // five seconds for it: the deadline would not be the end of the request. Such a manager goes
     // with the process instead.
     if (abandoned_)
-        (void)network_.release();
+        abandonedManagers().push_back(std::move(network_));
 }
 
 void AppcastFetcher::fetch(const QUrl& url, std::function<void(Result)> done) {
