@@ -33,7 +33,7 @@ protected:
         ASSERT_FALSE(bus.address().isEmpty()) << "needs dbus-daemon";
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
             qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
-        TestCompositor::OutputSpec a, b;
+        TestCompositor::OutputSetup a, b;
         a.name = "DP-1";
         b.name = "DP-2";
         b.x = 1920;

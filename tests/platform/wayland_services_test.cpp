@@ -33,9 +33,9 @@ int logLines(const std::string& part) {
         std::count_if(gLog.begin(), gLog.end(), [&](const auto& l) { return l.find(part) != l.npos; }));
 }
 
-TestCompositor::OutputSpec output(std::string name, int x, int gammaSize,
-                                  std::string model = "Test Monitor") {
-    TestCompositor::OutputSpec s;
+TestCompositor::OutputSetup output(std::string name, int x, int gammaSize,
+                                   std::string model = "Test Monitor") {
+    TestCompositor::OutputSetup s;
     s.name = std::move(name);
     s.model = std::move(model);
     s.x = x;
@@ -59,8 +59,8 @@ protected:
         connection.reset();
         qInstallMessageHandler(previous);
     }
-    void start(std::vector<TestCompositor::OutputSpec> specs, bool withToplevels = true) {
-        compositor = std::make_unique<TestCompositor>(std::move(specs), withToplevels);
+    void start(std::vector<TestCompositor::OutputSetup> setups, bool withToplevels = true) {
+        compositor = std::make_unique<TestCompositor>(std::move(setups), withToplevels);
         qputenv("WAYLAND_DISPLAY", compositor->socket().c_str());
         QString error;
         connection = WaylandConnection::open(&error);

@@ -19,7 +19,7 @@ namespace tintwell::test {
 namespace {
 
 struct Output {
-    TestCompositor::OutputSpec spec;
+    TestCompositor::OutputSetup setup;
     wl_global* global = nullptr;
     std::vector<wl_resource*> resources; // every client's wl_output
     wl_resource* control = nullptr;      // the gamma control that holds it
@@ -84,7 +84,7 @@ void bindOutput(wl_client* client, void* data, std::uint32_t version, std::uint3
         std::erase(o->resources, r);
     });
     o->resources.push_back(r);
-    const auto& s = o->spec;
+    const auto& s = o->setup;
     wl_output_send_geometry(r, s.x, s.y, 600, 340, WL_OUTPUT_SUBPIXEL_UNKNOWN, s.make.c_str(),
                             s.model.c_str(), WL_OUTPUT_TRANSFORM_NORMAL);
     wl_output_send_mode(r, WL_OUTPUT_MODE_CURRENT, s.width, s.height, 60000);
@@ -110,10 +110,10 @@ const struct zxdg_output_manager_v1_interface kXdgManagerImpl = {
             const int version = wl_resource_get_version(manager);
             wl_resource* r = wl_resource_create(client, &zxdg_output_v1_interface, version, id);
             wl_resource_set_implementation(r, &kXdgOutputImpl, nullptr, nullptr);
-            zxdg_output_v1_send_logical_position(r, o->spec.x, o->spec.y);
-            zxdg_output_v1_send_logical_size(r, o->spec.width, o->spec.height);
+            zxdg_output_v1_send_logical_position(r, o->setup.x, o->setup.y);
+            zxdg_output_v1_send_logical_size(r, o->setup.width, o->setup.height);
             if (version >= 2)
-                zxdg_output_v1_send_name(r, o->spec.name.c_str());
+                zxdg_output_v1_send_name(r, o->setup.name.c_str());
             if (version < 3)
                 zxdg_output_v1_send_done(r);
             if (wl_resource_get_version(output) >= 2)
@@ -130,13 +130,13 @@ void setGamma(wl_client*, wl_resource* r, std::int32_t fd) {
         return;
     }
     // Read as wlroots does: from the descriptor's current offset, blocking, exactly this much.
-    const std::size_t bytes = std::size_t(o->spec.gammaSize) * 3 * sizeof(std::uint16_t);
-    TestCompositor::Table table(std::size_t(o->spec.gammaSize) * 3);
+    const std::size_t bytes = std::size_t(o->setup.gammaSize) * 3 * sizeof(std::uint16_t);
+    TestCompositor::Table table(std::size_t(o->setup.gammaSize) * 3);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const ssize_t n = read(fd, table.data(), bytes);
     close(fd);
     if (n != ssize_t(bytes)) {
-        o->errors->push_back("gamma table of " + std::to_string(n) + " bytes for " + o->spec.name +
+        o->errors->push_back("gamma table of " + std::to_string(n) + " bytes for " + o->setup.name +
                              ", wanted " + std::to_string(bytes));
         wl_resource_post_error(r, ZWLR_GAMMA_CONTROL_V1_ERROR_INVALID_GAMMA,
                                "The gamma ramps don't have the correct size");
@@ -158,14 +158,14 @@ const struct zwlr_gamma_control_manager_v1_interface kGammaManagerImpl = {
         [](wl_client* client, wl_resource*, std::uint32_t id, wl_resource* output) {
             auto* o = static_cast<Output*>(wl_resource_get_user_data(output));
             wl_resource* r = wl_resource_create(client, &zwlr_gamma_control_v1_interface, 1, id);
-            if (o->removed || o->spec.gammaSize == 0 || o->control) {
+            if (o->removed || o->setup.gammaSize == 0 || o->control) {
                 wl_resource_set_implementation(r, &kGammaControlImpl, nullptr, nullptr);
                 zwlr_gamma_control_v1_send_failed(r);
                 return;
             }
             wl_resource_set_implementation(r, &kGammaControlImpl, o, releaseControl);
             o->control = r;
-            zwlr_gamma_control_v1_send_gamma_size(r, std::uint32_t(o->spec.gammaSize));
+            zwlr_gamma_control_v1_send_gamma_size(r, std::uint32_t(o->setup.gammaSize));
         },
     .destroy = destroyResource,
 };
@@ -239,7 +239,7 @@ void State::sendToplevel(wl_resource* manager, Toplevel& t) {
     t.handles.push_back(h);
 }
 
-TestCompositor::TestCompositor(std::vector<OutputSpec> outputs, bool withToplevels)
+TestCompositor::TestCompositor(std::vector<OutputSetup> outputs, bool withToplevels)
     : s_(std::make_unique<State>()) {
     s_->display = wl_display_create();
     s_->loop = wl_display_get_event_loop(s_->display);
@@ -247,9 +247,9 @@ TestCompositor::TestCompositor(std::vector<OutputSpec> outputs, bool withTopleve
     if (!socket)
         throw std::runtime_error("the test compositor cannot listen (is XDG_RUNTIME_DIR set?)");
     s_->socket = socket;
-    for (const auto& spec : outputs) {
+    for (const auto& setup : outputs) {
         s_->outputs.push_back(std::make_unique<Output>());
-        s_->outputs.back()->spec = spec;
+        s_->outputs.back()->setup = setup;
         s_->createOutputGlobal(*s_->outputs.back());
     }
     wl_global_create(s_->display, &zxdg_output_manager_v1_interface, 3, s_.get(),
@@ -346,11 +346,11 @@ std::string TestCompositor::socket() const {
     return s_->socket;
 }
 
-int TestCompositor::addOutput(const OutputSpec& spec) {
+int TestCompositor::addOutput(const OutputSetup& setup) {
     int index = 0;
     run([&] {
         s_->outputs.push_back(std::make_unique<Output>());
-        s_->outputs.back()->spec = spec;
+        s_->outputs.back()->setup = setup;
         s_->createOutputGlobal(*s_->outputs.back());
         index = int(s_->outputs.size()) - 1;
     });

@@ -15,7 +15,7 @@ namespace tintwell::test {
 
 class TestCompositor {
 public:
-    struct OutputSpec {
+    struct OutputSetup {
         std::string name = "TEST-1";
         std::string make = "Tintwell";
         std::string model = "Test Monitor";
@@ -26,14 +26,14 @@ public:
     using Table = std::vector<std::uint16_t>;
 
     /// Listens on a new socket in $XDG_RUNTIME_DIR; `withToplevels` offers the foreign-toplevel list.
-    explicit TestCompositor(std::vector<OutputSpec> outputs, bool withToplevels = true);
+    explicit TestCompositor(std::vector<OutputSetup> outputs, bool withToplevels = true);
     ~TestCompositor();
 
     /// The socket's name, for WAYLAND_DISPLAY.
     std::string socket() const;
 
     /// Returns the new output's index.
-    int addOutput(const OutputSpec& spec);
+    int addOutput(const OutputSetup& setup);
     void removeOutput(int index);
     /// Every table set on the output, oldest first (across controls).
     std::vector<Table> tables(int index) const;

@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 1;
-    std::vector<tintwell::test::TestCompositor::OutputSpec> outputs;
+    std::vector<tintwell::test::TestCompositor::OutputSetup> outputs;
     for (int i = 0; i < count; ++i) {
         outputs.emplace_back();
         outputs.back().name = "TEST-" + std::to_string(i + 1);
