@@ -1,5 +1,6 @@
 #include "core/solar_engine.h"
 
+#include <chrono>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -7,16 +8,11 @@
 namespace tintwell::core {
 namespace {
 
-// Seconds since 1970 for a UTC calendar date, without relying on the platform's time functions.
+// Seconds since 1970 for a UTC calendar date, from the calendar arithmetic of <chrono>, not the
+// platform's time functions.
 double utcSeconds(int year, int month, int day, int hour, int minute = 0, int second = 0) {
-    // Days from civil (proleptic Gregorian), after H. Hinnant.
-    year -= month <= 2;
-    const int era = (year >= 0 ? year : year - 399) / 400;
-    const int yoe = year - era * 400;
-    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const double days = era * 146097.0 + doe - 719468.0;
-    return days * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
+    const std::chrono::sys_days date{std::chrono::year(year) / month / day};
+    return double(date.time_since_epoch().count()) * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
 }
 
 struct WorkedValue {

@@ -63,29 +63,6 @@ protected:
         return out;
     }
     TransferTables shown(DisplayId id) { return *displays.readTransferTables(id); }
-    /// Starts a 6500 K to 3400 K ramp on display 1 and lets its first frame land a quarter of the
-    /// way in, where the eased progress is 0.25² × (3 − 0.5) = 0.15625.
-    void quarterWayFrom6500To3400() {
-        apply(1, Target{6500, 1, 1});
-        apply(1, Target{3400, 1, 1});
-        now += std::chrono::milliseconds(75);
-        waitForWrites(2);
-        EXPECT_NEAR(displays.writes()[1].tables.b[255], tablesFor({6500 - 0.15625 * 3100, 1, 1}).b[255],
-                    1e-5);
-    }
-    /// Ramps each display from 6500 K to its target with writes slower than frames on one pool thread,
-    /// so that frames queue up behind each other; returns once three have landed.
-    void startSlowRamps(const std::unordered_map<DisplayId, Decision>& targets) {
-        displays.setWriteDelay(std::chrono::milliseconds(45));
-        QThreadPool::globalInstance()->setMaxThreadCount(1);
-        std::unordered_map<DisplayId, Decision> from;
-        for (const auto& [id, target] : targets)
-            from[id] = Target{6500, 1, 1};
-        controller->apply(from, 750, 300ms);
-        controller->apply(targets, 750, 300ms);
-        stepping = true;
-        ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
-    }
 
     platform::VirtualDisplayServices displays{2};
     std::unique_ptr<GammaController> controller = std::make_unique<GammaController>(displays);
@@ -182,7 +159,12 @@ TEST_F(GammaControllerTest, RampsWriteSmoothFramesOnThePoolAndEndExactlyOnTheTar
 }
 
 TEST_F(GammaControllerTest, MidRampAFarTargetRampsFromThePreviousTargetANearOneEndsTheRamp) {
-    quarterWayFrom6500To3400();
+    // The first frame lands a quarter of the way in, where the eased progress is 0.25² × (3 − 0.5).
+    apply(1, Target{6500, 1, 1});
+    apply(1, Target{3400, 1, 1});
+    now += std::chrono::milliseconds(75);
+    waitForWrites(2);
+    EXPECT_NEAR(displays.writes()[1].tables.b[255], tablesFor({6500 - 0.15625 * 3100, 1, 1}).b[255], 1e-5);
     apply(2, Target{6500, 1, 1}); // another display, written at once, leaves the ramp alone
     EXPECT_TRUE(controller->isRamping(1));
 
@@ -241,13 +223,18 @@ TEST_F(GammaControllerTest, NoQueuedFrameLandsAfterARestoreAJumpOrTheControllers
         SetUp();
         stepping = false;
         displays.clearWrites();
-        startSlowRamps({{1, Target{2000, 1, 1}}});
+        // Writes slower than frames on one pool thread: frames queue up behind each other.
+        displays.setWriteDelay(std::chrono::milliseconds(45));
+        QThreadPool::globalInstance()->setMaxThreadCount(1);
+        apply(1, Target{6500, 1, 1});
+        apply(1, Target{2000, 1, 1});
+        stepping = true;
+        ASSERT_TRUE(test::spinUntil([&] { return displays.writes().size() >= 3; }));
 
         row.act();
         const std::size_t count = displays.writes().size();
         QThreadPool::globalInstance()->waitForDone();
-        test::spinUntil([] { return false; },
-                        std::chrono::milliseconds(100)); // a stray timer would fire here
+        test::spinUntil([] { return false; }, std::chrono::milliseconds(100)); // a stray timer fires here
         EXPECT_EQ(displays.writes().size(), count);
         if (row.shows) {
             EXPECT_EQ(shown(1), *row.shows);

@@ -139,17 +139,12 @@ TEST(KdeDisplayServices, SetsKWinsNightTemperatureAndGivesTheUsersSettingsBack) 
         read(),
         "[Compositing]\nBackend=OpenGL\n\n[NightColor]\nActive=true\nLatitudeFixed=52.5\nMode=Constant\n"
         "NightTemperature=3400\n\n[Windows]\nFocusPolicy=ClickToFocus\n");
-    EXPECT_TRUE(test::spinUntil([&] {
-        std::lock_guard l(fake.mutex);
-        return fake.configChanges == 1;
-    }));
+    const auto configChanges = [&] { return fake.locked([&] { return fake.configChanges; }); };
+    EXPECT_TRUE(test::spinUntil([&] { return configChanges() == 1; }));
     services->restoreSystemCalibration();
     EXPECT_EQ(read(), user);
     EXPECT_FALSE(QFile::exists(options.stateFile));
-    EXPECT_TRUE(test::spinUntil([&] {
-        std::lock_guard l(fake.mutex);
-        return fake.configChanges == 2;
-    }));
+    EXPECT_TRUE(test::spinUntil([&] { return configChanges() == 2; }));
 
     // A run that ended without giving the settings back left the user's group in the state file.
     for (const double kelvin : {2000, 4000}) {

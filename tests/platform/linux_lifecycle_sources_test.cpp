@@ -37,41 +37,28 @@ const QString timedate = "org.freedesktop.timedate1";
 class PrivateBusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        tintwell::test::application();
-        ASSERT_FALSE(daemon_.address().isEmpty()) << "dbus-daemon is missing";
-        listener = std::make_unique<QDBusConnection>(daemon_.connect("listener"));
-        service = std::make_unique<QDBusConnection>(daemon_.connect("service"));
-        ASSERT_TRUE(listener->isConnected());
-        ASSERT_TRUE(service->isConnected());
+        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon is missing";
+        ASSERT_TRUE(listener.isConnected() && service.isConnected());
     }
-    void TearDown() override {
-        listener.reset();
-        service.reset();
-        QDBusConnection::disconnectFromBus("listener");
-        QDBusConnection::disconnectFromBus("service");
-    }
-
     void send(const QString& path, const QString& interface, const QString& member,
               const QVariantList& args) {
         auto message = QDBusMessage::createSignal(path, interface, member);
         message.setArguments(args);
-        ASSERT_TRUE(service->send(message));
+        ASSERT_TRUE(service.send(message));
     }
 
-    std::unique_ptr<QDBusConnection> listener;
-    std::unique_ptr<QDBusConnection> service;
-
-private:
-    tintwell::test::PrivateBus daemon_;
+    tintwell::test::PrivateBus bus;
+    QDBusConnection listener = bus.connect("listener");
+    QDBusConnection service = bus.connect("service");
 };
 
 // Started before logind owns its name: the subscription follows the name to its owner. A bus
 // delivers one sender's signals in order, so an event counted shows what came before it was not.
 TEST_F(PrivateBusTest, LogindReportsOnlyTheWayBackFromSleep) {
-    LogindSleepSource source(*listener), witness(*listener);
+    LogindSleepSource source(listener), witness(listener);
     Counter events(source), witnessed(witness);
     ASSERT_TRUE(source.start() && witness.start());
-    ASSERT_TRUE(service->registerService(logind));
+    ASSERT_TRUE(service.registerService(logind));
 
     send(logindPath, logindManager, "PrepareForSleep", {true});
     send(logindPath, logindManager, "PrepareForSleep", {false});
@@ -85,8 +72,8 @@ TEST_F(PrivateBusTest, LogindReportsOnlyTheWayBackFromSleep) {
 }
 
 TEST_F(PrivateBusTest, TimedateReportsOnlyTimeZoneProperties) {
-    ASSERT_TRUE(service->registerService(timedate));
-    TimedateZoneSource source(*listener);
+    ASSERT_TRUE(service.registerService(timedate));
+    TimedateZoneSource source(listener);
     Counter events(source);
     ASSERT_TRUE(source.start());
 

@@ -26,11 +26,10 @@ TEST(SavedRampsRecord, RoundTripsAndRefusesEveryKindOfDamage) {
              crtc(R"("crtc":5,"written":["xyz"],)" + channels), // not hexadecimal
              crtc(R"("crtc":5,"written":[],)" + channels),
              crtc(R"("crtc":0,"written":["1f"],)" + channels),                                // no CRTC
-             crtc(R"("crtc":5,"written":["1f"],"red":[0,1],"green":[0],"blue":[0,1])"),       // sizes differ
+             crtc(R"("crtc":5,"written":["1f"],"red":[0,1],"green":[0,1,2],"blue":[0,1])"),   // sizes differ
              crtc(R"("crtc":5,"written":["1f"],"red":[9],"green":[9],"blue":[9])"),           // no ramp
              crtc(R"("crtc":5,"written":["1f"],"red":[0,65536],"green":[0,1],"blue":[0,1])"), // > 16 bits
              crtc(R"("crtc":5,"written":["1f"],"red":[0,-1],"green":[0,1],"blue":[0,1])"),
-             crtc(R"("crtc":5,"written":["1f"],"red":[0,0.5],"green":[0,1],"blue":[0,1])"),
          }) {
         error.clear();
         EXPECT_FALSE(decodeSavedRamps(damaged, &error)) << damaged;

@@ -98,7 +98,7 @@ TEST_F(X11DisplayServicesTest, RestoreGivesBackTheRampFoundBeforeTheFirstWrite) 
 TEST_F(X11DisplayServicesTest, AMonitorSwitchedOnIsReportedAndTintedAndKeepsItsEdidKeyAcrossOffAndOn) {
     const auto output = *session.output("DUMMY12");
     session.setEdid(output, test::fakeEdid("TW Studio 27", 4711));
-    const auto removeEdid = qScopeGuard([&] { session.deleteEdid(output); });
+    const auto removeEdid = qScopeGuard([&] { session.setEdid(output, {}); });
     switchOn("DUMMY12");
     ASSERT_TRUE(reconfiguredOnce());
     const auto ids = services->onlineDisplays();
@@ -134,8 +134,8 @@ TEST_F(X11DisplayServicesTest, TwoMonitorsWithIdenticalEdidsGetDistinctKeysThatL
     const auto left = *session.output("DUMMY12"), right = *session.output("DUMMY13");
     const auto edid = test::fakeEdid("TW Twin 24", 0);
     const auto removeEdids = qScopeGuard([&] {
-        session.deleteEdid(left);
-        session.deleteEdid(right);
+        session.setEdid(left, {});
+        session.setEdid(right, {});
     });
     session.setEdid(left, edid);
     switchOn("DUMMY12");

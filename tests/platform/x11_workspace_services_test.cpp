@@ -1,9 +1,7 @@
-#include "platform/virtual/virtual_display_services.h"
 #include "platform/x11/x11_workspace_services.h"
 #include "support/event_loop.h"
 #include "support/test_window.h"
 #include "support/x11_session.h"
-#include "watchers/display_windows.h"
 
 #include <algorithm>
 
@@ -27,10 +25,6 @@ protected:
         workspace = X11WorkspaceServices::create();
         ASSERT_TRUE(workspace);
         ASSERT_TRUE(workspace->hasWindowManager());
-        // The monitors scripts/test-session switches on.
-        DisplayDescription left{1, "DUMMY0", {0, 0, 1280, 800}, true, {}, {}, 256};
-        DisplayDescription right{2, "DUMMY1", {1280, 0, 1024, 768}, false, {}, {}, 256};
-        displays.setDisplays({left, right});
     }
 
     std::optional<RunningApplication> running(ProcessId pid) {
@@ -44,16 +38,12 @@ protected:
         std::erase_if(windows, [&](const WindowInfo& w) { return w.ownerPid != pid; });
         return windows;
     }
-    std::set<DisplayId> displaysOf(ProcessId pid) {
-        return watchers::displaysContainingWindows(*workspace, displays, pid);
-    }
     std::string frontmostId() {
         const auto app = workspace->frontmostApplication();
         return app ? app->applicationId : "";
     }
 
     std::unique_ptr<X11WorkspaceServices> workspace;
-    VirtualDisplayServices displays{0};
 };
 
 TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
@@ -85,7 +75,8 @@ TEST_F(X11Workspace, ActivationSwitchesTheFrontmostApplication) {
     EXPECT_TRUE(spinUntil([&] { return !workspace->frontmostApplication(); }));
 }
 
-TEST_F(X11Workspace, ThinWindowsAndDocksShowNoApplication) {
+// Which windows hold a display is decided from these facts in the display-windows tests.
+TEST_F(X11Workspace, ThinWindowsAndDocksAreReportedAsTheyAre) {
     TestApplication thin("TintwellTestThin", "1x200+1400+100");
     TestApplication dock("TintwellTestDock", "1280x30+0+0", true);
     ASSERT_TRUE(thin.ok() && dock.ok());
@@ -94,8 +85,6 @@ TEST_F(X11Workspace, ThinWindowsAndDocksShowNoApplication) {
     EXPECT_EQ(windowsOf(thin.pid())[0].bounds.width, 1);
     EXPECT_EQ(windowsOf(thin.pid())[0].layer, 0);
     EXPECT_GT(windowsOf(dock.pid())[0].layer, 8);
-    EXPECT_EQ(displaysOf(thin.pid()), std::set<DisplayId>{});
-    EXPECT_EQ(displaysOf(dock.pid()), std::set<DisplayId>{});
     EXPECT_EQ(running(dock.pid())->activationPolicy, ActivationPolicy::Accessory);
 }
 

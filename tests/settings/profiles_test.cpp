@@ -17,13 +17,6 @@ protected:
     AppState state{defaults};
     ProfileManager manager{state};
 
-    Profile user(const std::string& name) {
-        Profile p = state.currentSettingsSnapshot(name, Uuid::random());
-        auto list = state.profiles();
-        list.push_back(p);
-        state.setProfiles(list);
-        return p;
-    }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
         for (const auto& p : state.profiles())
@@ -38,7 +31,7 @@ TEST_F(ProfilesTest, NoActiveProfileIsCustomAndDirty) {
     EXPECT_EQ(state.activeProfileName(), "Custom");
     EXPECT_TRUE(state.isActiveProfileDirty());
     EXPECT_EQ(manager.defaultNewProfileName(), "My profile");
-    user("My profile");
+    state.saveCurrentAsProfile("My profile");
     EXPECT_EQ(manager.defaultNewProfileName(), "My profile 2");
     // A stale identifier reads as Custom but is not cleared.
     state.setActiveProfileId(Uuid::random());
@@ -93,7 +86,7 @@ TEST_F(ProfilesTest, UserProfileShadowsPresetWithTheSameId) {
 }
 
 TEST_F(ProfilesTest, DuplicatesGetUniqueNamesAndBecomeActive) {
-    const Profile evening = user("Evening");
+    const Profile evening = state.saveCurrentAsProfile("Evening");
     EXPECT_EQ(manager.duplicateProfile(evening, "Copy of ").name, "Copy of Evening");
     const Profile second = manager.duplicateProfile(evening, "Copy of ");
     EXPECT_EQ(second.name, "Copy of Evening 2");
@@ -102,13 +95,13 @@ TEST_F(ProfilesTest, DuplicatesGetUniqueNamesAndBecomeActive) {
 
     EXPECT_EQ(manager.duplicateProfile(BuiltinPresets::all()[5], "").name, "Sleep prep");
     EXPECT_EQ(manager.duplicateProfile(BuiltinPresets::all()[5], "").name, "Sleep prep 2");
-    user("Default");
+    state.saveCurrentAsProfile("Default");
     EXPECT_EQ(manager.duplicateProfile(BuiltinPresets::all()[0], "").name, "Default 2");
     EXPECT_EQ(manager.uniqueProfileName("default"), "default"); // exact, case-sensitive
 }
 
 TEST_F(ProfilesTest, DeletingTheActiveProfileClearsItsKey) {
-    const Profile a = user("A");
+    const Profile a = state.saveCurrentAsProfile("A");
     const Profile b = state.saveCurrentAsProfile("B");
     state.deleteProfile(a.id);
     EXPECT_EQ(state.activeProfileId(), b.id);
@@ -132,7 +125,7 @@ TEST_F(ProfilesTest, MovingByOffset) {
                                             {1, 0, {"a", "b", "c"}}}) {
         state.setProfiles({});
         for (const char* n : {"a", "b", "c"})
-            user(n);
+            state.saveCurrentAsProfile(n);
         const Uuid id = state.profiles()[row.index].id;
         EXPECT_EQ(manager.canMoveProfile(id, row.offset), row.expected != names() || row.offset == 0);
         manager.moveProfile(id, row.offset);
@@ -141,7 +134,7 @@ TEST_F(ProfilesTest, MovingByOffset) {
 }
 
 TEST_F(ProfilesTest, BindingRenamesAsTypedAndReadsAPlaceholderWhenGone) {
-    const Profile p = user("Old");
+    const Profile p = state.saveCurrentAsProfile("Old");
     auto binding = manager.userProfileBinding(p.id);
     Profile renamed = binding.value();
     renamed.name = " Old ";

@@ -17,25 +17,6 @@ TEST(Shortcut, ModifiersAreNormalised) {
               int(mod::control));
 }
 
-TEST(Shortcut, OnlyBothIntegerMembersDecode) {
-    const struct {
-        const char* json;
-        std::optional<Shortcut> expected;
-    } cases[] = {
-        {R"({"carbonKeyCode":35,"carbonModifiers":6144})", Shortcut{35, 6144}},
-        {"{}", std::nullopt},
-        {R"({"carbonKeyCode":35})", std::nullopt},
-        {R"({"carbonKeyCode":"35","carbonModifiers":6144})", std::nullopt},
-        {R"({"carbonKeyCode":35.5,"carbonModifiers":6144})", std::nullopt},
-        {R"({"carbonKeyCode":99999999999,"carbonModifiers":0})", std::nullopt},
-        {"0", std::nullopt},
-        {"not json", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Shortcut::fromJson(c.json), c.expected) << c.json;
-}
-
 TEST(ParseShortcut, ReadsWhatDescriptionsWriteAndCommonAliases) {
     const struct {
         const char* text;

@@ -4,6 +4,7 @@
 #include "shortcuts/global_shortcuts.h"
 #include "shortcuts/key_labels.h"
 #include "support/event_loop.h"
+#include "support/shortcut_slots.h"
 #include "support/x11_session.h"
 #include "support/xdotool.h"
 
@@ -24,15 +25,9 @@ namespace {
 
 namespace vk = platform::vk;
 namespace mod = platform::modifier;
-using test::spinUntil;
+using test::ctrlAltK, test::ctrlAltP, test::cooler, test::pause, test::spinUntil, test::xdotool;
 
-const Shortcut ctrlAltP{int(vk::p), int(mod::control | mod::option)};
-const Shortcut ctrlAltK{int(vk::k), int(mod::control | mod::option)};
 const Shortcut ctrlAltF5{int(vk::f5), int(mod::control | mod::option)};
-const Name pause{"tintwell.togglePause", std::nullopt};
-const Name cooler{"tintwell.cooler", std::nullopt};
-
-using test::xdotool;
 
 class X11HotKeysTest : public ::testing::Test {
 protected:

@@ -66,8 +66,8 @@ class FakeDesktop final : public QDBusVirtualObject {
 public:
     explicit FakeDesktop(const PrivateBus& bus) : bus_(bus.connect("fake-desktop")) {
         (qDBusRegisterMetaType<Ushorts>(), qDBusRegisterMetaType<FakeCrtc>(),
-         qDBusRegisterMetaType<FakeOutput>());
-        (qDBusRegisterMetaType<QList<FakeCrtc>>(), qDBusRegisterMetaType<QList<FakeOutput>>());
+         qDBusRegisterMetaType<FakeOutput>(), qDBusRegisterMetaType<QList<FakeCrtc>>(),
+         qDBusRegisterMetaType<QList<FakeOutput>>());
         for (const char* name :
              {"org.gnome.Mutter.DisplayConfig", "org.gnome.SettingsDaemon.Color", "org.kde.KWin"})
             bus_.registerService(name);
@@ -102,11 +102,9 @@ public:
         FakeCrtc c{std::uint32_t(crtcs.size()), 100 + qint64(crtcs.size()), 0, 0, width, 600, 0, {}, {}, {}};
         for (const FakeCrtc& other : crtcs)
             c.x += other.width;
-        for (int i = 0; i < size; ++i) {
+        for (int i = 0; i < size; ++i)
             c.r << ramp(i);
-            c.g << ramp(i);
-            c.b << ramp(i);
-        }
+        c.g = c.b = c.r;
         outputs.push_back({std::uint32_t(outputs.size()), 200 + qint64(outputs.size()), int(c.id),
                            QString("Virtual-%1").arg(outputs.size() + 1)});
         crtcs.push_back(c);

@@ -19,6 +19,8 @@ public:
             address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
     }
     ~PrivateBus() {
+        for (const QString& name : names_)
+            QDBusConnection::disconnectFromBus(name);
         daemon_.terminate();
         daemon_.waitForFinished(5000);
     }
@@ -27,13 +29,16 @@ public:
 
     /// Empty when dbus-daemon is missing or did not start.
     const QString& address() const { return address_; }
+    /// The connection is closed with the bus, so that the next bus may take its name again.
     QDBusConnection connect(const QString& name) const {
+        names_ << name;
         return QDBusConnection::connectToBus(address_, name);
     }
 
 private:
     QProcess daemon_;
     QString address_;
+    mutable QStringList names_;
 };
 
 } // namespace tintwell::test

@@ -54,10 +54,10 @@ struct TestCompositor::State {
     std::vector<wl_resource*> toplevelManagers;
     std::vector<std::string> errors;
 
-    void createOutputGlobal(Output& o);
+    int addOutput(const TestCompositor::OutputSetup& setup);
     void sendToplevel(wl_resource* manager, Toplevel& t);
-    void sendState(Toplevel& t);
-    void sendOutputs(Toplevel& t, wl_resource* handle, int output, bool enter);
+    void sendState(const Toplevel& t, wl_resource* handle);
+    void sendOutputs(wl_resource* handle, int output, bool enter);
 };
 
 namespace {
@@ -153,6 +153,15 @@ void releaseControl(wl_resource* r) {
         o->control = nullptr; // the output shows its own colours again
 }
 
+// The output's control fails and is let go, as when another client takes it or the output goes.
+void failControl(Output& o) {
+    if (!o.control)
+        return;
+    wl_resource_set_user_data(o.control, nullptr);
+    zwlr_gamma_control_v1_send_failed(o.control);
+    o.control = nullptr;
+}
+
 const struct zwlr_gamma_control_manager_v1_interface kGammaManagerImpl = {
     .get_gamma_control =
         [](wl_client* client, wl_resource*, std::uint32_t id, wl_resource* output) {
@@ -170,25 +179,25 @@ const struct zwlr_gamma_control_manager_v1_interface kGammaManagerImpl = {
     .destroy = destroyResource,
 };
 
+// A manager whose requests need no state of the compositor's.
+template <const wl_interface* Interface, const auto* Impl>
+void bindManager(wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
+    wl_resource_set_implementation(wl_resource_create(client, Interface, int(version), id), Impl, nullptr,
+                                   nullptr);
+}
+
 // foreign toplevels -----------------------------------------------------------------------------
 
 Toplevel* toplevelOf(wl_resource* handle) {
     return static_cast<Toplevel*>(wl_resource_get_user_data(handle));
 }
 
-const struct zwlr_foreign_toplevel_handle_v1_interface kHandleImpl = {
-    .set_maximized = [](wl_client*, wl_resource*) {},
-    .unset_maximized = [](wl_client*, wl_resource*) {},
-    .set_minimized = [](wl_client*, wl_resource*) {},
-    .unset_minimized = [](wl_client*, wl_resource*) {},
-    .activate = [](wl_client*, wl_resource*, wl_resource*) {},
-    .close = [](wl_client*, wl_resource*) {},
-    .set_rectangle = [](wl_client*, wl_resource*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
-                        std::int32_t) {},
-    .destroy = destroyResource,
-    .set_fullscreen = [](wl_client*, wl_resource*, wl_resource*) {},
-    .unset_fullscreen = [](wl_client*, wl_resource*) {},
-};
+// The client under test only ever destroys its handles.
+const auto kHandleImpl = [] {
+    struct zwlr_foreign_toplevel_handle_v1_interface impl {};
+    impl.destroy = destroyResource;
+    return impl;
+}();
 
 const struct zwlr_foreign_toplevel_manager_v1_interface kToplevelManagerImpl = {
     .stop = [](wl_client*, wl_resource* r) { zwlr_foreign_toplevel_manager_v1_send_finished(r); },
@@ -196,35 +205,30 @@ const struct zwlr_foreign_toplevel_manager_v1_interface kToplevelManagerImpl = {
 
 } // namespace
 
-void State::createOutputGlobal(Output& o) {
+int State::addOutput(const TestCompositor::OutputSetup& setup) {
+    auto& o = *outputs.emplace_back(std::make_unique<Output>());
+    o.setup = setup;
     o.errors = &errors;
     o.global = wl_global_create(display, &wl_output_interface, 4, &o, bindOutput);
+    return int(outputs.size()) - 1;
 }
 
-void State::sendOutputs(Toplevel& t, wl_resource* handle, int output, bool enter) {
+void State::sendOutputs(wl_resource* handle, int output, bool enter) {
     for (wl_resource* r : outputs[std::size_t(output)]->resources)
-        if (wl_resource_get_client(r) == wl_resource_get_client(handle)) {
-            if (enter)
-                zwlr_foreign_toplevel_handle_v1_send_output_enter(handle, r);
-            else
-                zwlr_foreign_toplevel_handle_v1_send_output_leave(handle, r);
-        }
-    (void)t;
+        if (wl_resource_get_client(r) == wl_resource_get_client(handle))
+            (enter ? zwlr_foreign_toplevel_handle_v1_send_output_enter
+                   : zwlr_foreign_toplevel_handle_v1_send_output_leave)(handle, r);
 }
 
-void State::sendState(Toplevel& t) {
-    if (t.closed)
-        return;
-    for (wl_resource* h : t.handles) {
-        wl_array states;
-        wl_array_init(&states);
-        if (t.activated)
-            *static_cast<std::uint32_t*>(wl_array_add(&states, sizeof(std::uint32_t))) =
-                ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
-        zwlr_foreign_toplevel_handle_v1_send_state(h, &states);
-        wl_array_release(&states);
-        zwlr_foreign_toplevel_handle_v1_send_done(h);
-    }
+void State::sendState(const Toplevel& t, wl_resource* handle) {
+    wl_array states;
+    wl_array_init(&states);
+    if (t.activated)
+        *static_cast<std::uint32_t*>(wl_array_add(&states, sizeof(std::uint32_t))) =
+            ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
+    zwlr_foreign_toplevel_handle_v1_send_state(handle, &states);
+    wl_array_release(&states);
+    zwlr_foreign_toplevel_handle_v1_send_done(handle);
 }
 
 void State::sendToplevel(wl_resource* manager, Toplevel& t) {
@@ -235,7 +239,8 @@ void State::sendToplevel(wl_resource* manager, Toplevel& t) {
                                    [](wl_resource* r) { std::erase(toplevelOf(r)->handles, r); });
     zwlr_foreign_toplevel_manager_v1_send_toplevel(manager, h);
     zwlr_foreign_toplevel_handle_v1_send_app_id(h, t.appId.c_str());
-    sendOutputs(t, h, t.output, true);
+    sendOutputs(h, t.output, true);
+    sendState(t, h);
     t.handles.push_back(h);
 }
 
@@ -247,23 +252,12 @@ TestCompositor::TestCompositor(std::vector<OutputSetup> outputs, bool withToplev
     if (!socket)
         throw std::runtime_error("the test compositor cannot listen (is XDG_RUNTIME_DIR set?)");
     s_->socket = socket;
-    for (const auto& setup : outputs) {
-        s_->outputs.push_back(std::make_unique<Output>());
-        s_->outputs.back()->setup = setup;
-        s_->createOutputGlobal(*s_->outputs.back());
-    }
-    wl_global_create(s_->display, &zxdg_output_manager_v1_interface, 3, s_.get(),
-                     [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
-                         wl_resource* r =
-                             wl_resource_create(client, &zxdg_output_manager_v1_interface, int(version), id);
-                         wl_resource_set_implementation(r, &kXdgManagerImpl, nullptr, nullptr);
-                     });
-    wl_global_create(s_->display, &zwlr_gamma_control_manager_v1_interface, 1, s_.get(),
-                     [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
-                         wl_resource* r = wl_resource_create(client, &zwlr_gamma_control_manager_v1_interface,
-                                                             int(version), id);
-                         wl_resource_set_implementation(r, &kGammaManagerImpl, nullptr, nullptr);
-                     });
+    for (const auto& setup : outputs)
+        s_->addOutput(setup);
+    wl_global_create(s_->display, &zxdg_output_manager_v1_interface, 3, nullptr,
+                     bindManager<&zxdg_output_manager_v1_interface, &kXdgManagerImpl>);
+    wl_global_create(s_->display, &zwlr_gamma_control_manager_v1_interface, 1, nullptr,
+                     bindManager<&zwlr_gamma_control_manager_v1_interface, &kGammaManagerImpl>);
     if (withToplevels)
         wl_global_create(s_->display, &zwlr_foreign_toplevel_manager_v1_interface, 3, s_.get(),
                          [](wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
@@ -275,18 +269,8 @@ TestCompositor::TestCompositor(std::vector<OutputSetup> outputs, bool withToplev
                              });
                              s->toplevelManagers.push_back(r);
                              for (auto& t : s->toplevels)
-                                 if (!t->closed) {
+                                 if (!t->closed)
                                      s->sendToplevel(r, *t);
-                                     // The states, and done, for this client's handle alone.
-                                     wl_array states;
-                                     wl_array_init(&states);
-                                     if (t->activated)
-                                         *static_cast<std::uint32_t*>(wl_array_add(&states, 4)) =
-                                             ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
-                                     zwlr_foreign_toplevel_handle_v1_send_state(t->handles.back(), &states);
-                                     wl_array_release(&states);
-                                     zwlr_foreign_toplevel_handle_v1_send_done(t->handles.back());
-                                 }
                          });
 
     s_->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -296,17 +280,9 @@ TestCompositor::TestCompositor(std::vector<OutputSetup> outputs, bool withToplev
             auto* s = static_cast<State*>(data);
             std::uint64_t count = 0;
             (void)read(fd, &count, sizeof count);
-            for (;;) {
-                std::function<void()> task;
-                {
-                    std::lock_guard lock(s->mutex);
-                    if (s->tasks.empty())
-                        break;
-                    task = std::move(s->tasks.front());
-                    s->tasks.pop_front();
-                }
-                task();
-            }
+            std::lock_guard lock(s->mutex);
+            for (; !s->tasks.empty(); s->tasks.pop_front())
+                s->tasks.front()();
             return 0;
         },
         s_.get());
@@ -348,12 +324,7 @@ std::string TestCompositor::socket() const {
 
 int TestCompositor::addOutput(const OutputSetup& setup) {
     int index = 0;
-    run([&] {
-        s_->outputs.push_back(std::make_unique<Output>());
-        s_->outputs.back()->setup = setup;
-        s_->createOutputGlobal(*s_->outputs.back());
-        index = int(s_->outputs.size()) - 1;
-    });
+    run([&] { index = s_->addOutput(setup); });
     return index;
 }
 
@@ -364,11 +335,7 @@ void TestCompositor::removeOutput(int index) {
             return;
         o.removed = true;
         // As wlroots does when a monitor goes: the control fails, the global is withdrawn.
-        if (o.control) {
-            wl_resource_set_user_data(o.control, nullptr);
-            zwlr_gamma_control_v1_send_failed(o.control);
-            o.control = nullptr;
-        }
+        failControl(o);
         wl_global_destroy(o.global);
         o.global = nullptr;
     });
@@ -387,14 +354,7 @@ bool TestCompositor::controlled(int index) const {
 }
 
 void TestCompositor::takeOver(int index) {
-    run([&] {
-        Output& o = *s_->outputs.at(std::size_t(index));
-        if (!o.control)
-            return;
-        wl_resource_set_user_data(o.control, nullptr);
-        zwlr_gamma_control_v1_send_failed(o.control);
-        o.control = nullptr;
-    });
+    run([&] { failControl(*s_->outputs.at(std::size_t(index))); });
 }
 
 std::vector<std::string> TestCompositor::errors() const {
@@ -406,13 +366,10 @@ std::vector<std::string> TestCompositor::errors() const {
 int TestCompositor::addToplevel(const std::string& appId, int output) {
     int index = 0;
     run([&] {
-        s_->toplevels.push_back(std::make_unique<Toplevel>());
-        Toplevel& t = *s_->toplevels.back();
-        t.appId = appId;
-        t.output = output;
+        auto& t = *s_->toplevels.emplace_back(
+            std::make_unique<Toplevel>(Toplevel{appId, output, false, false, {}}));
         for (wl_resource* m : s_->toplevelManagers)
             s_->sendToplevel(m, t);
-        s_->sendState(t);
         index = int(s_->toplevels.size()) - 1;
     });
     return index;
@@ -422,11 +379,11 @@ void TestCompositor::moveToplevel(int toplevel, int output) {
     run([&] {
         Toplevel& t = *s_->toplevels.at(std::size_t(toplevel));
         for (wl_resource* h : t.handles) {
-            s_->sendOutputs(t, h, t.output, false);
-            s_->sendOutputs(t, h, output, true);
+            s_->sendOutputs(h, t.output, false);
+            s_->sendOutputs(h, output, true);
+            s_->sendState(t, h);
         }
         t.output = output;
-        s_->sendState(t);
     });
 }
 
@@ -436,10 +393,10 @@ void TestCompositor::activate(int toplevel) {
             Toplevel& t = *s_->toplevels[i];
             if (t.closed)
                 continue;
-            const bool now = int(i) == toplevel;
-            if (t.activated != now) {
-                t.activated = now;
-                s_->sendState(t);
+            if (t.activated != (int(i) == toplevel)) {
+                t.activated = !t.activated;
+                for (wl_resource* h : t.handles)
+                    s_->sendState(t, h);
             }
         }
     });

@@ -173,14 +173,13 @@ public:
         return found;
     }
 
+    /// An empty `edid` takes the output's away.
     void setEdid(xcb_randr_output_t output, const std::vector<std::uint8_t>& edid) {
-        xcb_randr_change_output_property(conn_, output, atom("EDID"), XCB_ATOM_INTEGER, 8,
-                                         XCB_PROP_MODE_REPLACE, std::uint32_t(edid.size()), edid.data());
-        sync();
-    }
-
-    void deleteEdid(xcb_randr_output_t output) {
-        xcb_randr_delete_output_property(conn_, output, atom("EDID"));
+        if (edid.empty())
+            xcb_randr_delete_output_property(conn_, output, atom("EDID"));
+        else
+            xcb_randr_change_output_property(conn_, output, atom("EDID"), XCB_ATOM_INTEGER, 8,
+                                             XCB_PROP_MODE_REPLACE, std::uint32_t(edid.size()), edid.data());
         sync();
     }
 

@@ -75,7 +75,6 @@ TEST(AppcastTest, HostileFeedsAreRefusedWithAReason) {
     } cases[] = {
         {"entity expansion", laughs, "not valid XML"},
         {"malformed", "<rss><channel><item><version>9</item></channel></rss>", "not valid XML"},
-        {"truncated", "<rss><channel><item><version>9</version>", "not valid XML"},
         {"empty", "", "empty"},
         {"not RSS", "<html><body>Sign in</body></html>", "not an RSS feed"},
         {"2 MiB unclosed", "<rss><channel><item><title>" + QByteArray(2 << 20, 'x'), "not valid XML"},

@@ -21,32 +21,16 @@ struct Store {
 const AppExceptionRule kEditor{"org.example.Editor", "Editor", ForceKelvin{4000}, false};
 const AppExceptionRule kPlayer{"org.example.Player", "Player", Disable{}, true};
 
-TEST(AppExceptionEditing, AddRule) {
-    const struct {
-        const char* name;
-        std::vector<AppExceptionRule> before;
-        std::string bundleId;
-        std::vector<AppExceptionRule> after;
-        int writes;
-    } cases[] = {
-        {"appends a native-colour rule",
-         {kPlayer},
-         "org.example.New",
-         {kPlayer, {"org.example.New", "New", Disable{}, true}},
-         1},
-        {"re-enables the existing rule, name and action kept",
-         {kPlayer, kEditor},
-         "org.example.Editor",
-         {kPlayer, {"org.example.Editor", "Editor", ForceKelvin{4000}, true}},
-         1},
-        {"an empty id adds nothing", {kPlayer}, "", {kPlayer}, 0},
-    };
-    for (const auto& c : cases) {
-        Store store{c.before};
-        store.editing.addRule(c.bundleId, "New");
-        EXPECT_EQ(store.rules, c.after) << c.name;
-        EXPECT_EQ(store.writes, c.writes) << c.name;
-    }
+TEST(AppExceptionEditing, AddingAppendsANativeColourRuleOrEnablesTheApplicationsOwn) {
+    Store store{{kPlayer, kEditor}};
+    store.editing.addRule("org.example.New", "New");
+    store.editing.addRule("org.example.Editor", "New"); // name and action kept
+    store.editing.addRule("", "New");                   // nothing to add
+    EXPECT_EQ(store.rules,
+              (std::vector<AppExceptionRule>{kPlayer,
+                                             {"org.example.Editor", "Editor", ForceKelvin{4000}, true},
+                                             {"org.example.New", "New", Disable{}, true}}));
+    EXPECT_EQ(store.writes, 2);
 }
 
 TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheIdOrNothing) {
@@ -77,18 +61,12 @@ TEST(AppExceptionEditing, RuleBindingReadsAndWritesTheFirstRuleWithTheIdOrNothin
 TEST(AppExceptionEditing, DeleteRulesAtPositions) {
     const AppExceptionRule a{"a", "A", Disable{}, true}, b{"b", "B", Disable{}, true},
         c{"c", "C", Disable{}, true};
-    const struct {
-        std::vector<std::size_t> positions;
-        std::vector<AppExceptionRule> after;
-    } cases[] = {
-        {{0, 2}, {b}},
-        {{1, 7}, {a, c}},
-        {{}, {a, b, c}},
-    };
-    for (const auto& tc : cases) {
+    const std::pair<std::vector<std::size_t>, std::vector<AppExceptionRule>> cases[] = {
+        {{0, 2}, {b}}, {{1, 7}, {a, c}}, {{}, {a, b, c}}};
+    for (const auto& [positions, after] : cases) {
         Store store{{a, b, c}};
-        store.editing.deleteRules(tc.positions);
-        EXPECT_EQ(store.rules, tc.after);
+        store.editing.deleteRules(positions);
+        EXPECT_EQ(store.rules, after);
         EXPECT_EQ(store.writes, 1);
     }
 }

@@ -21,7 +21,6 @@ TEST(DisplaysContainingWindows, CountsOnlyTheProcesssOrdinaryWindows) {
         {"one window", {{42, 0, {100, 100, 800, 600}}}, {1}},
         {"straddling two displays", {{42, 0, {1800, 100, 800, 600}}, {42, 0, {4000, 0, 10, 10}}}, {1, 2, 3}},
         {"another process", {{43, 0, {100, 100, 800, 600}}}, {}},
-        {"no owner", {{std::nullopt, 0, {100, 100, 800, 600}}}, {}},
         {"one pixel wide", {{42, 0, {100, 100, 1, 600}}}, {}},
         {"one pixel high", {{42, 0, {2000, 100, 600, 1}}}, {}},
         {"a dock above layer 8", {{42, 20, {0, 0, 1920, 30}}, {42, 25, {1920, 0, 1920, 30}}}, {}},

@@ -35,13 +35,6 @@ protected:
     void press(const shortcuts::Name& name) {
         ASSERT_TRUE(service.press(shortcuts.getShortcut(name)->combination())) << name.rawValue;
     }
-    Profile user(const std::string& name) {
-        Profile p = state.currentSettingsSnapshot(name, Uuid::random());
-        auto list = state.profiles();
-        list.push_back(p);
-        state.setProfiles(list);
-        return p;
-    }
     std::string activeName() const { return state.activeProfileName(); }
 
     settings::InMemoryUserDefaults defaults;
@@ -53,7 +46,6 @@ protected:
 
 // Pause on its hotkey is pressed in the full-path session.
 TEST_F(HotkeysManagerTest, TogglesTheOverrideWhoseEndIsForgotten) {
-
     state.setManualOverride(true);
     state.setManualOverrideUntil(instantFromSecondsSinceEpoch(2e9));
     press(hotkeys::toggleManualOverride);
@@ -87,9 +79,8 @@ TEST_F(HotkeysManagerTest, NudgesStartFromTheDayKelvinRoundAndStayWithinLimits) 
 }
 
 TEST_F(HotkeysManagerTest, CyclesThroughUserProfilesThenPresetsAndWraps) {
-    user("A");
-    const Profile b = user("B");
-    state.applyProfile(b);
+    state.saveCurrentAsProfile("A");
+    state.saveCurrentAsProfile("B");
     press(hotkeys::nextProfile);
     EXPECT_EQ(activeName(), "Default");
     state.applyProfile(*state.findProfile(*Uuid::parse("00000000-0000-4000-8000-000000000006")));
