@@ -122,12 +122,9 @@ TEST(KdeDisplayServices, SetsKWinsNightTemperatureAndGivesTheUsersSettingsBack) 
         QFile f(kwinrc);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
-    const auto write = [&](const QByteArray& text) {
-        QFile f(kwinrc);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    };
-    write(user);
+    QFile file(kwinrc);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(user) == user.size());
+    file.close();
     const KdeDisplayServices::Options options{kwinrc, dir.filePath("state/kwin-night-color.ini")};
     QString error;
     auto services = KdeDisplayServices::create(bus.connect("tintwell"), options, &error);
