@@ -39,7 +39,7 @@ struct Launch {
     std::optional<app::AppDelegate> delegate;
 };
 
-TEST(AppLocation, LaunchAndSwitchingOnAskOnlyWhenPermittedAndLaunchStillTicks) {
+TEST(AppLocation, LaunchAndSwitchingOnAskOnlyWhenPermittedSwitchingOffCancels) {
     const struct {
         AuthorizationStatus status;
         bool useAutoLocation;
@@ -59,6 +59,9 @@ TEST(AppLocation, LaunchAndSwitchingOnAskOnlyWhenPermittedAndLaunchStillTicks) {
         EXPECT_EQ(launch.location->starts, c.startsOnceSwitchedOn);
         EXPECT_EQ(launch.location->authorizationRequests, 0);
         EXPECT_EQ(launch.delegate->location()->isFetching(), c.startsOnceSwitchedOn == 1);
+        launch.delegate->appState()->setUseAutoLocation(false); // cancels what it asked
+        EXPECT_TRUE(spinUntil([&] { return !launch.delegate->location()->isFetching(); }));
+        EXPECT_FALSE(launch.location->isUpdating());
     }
 }
 
@@ -78,17 +81,6 @@ TEST(AppLocation, AFixIsStoredLatitudeFirstAndEvaluated) {
     const settings::AppState stored(launch.defaults);
     EXPECT_EQ(stored.latitude(), 35.65);
     EXPECT_EQ(stored.longitude(), 139.74);
-}
-
-TEST(AppLocation, SwitchingAutoLocationOffCancelsAndOnAsksAgain) {
-    Launch launch(AuthorizationStatus::AuthorizedAlways);
-    ASSERT_TRUE(launch.delegate->location()->isFetching());
-    launch.delegate->appState()->setUseAutoLocation(false);
-    ASSERT_TRUE(spinUntil([&] { return !launch.delegate->location()->isFetching(); }));
-    EXPECT_FALSE(launch.location->isUpdating());
-    launch.delegate->appState()->setUseAutoLocation(true);
-    ASSERT_TRUE(spinUntil([&] { return launch.location->starts == 2; }));
-    EXPECT_TRUE(launch.delegate->location()->isFetching());
 }
 
 } // namespace

@@ -20,17 +20,6 @@
 using namespace tintwell;
 using test::spinUntil;
 
-/// Keeps every PropertiesChanged the face sends.
-class ChangeRecorder : public QObject {
-    Q_OBJECT
-public:
-    std::vector<QVariantMap> changes;
-public Q_SLOTS:
-    void onChanged(const QString&, const QVariantMap& changed, const QStringList&) {
-        changes.push_back(changed);
-    }
-};
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -43,9 +32,6 @@ protected:
         ASSERT_TRUE(connection("service").isConnected() && connection("client").isConnected());
         exceptions.setDebounceInterval(0s);
         ASSERT_TRUE(face.registerOn(connection("service"), nullptr));
-        ASSERT_TRUE(connection("client").connect(
-            app::bus::service, app::bus::objectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
-            &recorder, SLOT(onChanged(QString, QVariantMap, QStringList))));
     }
     void TearDown() override {
         for (const char* name : {"service", "client", "other"})
@@ -75,7 +61,6 @@ protected:
     settings::AppState state{defaults};
     watchers::AppExceptionsManager exceptions{[this] { return state.appExceptions(); }, nullptr};
     app::ApplicationBusFace face{state, &exceptions};
-    ChangeRecorder recorder;
 
 private:
     test::PrivateBus bus_;
@@ -139,5 +124,3 @@ TEST_F(BusFaceTest, ASecondFaceFindsTheNameTakenAndRequestsReachTheApplication) 
 }
 
 } // namespace
-
-#include "application_bus_face_test.moc"

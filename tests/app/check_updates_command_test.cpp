@@ -1,5 +1,6 @@
 #include "support/event_loop.h"
 #include "support/local_http_server.h"
+#include "support/tintwell_process.h"
 
 #include <QProcess>
 #include <QSslCertificate>
@@ -24,13 +25,8 @@ const QByteArray kFeed = R"(<rss xmlns:s="http://www.andymatuschak.org/xml-names
   <link>https://tintwell.example/9.0</link></item>
 </channel></rss>)";
 
-struct Finished {
-    int status = -1;
-    std::string out, err;
-};
-
 /// Runs the program while this process keeps serving: its event loop turns until the child ends.
-Finished runServed(const QStringList& arguments, const QString& feed, const QString& configHome) {
+test::Outcome runServed(const QStringList& arguments, const QString& feed, const QString& configHome) {
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("TINTWELL_UPDATE_FEED", feed);
     env.insert("XDG_CONFIG_HOME", configHome);
@@ -48,7 +44,7 @@ TEST(CheckUpdatesCommandTest, PicksTheNewestItem) {
     QTemporaryDir config;
     const QString feed = server.url("/appcast.xml");
 
-    Finished r = runServed({"--check-updates", "--json"}, feed, config.path());
+    test::Outcome r = runServed({"--check-updates", "--json"}, feed, config.path());
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(json::parse(r.out), json::parse(R"({"status": "available", "version": "9.0",
         "shortVersion": "9.0 \"Dusk\"", "link": "https://tintwell.example/9.0", "releaseNotes": null})"));
@@ -81,7 +77,7 @@ TEST(CheckUpdatesCommandTest, AFeedWithAnUntrustedCertificateIsRefused) {
     test::LocalHttpServer server(std::move(tls));
     server.serve("/appcast.xml", {.body = kFeed});
 
-    const Finished r =
+    const test::Outcome r =
         runServed({"--check-updates", "--json"}, server.url("/appcast.xml", "https"), dir.path());
     EXPECT_EQ(r.status, 1);
     const json answer = json::parse(r.out);

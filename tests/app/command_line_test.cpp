@@ -46,7 +46,7 @@ protected:
 const QString kNoon = "2024-06-21T12:00:00Z";
 const QString kMidnight = "2024-06-21T23:30:00Z";
 
-TEST_F(CommandLineTest, PrintReportsTheSunAndTheCurveForWhatSetStored) {
+TEST_F(CommandLineTest, PrintReportsTheSunAndTheDecisionForWhatSetStored) {
     const test::Outcome set = run({"--set", "dayKelvin=6000", "latitude=48.85", "longitude=2.35"});
     ASSERT_EQ(set.status, 0) << set.err;
     const auto j = print("2024-06-21T14:00:00+02:00", {"--location", "51.5,-0.1"});
@@ -65,16 +65,13 @@ TEST_F(CommandLineTest, PrintReportsTheSunAndTheCurveForWhatSetStored) {
     EXPECT_NE(text.find("2024-06-21T23:30:00Z"), std::string::npos) << text;
     EXPECT_NE(text.find("Kelvin:    3400 K"), std::string::npos) << text;
     EXPECT_EQ(run({"--get", "updateConsent"}).out, "undecided\n"); // a first set is no consent
-}
-
-TEST_F(CommandLineTest, ManualOverrideAndPauseRulesApply) {
     ASSERT_EQ(run({"--set", "manualOverride=true", "manualKelvin=2700"}).status, 0);
     EXPECT_EQ(print(kNoon)["curveKelvin"], 2700.0);
-    ASSERT_EQ(run({"--set", "manualOverride=false", "paused=true"}).status, 0);
-    EXPECT_EQ(print(kMidnight)["curveKelvin"], 6500.0);
+    ASSERT_EQ(run({"--set", "paused=true"}).status, 0); // over the manual value too
+    EXPECT_EQ(print(kNoon)["curveKelvin"], 6500.0);
 }
 
-TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
+TEST_F(CommandLineTest, ScheduleAgreesWithPrintInItsTableAndListsTheEdges) {
     ASSERT_EQ(run({"--set", "latitude=52.5", "longitude=13.4"}).status, 0);
     const auto berlin = [&](const QStringList& args) {
         const test::Outcome r =
@@ -93,29 +90,13 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintAtItsEdgesAndInItsTable) {
     };
     for (const int row : {96, 100, 179, 194}) // 08:00, 08:20, 14:55, 16:10: inside the changes
         EXPECT_NEAR(table[row]["kelvin"].get<double>(), kelvinAt(table[row]["time"]), 1) << row;
-    // Each edge within a minute of where --print shows the curve leave or reach its end value.
-    struct Edge {
-        const char* name;
-        std::string hhmm;
-        double flat; // the end value on the side where the curve does not move
-        bool flatBefore;
-    };
-    const Edge edges[] = {{"morningChangeStarts", "07:33", 3400, true},
-                          {"morningChangeEnds", "09:19", 6500, false},
-                          {"eveningChangeStarts", "14:49", 6500, true},
-                          {"eveningChangeEnds", "16:35", 3400, false}};
-    ASSERT_EQ(day["events"].size(), 6u);
-    for (const Edge& edge : edges) {
-        const auto e = std::find_if(day["events"].begin(), day["events"].end(),
-                                    [&](const auto& j) { return j["event"] == edge.name; });
-        ASSERT_NE(e, day["events"].end()) << edge.name;
-        const QDateTime at = QDateTime::fromString(QString::fromStdString((*e)["time"]), Qt::ISODate);
-        EXPECT_EQ(at.toString("HH:mm").toStdString(), edge.hhmm) << edge.name;
-        const double before = kelvinAt(at.addSecs(-60).toString(Qt::ISODate).toStdString());
-        const double after = kelvinAt(at.addSecs(60).toString(Qt::ISODate).toStdString());
-        EXPECT_EQ((edge.flatBefore ? before : after) == edge.flat, true) << edge.name;
-        EXPECT_EQ((edge.flatBefore ? after : before) == edge.flat, false) << edge.name;
-    }
+    // Where each edge lies on the curve is the day schedule's own test; here, that they are listed.
+    std::vector<std::string> events;
+    for (const auto& e : day["events"])
+        events.push_back(e["event"].get<std::string>() + " " + e["time"].get<std::string>().substr(11, 5));
+    EXPECT_EQ(events, (std::vector<std::string>{"morningChangeStarts 07:33", "sunrise 08:21",
+                                                "morningChangeEnds 09:19", "eveningChangeStarts 14:49",
+                                                "sunset 15:46", "eveningChangeEnds 16:35"}));
     const std::string polar = run({"--schedule", "--date", "2026-12-21", "--location", "78.2,15.6"}).out;
     EXPECT_NE(polar.find("Polar night: the sun stays below the horizon all day."), std::string::npos)
         << polar;
@@ -138,9 +119,7 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         {{"--schedule", "--at", "2024-06-21T12:00:00Z"}, "--at"},
         {{"--frobnicate"}, "frobnicate"},
         {{"--print", "stray"}, "stray"},
-        // One mode per run, each option once and only with its mode (every pair: the registry test).
-        {{"--oneshot", "3000", "--reset"}, "--reset"},
-        {{"--oneshot", "3000", "--location", "0,0"}, "--location"},
+        // Each option once (which go with which mode: the registry test walks every pair).
         {{"--print", "--json", "--json"}, "--json"},
         {{"--print", "--at", "noon\n--oneshot 3000"}, "noon\\n--oneshot 3000"},
         // A refused assignment among good ones writes none of them.

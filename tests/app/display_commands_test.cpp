@@ -103,7 +103,6 @@ TEST_F(DisplayCommandsTest, FailuresAreOneClearLine) {
         const char* message;
     } rows[] = {
         {"--oneshot 3400", false, 1, "No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set."},
-        {"--list-displays", false, 1, "No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set."},
         {"--list-displays --backend x11", false, 1, "No X display: DISPLAY is not set."},
         {"--list-displays --backend wayland", true, 1, "No Wayland display: WAYLAND_DISPLAY is not set."},
         {"--reset --backend virtual:0", true, 1, "No display with a gamma ramp was found."},

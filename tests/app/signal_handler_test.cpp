@@ -20,11 +20,9 @@ TEST_P(SignalHandlerTest, EndsTheEventLoopInsteadOfTheProcess) {
     ASSERT_TRUE(handler.isInstalled());
     QSignalSpy requested(&handler, &app::SignalHandler::terminationRequested);
     QTimer::singleShot(0, [] { std::raise(GetParam()); });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    watchdog.start(5000);
-    EXPECT_EQ(app.exec(), 0); // quit by the handler, not by the watchdog
+    QTimer::singleShot(5000, &handler,
+                       [] { QCoreApplication::exit(99); }); // a watchdog, gone with the handler
+    EXPECT_EQ(app.exec(), 0);                               // quit by the handler, not by the watchdog
     ASSERT_EQ(requested.count(), 1);
     EXPECT_EQ(requested[0][0].toInt(), GetParam());
 }

@@ -23,7 +23,6 @@ TEST(InlineAlert, AnswersWithTheButtonChosenOrMinusOne) {
         int expected;
     } cases[] = {
         {"second button", 1, Qt::Key_Space, 1},
-        {"Return on the first", 0, Qt::Key_Return, 0},
         {"Escape", 0, Qt::Key_Escape, -1},
         {"window closed", 0, Qt::Key(0), -1},
     };

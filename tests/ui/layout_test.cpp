@@ -9,12 +9,14 @@
 #include "ui_test_support.h"
 #include "watchers/hotkey_names.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QButtonGroup>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -30,23 +32,14 @@ const std::string longId = "com.visualstudio.code.insiders.flatpak.sandboxed";
 const std::string longDisplay = "Dell UltraSharp U2723QE 27-inch 4K USB-C Hub Monitor";
 
 /// Each word some 40 % longer, as in a language with long compound words; numbers stay.
-QString stretched(const QString& text) {
-    QString out;
-    QString word;
-    const auto flush = [&] {
-        out += word + word.left((word.size() * 2 + 4) / 5).toLower();
-        word.clear();
-    };
-    for (const QChar c : text) {
-        if (c.isLetter()) {
-            word += c;
-            continue;
-        }
-        flush();
-        out += c;
-    }
-    flush();
-    return out;
+QString stretched(QString text) {
+    static const QRegularExpression word(QStringLiteral("\\p{L}+"));
+    QList<QRegularExpressionMatch> words;
+    for (auto it = word.globalMatch(text); it.hasNext();)
+        words.prepend(it.next()); // from the end, so the offsets still hold
+    for (const auto& w : words)
+        text.insert(w.capturedEnd(), w.captured().left((w.capturedLength() * 2 + 4) / 5).toLower());
+    return text;
 }
 
 void stretchTexts(QWidget& root) {
@@ -119,10 +112,8 @@ void activeException(PopupHarness& h, core::AppExceptionAction action) {
 }
 
 const core::Profile& coding() {
-    for (const core::Profile& p : settings::BuiltinPresets::all())
-        if (p.name == "Coding (long sessions)")
-            return p;
-    throw std::logic_error("no Coding preset");
+    return *std::ranges::find(settings::BuiltinPresets::all(), "Coding (long sessions)",
+                              &core::Profile::name);
 }
 
 struct Scene {
@@ -147,13 +138,10 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
     const auto displays = [&](int count) {
         return [count](PopupHarness& h) {
             std::vector<platform::DisplayDescription> list;
-            for (int i = 0; i < count; ++i)
-                list.push_back({platform::DisplayId(i + 1),
-                                longDisplay + " " + std::to_string(i + 1),
-                                {i * 1920.0, 0, 1920, 1080},
-                                i == 0,
-                                std::nullopt,
-                                "00000000-0000-5000-8000-00000000000" + std::to_string(i + 1)});
+            for (int id = 1; id <= count; ++id) { // the virtual ones side by side, with long names
+                list.push_back(*h.displays.describe(id));
+                list.back().name = longDisplay + " " + std::to_string(id);
+            }
             h.displays.setDisplays(list);
             h.controller.displayEditor().refreshConnectedDisplays();
             h.state.setDisplaySettings({6000, 2700, 16, 0.85, 1.0, 5000}, *list.back().key);

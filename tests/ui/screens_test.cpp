@@ -6,7 +6,6 @@
 #include "settings/user_defaults.h"
 #include "support/screen_capture.h"
 #include "ui/screens/app_exceptions_screen.h"
-#include "ui/screens/help_screen.h"
 #include "ui/screens/location_screen.h"
 #include "ui/screens/onboarding_screen.h"
 #include "ui/screens/profile_manager_screen.h"
@@ -97,7 +96,6 @@ TEST_F(ScreensTest, OnboardingWalksThroughBothStepsWithItsDotsAndFinishes) {
     int asked = 0;
     QObject::connect(&screen, &OnboardingScreen::useCurrentLocationRequested, [&] { ++asked; });
     screen.show();
-    EXPECT_TRUE(test::saveScreenshots(screen, "onboarding-location", 520));
     EXPECT_EQ(screen.shownStep(), OnboardingStep::Location);
     EXPECT_EQ(screen.dotCount(), 2u);
     EXPECT_TRUE(screen.dotLit(0));
@@ -162,7 +160,6 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     EXPECT_TRUE(std::holds_alternative<rule_scope::NoWindows>(screen.ruleScope()));
     EXPECT_EQ(screen.diagnosisLine(0)->fullText(), "editor");
     EXPECT_EQ(screen.diagnosisLine(2)->fullText(), "no on-screen windows (rule dormant)");
-    EXPECT_TRUE(screen.diagnosisLine(3)->fullText().endsWith("(curve)"));
 
     EXPECT_TRUE(screen.rows().empty()) << "rows are made once the screen is on view";
     screen.show();
@@ -182,7 +179,6 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     screen.showPicker();
     ASSERT_EQ(screen.pickerList()->count(), 2);
     EXPECT_FALSE(screen.pickerList()->item(0)->flags() & Qt::ItemIsEnabled) << "Editor is already added";
-    EXPECT_TRUE(test::saveScreenshots(screen, "exceptions-picker", 480));
     QTest::keyClicks(screen.pickerSearch(), "PLA");
     ASSERT_EQ(screen.pickerList()->count(), 1);
     Q_EMIT screen.pickerList()->itemActivated(screen.pickerList()->item(0));
@@ -208,7 +204,6 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
     EXPECT_TRUE(screen.latitudeField()->isReadOnly());
     screen.setServiceState({false, false, LocationServiceState::Error::None, now - Seconds(75), true});
     EXPECT_EQ(screen.fixCaption()->text(), "Updated 1m ago · approximate (from time zone)");
-    EXPECT_TRUE(test::saveScreenshots(screen, "location-auto", 480));
 
     screen.autoToggle()->click();
     EXPECT_FALSE(state.useAutoLocation());
@@ -232,7 +227,6 @@ TEST_F(ScreensTest, MapAndFieldsEditOnlyWhenLocationIsManual) {
     state.setUseAutoLocation(true);
     screen.setServiceState({false, false, LocationServiceState::Error::TimedOut, std::nullopt, false});
     EXPECT_TRUE(screen.banners()->failed()->isVisibleTo(&screen));
-    EXPECT_TRUE(test::saveScreenshots(screen, "location-error", 560));
 }
 
 TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
@@ -249,15 +243,6 @@ TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
     EXPECT_EQ(canvas.selectedId(), 2u);
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(canvas.selectedId(), 2u) << "a click beside the tiles keeps the selection";
-    EXPECT_TRUE(test::saveScreenshots(canvas, "canvas", 92));
-}
-
-TEST_F(ScreensTest, HelpSpeaksOfThisSystem) {
-    HelpScreen help;
-    for (const HelpSection& s : HelpScreen::sections())
-        EXPECT_FALSE(s.text.contains("macOS") || s.text.contains("Mac ") || s.text.contains("CoreLocation"))
-            << s.title.toStdString();
-    EXPECT_TRUE(test::saveScreenshots(help, "help", 560));
 }
 
 } // namespace

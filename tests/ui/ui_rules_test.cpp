@@ -4,7 +4,6 @@
 #include "ui/model/desktop_entry_file.h"
 #include "ui/model/horizon_ribbon_model.h"
 #include "ui/model/popup_geometry.h"
-#include "ui/model/slider_definition.h"
 #include "ui/model/sun_events.h"
 #include "ui/model/text_formats.h"
 #include "ui/model/tray_icon_rules.h"
@@ -155,19 +154,6 @@ TEST(SunEvents, CrossingsAndTwilightEstimate) {
     const auto polar = nextSunEvents(80, 0, at(june21));
     EXPECT_FALSE(polar.sunrise || polar.sunset);
     EXPECT_FALSE(twilightMinutesEstimate(80, 0, 12, at(june21)));
-}
-
-TEST(SliderDefinition, EachRowsGridSpansItsSetting) {
-    using F = settings::ProfileField;
-    for (const F field :
-         {F::DayKelvin, F::NightKelvin, F::TransitionWidthDeg, F::Brightness, F::Gamma, F::ManualKelvin}) {
-        const SliderDefinition& s = sliderDefinition(field);
-        EXPECT_EQ(s.valueAt(0), s.minimum);
-        EXPECT_EQ(s.valueAt(s.positionCount()), s.maximum); // the step divides the range
-        EXPECT_EQ(s.positionOf(s.valueAt(3)), 3);
-        EXPECT_EQ(s.positionOf(s.maximum + 1000), s.positionCount()); // held inside the range
-    }
-    EXPECT_EQ(sliderDefinition(F::Brightness).valueAt(7), 0.37);
 }
 
 TEST(BrowseStartFolder, TheUsersFolderCreatedElseTheSystemOne) {
