@@ -5,6 +5,7 @@
 #include "platform/linux/fallback_location_services.h"
 #include "platform/linux/linux_lifecycle_sources.h"
 #include "platform/linux/lock_file_instance_claim.h"
+#include "platform/portal/portal_hot_key_service.h"
 #include "platform/virtual/virtual_display_services.h"
 #include "platform/virtual/virtual_hot_key_service.h"
 #include "platform/virtual/virtual_location_services.h"
@@ -68,6 +69,14 @@ bool createDesktopDisplayServices(const Session& session, const PlatformOptions&
 }
 // --------------------------------------------------------------------------------------------------
 
+/// Hot keys where no client may grab keys: through the desktop portal when it offers global
+/// shortcuts, else none (the desktop's own bindings run `--action`). The portal gets a connection of
+/// its own, so that the application id it is told comes before any portal call Qt makes.
+std::unique_ptr<platform::HotKeyService> portalHotKeys() {
+    return platform::PortalHotKeyService::create(
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "tintwell-portal"));
+}
+
 constexpr char kGammaControl[] = "zwlr_gamma_control_manager_v1";
 
 /// One running application per Wayland display: a lock file named after the display's socket.
@@ -107,9 +116,10 @@ std::optional<PlatformServices> createDisplayServices(const Session& session, co
         *error = session.unavailable;
         return std::nullopt;
     case Session::Kind::Wayland:
-        // No client may grab keys on Wayland: the compositor's own bindings run `--action`.
         if (!createWaylandServices(services, error))
             return std::nullopt;
+        if (application)
+            services.hotKeys = portalHotKeys();
         break;
     case Session::Kind::Virtual:
         services.displays = std::make_unique<platform::VirtualDisplayServices>(session.virtualDisplayCount);
@@ -137,6 +147,8 @@ std::optional<PlatformServices> createDisplayServices(const Session& session, co
     case Session::Kind::Kde:
         if (!createDesktopDisplayServices(session, options, services, error))
             return std::nullopt;
+        if (application)
+            services.hotKeys = portalHotKeys();
         break;
     }
     return services;

@@ -2,6 +2,7 @@
 
 #include "platform/key_combination.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ public:
         (void)keyCode;
         return std::nullopt;
     }
+    /// Says what a combination does, in a few words ("Warmer (−250 K)"; empty when unknown), for a
+    /// window system that shows its user the keys a program asks for. Called when it asks, which
+    /// may be after the registration returned; an empty function stops the calls.
+    using Describer = std::function<std::string(const KeyCombination&)>;
+    virtual void setDescriber(Describer describer) { (void)describer; }
 
 Q_SIGNALS:
     /// A registered combination was pressed or released; emitted on the main thread.

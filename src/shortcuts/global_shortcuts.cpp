@@ -43,6 +43,8 @@ GlobalShortcuts::GlobalShortcuts(settings::UserDefaults& defaults, platform::Hot
 }
 
 GlobalShortcuts::~GlobalShortcuts() {
+    if (service_)
+        service_->setDescriber({});
     if (filterInstalled_ && QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
 }
@@ -112,6 +114,18 @@ void GlobalShortcuts::setShortcut(const std::optional<Shortcut>& shortcut, const
     }
     lastSeen_[name.rawValue] = shortcut;
     Q_EMIT shortcutByNameDidChange(name);
+}
+
+void GlobalShortcuts::setSlotLabels(std::function<std::string(const Name&)> label) {
+    if (!service_)
+        return;
+    service_->setDescriber([this, label = std::move(label)](const platform::KeyCombination& c) {
+        const Shortcut held = Shortcut::fromCombination(c);
+        for (const Name& name : known_)
+            if (getShortcut(name) == held)
+                return label(name);
+        return std::string();
+    });
 }
 
 void GlobalShortcuts::reset(const std::vector<Name>& names) {

@@ -95,6 +95,10 @@ public:
     /// that changed and registers and releases combinations to match.
     void reloadFromStore();
 
+    /// Names each slot to the hot-key service, for a window system that shows its user what a
+    /// combination is for: a combination is described by the first slot holding it.
+    void setSlotLabels(std::function<std::string(const Name&)> label);
+
     /// Where "Error registering hotkey …" lines go; standard output by default.
     void setMessageSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
 

@@ -40,6 +40,7 @@ const std::vector<std::pair<const shortcuts::Name*, Act>>& actions() {
 } // namespace
 
 void HotkeysManager::installHandlers() {
+    shortcuts_.setSlotLabels(&hotkeys::label);
     const QPointer<HotkeysManager> self(this);
     for (const auto& [name, act] : actions())
         shortcuts_.onKeyDown(*name, [self, act = act] {

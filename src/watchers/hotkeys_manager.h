@@ -26,7 +26,8 @@ public:
     HotkeysManager(settings::AppState& appState, shortcuts::GlobalShortcuts& shortcuts,
                    QObject* parent = nullptr);
 
-    /// Attaches the six actions to their slots, in the hotkeys screen's order. Call once.
+    /// Attaches the six actions to their slots, in the hotkeys screen's order, and names them with
+    /// their labels to the hot-key service. Call once.
     void installHandlers();
     /// Runs an action by name, as a press of its hotkey would: one of the six slots (its raw value
     /// or the part after "tintwell.", e.g. "togglePause"), or "pause" or "resume". False for any

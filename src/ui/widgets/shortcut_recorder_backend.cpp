@@ -41,8 +41,9 @@ void ShortcutRecorderBackend::setPaused(bool paused) {
 QString ShortcutRecorderBackend::unavailableReason() const {
     if (shortcuts_.canRegister())
         return {};
-    return "This desktop lets no program take global keys. Bind “tintwell --action NAME” (togglePause, "
-           "warmer, cooler…) to keys in your compositor's configuration instead.";
+    return "This desktop lets no program take global keys (its portal offers no global shortcuts). Bind "
+           "“tintwell --action NAME” (togglePause, warmer, cooler…) to keys in the desktop's keyboard "
+           "settings or the compositor's configuration instead.";
 }
 
 } // namespace tintwell::ui
