@@ -111,7 +111,7 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
     auto platform = createPlatformServices(cl.backend, options, &ignored);
     const auto noDisplays =
         platform ? std::nullopt
-                 : createPlatformServices(Backend{Backend::Kind::Virtual, 0}, options, &ignored);
+                 : createPlatformServices(Backend{Session::Kind::Virtual, 0}, options, &ignored);
     platform::DisplayServices& displays = platform ? *platform->displays : *noDisplays->displays;
     platform::WorkspaceServices* workspace = platform ? platform->workspace.get() : nullptr;
 
