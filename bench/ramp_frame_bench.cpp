@@ -2,8 +2,8 @@
 // the test X server (scripts/test-session -- build/bench/ramp_frame_bench).
 
 #include "core/color_temperature.h"
+#include "platform/gamma_ramp.h"
 #include "platform/x11/x11_display_services.h"
-#include "platform/x11/x11_gamma_ramp.h"
 
 #include <QCoreApplication>
 
@@ -29,9 +29,7 @@ void BM_ResampleToCrtc(benchmark::State& state) {
     const auto tables = core::ColorTemperature::gammaRamp(3400, 0.9, 1.1);
     const int size = int(state.range(0));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(platform::toHardwareRamp(tables.r, size));
-        benchmark::DoNotOptimize(platform::toHardwareRamp(tables.g, size));
-        benchmark::DoNotOptimize(platform::toHardwareRamp(tables.b, size));
+        benchmark::DoNotOptimize(platform::toHardwareRamps(tables, size));
     }
 }
 BENCHMARK(BM_ResampleToCrtc)->Arg(256)->Arg(1024)->Arg(4096);

@@ -7,7 +7,7 @@
 #include "ui/tray/menu_bar_controller.h"
 #include "ui/tray/popup_window.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -36,13 +36,3 @@ static void BM_ClickToPopupShown(benchmark::State& st) {
     popup->close();
 }
 BENCHMARK(BM_ClickToPopupShown)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

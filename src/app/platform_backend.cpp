@@ -179,42 +179,26 @@ Session detectSession(const Backend& requested) {
     const auto desktop = waylandDesktop();
     const bool x = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    switch (requested.kind) {
-    case Backend::Kind::Virtual:
-        session.kind = Session::Kind::Virtual;
-        session.virtualDisplayCount = requested.virtualDisplayCount;
-        break;
-    case Backend::Kind::X11:
-        session.kind = Session::Kind::X11;
-        break;
-    case Backend::Kind::Wayland:
+    // On Wayland, RandR through XWayland changes nothing on screen: the compositor's gamma control
+    // comes first, then the desktop's own colour machinery, and X only when neither is there.
+    if (requested.kind) {
+        session.kind = *requested.kind;
+        if (session.kind == Session::Kind::Virtual)
+            session.virtualDisplayCount = requested.virtualDisplayCount;
+    } else if (wayland && platform::waylandCompositorOffers(kGammaControl)) {
         session.kind = Session::Kind::Wayland;
-        break;
-    case Backend::Kind::Gnome:
-        session.kind = Session::Kind::Gnome;
-        break;
-    case Backend::Kind::Kde:
-        session.kind = Session::Kind::Kde;
-        break;
-    case Backend::Kind::Automatic:
-        // On Wayland, RandR through XWayland changes nothing on screen: the compositor's gamma
-        // control comes first, then the desktop's own colour machinery, and X only when neither is there.
-        if (wayland && platform::waylandCompositorOffers(kGammaControl)) {
-            session.kind = Session::Kind::Wayland;
-        } else if (desktop) {
-            session.kind = *desktop;
-        } else if (x) {
-            session.kind = Session::Kind::X11;
-        } else {
-            session.kind = Session::Kind::None;
-            session.unavailable =
-                wayland ? QString("The Wayland compositor on %1 offers no gamma control "
-                                  "(wlr-gamma-control-unstable-v1, as Sway, Hyprland, river, labwc and "
-                                  "Wayfire do), and no X display is set (DISPLAY).")
-                              .arg(qEnvironmentVariable("WAYLAND_DISPLAY"))
-                        : QString("No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set.");
-        }
-        break;
+    } else if (desktop) {
+        session.kind = *desktop;
+    } else if (x) {
+        session.kind = Session::Kind::X11;
+    } else {
+        session.kind = Session::Kind::None;
+        session.unavailable =
+            wayland ? QString("The Wayland compositor on %1 offers no gamma control "
+                              "(wlr-gamma-control-unstable-v1, as Sway, Hyprland, river, labwc and "
+                              "Wayfire do), and no X display is set (DISPLAY).")
+                          .arg(qEnvironmentVariable("WAYLAND_DISPLAY"))
+                    : QString("No display to tint: neither WAYLAND_DISPLAY nor DISPLAY is set.");
     }
     session.displayNamed = session.kind == Session::Kind::X11 && x;
     session.graphical = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||

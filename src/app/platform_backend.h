@@ -19,15 +19,6 @@ namespace tintwell::app {
 // The one place that knows the platform backends: everything else sees the interfaces in
 // platform/. A new backend is a new Session::Kind, found by detectSession() and built below.
 
-/// Which implementation of the platform services to use, as asked on the command line.
-struct Backend {
-    /// Automatic: a Wayland compositor with gamma control when WAYLAND_DISPLAY names one, then GNOME's
-    /// or KDE Plasma's colour machinery on those desktops' Wayland sessions, else X11.
-    enum class Kind { Automatic, X11, Wayland, Virtual, Gnome, Kde };
-    Kind kind = Kind::Automatic;
-    int virtualDisplayCount = 2; ///< with Virtual: how many displays
-};
-
 /// The session the program finds itself in.
 struct Session {
     /// None: nothing to tint here; `unavailable` says why.
@@ -40,6 +31,14 @@ struct Session {
     /// Widgets can be shown: a Qt platform chosen explicitly, a Wayland session, or an X server
     /// that answers (Qt would abort the process on one that does not).
     bool graphical = false;
+};
+
+/// Which implementation of the platform services to use, as asked on the command line.
+struct Backend {
+    /// Nothing: a Wayland compositor with gamma control when WAYLAND_DISPLAY names one, then GNOME's
+    /// or KDE Plasma's colour machinery on those desktops' Wayland sessions, else X11.
+    std::optional<Session::Kind> kind;
+    int virtualDisplayCount = 2; ///< with Virtual: how many displays
 };
 
 /// The backend's name for people and for JSON: "x11", "wayland", "gnome", "kde", "virtual", or "none".

@@ -37,43 +37,28 @@ bool boolean(const json& j, const char* name) {
 
 } // namespace
 
-namespace {
-
-// Profiles and display settings carry the same six values under the same member names.
-template <class Record>
-void writeProfileValues(json& j, const Record& r) {
-    j["dayKelvin"] = r.dayKelvin;
-    j["nightKelvin"] = r.nightKelvin;
-    j["transitionWidthDeg"] = r.transitionWidthDeg;
-    j["brightness"] = r.brightness;
-    j["gamma"] = r.gamma;
-    j["manualKelvin"] = r.manualKelvin;
-}
-
-template <class Record>
-void readProfileValues(const json& j, Record& r) {
-    r.dayKelvin = number(j, "dayKelvin");
-    r.nightKelvin = number(j, "nightKelvin");
-    r.transitionWidthDeg = number(j, "transitionWidthDeg");
-    r.brightness = number(j, "brightness");
-    r.gamma = number(j, "gamma");
-    r.manualKelvin = number(j, "manualKelvin");
-}
-
-} // namespace
-
 void to_json(json& j, const DisplaySettings& s) {
-    j = json::object();
-    writeProfileValues(j, s);
+    j = json{{"dayKelvin", s.dayKelvin},
+             {"nightKelvin", s.nightKelvin},
+             {"transitionWidthDeg", s.transitionWidthDeg},
+             {"brightness", s.brightness},
+             {"gamma", s.gamma},
+             {"manualKelvin", s.manualKelvin}};
 }
 
 void from_json(const json& j, DisplaySettings& s) {
-    readProfileValues(j, s);
+    s.dayKelvin = number(j, "dayKelvin");
+    s.nightKelvin = number(j, "nightKelvin");
+    s.transitionWidthDeg = number(j, "transitionWidthDeg");
+    s.brightness = number(j, "brightness");
+    s.gamma = number(j, "gamma");
+    s.manualKelvin = number(j, "manualKelvin");
 }
 
 void to_json(json& j, const Profile& p) {
-    j = json{{"id", p.id.toString()}, {"name", p.name}};
-    writeProfileValues(j, p);
+    to_json(j, static_cast<const DisplaySettings&>(p));
+    j["id"] = p.id.toString();
+    j["name"] = p.name;
 }
 
 void from_json(const json& j, Profile& p) {
@@ -82,7 +67,7 @@ void from_json(const json& j, Profile& p) {
         throw DecodingError("Attempted to decode UUID from invalid UUID string.");
     p.id = *id;
     p.name = string(j, "name");
-    readProfileValues(j, p);
+    from_json(j, static_cast<DisplaySettings&>(p));
 }
 
 void to_json(json& j, const AppExceptionAction& a) {

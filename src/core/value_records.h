@@ -40,15 +40,9 @@ struct DisplaySettings {
 };
 
 /// A named set of the six profile values; identity in lists is `id`.
-struct Profile {
+struct Profile : DisplaySettings {
     Uuid id;
     std::string name;
-    double dayKelvin = settingDefault("dayKelvin");
-    double nightKelvin = settingDefault("nightKelvin");
-    double transitionWidthDeg = settingDefault("transitionWidthDeg");
-    double brightness = settingDefault("brightness");
-    double gamma = settingDefault("gamma");
-    double manualKelvin = settingDefault("manualKelvin");
     bool operator==(const Profile&) const = default;
 };
 

@@ -82,16 +82,6 @@ void repairDuplicateIds(std::vector<Profile>& list, UserDefaults& defaults) {
     }
 }
 
-template <SixValues To, SixValues From>
-void setSix(To& p, const From& s) {
-    p.dayKelvin = s.dayKelvin;
-    p.nightKelvin = s.nightKelvin;
-    p.transitionWidthDeg = s.transitionWidthDeg;
-    p.brightness = s.brightness;
-    p.gamma = s.gamma;
-    p.manualKelvin = s.manualKelvin;
-}
-
 } // namespace
 
 std::string toString(UpdateConsent consent) {
@@ -453,11 +443,7 @@ void AppState::clearDisplayOverride(const std::string& displayKey) {
 // Profiles.
 
 Profile AppState::currentSettingsSnapshot(const std::string& name, const Uuid& id) const {
-    Profile p;
-    p.id = id;
-    p.name = name;
-    setSix(p, globalDisplaySettings());
-    return p;
+    return Profile{globalDisplaySettings(), id, name};
 }
 
 Profile AppState::saveCurrentAsProfile(const std::string& name) {
@@ -490,7 +476,7 @@ void AppState::updateActiveProfileFromCurrentSettings() {
         std::find_if(list.begin(), list.end(), [&](const Profile& p) { return p.id == *activeProfileId_; });
     if (it == list.end())
         return;
-    setSix(*it, globalDisplaySettings());
+    static_cast<DisplaySettings&>(*it) = globalDisplaySettings();
     setProfiles(std::move(list));
 }
 
@@ -540,9 +526,7 @@ bool AppState::isActiveProfileDirty() const {
     const auto p = findProfile(*activeProfileId_);
     if (!p)
         return true;
-    DisplaySettings profile;
-    setSix(profile, *p);
-    return globalDisplaySettings() != profile;
+    return globalDisplaySettings() != static_cast<const DisplaySettings&>(*p);
 }
 
 std::string AppState::activeProfileName() const {

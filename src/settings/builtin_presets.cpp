@@ -7,7 +7,7 @@ namespace {
 
 core::Profile preset(const char* id, const char* name, double day, double night, double width,
                      double brightness, double gamma, double manual) {
-    return {*core::Uuid::parse(id), name, day, night, width, brightness, gamma, manual};
+    return {{day, night, width, brightness, gamma, manual}, *core::Uuid::parse(id), name};
 }
 
 } // namespace

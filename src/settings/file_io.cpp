@@ -118,8 +118,13 @@ ReadResult readRegularFile(const std::string& path, long maxSize, std::string& t
     return ReadResult::Ok;
 }
 
-bool nestedDeeperThan(const std::string& text, int limit) {
-    int depth = 0;
+namespace {
+
+// Calls `visit(i)` at each character of the JSON text outside its strings; `visit` returns the
+// index of the last character it took (at least i), or text.size() to stop. The text may change
+// under it.
+template <typename Text, typename Visit>
+void outsideStrings(Text& text, Visit visit) {
     bool inString = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -130,34 +135,34 @@ bool nestedDeeperThan(const std::string& text, int limit) {
                 inString = false;
         } else if (c == '"') {
             inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > limit)
-                return true;
-        } else if (c == ']' || c == '}') {
-            --depth;
+        } else {
+            i = visit(i);
         }
     }
-    return false;
+}
+
+} // namespace
+
+bool nestedDeeperThan(const std::string& text, int limit) {
+    int depth = 0;
+    bool deeper = false;
+    outsideStrings(text, [&](std::size_t i) {
+        const char c = text[i];
+        if (c == '[' || c == '{')
+            deeper = ++depth > limit;
+        else if (c == ']' || c == '}')
+            --depth;
+        return deeper ? text.size() : i;
+    });
+    return deeper;
 }
 
 int nullOverflowingNumbers(std::string& text) {
     int replaced = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    outsideStrings(text, [&](std::size_t i) {
         const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
-            continue;
-        }
         if (c != '-' && (c < '0' || c > '9'))
-            continue;
+            return i;
         const std::size_t end = text.find_first_not_of("0123456789+-.eE", i);
         const std::string_view token(text.data() + i, (end == std::string::npos ? text.size() : end) - i);
         double value = 0;
@@ -169,11 +174,10 @@ int nullOverflowingNumbers(std::string& text) {
         if (tooLarge && rest == token.data() + token.size()) {
             text.replace(i, token.size(), "null");
             ++replaced;
-            i += 3;
-        } else {
-            i += token.size() - 1;
+            return i + 3;
         }
-    }
+        return i + token.size() - 1;
+    });
     return replaced;
 }
 

@@ -72,6 +72,16 @@ json toJson(const Value& v) {
         v);
 }
 
+// Stores each value, or removes its key when it has none.
+void applyChanges(json& document, const std::map<std::string, std::optional<json>>& changes) {
+    for (const auto& [key, value] : changes) {
+        if (value)
+            document[key] = *value;
+        else
+            document.erase(key);
+    }
+}
+
 std::string utcStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -90,29 +100,21 @@ std::string JsonFileUserDefaults::defaultPath() {
 JsonFileUserDefaults::JsonFileUserDefaults(std::string path, Access access)
     : path_(std::move(path)), access_(access), writable_(access == Access::ReadWrite) {
     FileContent file = readFile();
-    switch (file.status) {
-    case ReadStatus::Ok:
+    if (file.status != ReadStatus::Bad) {
         document_ = std::move(file.document);
-        break;
-    case ReadStatus::Missing:
-        break;
-    case ReadStatus::Bad:
-        if (access_ == Access::ReadOnly) {
-            qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
-                                          "); using defaults and leaving it in place.");
-        } else if (moveAside(file.problem)) {
-            qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
-                                          "); moved to " + *movedAside_ + " and starting with defaults.");
-        } else {
-            writable_ = false;
-            qCWarning(lcSettings).noquote()
-                << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
-                                          ") nor moved aside; starting with defaults "
-                                          "and leaving it untouched.");
-        }
-        break;
+    } else if (access_ == Access::ReadOnly) {
+        qCWarning(lcSettings).noquote()
+            << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
+                                      "); using defaults and leaving it in place.");
+    } else if (moveAside(file.problem)) {
+        qCWarning(lcSettings).noquote()
+            << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
+                                      "); moved to " + *movedAside_ + " and starting with defaults.");
+    } else {
+        writable_ = false;
+        qCWarning(lcSettings).noquote()
+            << QString::fromStdString("Settings file " + path_ + " could not be read (" + file.problem +
+                                      ") nor moved aside; starting with defaults and leaving it untouched.");
     }
 }
 
@@ -212,12 +214,7 @@ bool JsonFileUserDefaults::reload() {
         return false;
     }
     lastReloadProblem_.clear();
-    for (const auto& [key, value] : pending_) {
-        if (value)
-            file.document[key] = *value;
-        else
-            file.document.erase(key);
-    }
+    applyChanges(file.document, pending_);
     if (file.document == document_)
         return false;
     document_ = std::move(file.document);
@@ -269,14 +266,6 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
         if (differs || mine.contains(key))
             mine.insert_or_assign(key, value);
     }
-    const auto apply = [&mine](json& doc) {
-        for (const auto& [key, value] : mine) {
-            if (value)
-                doc[key] = *value;
-            else
-                doc.erase(key);
-        }
-    };
     const auto succeed = [&] {
         pending_.clear();
         lastWriteSucceeded_ = true;
@@ -284,7 +273,7 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
     };
     // The value is kept in memory whatever happens on disk, so the running program stays consistent.
     const auto fail = [&](const std::string& error) {
-        apply(document_);
+        applyChanges(document_, mine);
         pending_ = mine;
         if (lastWriteSucceeded_ && logsWriteFailures_)
             qCWarning(lcSettings).noquote()
@@ -306,14 +295,8 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
         return fail(lock.error());
 
     FileContent file = readFile();
-    json onDisk = json::object();
-    switch (file.status) {
-    case ReadStatus::Ok:
-        onDisk = std::move(file.document);
-        break;
-    case ReadStatus::Missing:
-        break;
-    case ReadStatus::Bad:
+    json onDisk = std::move(file.document);
+    if (file.status == ReadStatus::Bad) {
         if (!moveAside(file.problem)) {
             writable_ = false;
             return fail("the settings file could not be read and is left untouched");
@@ -322,7 +305,6 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
             << QString::fromStdString("Settings file " + path_ + " changed and could not be read (" +
                                       file.problem + "); moved to " + *movedAside_ + ".");
         onDisk = document_; // the best knowledge left of the other keys
-        break;
     }
 
     // The first write over a value a reader could not decode keeps the whole original file first.
@@ -344,10 +326,10 @@ void JsonFileUserDefaults::commit(const std::vector<Change>& changes) {
             *preservedCopy_ + " before replacing them.");
     }
 
-    apply(onDisk);
+    applyChanges(onDisk, mine);
     if (!writeFile(onDisk, error))
         return fail(error);
-    apply(document_);
+    applyChanges(document_, mine);
     succeed();
 }
 

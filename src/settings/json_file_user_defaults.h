@@ -81,7 +81,7 @@ private:
     enum class ReadStatus { Missing, Ok, Bad };
     struct FileContent {
         ReadStatus status = ReadStatus::Missing;
-        nlohmann::json document;
+        nlohmann::json document = nlohmann::json::object(); ///< empty when the file is missing
         std::string text;
         std::string problem;
     };

@@ -1,26 +1,15 @@
 #pragma once
 
 #include "core/setting_table.h"
+#include "core/value_records.h"
 
 #include <cmath>
 
 namespace tintwell::settings {
 
-/// A DisplaySettings or a Profile: a record holding the six profile values.
-template <class T>
-concept SixValues = requires(T& s) {
-    s.dayKelvin;
-    s.nightKelvin;
-    s.transitionWidthDeg;
-    s.brightness;
-    s.gamma;
-    s.manualKelvin;
-};
-
-/// Holds the six profile values of `s` to their ranges; true when any of them moved. A value that
-/// is not a number counts as out of range and takes the lower end.
-template <SixValues Six>
-bool clampSix(Six& s) {
+/// Holds the six profile values of `s` (display settings or a profile) to their ranges; true when
+/// any of them moved. A value that is not a number counts as out of range and takes the lower end.
+inline bool clampSix(core::DisplaySettings& s) {
     bool moved = false;
     const auto hold = [&moved](double& v, const core::SettingRow& row) {
         const double held = std::isnan(v) ? row.range.min : row.range.clamp(v);

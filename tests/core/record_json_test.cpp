@@ -12,7 +12,7 @@ TEST(RecordJsonTest, RoundTripsEveryRecord) {
     EXPECT_EQ(json(settings).get<DisplaySettings>(), settings);
 
     const Profile profile{
-        *Uuid::parse("6F9619FF-8B86-D011-B42D-00C04FC964FF"), "Évening ☾", 6000, 2700, 8, 0.9, 1, 3000};
+        {6000, 2700, 8, 0.9, 1, 3000}, *Uuid::parse("6F9619FF-8B86-D011-B42D-00C04FC964FF"), "Évening ☾"};
     const json encoded = profile;
     EXPECT_EQ(encoded["id"], "6F9619FF-8B86-D011-B42D-00C04FC964FF");
     EXPECT_EQ(encoded.size(), 8u);
@@ -26,7 +26,7 @@ TEST(RecordJsonTest, RoundTripsEveryRecord) {
 }
 
 TEST(RecordJsonTest, LowerCaseIdentifiersAreAcceptedAndWrittenUpperCase) {
-    auto j = json(Profile{Uuid::random(), "p"});
+    auto j = json(Profile{{}, Uuid::random(), "p"});
     j["id"] = "6f9619ff-8b86-d011-b42d-00c04fc964ff";
     EXPECT_EQ(json(j.get<Profile>())["id"], "6F9619FF-8B86-D011-B42D-00C04FC964FF");
 }
@@ -38,7 +38,7 @@ TEST(RecordJsonTest, DecodingFailures) {
     stringKelvin["dayKelvin"] = "6500";
     for (const json& bad : {noManual, stringKelvin, json::array()})
         EXPECT_FALSE(decodeJson<DisplaySettings>(bad).value) << bad;
-    json profile = Profile{Uuid::random(), "p"};
+    json profile = Profile{{}, Uuid::random(), "p"};
     profile["id"] = "6F9619F-F8B86-D011-B42D-00C04FC964FF"; // the right length, a dash misplaced
     EXPECT_FALSE(decodeJson<Profile>(profile).value);
     EXPECT_FALSE(decodeJsonText<std::vector<Profile>>("[{").value);

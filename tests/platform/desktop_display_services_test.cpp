@@ -1,8 +1,8 @@
 // The GNOME and KDE display services against stand-ins for mutter and KWin on a private bus.
 
+#include "platform/gamma_ramp.h"
 #include "platform/gnome/gnome_display_services.h"
 #include "platform/kde/kde_display_services.h"
-#include "platform/x11/x11_gamma_ramp.h"
 #include "support/fake_desktop.h"
 
 #include <QFile>

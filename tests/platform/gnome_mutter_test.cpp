@@ -2,8 +2,8 @@
 // the compositor of the test X server, serving DisplayConfig over the server's RandR CRTCs, so what
 // mutter does with the tables can be read straight from RandR.
 
+#include "platform/gamma_ramp.h"
 #include "platform/gnome/gnome_display_services.h"
-#include "platform/x11/x11_gamma_ramp.h"
 #include "support/event_loop.h"
 #include "support/x11_session.h"
 

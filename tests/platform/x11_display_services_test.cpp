@@ -1,7 +1,7 @@
 // The RandR display services against the real test X server (scripts/test-session).
 
+#include "platform/gamma_ramp.h"
 #include "platform/x11/x11_display_services.h"
-#include "platform/x11/x11_gamma_ramp.h"
 #include "support/event_loop.h"
 #include "support/x11_session.h"
 

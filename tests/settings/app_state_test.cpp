@@ -144,7 +144,7 @@ TEST(AppState, UndecodableDataStaysStoredUntilThePropertyIsAssigned) {
 
 TEST(AppState, CollectionsRoundTrip) {
     InMemoryUserDefaults defaults;
-    const Profile evening{Uuid::random(), "Evening", 6000, 2500, 10, 0.9, 1.1, 4000};
+    const Profile evening{{6000, 2500, 10, 0.9, 1.1, 4000}, Uuid::random(), "Evening"};
     const std::vector<AppExceptionRule> rules{{"org.kde.krita", "Krita", Disable{}, true},
                                               {"mpv", "mpv", ForceKelvin{4500}, false}};
     const DisplaySettings own{5000, 3000, 8, 0.8, 1, 4500};

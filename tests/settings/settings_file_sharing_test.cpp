@@ -77,7 +77,7 @@ TEST_F(SettingsFileSharing, ARunningStoreFollowsAnEditorsRenameThroughItsSignals
 }
 
 TEST_F(SettingsFileSharing, UndecodableAndOutOfRangeValuesAreReplacedOnlyAfterACopyIsKept) {
-    const Profile good{tintwell::core::Uuid::random(), "Good", 6000, 2500, 10, 0.9, 1.1, 4000};
+    const Profile good{{6000, 2500, 10, 0.9, 1.1, 4000}, tintwell::core::Uuid::random(), "Good"};
     const nlohmann::json profiles = nlohmann::json::array({good, {{"name", "no id"}}, good});
     const nlohmann::json original = {{"tintwell.dayKelvin", "5000"},
                                      {"tintwell.brightness", 0.0},

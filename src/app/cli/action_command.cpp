@@ -1,6 +1,6 @@
 #include "app/cli/action_command.h"
 
-#include "app/bus/application_bus_client.h"
+#include "app/cli/instance_answer.h"
 #include "watchers/hotkey_names.h"
 
 namespace tintwell::app {
@@ -15,15 +15,10 @@ Checked<QString> checkAction(const QString& text) {
 
 int runAction(const CommandLine& cl, std::ostream& err) {
     const auto answer = requestAction(cl.action);
-    if (std::holds_alternative<NotRunning>(answer)) {
-        err << "Tintwell is not running.\n";
+    const ActionRan* ran = instanceAnswer(answer, err);
+    if (!ran)
         return 1;
-    }
-    if (const auto* silent = std::get_if<NoAnswer>(&answer)) {
-        err << "tintwell: the running instance did not answer: " << silent->message.toStdString() << '\n';
-        return 1;
-    }
-    if (!std::get<ActionRan>(answer).known) {
+    if (!ran->known) {
         err << "tintwell: the running instance does not know the action " << quoted(cl.action) << ".\n";
         return 1;
     }

@@ -1,7 +1,7 @@
 #include "app/cli/check_updates_command.h"
 
+#include "app/cli/user_settings.h"
 #include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
 #include "updates/appcast_updater.h"
 #include "updates/console_update_presenter.h"
 #include "updates/update_channel_delegate.h"
@@ -35,10 +35,8 @@ int runCheckUpdates(const CommandLine& cl, settings::UserDefaults& defaults, std
 }
 
 int runCheckUpdates(const CommandLine& cl, std::ostream& out) {
-    // Only the channel is read: an unreadable file is reported, never moved.
-    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
-                                            settings::JsonFileUserDefaults::Access::ReadOnly);
-    return runCheckUpdates(cl, defaults, out);
+    // Only the channel is read.
+    return runCheckUpdates(cl, *readOnlyDefaults(), out);
 }
 
 } // namespace tintwell::app

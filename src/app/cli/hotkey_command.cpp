@@ -1,5 +1,6 @@
 #include "app/cli/hotkey_command.h"
 
+#include "app/cli/user_settings.h"
 #include "shortcuts/global_shortcuts.h"
 #include "watchers/hotkey_names.h"
 
@@ -101,17 +102,12 @@ int runHotkeys(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, 
 }
 
 int runHotkey(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    settings::JsonFileUserDefaults defaults;
-    defaults.setLogsWriteFailures(false); // a failed save is the command's own error line
-    return runHotkey(cl, defaults, out, err);
+    return runHotkey(cl, *writableDefaults(), out, err);
 }
 
 int runHotkeys(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     (void)err;
-    // A look at the file: an unreadable one is reported, never moved.
-    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
-                                            settings::JsonFileUserDefaults::Access::ReadOnly);
-    return runHotkeys(cl, defaults, out);
+    return runHotkeys(cl, *readOnlyDefaults(), out);
 }
 
 } // namespace tintwell::app

@@ -109,21 +109,15 @@ Checked<QDate> checkDate(const QString& text) {
 }
 
 Checked<Backend> checkBackend(const QString& text) {
-    if (text == "x11")
-        return Backend{Backend::Kind::X11, 0};
-    if (text == "gnome")
-        return Backend{Backend::Kind::Gnome, 0};
-    if (text == "kde")
-        return Backend{Backend::Kind::Kde, 0};
-    if (text == "wayland")
-        return Backend{Backend::Kind::Wayland, 0};
-    if (text == "virtual")
-        return Backend{Backend::Kind::Virtual, 2};
+    using Kind = Session::Kind;
+    for (const Kind kind : {Kind::X11, Kind::Gnome, Kind::Kde, Kind::Wayland, Kind::Virtual})
+        if (text == backendName(kind))
+            return Backend{kind, kind == Kind::Virtual ? 2 : 0};
     if (text.startsWith("virtual:")) {
         bool ok = false;
         const int n = text.mid(8).toInt(&ok);
         if (ok && n >= 0 && n <= 64)
-            return Backend{Backend::Kind::Virtual, n};
+            return Backend{Kind::Virtual, n};
     }
     return Refusal{"expected x11, wayland, gnome, kde, virtual or virtual:N (0 to 64)"};
 }

@@ -1,13 +1,12 @@
 #include "app/cli/print_command.h"
 
+#include "app/cli/user_settings.h"
 #include "app/platform_backend.h"
 #include "engine/gamma_controller.h"
 #include "platform/instant_date_time.h"
 #include "scheduling/tick_loop.h"
-#include "settings/app_state.h"
 #include "settings/display_identity_cache.h"
 #include "settings/display_lookup.h"
-#include "settings/json_file_user_defaults.h"
 #include "watchers/app_exceptions_manager.h"
 #include "watchers/display_windows.h"
 
@@ -112,19 +111,12 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
     auto platform = createPlatformServices(cl.backend, options, &ignored);
     const auto noDisplays =
         platform ? std::nullopt
-                 : createPlatformServices(Backend{Backend::Kind::Virtual, 0}, options, &ignored);
+                 : createPlatformServices(Backend{Session::Kind::Virtual, 0}, options, &ignored);
     platform::DisplayServices& displays = platform ? *platform->displays : *noDisplays->displays;
     platform::WorkspaceServices* workspace = platform ? platform->workspace.get() : nullptr;
 
-    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
-                                            settings::JsonFileUserDefaults::Access::ReadOnly);
-    settings::AppState state(defaults);
-    if (cl.location) {
-        // Only for this evaluation: nothing is written while saving is suspended.
-        state.setSuspendSave(true);
-        state.setLatitude(cl.location->latitude);
-        state.setLongitude(cl.location->longitude);
-    }
+    SettingsLook look(cl);
+    settings::AppState& state = look.state;
 
     // The same inputs the running application gathers on each tick; what the exceptions manager
     // tells the application's log is no part of this output.
@@ -148,7 +140,7 @@ int runPrint(const CommandLine& cl, std::ostream& out) {
 
     const core::SchedulerCore::Input input = loop.currentInput();
     Evaluation e = evaluate(input);
-    e.settingsFile = defaults.path();
+    e.settingsFile = look.defaults->path();
     e.locationNeeded = !state.locationKnown();
     for (const core::DisplayId id : input.onlineDisplays) {
         const auto description = displays.describe(id);

@@ -1,8 +1,7 @@
 #include "app/cli/schedule_command.h"
 
+#include "app/cli/user_settings.h"
 #include "platform/instant_date_time.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
 #include "ui/model/text_formats.h"
 
 #include <iomanip>
@@ -108,19 +107,12 @@ void printSchedule(const ui::DaySchedule& day, bool json, std::ostream& out) {
 }
 
 int runSchedule(const CommandLine& cl, std::ostream& out) {
-    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
-                                            settings::JsonFileUserDefaults::Access::ReadOnly);
-    settings::AppState state(defaults);
-    if (cl.location) {
-        // Only for this run: nothing is written while saving is suspended.
-        state.setSuspendSave(true);
-        state.setLatitude(cl.location->latitude);
-        state.setLongitude(cl.location->longitude);
-    }
+    const SettingsLook look(cl);
     const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
     const QDate date = cl.date.value_or(platform::toDateTime(now).toLocalTime().date());
-    printSchedule(ui::sampleDay(ui::dayScheduleInput(state, state.globalDisplaySettings(), date, now)),
-                  cl.json, out);
+    printSchedule(
+        ui::sampleDay(ui::dayScheduleInput(look.state, look.state.globalDisplaySettings(), date, now)),
+        cl.json, out);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "app/cli/settings_command.h"
 
 #include "app/cli/option_values.h"
+#include "app/cli/user_settings.h"
 #include "platform/instant_date_time.h"
 #include "settings/app_state.h"
 #include "settings/autostart_entry.h"
@@ -199,16 +200,11 @@ int runGet(const CommandLine& cl, settings::JsonFileUserDefaults& defaults, std:
 }
 
 int runSet(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    settings::JsonFileUserDefaults defaults;
-    defaults.setLogsWriteFailures(false); // a failed save is the command's own error line
-    return runSet(cl, defaults, out, err);
+    return runSet(cl, *writableDefaults(), out, err);
 }
 
 int runGet(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    // The user may be half-way through editing the file: a read-only look never moves it.
-    settings::JsonFileUserDefaults defaults(settings::JsonFileUserDefaults::defaultPath(),
-                                            settings::JsonFileUserDefaults::Access::ReadOnly);
-    return runGet(cl, defaults, out, err);
+    return runGet(cl, *readOnlyDefaults(), out, err);
 }
 
 } // namespace tintwell::app

@@ -1,6 +1,6 @@
 #include "app/cli/status_command.h"
 
-#include "app/bus/application_bus_client.h"
+#include "app/cli/instance_answer.h"
 
 #include <iomanip>
 
@@ -10,15 +10,10 @@ namespace tintwell::app {
 
 int runStatus(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     const auto answer = readApplicationStatus();
-    if (std::holds_alternative<NotRunning>(answer)) {
-        err << "Tintwell is not running.\n";
+    const ApplicationStatus* status = instanceAnswer(answer, err);
+    if (!status)
         return 1;
-    }
-    if (const auto* silent = std::get_if<NoAnswer>(&answer)) {
-        err << "tintwell: the running instance did not answer: " << silent->message.toStdString() << '\n';
-        return 1;
-    }
-    const auto& v = std::get<ApplicationStatus>(answer);
+    const auto& v = *status;
     const double kelvin = v.currentKelvin;
     const double altitude = v.currentAltitude;
     const std::string profile = v.activeProfile.toStdString();

@@ -1,7 +1,7 @@
 #include "platform/gnome/gnome_display_services.h"
 
+#include "platform/gamma_ramp.h"
 #include "platform/gnome/mutter_display_config.h"
-#include "platform/x11/x11_gamma_ramp.h"
 
 #include <algorithm>
 #include <map>
@@ -44,15 +44,6 @@ std::string displayKey(const MutterOutput& o) {
     return QUuid::createUuidV5(space, data).toString(QUuid::WithoutBraces).toUpper().toStdString();
 }
 
-core::TransferTables tablesOf(const MutterRamp& ramp) {
-    return {fromHardwareRamp(ramp.r), fromHardwareRamp(ramp.g), fromHardwareRamp(ramp.b)};
-}
-
-MutterRamp resampled(const MutterRamp& ramp, int size) {
-    return {resampleHardwareRamp(ramp.r, size), resampleHardwareRamp(ramp.g, size),
-            resampleHardwareRamp(ramp.b, size)};
-}
-
 } // namespace
 
 struct GnomeDisplayServices::Impl {
@@ -63,8 +54,8 @@ struct GnomeDisplayServices::Impl {
     mutable std::mutex mutex; // guards everything below
     MutterResources resources;
     std::vector<Display> displays;
-    std::map<std::int64_t, MutterRamp> saved; // by CRTC winsys id: the ramp before our first write
-    std::set<DisplayId> failing;              // displays whose last write failed: said once
+    std::map<std::int64_t, HardwareRamps> saved; // by CRTC winsys id: the ramp before our first write
+    std::set<DisplayId> failing;                 // displays whose last write failed: said once
     bool nightLight = false;
 
     void refreshLocked() {
@@ -134,8 +125,8 @@ struct GnomeDisplayServices::Impl {
         return false;
     }
 
-    std::optional<MutterRamp> readLocked(std::int64_t crtcWinsysId, QDBusError* error) {
-        std::optional<MutterRamp> ramp;
+    std::optional<HardwareRamps> readLocked(std::int64_t crtcWinsysId, QDBusError* error) {
+        std::optional<HardwareRamps> ramp;
         onCrtcLocked(
             crtcWinsysId,
             [&](std::uint32_t serial, std::uint32_t index, QDBusError* e) {
@@ -146,7 +137,7 @@ struct GnomeDisplayServices::Impl {
         return ramp;
     }
 
-    bool writeLocked(std::int64_t crtcWinsysId, const MutterRamp& ramp, QDBusError* error) {
+    bool writeLocked(std::int64_t crtcWinsysId, const HardwareRamps& ramp, QDBusError* error) {
         return onCrtcLocked(
             crtcWinsysId,
             [&](std::uint32_t serial, std::uint32_t index, QDBusError* e) {
@@ -216,9 +207,7 @@ void GnomeDisplayServices::setTransferTables(DisplayId id, const core::TransferT
             return;
         d->saved.emplace(crtc, std::move(*before));
     }
-    const MutterRamp ramp{toHardwareRamp(tables.r, size), toHardwareRamp(tables.g, size),
-                          toHardwareRamp(tables.b, size)};
-    if (d->writeLocked(crtc, ramp, &error))
+    if (d->writeLocked(crtc, toHardwareRamps(tables, size), &error))
         d->failing.erase(id);
     else if (d->failing.insert(id).second)
         qCWarning(lcGnome).noquote() << "Mutter refused the tables of display" << id << ":"
@@ -232,7 +221,7 @@ std::optional<core::TransferTables> GnomeDisplayServices::readTransferTables(Dis
         return std::nullopt;
     QDBusError error;
     const auto ramp = d->readLocked(display->crtcWinsysId, &error);
-    return ramp ? std::optional(tablesOf(*ramp)) : std::nullopt;
+    return ramp ? std::optional(fromHardwareRamps(*ramp)) : std::nullopt;
 }
 
 void GnomeDisplayServices::restoreSystemCalibration() {
@@ -243,7 +232,7 @@ void GnomeDisplayServices::restoreSystemCalibration() {
             QDBusError error;
             const auto now = d->readLocked(crtc, &error);
             const int size = now ? static_cast<int>(now->r.size()) : static_cast<int>(ramp.r.size());
-            if (!d->writeLocked(crtc, resampled(ramp, size), &error) && error.isValid())
+            if (!d->writeLocked(crtc, resampleHardwareRamps(ramp, size), &error) && error.isValid())
                 qCWarning(lcGnome).noquote() << "Cannot give the calibration back:" << error.message();
         }
     }

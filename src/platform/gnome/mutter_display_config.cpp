@@ -80,8 +80,8 @@ std::optional<MutterResources> MutterDisplayConfig::getResources(QDBusError* err
     return resources;
 }
 
-std::optional<MutterRamp> MutterDisplayConfig::getCrtcGamma(std::uint32_t serial, std::uint32_t crtc,
-                                                            QDBusError* error) const {
+std::optional<HardwareRamps> MutterDisplayConfig::getCrtcGamma(std::uint32_t serial, std::uint32_t crtc,
+                                                               QDBusError* error) const {
     auto call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("GetCrtcGamma"));
     call << serial << crtc;
     const QDBusMessage reply = bus_.call(call);
@@ -89,14 +89,14 @@ std::optional<MutterRamp> MutterDisplayConfig::getCrtcGamma(std::uint32_t serial
         *error = QDBusError(reply);
         return std::nullopt;
     }
-    MutterRamp ramp{readRamp(reply.arguments()[0]), readRamp(reply.arguments()[1]),
-                    readRamp(reply.arguments()[2])};
+    HardwareRamps ramp{readRamp(reply.arguments()[0]), readRamp(reply.arguments()[1]),
+                       readRamp(reply.arguments()[2])};
     if (ramp.r.empty() || ramp.g.size() != ramp.r.size() || ramp.b.size() != ramp.r.size())
         return std::nullopt;
     return ramp;
 }
 
-bool MutterDisplayConfig::setCrtcGamma(std::uint32_t serial, std::uint32_t crtc, const MutterRamp& ramp,
+bool MutterDisplayConfig::setCrtcGamma(std::uint32_t serial, std::uint32_t crtc, const HardwareRamps& ramp,
                                        QDBusError* error) const {
     auto call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("SetCrtcGamma"));
     call << serial << crtc << rampArgument(ramp.r) << rampArgument(ramp.g) << rampArgument(ramp.b);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/gamma_ramp.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -34,11 +36,6 @@ struct MutterResources {
     std::vector<MutterOutput> outputs;
 };
 
-/// The three channels of one CRTC's ramp, each as long as the CRTC's gamma size.
-struct MutterRamp {
-    std::vector<std::uint16_t> r, g, b;
-};
-
 /// Blocking calls to `org.gnome.Mutter.DisplayConfig`. Safe from any thread (QtDBus is).
 class MutterDisplayConfig {
 public:
@@ -49,8 +46,9 @@ public:
     explicit MutterDisplayConfig(QDBusConnection bus);
 
     std::optional<MutterResources> getResources(QDBusError* error = nullptr) const;
-    std::optional<MutterRamp> getCrtcGamma(std::uint32_t serial, std::uint32_t crtc, QDBusError* error) const;
-    bool setCrtcGamma(std::uint32_t serial, std::uint32_t crtc, const MutterRamp& ramp,
+    std::optional<HardwareRamps> getCrtcGamma(std::uint32_t serial, std::uint32_t crtc,
+                                              QDBusError* error) const;
+    bool setCrtcGamma(std::uint32_t serial, std::uint32_t crtc, const HardwareRamps& ramp,
                       QDBusError* error) const;
 
     /// Mutter's answer when the serial is not the current one (a hot-plug came between).

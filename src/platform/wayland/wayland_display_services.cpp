@@ -1,6 +1,6 @@
 #include "platform/wayland/wayland_display_services.h"
 
-#include "platform/x11/x11_gamma_ramp.h"
+#include "platform/gamma_ramp.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,14 +21,14 @@ Q_LOGGING_CATEGORY(lcDisplays, "tintwell.displays", QtInfoMsg)
 
 /// The three ramps one after the other in a sealed memory file, as set_gamma takes them. The data
 /// is placed with pwrite so the file offset the compositor reads from stays at 0. -1 on failure.
-int sealedTable(const HardwareRamp& r, const HardwareRamp& g, const HardwareRamp& b) {
+int sealedTable(const HardwareRamps& ramps) {
     const int fd = memfd_create("tintwell-gamma", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (fd < 0)
         return -1;
-    const std::size_t channel = r.size() * sizeof(std::uint16_t);
+    const std::size_t channel = ramps.r.size() * sizeof(std::uint16_t);
     std::vector<std::uint16_t> all;
-    all.reserve(r.size() * 3);
-    for (const HardwareRamp* ramp : {&r, &g, &b})
+    all.reserve(ramps.r.size() * 3);
+    for (const HardwareRamp* ramp : {&ramps.r, &ramps.g, &ramps.b})
         all.insert(all.end(), ramp->begin(), ramp->end());
     const auto* bytes = reinterpret_cast<const char*>(all.data());
     std::size_t done = 0;
@@ -202,8 +202,7 @@ void WaylandDisplayServices::onFailed(Control& c) {
 }
 
 void WaylandDisplayServices::writeLocked(Control& c, const core::TransferTables& tables) {
-    const int fd = sealedTable(toHardwareRamp(tables.r, c.size), toHardwareRamp(tables.g, c.size),
-                               toHardwareRamp(tables.b, c.size));
+    const int fd = sealedTable(toHardwareRamps(tables, c.size));
     if (fd < 0) {
         reportOnce(c.id,
                    QString("Cannot make the gamma table of output %1: %2").arg(c.id).arg(strerror(errno)));
@@ -288,10 +287,7 @@ std::optional<core::TransferTables> WaylandDisplayServices::readTransferTables(D
     if (it == controls_.end() || !it->second->live || !it->second->shown)
         return std::nullopt;
     const Control& c = *it->second;
-    const auto channel = [&](const core::TransferTable& t) {
-        return fromHardwareRamp(toHardwareRamp(t, c.size));
-    };
-    return core::TransferTables{channel(c.shown->r), channel(c.shown->g), channel(c.shown->b)};
+    return fromHardwareRamps(toHardwareRamps(*c.shown, c.size));
 }
 
 void WaylandDisplayServices::restoreSystemCalibration() {

@@ -36,13 +36,13 @@ QString homeDirectory() {
 
 } // namespace
 
-std::uint64_t rampFingerprint(const HardwareRamp& r, const HardwareRamp& g, const HardwareRamp& b) {
+std::uint64_t rampFingerprint(const HardwareRamps& ramp) {
     std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
     const auto mix = [&](std::uint64_t value) {
         hash ^= value;
         hash *= 0x100000001b3ull;
     };
-    for (const HardwareRamp* c : {&r, &g, &b}) {
+    for (const HardwareRamp* c : {&ramp.r, &ramp.g, &ramp.b}) {
         mix(c->size());
         for (const std::uint16_t level : *c)
             mix(level);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/x11_gamma_ramp.h"
+#include "platform/gamma_ramp.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +24,7 @@ struct SavedRampEntry {
 };
 
 /// A digest of a ramp, to recognise it later without keeping a copy.
-std::uint64_t rampFingerprint(const HardwareRamp& r, const HardwareRamp& g, const HardwareRamp& b);
+std::uint64_t rampFingerprint(const HardwareRamps& ramp);
 
 std::string encodeSavedRamps(const std::vector<SavedRampEntry>& entries);
 /// The entries of a record; nothing, with `error` set, when any part of it is damaged (not JSON,

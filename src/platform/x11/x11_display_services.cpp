@@ -1,7 +1,7 @@
 #include "platform/x11/x11_display_services.h"
 
+#include "platform/gamma_ramp.h"
 #include "platform/x11/saved_ramps_record.h"
-#include "platform/x11/x11_gamma_ramp.h"
 #include "platform/x11/xcb_reply.h"
 
 #include <cstdlib>
@@ -34,10 +34,6 @@ struct Output {
     xcb_randr_crtc_t crtc = XCB_NONE;
     std::string connector;
     std::vector<std::uint8_t> edid;
-};
-
-struct SavedRamp {
-    HardwareRamp r, g, b;
 };
 
 std::string edidMonitorName(const std::vector<std::uint8_t>& edid) {
@@ -107,7 +103,7 @@ struct X11DisplayServices::Impl {
     std::mutex mutex;
     std::vector<Output> outputs;
     bool dirty = true;
-    std::map<xcb_randr_crtc_t, SavedRamp> saved;
+    std::map<xcb_randr_crtc_t, HardwareRamps> saved;
     // rampFingerprint() of the ramps on screen since our last write began: the one before it and
     // its own (or only its own after the first write).
     std::map<xcb_randr_crtc_t, std::vector<std::uint64_t>> written;
@@ -232,21 +228,20 @@ struct X11DisplayServices::Impl {
         return it == outputs.end() ? nullptr : &*it;
     }
 
-    std::optional<SavedRamp> readRampLocked(xcb_randr_crtc_t crtc) {
+    std::optional<HardwareRamps> readRampLocked(xcb_randr_crtc_t crtc) {
         XcbReply<xcb_randr_get_crtc_gamma_reply_t> reply(
             xcb_randr_get_crtc_gamma_reply(conn, xcb_randr_get_crtc_gamma(conn, crtc), nullptr));
         if (!reply || reply->size == 0)
             return std::nullopt;
         const auto channel = [&](const std::uint16_t* p) { return HardwareRamp(p, p + reply->size); };
-        return SavedRamp{channel(xcb_randr_get_crtc_gamma_red(reply.get())),
-                         channel(xcb_randr_get_crtc_gamma_green(reply.get())),
-                         channel(xcb_randr_get_crtc_gamma_blue(reply.get()))};
+        return HardwareRamps{channel(xcb_randr_get_crtc_gamma_red(reply.get())),
+                             channel(xcb_randr_get_crtc_gamma_green(reply.get())),
+                             channel(xcb_randr_get_crtc_gamma_blue(reply.get()))};
     }
 
-    bool writeRampLocked(xcb_randr_crtc_t crtc, const HardwareRamp& r, const HardwareRamp& g,
-                         const HardwareRamp& b) {
-        const auto cookie = xcb_randr_set_crtc_gamma_checked(conn, crtc, std::uint16_t(r.size()), r.data(),
-                                                             g.data(), b.data());
+    bool writeRampLocked(xcb_randr_crtc_t crtc, const HardwareRamps& ramp) {
+        const auto cookie = xcb_randr_set_crtc_gamma_checked(conn, crtc, std::uint16_t(ramp.r.size()),
+                                                             ramp.r.data(), ramp.g.data(), ramp.b.data());
         XcbReply<xcb_generic_error_t> error(xcb_request_check(conn, cookie));
         return !error;
     }
@@ -310,14 +305,14 @@ struct X11DisplayServices::Impl {
                     const HardwareRamp identity = identityHardwareRamp(o.description.gammaSize);
                     saved[o.crtc] = {identity, identity, identity};
                     if (const auto now = readRampLocked(o.crtc))
-                        written[o.crtc] = {rampFingerprint(now->r, now->g, now->b)};
+                        written[o.crtc] = {rampFingerprint(*now)};
                 }
             persistLocked();
             return;
         }
         for (const SavedRampEntry& e : *entries) {
             const auto now = readRampLocked(e.crtc);
-            const std::uint64_t shown = now ? rampFingerprint(now->r, now->g, now->b) : 0;
+            const std::uint64_t shown = now ? rampFingerprint(*now) : 0;
             if (!now || std::find(e.written.begin(), e.written.end(), shown) == e.written.end())
                 continue;
             saved[e.crtc] = {e.r, e.g, e.b};
@@ -468,11 +463,10 @@ void X11DisplayServices::setTransferTables(DisplayId id, const core::TransferTab
         }
         d->saved[crtc] = std::move(*original);
     }
-    const HardwareRamp r = toHardwareRamp(tables.r, size), g = toHardwareRamp(tables.g, size),
-                       b = toHardwareRamp(tables.b, size);
+    const HardwareRamps ramp = toHardwareRamps(tables, size);
     // The record names what the screen shows, so that a later start can tell whether it still
     // applies; it is written first, so a crash at any moment leaves a record that tells the truth.
-    const std::uint64_t fingerprint = rampFingerprint(r, g, b);
+    const std::uint64_t fingerprint = rampFingerprint(ramp);
     auto& onScreen = d->written[crtc];
     if (first || onScreen.empty()) {
         onScreen = {fingerprint};
@@ -481,7 +475,7 @@ void X11DisplayServices::setTransferTables(DisplayId id, const core::TransferTab
         onScreen = {onScreen.back(), fingerprint};
         d->persistLocked();
     }
-    if (!d->writeRampLocked(crtc, r, g, b))
+    if (!d->writeRampLocked(crtc, ramp))
         d->reportOnce(id, QString("The X server rejected the gamma ramp of display %1.").arg(id));
 }
 
@@ -493,8 +487,7 @@ std::optional<core::TransferTables> X11DisplayServices::readTransferTables(Displ
     const auto ramp = d->readRampLocked(o->crtc);
     if (!ramp)
         return std::nullopt;
-    return core::TransferTables{fromHardwareRamp(ramp->r), fromHardwareRamp(ramp->g),
-                                fromHardwareRamp(ramp->b)};
+    return fromHardwareRamps(*ramp);
 }
 
 std::vector<std::optional<core::TransferTables>>
@@ -531,9 +524,7 @@ void X11DisplayServices::restoreSystemCalibration() {
             d->conn, xcb_randr_get_crtc_gamma_size(d->conn, crtc), nullptr));
         if (!size || size->size == 0)
             continue;
-        if (!d->writeRampLocked(crtc, resampleHardwareRamp(ramp.r, size->size),
-                                resampleHardwareRamp(ramp.g, size->size),
-                                resampleHardwareRamp(ramp.b, size->size)))
+        if (!d->writeRampLocked(crtc, resampleHardwareRamps(ramp, size->size)))
             qCWarning(lcDisplays) << "Cannot restore the gamma ramp of CRTC" << crtc;
     }
     // The next write saves afresh, so a calibration loaded while the tint was off is kept. Without a

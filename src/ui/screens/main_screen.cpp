@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -79,15 +78,15 @@ MainScreen::MainScreen(ViewContext context, QWidget* parent) : QWidget(parent), 
     buildLocationRow();
 
     settings::AppState* state = ctx_.state;
-    connect(state, &settings::AppState::objectWillChange, this, &MainScreen::scheduleRefresh);
-    connect(ctx_.editor, &settings::DisplaySettingsEditor::editTargetIdChanged, this,
-            &MainScreen::scheduleRefresh);
-    connect(ctx_.editor, &settings::DisplaySettingsEditor::connectedDisplaysChanged, this,
-            &MainScreen::scheduleRefresh);
-    connect(ctx_.location, &LocationStatus::changed, this, &MainScreen::scheduleRefresh);
+    connect(state, &settings::AppState::objectWillChange, &refreshSoon_, &CoalescedCall::request);
+    connect(ctx_.editor, &settings::DisplaySettingsEditor::editTargetIdChanged, &refreshSoon_,
+            &CoalescedCall::request);
+    connect(ctx_.editor, &settings::DisplaySettingsEditor::connectedDisplaysChanged, &refreshSoon_,
+            &CoalescedCall::request);
+    connect(ctx_.location, &LocationStatus::changed, &refreshSoon_, &CoalescedCall::request);
     if (ctx_.exceptions)
-        connect(ctx_.exceptions, &watchers::AppExceptionsManager::activeOverrideChanged, this,
-                &MainScreen::scheduleRefresh);
+        connect(ctx_.exceptions, &watchers::AppExceptionsManager::activeOverrideChanged, &refreshSoon_,
+                &CoalescedCall::request);
     refresh();
 }
 
@@ -109,8 +108,8 @@ void MainScreen::buildBanners() {
     desktopConflict_->hide();
     layout()->addWidget(desktopConflict_);
     if (ctx_.displays)
-        connect(ctx_.displays, &platform::DisplayServices::conflictChanged, this,
-                &MainScreen::scheduleRefresh);
+        connect(ctx_.displays, &platform::DisplayServices::conflictChanged, &refreshSoon_,
+                &CoalescedCall::request);
 }
 
 void MainScreen::buildStatusAndToggles() {
@@ -190,7 +189,7 @@ void MainScreen::buildScope() {
             [this](core::DisplayId id) { ctx_.editor->setEditTargetId(id); });
     arrangement_->hide();
     column->addWidget(arrangement_);
-    connect(arrangementButton_, &QToolButton::toggled, this, &MainScreen::scheduleRefresh);
+    connect(arrangementButton_, &QToolButton::toggled, &refreshSoon_, &CoalescedCall::request);
 
     auto* statusLine = new QHBoxLayout;
     scopeIcon_ = symbolLabel(QStringLiteral("exclamationmark.triangle"), scopeBox_, orange, 14);
@@ -297,16 +296,6 @@ void MainScreen::buildLocationRow() {
 
 void MainScreen::writeScoped(ProfileField field, double value) {
     ctx_.editor->setScopedValue(field, value);
-}
-
-void MainScreen::scheduleRefresh() {
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
 }
 
 void MainScreen::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "settings/display_settings_editor.h"
 #include "ui/screens/view_context.h"
+#include "ui/widgets/coalesced_call.h"
 #include "ui/widgets/text_labels.h"
 
 #include <map>
@@ -64,7 +65,6 @@ private:
     void buildSliders();
     void buildLocationRow();
     void buildGearMenu();
-    void scheduleRefresh();
     void refreshScope();
     void refreshLocation();
     void writeScoped(settings::ProfileField field, double value);
@@ -77,7 +77,7 @@ private:
         bool operator==(const CurveInputs&) const = default;
     };
     std::optional<CurveInputs> estimatedFor_;
-    bool refreshQueued_ = false;
+    CoalescedCall refreshSoon_{[this] { refresh(); }};
 
     ElidedToolButton* profileButton_ = nullptr;
     QMenu* profileMenu_ = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/tray/menu_bar_controller.h"
 
 #include "settings/app_state.h"
-#include "ui/model/location_status.h"
 #include "ui/model/tray_icon_rules.h"
 #include "ui/model/ui_log.h"
 #include "ui/screens/settings_view.h"
@@ -31,8 +30,14 @@ constexpr std::chrono::seconds popupReleaseDelay{10};
 MenuBarController::MenuBarController(settings::AppState& state, watchers::AppExceptionsManager* exceptions,
                                      LocationStatus& location, platform::DisplayServices& displays,
                                      UiCallbacks callbacks, QObject* parent)
-    : QObject(parent), state_(state), exceptions_(exceptions), location_(location), displays_(displays),
-      callbacks_(std::move(callbacks)), editor_(state, displays), profiles_(state) {
+    : QObject(parent), state_(state), editor_(state, displays), profiles_(state) {
+    context_.state = &state;
+    context_.editor = &editor_;
+    context_.profiles = &profiles_;
+    context_.exceptions = exceptions;
+    context_.location = &location;
+    context_.displays = &displays;
+    context_.callbacks = std::move(callbacks);
     connect(&displays, &platform::DisplayServices::displaysReconfigured, &editor_,
             &settings::DisplaySettingsEditor::refreshConnectedDisplays);
     // A popup closed for a while is let go: most of the day nobody opens it, and its screens,
@@ -63,21 +68,8 @@ SettingsView* MenuBarController::settingsView() {
 PopupWindow* MenuBarController::popup() {
     if (popup_ || !installed_)
         return popup_.get();
-    ViewContext context;
-    context.state = &state_;
-    context.editor = &editor_;
-    context.profiles = &profiles_;
-    context.exceptions = exceptions_;
-    context.location = &location_;
-    context.menus = menus_.get();
-    context.displays = &displays_;
-    context.workspace = workspace_;
-    context.shortcuts = shortcuts_;
-    context.offerOnboarding = offerOnboarding_;
-    context.updatesOffered = updatesOffered_;
-    context.callbacks = callbacks_;
     editor_.refreshConnectedDisplays();
-    popup_ = std::make_unique<PopupWindow>(new SettingsView(std::move(context)));
+    popup_ = std::make_unique<PopupWindow>(new SettingsView(context_));
     connect(popup_.get(), &PopupWindow::visibilityChanged, menus_.get(), &MenuTracker::setPopupOpen);
     connect(popup_.get(), &PopupWindow::visibilityChanged, this, [this](bool visible) {
         if (visible)
@@ -92,7 +84,8 @@ void MenuBarController::install() {
     if (installed_)
         return;
     installed_ = true;
-    menus_ = std::make_unique<MenuTracker>(callbacks_.onMenuTrackingChanged);
+    menus_ = std::make_unique<MenuTracker>(context_.callbacks.onMenuTrackingChanged);
+    context_.menus = menus_.get();
 
     buildContextMenu();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -105,11 +98,10 @@ void MenuBarController::install() {
 
     for (auto signal :
          {&settings::AppState::currentAltitudeChanged, &settings::AppState::currentKelvinChanged})
-        connect(&state_, signal, this, &MenuBarController::scheduleIconUpdate);
-    connect(&state_, &settings::AppState::pausedChanged, this, &MenuBarController::scheduleIconUpdate);
-    connect(&state_, &settings::AppState::locationKnownChanged, this, &MenuBarController::scheduleIconUpdate);
-    connect(&state_, &settings::AppState::manualOverrideChanged, this,
-            &MenuBarController::scheduleIconUpdate);
+        connect(&state_, signal, &iconUpdate_, &CoalescedCall::request);
+    for (auto signal : {&settings::AppState::pausedChanged, &settings::AppState::locationKnownChanged,
+                        &settings::AppState::manualOverrideChanged})
+        connect(&state_, signal, &iconUpdate_, &CoalescedCall::request);
     updateIcon();
 }
 
@@ -138,25 +130,13 @@ void MenuBarController::buildContextMenu() {
     manualAction_->setCheckable(true);
     connect(manualAction_, &QAction::triggered, &state_, [this](bool on) { state_.setManualOverride(on); });
     contextMenu_->addSeparator();
-    contextMenu_->addAction(QStringLiteral("Quit Tintwell"), this, [this] { call(callbacks_.onQuit); });
+    contextMenu_->addAction(QStringLiteral("Quit Tintwell"), this,
+                            [this] { call(context_.callbacks.onQuit); });
     connect(contextMenu_.get(), &QMenu::aboutToShow, this, [this] {
         pauseAction_->setChecked(state_.paused());
         manualAction_->setChecked(state_.manualOverride());
     });
     menus_->track(contextMenu_.get());
-}
-
-void MenuBarController::scheduleIconUpdate() {
-    if (iconUpdateQueued_)
-        return;
-    iconUpdateQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            iconUpdateQueued_ = false;
-            updateIcon();
-        },
-        Qt::QueuedConnection);
 }
 
 void MenuBarController::updateIcon() {

@@ -3,6 +3,8 @@
 #include "settings/display_settings_editor.h"
 #include "settings/profile_manager.h"
 #include "ui/model/ui_callbacks.h"
+#include "ui/screens/view_context.h"
+#include "ui/widgets/coalesced_call.h"
 
 #include <memory>
 
@@ -14,21 +16,8 @@
 class QMenu;
 class QAction;
 
-namespace tintwell::platform {
-class DisplayServices;
-class WorkspaceServices;
-} // namespace tintwell::platform
-namespace tintwell::shortcuts {
-class GlobalShortcuts;
-}
-namespace tintwell::watchers {
-class AppExceptionsManager;
-}
-
 namespace tintwell::ui {
 
-class LocationStatus;
-class MenuTracker;
 class PopupWindow;
 class SettingsView;
 
@@ -49,12 +38,12 @@ public:
     ~MenuBarController() override;
 
     /// Services the popup's screens read; call before install(). Each may be null.
-    void setWorkspace(platform::WorkspaceServices* workspace) { workspace_ = workspace; }
-    void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { shortcuts_ = shortcuts; }
+    void setWorkspace(platform::WorkspaceServices* workspace) { context_.workspace = workspace; }
+    void setGlobalShortcuts(shortcuts::GlobalShortcuts* shortcuts) { context_.shortcuts = shortcuts; }
     /// Whether the popup opens on the first-run flow while one of its steps is open.
-    void setOfferOnboarding(bool offer) { offerOnboarding_ = offer; }
+    void setOfferOnboarding(bool offer) { context_.offerOnboarding = offer; }
     /// A build with an update feed: the popup asks for the update consent and offers updates.
-    void setUpdatesOffered(bool offered) { updatesOffered_ = offered; }
+    void setUpdatesOffered(bool offered) { context_.updatesOffered = offered; }
 
     /// Builds the status icon (when a tray exists) and the icon's follow-up. Once. The popup is
     /// built when first asked for: most runs never open it, and its screens cost memory.
@@ -82,20 +71,12 @@ private:
     void createStatusItem();
     void buildContextMenu();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
-    void scheduleIconUpdate();
 
     settings::AppState& state_;
-    watchers::AppExceptionsManager* exceptions_;
-    LocationStatus& location_;
-    platform::DisplayServices& displays_;
-    platform::WorkspaceServices* workspace_ = nullptr;
-    shortcuts::GlobalShortcuts* shortcuts_ = nullptr;
-    bool offerOnboarding_ = false;
-    bool updatesOffered_ = false;
-    UiCallbacks callbacks_;
     settings::DisplaySettingsEditor editor_;
     settings::ProfileManager profiles_;
     std::unique_ptr<MenuTracker> menus_;
+    ViewContext context_; ///< what the popup's screens get, gathered as it comes
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<QMenu> contextMenu_;
     QAction* statusLine_ = nullptr;
@@ -105,7 +86,7 @@ private:
     QTimer releasePopup_; ///< runs while the popup is closed; when it fires the popup goes
     QString symbol_;
     QString toolTip_;
-    bool iconUpdateQueued_ = false;
+    CoalescedCall iconUpdate_{[this] { updateIcon(); }};
     bool installed_ = false;
     void releasePopup();
     QTimer trayRetry_;

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tintwell::ui {
@@ -81,22 +80,12 @@ DayStripPanel::DayStripPanel(settings::AppState* state, settings::DisplaySetting
         player_.play(day.start, day.end);
     });
 
-    connect(state_, &settings::AppState::objectWillChange, this, &DayStripPanel::scheduleRefresh);
-    connect(editor_, &settings::DisplaySettingsEditor::editTargetIdChanged, this,
-            &DayStripPanel::scheduleRefresh);
-    connect(editor_, &settings::DisplaySettingsEditor::connectedDisplaysChanged, this,
-            &DayStripPanel::scheduleRefresh);
+    connect(state_, &settings::AppState::objectWillChange, &refreshSoon_, &CoalescedCall::request);
+    connect(editor_, &settings::DisplaySettingsEditor::editTargetIdChanged, &refreshSoon_,
+            &CoalescedCall::request);
+    connect(editor_, &settings::DisplaySettingsEditor::connectedDisplaysChanged, &refreshSoon_,
+            &CoalescedCall::request);
     refresh();
-}
-
-void DayStripPanel::scheduleRefresh() {
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
 }
 
 void DayStripPanel::refresh() {

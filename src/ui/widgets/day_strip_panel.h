@@ -2,6 +2,7 @@
 
 #include "core/instant.h"
 #include "ui/model/day_preview_player.h"
+#include "ui/widgets/coalesced_call.h"
 
 #include <functional>
 #include <optional>
@@ -45,7 +46,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void scheduleRefresh();
     void showInstant(Instant at);
     void endPreview();
     void setCaption(const QString& text);
@@ -58,7 +58,7 @@ private:
     DayStrip* strip_ = nullptr;
     QLabel* caption_ = nullptr;
     QPushButton* previewButton_ = nullptr;
-    bool refreshQueued_ = false;
+    CoalescedCall refreshSoon_{[this] { refresh(); }};
     bool previewing_ = false;
 };
 

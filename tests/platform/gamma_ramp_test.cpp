@@ -1,4 +1,4 @@
-#include "platform/x11/x11_gamma_ramp.h"
+#include "platform/gamma_ramp.h"
 
 #include <cmath>
 #include <limits>
@@ -16,7 +16,7 @@ const auto filled = [](float v) {
     return t;
 };
 
-TEST(X11GammaRamp, ConvertsToSixteenBitsWithRoundingAndHoldsTheRange) {
+TEST(GammaRamp, ConvertsToSixteenBitsWithRoundingAndHoldsTheRange) {
     const struct {
         float value;
         std::uint16_t expected;
@@ -28,7 +28,7 @@ TEST(X11GammaRamp, ConvertsToSixteenBitsWithRoundingAndHoldsTheRange) {
         EXPECT_EQ(toHardwareRamp(filled(row.value), 256)[17], row.expected) << row.value;
 }
 
-TEST(X11GammaRamp, ResamplesToTheCrtcSizeAndBack) {
+TEST(GammaRamp, ResamplesToTheCrtcSizeAndBack) {
     const auto identity = core::ColorTemperature::identityTable();
     for (int size : {2, 16, 256, 1024, 4096}) {
         SCOPED_TRACE(size);
@@ -44,7 +44,7 @@ TEST(X11GammaRamp, ResamplesToTheCrtcSizeAndBack) {
     EXPECT_TRUE(toHardwareRamp(identity, 0).empty());
 }
 
-TEST(X11GammaRamp, ASavedRampFollowsACrtcThatChangedSize) {
+TEST(GammaRamp, ASavedRampFollowsACrtcThatChangedSize) {
     const HardwareRamp small = {0, 1000, 65535};
     EXPECT_EQ(resampleHardwareRamp(small, 5), (HardwareRamp{0, 500, 1000, 33268, 65535}));
     EXPECT_EQ(resampleHardwareRamp(small, 3), small);

@@ -1,4 +1,4 @@
-#include "platform/x11/x11_gamma_ramp.h"
+#include "platform/gamma_ramp.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +43,10 @@ HardwareRamp toHardwareRamp(const core::TransferTable& table, int size) {
     return ramp;
 }
 
+HardwareRamps toHardwareRamps(const core::TransferTables& tables, int size) {
+    return {toHardwareRamp(tables.r, size), toHardwareRamp(tables.g, size), toHardwareRamp(tables.b, size)};
+}
+
 HardwareRamp identityHardwareRamp(int size) {
     return toHardwareRamp(core::ColorTemperature::identityTable(), size);
 }
@@ -62,6 +66,11 @@ HardwareRamp resampleHardwareRamp(std::span<const std::uint16_t> ramp, int size)
     return out;
 }
 
+HardwareRamps resampleHardwareRamps(const HardwareRamps& ramps, int size) {
+    return {resampleHardwareRamp(ramps.r, size), resampleHardwareRamp(ramps.g, size),
+            resampleHardwareRamp(ramps.b, size)};
+}
+
 core::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp) {
     core::TransferTable table{};
     const int n = static_cast<int>(ramp.size());
@@ -71,6 +80,10 @@ core::TransferTable fromHardwareRamp(std::span<const std::uint16_t> ramp) {
         table[static_cast<std::size_t>(i)] = static_cast<float>(v / 65535.0);
     }
     return table;
+}
+
+core::TransferTables fromHardwareRamps(const HardwareRamps& ramps) {
+    return {fromHardwareRamp(ramps.r), fromHardwareRamp(ramps.g), fromHardwareRamp(ramps.b)};
 }
 
 } // namespace tintwell::platform
