@@ -75,10 +75,7 @@ TEST_F(AppCalibration, ACrashRecordIsUsedOnlyWhileTheScreenShowsWhatTheCrashedRu
     start();
     ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));
     crash();
-    QProcess reset;
-    reset.setProcessEnvironment(env);
-    reset.start(TINTWELL_BINARY, {"--reset"});
-    ASSERT_TRUE(reset.waitForFinished(10000) && reset.exitCode() == 0);
+    ASSERT_EQ(run({"--reset"}).first, 0);
     const Ramp newer = calibrate("0.6:0.6:0.6");
     start();
     ASSERT_TRUE(spinUntil([&] { return bothShowNight(); }));

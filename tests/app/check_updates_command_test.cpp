@@ -27,15 +27,11 @@ const QByteArray kFeed = R"(<rss xmlns:s="http://www.andymatuschak.org/xml-names
 
 /// Runs the program while this process keeps serving: its event loop turns until the child ends.
 test::Outcome runServed(const QStringList& arguments, const QString& feed, const QString& configHome) {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("TINTWELL_UPDATE_FEED", feed);
-    env.insert("XDG_CONFIG_HOME", configHome);
     QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(TINTWELL_BINARY, arguments);
+    test::launch(p, arguments,
+                 test::environmentWith({{"TINTWELL_UPDATE_FEED", feed}, {"XDG_CONFIG_HOME", configHome}}));
     EXPECT_TRUE(test::spinUntil([&] { return p.state() == QProcess::NotRunning; }, 30s));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    return test::outcomeOf(p);
 }
 
 TEST(CheckUpdatesCommandTest, PicksTheNewestItem) {

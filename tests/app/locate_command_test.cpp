@@ -1,8 +1,6 @@
 // `tintwell --locate` as a user runs it: without GeoClue (the time zone stands in) and with a fake
 // GeoClue on a private bus.
 
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
 #include "support/private_bus.h"
 #include "support/tintwell_process.h"
@@ -41,10 +39,8 @@ TEST(LocateCommand, AFixFromGeoClueIsSavedAsTheApplicationWould) {
     const test::PrivateBus bus;
     const QString address = bus.address();
     QProcess fake;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
-    fake.setProcessEnvironment(env);
-    fake.start(FAKE_GEOCLUE, {"fix", "-33.87", "151.21"});
+    test::launch(fake, {"fix", "-33.87", "151.21"},
+                 test::environmentWith({{"DBUS_SYSTEM_BUS_ADDRESS", address}}), FAKE_GEOCLUE);
     ASSERT_TRUE(fake.waitForReadyRead(5000));
     QTemporaryDir config;
 

@@ -22,7 +22,8 @@ using platform::InstanceClaim;
 
 namespace {
 
-// The X selection's refusal, release and takeover run end to end in the calibration tests.
+// The X selection's refusal and release run end to end in the calibration tests; its takeover only
+// here, below.
 TEST(LockFileInstanceClaimTest, ASecondClaimIsRefusedWithTheHoldersPidUntilTheHolderLetsGo) {
     QTemporaryDir dir;
     const auto make = [&] {

@@ -3,17 +3,12 @@
 // private session bus, and pause and quit give every output's gamma control back.
 
 #include "core/color_temperature.h"
-#include "core/solar_engine.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
 #include "support/expected_table.h"
 #include "support/private_bus.h"
 #include "support/test_compositor.h"
+#include "support/tintwell_process.h"
 
-#include <cmath>
-
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,14 +41,7 @@ protected:
         env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("XDG_STATE_HOME", dir.filePath("state"));
-        // On the equator where it is local solar midnight now: the night colour.
-        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-        const double longitude = std::remainder(-std::fmod(secondsSinceEpoch(now), 86400.0) / 240.0, 360.0);
-        settings::JsonFileUserDefaults defaults(dir.filePath("config/tintwell/defaults.json").toStdString());
-        settings::AppState state(defaults);
-        state.setUseAutoLocation(false);
-        state.setLatitude(0);
-        state.setLongitude(longitude);
+        test::storeMidnightPlace(dir.filePath("config/tintwell/defaults.json").toStdString());
     }
     void TearDown() override {
         if (app.state() != QProcess::NotRunning) {
@@ -62,12 +50,8 @@ protected:
         }
     }
     std::pair<int, std::string> run(const QStringList& arguments) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(TINTWELL_BINARY, arguments);
-        p.waitForFinished(30000);
-        return {p.exitCode(),
-                p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString()};
+        const test::Outcome r = test::runTintwellIn(env, arguments);
+        return {r.status, r.out + r.err};
     }
     /// The last table on output `index` is the RandR ramp of `tables` at the output's size.
     bool shows(int index, const core::TransferTables& tables, int size) {
@@ -91,8 +75,7 @@ TEST_F(WaylandApp, TintsEveryOutputAndGivesTheControlsBackOnPauseAndQuit) {
     EXPECT_EQ(run({"--oneshot", "3400"}).first, 1);
     EXPECT_EQ(run({"--reset"}).first, 0);
 
-    app.setProcessEnvironment(env);
-    app.start(TINTWELL_BINARY, {});
+    ASSERT_TRUE(test::launch(app, {}, env));
     const auto night = core::ColorTemperature::gammaRamp(3400, 1, 1);
     ASSERT_TRUE(
         spinUntil([&] { return shows(0, night, 256) && shows(1, night, 1024); }, std::chrono::seconds(15)))

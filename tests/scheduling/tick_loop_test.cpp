@@ -1,4 +1,3 @@
-#include "app/app_delegate.h"
 #include "engine/gamma_controller.h"
 #include "platform/virtual/virtual_display_services.h"
 #include "platform/virtual/virtual_workspace_services.h"
@@ -138,66 +137,6 @@ TEST(TickLoopTest, ExceptionCountsOnlyWhileItsApplicationRuns) {
     f.loop.tick();
     EXPECT_EQ(f.decisions(), (DecisionMap{{1, Target{3400, 1, 1}}, {2, Native{}}}));
     EXPECT_EQ(f.loop.currentInterval(), 2);
-}
-
-/// The application on two virtual displays, at local noon in San Francisco (far from twilight, so
-/// the tick timer stays at a minute), with short debounce intervals.
-struct RunningApp {
-    settings::InMemoryUserDefaults defaults;
-    platform::VirtualDisplayServices displays{2};
-    app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
-                              app::AppTiming{50ms, 50ms, 0ms}};
-    settings::AppState& state;
-
-    RunningApp()
-        : state((test::application(), knowPlace(), delegate.applicationDidFinishLaunching(),
-                 *delegate.appState())) {
-        delegate.setClock(std::make_shared<FakeClock>(instantFromSecondsSinceEpoch(946756800)));
-        EXPECT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
-        EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, std::chrono::milliseconds(150)));
-    }
-    int ticks() const { return delegate.tickLoop()->tickCount(); }
-    /// The default place, stored as the user's own: without a place known nothing is tinted.
-    void knowPlace() { settings::AppState(defaults).setLatitude(settings::AppState(defaults).latitude()); }
-    /// Exactly one tick follows `change` once the debounce has passed.
-    void expectOneTickAfter(const std::function<void()>& change) {
-        const int before = ticks();
-        change();
-        ASSERT_TRUE(test::spinUntil([&] { return ticks() > before; }));
-        EXPECT_FALSE(test::spinUntil([&] { return ticks() > before + 1; }, std::chrono::milliseconds(120)));
-    }
-    bool shows(DisplayId id, const TransferTables& tables) {
-        return displays.readTransferTables(id) == tables && !delegate.gamma()->isRamping(id);
-    }
-};
-
-TEST(AppDelegateTest, TheDisplayOverridesAndABurstOfSettingsCostOneTick) {
-    RunningApp a;
-    auto& s = a.state;
-    a.expectOneTickAfter([&] { s.setDisplaySettings({}, "KEY"); });
-    a.expectOneTickAfter([&] {
-        for (int i = 0; i < 10; ++i)
-            s.setDayKelvin(6000 + i);      // each within the debounce of the one before
-        s.setNightKelvin(s.nightKelvin()); // unchanged: no tick of its own
-    });
-
-    const int restores = a.displays.restoreCount();
-    a.delegate.applicationWillTerminate();
-    EXPECT_EQ(a.displays.restoreCount(), restores + 1);
-    EXPECT_FALSE(a.delegate.tickLoop()->timer() && a.delegate.tickLoop()->timer()->isActive());
-}
-
-TEST(AppDelegateTest, AfterAReconfigurationADisplayIdGivenToAnotherMonitorLosesTheOldOverride) {
-    RunningApp a;
-    const auto own = ColorTemperature::gammaRamp(2000, 1, 1);
-    a.state.setDisplaySettings({2000, 2000, 12, 1, 1, 5000}, *a.displays.describe(1)->key);
-    ASSERT_TRUE(test::spinUntil([&] { return a.shows(1, own); }));
-
-    auto other = *a.displays.describe(1);
-    other.key = "00000000-0000-5000-8000-000000000009";
-    a.displays.setDisplays({other, *a.displays.describe(2)});
-    const auto global = *a.displays.readTransferTables(2);
-    EXPECT_TRUE(test::spinUntil([&] { return a.shows(1, global); }));
 }
 
 } // namespace

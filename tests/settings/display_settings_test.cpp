@@ -66,11 +66,6 @@ TEST(DisplaySettingsEditor, FirstEditSeedsAnOverrideFromTheGlobalValues) {
     editor.setScopedValue(ProfileField::DayKelvin, 5500);
     EXPECT_EQ(state.dayKelvin(), 5500);
     EXPECT_EQ(state.displayOverrides().size(), 1u);
-
-    editor.setEditTargetId(1);
-    editor.useGlobalForTarget();
-    EXPECT_TRUE(state.displayOverrides().empty());
-    EXPECT_EQ(editor.scopedValue(ProfileField::NightKelvin), 2000);
 }
 
 TEST(DisplaySettingsEditor, EachFieldReachesItsOwnValueGloballyAndForOneDisplay) {

@@ -37,17 +37,6 @@ TEST_F(ProfilesTest, NoActiveProfileIsCustomAndDirty) {
     state.setActiveProfileId(Uuid::random());
     EXPECT_EQ(state.activeProfileName(), "Custom");
     EXPECT_TRUE(state.activeProfileId());
-
-    // Saving a new profile trims the typed name; a blank one saves nothing.
-    state.setProfiles({});
-    manager.setNewProfileName("   ");
-    manager.saveNewProfile();
-    EXPECT_TRUE(state.profiles().empty());
-    manager.setNewProfileName("\n Evening \t");
-    manager.saveNewProfile();
-    ASSERT_EQ(names(), std::vector<std::string>{"Evening"});
-    EXPECT_EQ(state.activeProfileId(), state.profiles()[0].id);
-    EXPECT_EQ(manager.newProfileName(), "");
 }
 
 TEST_F(ProfilesTest, ApplyingAPresetWritesOnceAndTracksDirtiness) {

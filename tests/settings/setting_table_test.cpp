@@ -3,6 +3,7 @@
 
 #include "app/app_delegate.h"
 #include "app/cli/settings_command.h"
+#include "engine/gamma_controller.h"
 #include "platform/virtual/virtual_display_services.h"
 #include "scheduling/clock.h"
 #include "scheduling/tick_loop.h"
@@ -154,31 +155,78 @@ TEST(SettingTable, EveryRowIsSetAndReadOnTheCommandLine) {
     qputenv("XDG_CONFIG_HOME", configHome);
 }
 
-TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
+/// The application on two virtual displays, at local noon in San Francisco (far from twilight, so
+/// the tick timer stays at a minute), with short debounce intervals.
+struct RunningApp {
     InMemoryUserDefaults defaults;
     platform::VirtualDisplayServices displays{2};
     app::AppDelegate delegate{app::AppServices{&defaults, &displays, nullptr, {}},
                               app::AppTiming{50ms, 50ms, 0ms}};
-    test::application();
-    delegate.applicationDidFinishLaunching();
-    // Local noon in San Francisco: far from twilight, so the tick timer stays at a minute.
-    delegate.setClock(std::make_shared<scheduling::FakeClock>(instantFromSecondsSinceEpoch(946756800)));
-    const auto ticks = [&] { return delegate.tickLoop()->tickCount(); };
-    ASSERT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
-    EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, std::chrono::milliseconds(150)));
+    AppState& state;
 
-    forEachRow([&](core::SettingId id, const SettingRow& row) {
+    RunningApp()
+        : state((test::application(), knowPlace(), delegate.applicationDidFinishLaunching(),
+                 *delegate.appState())) {
+        delegate.setClock(std::make_shared<scheduling::FakeClock>(instantFromSecondsSinceEpoch(946756800)));
+        EXPECT_TRUE(test::spinUntil([&] { return ticks() >= 3; })); // launch + wiring
+        EXPECT_FALSE(test::spinUntil([&] { return ticks() > 3; }, 150ms));
+    }
+    int ticks() const { return delegate.tickLoop()->tickCount(); }
+    /// The default place, stored as the user's own: without a place known nothing is tinted.
+    void knowPlace() { AppState(defaults).setLatitude(AppState(defaults).latitude()); }
+    /// Exactly one tick follows `change` once the debounce has passed.
+    void expectOneTickAfter(const std::function<void()>& change) {
         const int before = ticks();
-        // A value may already be in force: giving the latitude made the place known.
-        const bool changes = delegate.appState()->value(id) != sampleOf(row).value;
-        delegate.appState()->setValue(id, sampleOf(row).value);
+        change();
+        ASSERT_TRUE(test::spinUntil([&] { return ticks() > before; }));
+        EXPECT_FALSE(test::spinUntil([&] { return ticks() > before + 1; }, 120ms));
+    }
+    bool shows(core::DisplayId id, const core::TransferTables& tables) {
+        return displays.readTransferTables(id) == tables && !delegate.gamma()->isRamping(id);
+    }
+};
+
+TEST(SettingTable, AChangeToAReevaluatingRowCostsOneTickAndToAnyOtherNone) {
+    RunningApp a;
+    forEachRow([&](core::SettingId id, const SettingRow& row) {
+        const int before = a.ticks();
+        const bool changes = a.state.value(id) != sampleOf(row).value; // the place may be the default
+        a.state.setValue(id, sampleOf(row).value);
         const int expected = row.reevaluates() && changes ? 1 : 0;
         if (expected) {
-            EXPECT_TRUE(test::spinUntil([&] { return ticks() > before; }));
+            EXPECT_TRUE(test::spinUntil([&] { return a.ticks() > before; }));
         }
-        EXPECT_FALSE(
-            test::spinUntil([&] { return ticks() > before + expected; }, std::chrono::milliseconds(150)));
+        EXPECT_FALSE(test::spinUntil([&] { return a.ticks() > before + expected; }, 150ms));
     });
+}
+
+TEST(AppDelegateTest, TheDisplayOverridesAndABurstOfSettingsCostOneTick) {
+    RunningApp a;
+    auto& s = a.state;
+    a.expectOneTickAfter([&] { s.setDisplaySettings({}, "KEY"); });
+    a.expectOneTickAfter([&] {
+        for (int i = 0; i < 10; ++i)
+            s.setDayKelvin(6000 + i);      // each within the debounce of the one before
+        s.setNightKelvin(s.nightKelvin()); // unchanged: no tick of its own
+    });
+
+    const int restores = a.displays.restoreCount();
+    a.delegate.applicationWillTerminate();
+    EXPECT_EQ(a.displays.restoreCount(), restores + 1);
+    EXPECT_FALSE(a.delegate.tickLoop()->timer() && a.delegate.tickLoop()->timer()->isActive());
+}
+
+TEST(AppDelegateTest, AfterAReconfigurationADisplayIdGivenToAnotherMonitorLosesTheOldOverride) {
+    RunningApp a;
+    const auto own = core::ColorTemperature::gammaRamp(2000, 1, 1);
+    a.state.setDisplaySettings({2000, 2000, 12, 1, 1, 5000}, *a.displays.describe(1)->key);
+    ASSERT_TRUE(test::spinUntil([&] { return a.shows(1, own); }));
+
+    auto other = *a.displays.describe(1);
+    other.key = "00000000-0000-5000-8000-000000000009";
+    a.displays.setDisplays({other, *a.displays.describe(2)});
+    const auto global = *a.displays.readTransferTables(2);
+    EXPECT_TRUE(test::spinUntil([&] { return a.shows(1, global); }));
 }
 
 } // namespace

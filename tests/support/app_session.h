@@ -5,15 +5,12 @@
 
 #include "core/color_temperature.h"
 #include "core/solar_engine.h"
-#include "settings/app_state.h"
-#include "settings/json_file_user_defaults.h"
 #include "support/event_loop.h"
+#include "support/tintwell_process.h"
 #include "support/x11_session.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <functional>
 
 #include <QDir>
 #include <QFile>
@@ -55,15 +52,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
         QFile::setPermissions(dir.filePath("runtime"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        // A longitude on the equator where it is now local solar midnight.
-        const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-        midnightLongitude = std::remainder(-std::fmod(secondsSinceEpoch(now), 86400.0) / 240.0, 360.0);
-        ASSERT_LT(core::SolarEngine::position(0, midnightLongitude, now).altitude, -60);
-        store([&](settings::AppState& s) {
-            s.setUseAutoLocation(false);
-            s.setLatitude(0);
-            s.setLongitude(midnightLongitude);
-        });
+        midnightLongitude = storeMidnightPlace(settingsFile());
     }
     void TearDown() override {
         for (QProcess* p : {&app, &other})
@@ -76,23 +65,14 @@ protected:
     }
 
     std::string settingsFile() const { return dir.filePath("config/tintwell/defaults.json").toStdString(); }
-    void store(const std::function<void(settings::AppState&)>& change) {
-        settings::JsonFileUserDefaults defaults(settingsFile());
-        settings::AppState state(defaults);
-        change(state);
-    }
     void start(QProcess& p, const QStringList& arguments = {}) { start(p, env, arguments); }
     void start(QProcess& p, const QProcessEnvironment& environment, const QStringList& arguments = {}) {
-        p.setProcessEnvironment(environment);
-        p.start(TINTWELL_BINARY, arguments);
-        ASSERT_TRUE(p.waitForStarted(5000));
+        ASSERT_TRUE(launch(p, arguments, environment));
     }
     /// Runs a one-shot command to its end: exit code and trimmed standard output.
     std::pair<int, std::string> run(const QStringList& arguments) {
-        QProcess p;
-        start(p, arguments);
-        p.waitForFinished(30000);
-        return {p.exitCode(), p.readAllStandardOutput().trimmed().toStdString()};
+        const Outcome r = runTintwellIn(env, arguments);
+        return {r.status, QString::fromStdString(r.out).trimmed().toStdString()};
     }
 
     xcb_randr_crtc_t crtc(const std::string& name) { return session.crtcOf(name); }
