@@ -133,8 +133,13 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
 
     rows[2]->moveUpAction()->trigger();
     EXPECT_EQ(state.profiles()[1].name, "Third");
-    QTest::keyClicks(screen.userRows()[0]->nameField(), " renamed");
+    QLineEdit* name = screen.userRows()[0]->nameField();
+    EXPECT_EQ(name->cursorPosition(), 0) << "a long name shows its start";
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, " renamed");
     EXPECT_EQ(state.profiles()[0].name, "Only renamed");
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(name->cursorPosition(), 0);
 
     screen.presetRows()[1]->duplicateAction()->trigger();
     EXPECT_EQ(state.profiles().back().name, settings::BuiltinPresets::all()[1].name);
@@ -253,10 +258,13 @@ TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
 }
 
 TEST_F(ScreensTest, HelpSpeaksOfThisSystem) {
-    HelpScreen help;
-    for (const HelpSection& s : HelpScreen::sections())
+    HelpScreen help(false);
+    for (const HelpSection& s : HelpScreen::sections(true))
         EXPECT_FALSE(s.text.contains("macOS") || s.text.contains("Mac ") || s.text.contains("CoreLocation"))
             << s.title.toStdString();
+    for (const HelpSection& s : HelpScreen::sections(false))
+        EXPECT_FALSE((s.title + s.text).contains("update", Qt::CaseInsensitive))
+            << "a build without an update feed never speaks of them";
     EXPECT_TRUE(test::saveScreenshots(help, "help", 560));
 }
 

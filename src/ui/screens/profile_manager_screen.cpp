@@ -49,6 +49,10 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         nameField_->setObjectName("profileName");
         nameField_->setPlaceholderText("Name");
         nameField_->setMinimumWidth(60);
+        // A long name shows its start, as a label would, until someone edits it.
+        nameField_->setCursorPosition(0);
+        connect(nameField_, &QLineEdit::editingFinished, nameField_,
+                [f = nameField_] { f->setCursorPosition(0); });
         connect(nameField_, &QLineEdit::textEdited, this, &ProfileRow::renamed);
         texts->addWidget(nameField_);
     }
@@ -95,7 +99,7 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
     if (const QString name = QString::fromStdString(profile.name);
         nameField_ && !nameField_->hasFocus() && nameField_->text() != name) {
         nameField_->setText(name);
-        nameField_->setCursorPosition(0); // a long name shows its start
+        nameField_->setCursorPosition(0);
     }
     summary_->setFullText(QString::fromStdString(profileSummary(profile)));
     apply_->setVisible(!isActive);
