@@ -138,8 +138,9 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
     QTest::keyClick(name, Qt::Key_End);
     QTest::keyClicks(name, " renamed");
     EXPECT_EQ(state.profiles()[0].name, "Only renamed");
-    QTest::keyClick(name, Qt::Key_Return);
-    EXPECT_EQ(name->cursorPosition(), 0);
+    QFocusEvent tabbedAway(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(name, &tabbedAway);
+    EXPECT_EQ(name->cursorPosition(), 0) << "leaving the field shows the name's start again";
 
     screen.presetRows()[1]->duplicateAction()->trigger();
     EXPECT_EQ(state.profiles().back().name, settings::BuiltinPresets::all()[1].name);
