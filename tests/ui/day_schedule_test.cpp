@@ -118,13 +118,23 @@ TEST(DayStripLayout, PlacesHoursLabelsAndTheCursor) {
 
     struct Spread {
         const char* what;
-        std::vector<double> centers, widths, lefts;
+        std::vector<double> centers, widths;
+        std::vector<std::optional<double>> lefts;
     };
     const Spread spreads[] = {
         {"room for all: centred", {50, 150}, {40, 40}, {30, 130}},
-        {"too close: the later one moves", {100, 105}, {40, 40}, {80, 126}},
+        {"too close: both move apart about their marks", {100, 105}, {40, 40}, {59.5, 105.5}},
+        {"morning and evening pairs each spread on their own",
+         {60, 70, 140, 150},
+         {30, 30, 30, 30},
+         {32, 68, 112, 148}},
         {"at the edges: held inside", {5, 198}, {40, 40}, {0, 160}},
         {"crowded at the right end", {190, 195, 199}, {40, 40, 40}, {68, 114, 160}},
+        {"crowded at both ends", {1, 12, 188, 199}, {40, 40, 40, 40}, {0, 46, 114, 160}},
+        {"no room: those nearest midnight give way, the earlier first",
+         {10, 60, 100, 140, 190},
+         {50, 50, 50, 50, 50},
+         {std::nullopt, 19, 75, 131, std::nullopt}},
     };
     for (const Spread& s : spreads)
         EXPECT_EQ(dayStrip::spreadLabels(s.centers, s.widths, 200, 6), s.lefts) << s.what;

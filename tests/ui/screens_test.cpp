@@ -6,6 +6,7 @@
 #include "settings/user_defaults.h"
 #include "support/screen_capture.h"
 #include "ui/screens/app_exceptions_screen.h"
+#include "ui/screens/help_screen.h"
 #include "ui/screens/location_screen.h"
 #include "ui/screens/onboarding_screen.h"
 #include "ui/screens/profile_manager_screen.h"
@@ -131,8 +132,14 @@ TEST_F(ScreensTest, ProfileRowsEnableMovesOnlyWithinTheListAndFollowTheStore) {
 
     rows[2]->moveUpAction()->trigger();
     EXPECT_EQ(state.profiles()[1].name, "Third");
-    QTest::keyClicks(screen.userRows()[0]->nameField(), " renamed");
+    QLineEdit* name = screen.userRows()[0]->nameField();
+    EXPECT_EQ(name->cursorPosition(), 0) << "a long name shows its start";
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, " renamed");
     EXPECT_EQ(state.profiles()[0].name, "Only renamed");
+    QFocusEvent tabbedAway(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(name, &tabbedAway);
+    EXPECT_EQ(name->cursorPosition(), 0) << "leaving the field shows the name's start again";
 
     screen.presetRows()[1]->duplicateAction()->trigger();
     EXPECT_EQ(state.profiles().back().name, settings::BuiltinPresets::all()[1].name);
@@ -243,6 +250,11 @@ TEST_F(ScreensTest, CanvasSelectsTheClickedTileAndSaysWhenThereAreNoDisplays) {
     EXPECT_EQ(canvas.selectedId(), 2u);
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(canvas.selectedId(), 2u) << "a click beside the tiles keeps the selection";
+}
+
+TEST_F(ScreensTest, HelpSpeaksOfUpdatesOnlyInABuildWithAFeed) {
+    for (const HelpSection& s : HelpScreen::sections(false))
+        EXPECT_FALSE((s.title + s.text).contains("update", Qt::CaseInsensitive)) << s.title.toStdString();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <numeric>
 
 #include <QStringList>
 
@@ -51,24 +52,54 @@ std::vector<DayEvent> labelledEvents(const DaySchedule& day) {
     return out;
 }
 
-std::vector<double> spreadLabels(const std::vector<double>& centers, const std::vector<double>& widths,
-                                 double span, double gap) {
+std::vector<std::optional<double>> spreadLabels(const std::vector<double>& centers,
+                                                const std::vector<double>& widths, double span, double gap) {
     const std::size_t n = std::min(centers.size(), widths.size());
-    std::vector<double> left(n);
-    // Left to right: each label as near its centre as the one before allows; then right to left
-    // to pull back whatever ran over the end; then the start again if that pushed past 0.
-    for (std::size_t i = 0; i < n; ++i) {
-        left[i] = std::max(centers[i] - widths[i] / 2, 0.0);
-        if (i > 0)
-            left[i] = std::max(left[i], left[i - 1] + widths[i - 1] + gap);
+    std::vector<std::size_t> kept(n);
+    std::iota(kept.begin(), kept.end(), std::size_t{0});
+    const auto rowWidth = [&] {
+        double sum = kept.empty() ? 0 : gap * static_cast<double>(kept.size() - 1);
+        for (std::size_t i : kept)
+            sum += widths[i];
+        return sum;
+    };
+    // The labels at the ends stand for the changes the day shares with the days beside it.
+    const auto fromEnd = [&](std::size_t i) { return std::min(centers[i], span - centers[i]); };
+    while (!kept.empty() && rowWidth() > span) {
+        kept.erase(std::min_element(kept.begin(), kept.end(),
+                                    [&](std::size_t a, std::size_t b) { return fromEnd(a) < fromEnd(b); }));
     }
-    for (std::size_t i = n; i-- > 0;) {
-        const double limit = i + 1 < n ? left[i + 1] - gap : span;
-        left[i] = std::min(left[i], limit - widths[i]);
+
+    // With each label's offset in a packed row taken off, no overlap means the remaining starts
+    // never decrease: the least-squares fit is the mean of each run that would (pool adjacent
+    // violators), and the strip's ends bound every start alike, so holding each to them is exact.
+    std::vector<double> offset, target;
+    double packed = 0;
+    for (std::size_t i : kept) {
+        offset.push_back(packed);
+        target.push_back(centers[i] - widths[i] / 2 - packed);
+        packed += widths[i] + gap;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        left[i] = std::max(left[i], i > 0 ? left[i - 1] + widths[i - 1] + gap : 0.0);
+    struct Run {
+        double sum;
+        std::size_t count;
+        double mean() const { return sum / static_cast<double>(count); }
+    };
+    std::vector<Run> runs;
+    for (double t : target) {
+        runs.push_back({t, 1});
+        while (runs.size() > 1 && runs[runs.size() - 2].mean() > runs.back().mean()) {
+            runs[runs.size() - 2].sum += runs.back().sum;
+            runs[runs.size() - 2].count += runs.back().count;
+            runs.pop_back();
+        }
     }
+    std::vector<std::optional<double>> left(n);
+    const double last = span - rowWidth();
+    std::size_t k = 0;
+    for (const Run& run : runs)
+        for (std::size_t j = 0; j < run.count; ++j, ++k)
+            left[kept[k]] = std::clamp(run.mean(), 0.0, last) + offset[k];
     return left;
 }
 

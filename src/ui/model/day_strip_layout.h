@@ -2,6 +2,7 @@
 
 #include "ui/model/day_schedule.h"
 
+#include <optional>
 #include <vector>
 
 #include <QLocale>
@@ -35,11 +36,12 @@ std::vector<HourTick> hourTicks(const DaySchedule& day, bool twelveHour, int lab
 /// The edges of the morning and evening changes, the events the strip labels.
 std::vector<DayEvent> labelledEvents(const DaySchedule& day);
 
-/// Left edges for labels of the given widths centred as near as they can be on `centers`
-/// (ascending), no two closer than `gap`, all inside [0, span]. When they cannot all fit they
-/// are packed from the left.
-std::vector<double> spreadLabels(const std::vector<double>& centers, const std::vector<double>& widths,
-                                 double span, double gap);
+/// Left edges for labels of the given widths, in the order of their `centers` (ascending), no two
+/// closer than `gap`, all inside [0, span], as near their centres as can be (least squares: labels
+/// crowding each other move apart about their marks). When they cannot all fit, the ones nearest
+/// either end give way, the earlier on a tie, and have no edge.
+std::vector<std::optional<double>> spreadLabels(const std::vector<double>& centers,
+                                                const std::vector<double>& widths, double span, double gap);
 
 /// The cursor moved by `steps` sample steps (five minutes each), held to the day; a cursor off
 /// the sample grid first snaps to it.

@@ -54,6 +54,7 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     auto* names = new QVBoxLayout;
     names->setSpacing(0);
     auto* nameLine = new QHBoxLayout;
+    nameLine->setSpacing(6); // its column's spacing is none, which would put the badge against the name
     name_ = new ElidedLabel(this);
     activeBadge_ = badge("active", "#34c759", this);
     nameLine->addWidget(name_, 1);
@@ -90,7 +91,6 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setObjectName("ruleKelvin");
     slider_->setRange(1500 / kelvinStep, 10000 / kelvinStep);
-    slider_->setFixedWidth(130);
     connect(slider_, &QSlider::valueChanged, this, [this](int v) {
         if (v * kelvinStep == kelvin_)
             return;
@@ -105,9 +105,9 @@ AppExceptionRow::AppExceptionRow(watchers::AppExceptionEditing::RuleBinding rule
     actionLine->addStretch(1);
     layout->addLayout(actionLine);
     auto* kelvinLine = new QHBoxLayout;
-    kelvinLine->addWidget(slider_);
+    // The row's whole width: at 130 pixels a pixel was more than one 50 K step.
+    kelvinLine->addWidget(slider_, 1);
     kelvinLine->addWidget(kelvinText_);
-    kelvinLine->addStretch(1);
     layout->addLayout(kelvinLine);
     caption_ = captionLabel({}, this);
     layout->addWidget(caption_);

@@ -2,8 +2,8 @@
 
 namespace tintwell::ui {
 
-const std::vector<HelpSection>& HelpScreen::sections() {
-    static const std::vector<HelpSection> all = {
+std::vector<HelpSection> HelpScreen::sections(bool updatesOffered) {
+    std::vector<HelpSection> all = {
         {"How Tintwell works", "Tintwell continuously warms or cools your screen based on where the sun "
                                "actually is at your location. "
                                "There’s no schedule — the curve follows the real sun, so it adapts "
@@ -50,16 +50,20 @@ const std::vector<HelpSection>& HelpScreen::sections() {
          "The "
          "request only fetches a static update file and carries no location or account information. When "
          "off, "
-         "you can still check at any time with “Check for updates now” in the gear menu."},
+         "you can still check at any time with “Check for updates now” in the gear menu.",
+         true},
     };
+    // A build without an update feed is updated by the package manager and never asks the server.
+    if (!updatesOffered)
+        std::erase_if(all, [](const HelpSection& s) { return s.aboutUpdates; });
     return all;
 }
 
-HelpScreen::HelpScreen(QWidget* parent) : SecondaryScreen("Help", parent) {
+HelpScreen::HelpScreen(bool updatesOffered, QWidget* parent) : SecondaryScreen("Help", parent) {
     setObjectName("helpScreen");
     const auto [scroll, body, layout] = scrollingColumn(this);
     layout->setSpacing(4);
-    for (const HelpSection& section : sections()) {
+    for (const HelpSection& section : sections(updatesOffered)) {
         layout->addWidget(headingLabel(section.title, body));
         auto* text = new QLabel(section.text, body);
         text->setWordWrap(true);

@@ -9,15 +9,16 @@ namespace tintwell::ui {
 struct HelpSection {
     QString title;
     QString text;
+    bool aboutUpdates = false; ///< only for a build with an update feed
 };
 
-/// What each control does, in eleven sections.
+/// What each control does; the update section only in a build with an update feed.
 class HelpScreen : public SecondaryScreen {
     Q_OBJECT
 public:
-    explicit HelpScreen(QWidget* parent = nullptr);
+    explicit HelpScreen(bool updatesOffered, QWidget* parent = nullptr);
 
-    static const std::vector<HelpSection>& sections();
+    static std::vector<HelpSection> sections(bool updatesOffered);
 };
 
 } // namespace tintwell::ui

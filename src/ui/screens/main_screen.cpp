@@ -14,6 +14,7 @@
 #include "ui/widgets/menu_tracker.h"
 #include "ui/widgets/slider_row.h"
 #include "ui/widgets/symbol_provider.h"
+#include "ui/widgets/text_labels.h"
 #include "watchers/app_exceptions_manager.h"
 
 #include <QCheckBox>
@@ -155,7 +156,7 @@ void MainScreen::buildScope() {
     auto* picker = new QHBoxLayout;
     auto* editing = new QLabel(QStringLiteral("Editing"), scopeBox_);
     picker->addWidget(editing);
-    scopePicker_ = new QComboBox(scopeBox_);
+    scopePicker_ = new ElidedComboBox(scopeBox_);
     scopePicker_->setObjectName(QStringLiteral("scopePicker"));
     scopePicker_->setAccessibleName(QStringLiteral("Editing"));
     // Long display names are cut short in the closed picker rather than widening the popup.

@@ -5,6 +5,7 @@
 #include "ui/widgets/focus_order.h"
 #include "ui/widgets/symbol_provider.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -161,14 +162,25 @@ void OnboardingScreen::refresh() {
     steps_->setCurrentIndex(step == OnboardingStep::Location ? 0 : 1);
     lit_ = litProgressDot(*plan_, step);
     dotsRow_->setVisible(plan_->size() >= 2);
+    for (std::size_t i = 0; i < dots_.size(); ++i)
+        dots_[i]->setVisible(i < plan_->size());
+    colourDots();
+}
+
+void OnboardingScreen::colourDots() {
     const QColor accent = palette().color(QPalette::Highlight);
     QColor dim = palette().color(QPalette::PlaceholderText);
     dim.setAlphaF(0.3f);
-    for (std::size_t i = 0; i < dots_.size(); ++i) {
-        dots_[i]->setVisible(i < plan_->size());
+    for (std::size_t i = 0; i < dots_.size(); ++i)
         dots_[i]->setStyleSheet(QString("background: %1; border-radius: 3px;")
                                     .arg((i == lit_ ? accent : dim).name(QColor::HexArgb)));
-    }
+}
+
+void OnboardingScreen::changeEvent(QEvent* event) {
+    // A switch between light and dark themes while the screen is up.
+    if (event->type() == QEvent::PaletteChange)
+        colourDots();
+    QWidget::changeEvent(event);
 }
 
 bool OnboardingScreen::dotLit(std::size_t index) const {

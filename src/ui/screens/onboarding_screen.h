@@ -49,8 +49,11 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    /// Colours the dots from the palette: a style sheet keeps the colours it was given.
+    void colourDots();
     /// The step's prominent button and the plain one below it.
     std::pair<QPushButton*, QPushButton*> addChoices(QWidget* step, const QIcon& icon, const QString& primary,
                                                      const QString& secondary);

@@ -6,6 +6,7 @@
 #include "ui/widgets/symbol_provider.h"
 
 #include <QAction>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -49,6 +50,11 @@ ProfileRow::ProfileRow(const core::Profile& profile, bool isBuiltin, QWidget* pa
         nameField_->setObjectName("profileName");
         nameField_->setPlaceholderText("Name");
         nameField_->setMinimumWidth(60);
+        // A long name shows its start, as a label would, except while it is being edited.
+        nameField_->setCursorPosition(0);
+        nameField_->installEventFilter(this);
+        connect(nameField_, &QLineEdit::returnPressed, nameField_,
+                [f = nameField_] { f->setCursorPosition(0); });
         connect(nameField_, &QLineEdit::textEdited, this, &ProfileRow::renamed);
         texts->addWidget(nameField_);
     }
@@ -95,7 +101,7 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
     if (const QString name = QString::fromStdString(profile.name);
         nameField_ && !nameField_->hasFocus() && nameField_->text() != name) {
         nameField_->setText(name);
-        nameField_->setCursorPosition(0); // a long name shows its start
+        nameField_->setCursorPosition(0);
     }
     summary_->setFullText(QString::fromStdString(profileSummary(profile)));
     apply_->setVisible(!isActive);
@@ -103,6 +109,15 @@ void ProfileRow::update(const core::Profile& profile, bool isActive, bool canMov
         moveUp_->setEnabled(canMoveUp);
     if (moveDown_)
         moveDown_->setEnabled(canMoveDown);
+}
+
+bool ProfileRow::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the field ends the edit, changed or not (tabbing through selects the whole name, which
+    // leaves the cursor at its end); a context menu takes the focus only for a moment.
+    if (watched == nameField_ && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        nameField_->setCursorPosition(0);
+    return QWidget::eventFilter(watched, event);
 }
 
 ProfileManagerScreen::ProfileManagerScreen(settings::AppState& state, settings::ProfileManager& profiles,

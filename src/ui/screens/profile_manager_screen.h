@@ -40,6 +40,9 @@ Q_SIGNALS:
     void deleteRequested();
     void renamed(const QString& name);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     core::Uuid id_;
     QLabel* mark_;

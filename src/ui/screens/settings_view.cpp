@@ -74,7 +74,7 @@ void SettingsView::addScreen(Screen screen, QWidget* page) {
 }
 
 void SettingsView::addScreens() {
-    addScreen(Screen::Help, new HelpScreen);
+    addScreen(Screen::Help, new HelpScreen(ctx_.updatesOffered));
 
     auto* profiles = new ProfileManagerScreen(*ctx_.state, *ctx_.profiles);
     connect(profiles, &ProfileManagerScreen::saveProfileRequested, this,

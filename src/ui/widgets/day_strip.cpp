@@ -211,8 +211,8 @@ void DayStrip::paintEvent(QPaintEvent*) {
         p.drawText(QRect(left, labelTop, w, rowHeight()), Qt::AlignCenter, tick.label);
     }
 
-    // The edges of the changes above the bar, pushed apart where they would overlap, each joined
-    // to its place on the bar.
+    // The edges of the changes above the bar, moved apart where they would overlap, each joined
+    // to its place on the bar; where there is no room, one near midnight goes.
     const auto events = dayStrip::labelledEvents(day_);
     std::vector<double> centers, widths;
     std::vector<QString> texts;
@@ -223,11 +223,13 @@ void DayStrip::paintEvent(QPaintEvent*) {
     }
     const auto lefts = dayStrip::spreadLabels(centers, widths, width(), labelGap);
     for (std::size_t i = 0; i < events.size(); ++i) {
+        if (!lefts[i])
+            continue;
         const double x = centers[i] + 0.5;
         p.setPen(QPen(withAlpha(pal.color(QPalette::WindowText), 0.5), 1));
-        p.drawLine(QPointF(lefts[i] + widths[i] / 2, rowHeight() - 1), QPointF(x, bar.top() + 3));
+        p.drawLine(QPointF(*lefts[i] + widths[i] / 2, rowHeight() - 1), QPointF(x, bar.top() + 3));
         p.setPen(pal.color(QPalette::WindowText));
-        p.drawText(QRectF(lefts[i], 0, widths[i], rowHeight() - 1), Qt::AlignCenter, texts[i]);
+        p.drawText(QRectF(*lefts[i], 0, widths[i], rowHeight() - 1), Qt::AlignCenter, texts[i]);
     }
 
     if (now_ && *now_ >= day_.start && *now_ < day_.end)

@@ -89,16 +89,23 @@ void DisplayArrangementCanvas::drawTile(QPainter& painter, const settings::Displ
     QFont sizeFont = font();
     sizeFont.setPixelSize(8);
     const QString name = QString::fromStdString(display.name);
-    const QString dims = QString("%1 × %2")
-                             .arg(static_cast<long long>(display.bounds.width))
-                             .arg(static_cast<long long>(display.bounds.height));
+    const double room = tile.width() - 4;
+    const QFontMetricsF sizeMetrics(sizeFont);
+    QString dims = QString("%1 × %2")
+                       .arg(static_cast<long long>(display.bounds.width))
+                       .arg(static_cast<long long>(display.bounds.height));
+    // A size with digits cut off would misstate it: a narrow tile closes the gaps, then goes without.
+    if (sizeMetrics.horizontalAdvance(dims) > room)
+        dims.remove(QLatin1Char(' '));
+    if (sizeMetrics.horizontalAdvance(dims) > room)
+        dims.clear();
     const double nameHeight = QFontMetricsF(nameFont).height();
-    const double sizeHeight = QFontMetricsF(sizeFont).height();
+    const double sizeHeight = dims.isEmpty() ? 0 : sizeMetrics.height();
     const double top = tile.center().y() - (nameHeight + sizeHeight) / 2;
     const QColor text = palette().color(QPalette::Text);
     painter.setFont(nameFont);
     painter.setPen(text);
-    const QString shown = QFontMetricsF(nameFont).elidedText(name, Qt::ElideRight, tile.width() - 4);
+    const QString shown = QFontMetricsF(nameFont).elidedText(name, Qt::ElideRight, room);
     painter.drawText(QRectF(tile.left(), top, tile.width(), nameHeight), Qt::AlignCenter, shown);
     painter.setFont(sizeFont);
     painter.setPen(withAlpha(text, 0.6));

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include <QPainterPath>
+#include <QPainterPathStroker>
 
 namespace tintwell::ui {
 namespace {
@@ -189,16 +190,25 @@ const std::map<QString, Painter>& painters() {
          }},
         {"lock.shield.fill",
          [](Pen& p) {
-             p.fill(polyline({{12, 2.5}, {20, 5.5}, {20, 11}, {12, 21.5}, {4, 11}, {4, 5.5}}, true));
              QPainterPath shackle;
              shackle.moveTo(10, 11);
              shackle.lineTo(10, 9);
              shackle.arcTo(QRectF(10, 7, 4, 4), 180, -180);
              shackle.lineTo(14, 11);
-             p.stroke(shackle, 1.3, Qt::white);
-             p.fill(roundedRect(8.5, 10.5, 7, 5.5, 1), Qt::white);
+             QPainterPathStroker line;
+             line.setWidth(1.3);
+             line.setCapStyle(Qt::RoundCap);
+             // Cut out rather than painted white, the lock shows on a light ink (a dark theme) too.
+             const QPainterPath lock = line.createStroke(shackle).united(roundedRect(8.5, 10.5, 7, 5.5, 1));
+             p.fill(polyline({{12, 2.5}, {20, 5.5}, {20, 11}, {12, 21.5}, {4, 11}, {4, 5.5}}, true)
+                        .subtracted(lock));
          }},
-        {"app", [](Pen& p) { p.stroke(roundedRect(3.5, 3.5, 17, 17, 4.5), 1.6); }},
+        {"app",
+         [](Pen& p) {
+             // A window with its title bar: a bare rounded square reads as an empty check box.
+             p.stroke(roundedRect(3.5, 4.5, 17, 15, 3), 1.6);
+             p.stroke(polyline({{3.5, 9}, {20.5, 9}}), 1.4);
+         }},
         {"questionmark.circle",
          [](Pen& p) {
              p.stroke(circle(12, 12, 9), 1.6);
@@ -274,9 +284,11 @@ const std::map<QString, Painter>& painters() {
          }},
         {"paintpalette.fill",
          [](Pen& p) {
-             p.fill(circle(12, 12, 9.5).subtracted(circle(16.5, 15.5, 2.2)));
+             // The paint dots are holes, as the thumb hole is, to show on a light ink as well.
+             QPainterPath palette = circle(12, 12, 9.5).subtracted(circle(16.5, 15.5, 2.2));
              for (const QPointF& dot : {QPointF(7.5, 10), QPointF(11, 6.5), QPointF(15.5, 7.5)})
-                 p.fill(circle(dot.x(), dot.y(), 1.6), Qt::white);
+                 palette = palette.subtracted(circle(dot.x(), dot.y(), 1.6));
+             p.fill(palette);
          }},
         {"rectangle.3.group",
          [](Pen& p) {

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QStyleOptionToolButton>
+#include <QStylePainter>
 
 namespace tintwell::ui {
 
@@ -114,6 +115,21 @@ void ElidedToolButton::refit() {
     const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0)) + kept_;
     if (shown != text())
         setText(shown);
+}
+
+void ElidedComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    // The room the style's label leaves for text: the edit field less its inset and the icon.
+    int room =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width() - 2;
+    if (!option.currentIcon.isNull())
+        room -= option.iconSize.width() + 4;
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, std::max(room, 0));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 QString wrappingToolTip(const QString& text) {

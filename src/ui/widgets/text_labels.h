@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QScrollArea>
@@ -57,6 +58,17 @@ private:
     void refit();
     QString full_;
     QString kept_;
+};
+
+/// A combo box whose closed face ends its text in "…" when there is no room for all of it, where
+/// Qt's own cuts the text off mid-letter.
+class ElidedComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// A tooltip text that wraps into a block of lines instead of running across the screen.
