@@ -42,17 +42,14 @@ QString stretched(QString text) {
     return text;
 }
 
+/// Rich text (a label's, starting with '<') stays as it is.
+template <class Plain, class Elided>
 void stretchTexts(QWidget& root) {
-    for (auto* label : root.findChildren<QLabel*>())
-        if (auto* elided = qobject_cast<ElidedLabel*>(label))
+    for (auto* w : root.findChildren<Plain*>())
+        if (auto* elided = qobject_cast<Elided*>(w))
             elided->setFullText(stretched(elided->fullText()));
-        else if (!label->text().isEmpty() && !label->text().startsWith('<'))
-            label->setText(stretched(label->text()));
-    for (auto* button : root.findChildren<QAbstractButton*>())
-        if (auto* elided = qobject_cast<ElidedToolButton*>(button))
-            elided->setFullText(stretched(elided->fullText()));
-        else if (!button->text().isEmpty())
-            button->setText(stretched(button->text()));
+        else if (!w->text().isEmpty() && !w->text().startsWith('<'))
+            w->setText(stretched(w->text()));
 }
 
 /// The first way `w` is cut: by the edge of an ancestor (across, always; down, unless it lies in a
@@ -128,12 +125,9 @@ struct Scene {
 TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
     test::widgetApplication();
     const Instant now = instantFromSystemClock(std::chrono::system_clock::now());
-    const auto longNames = [&](PopupHarness& h) {
-        h.state.saveCurrentAsProfile("Late-night reading beside the warm desk lamp");
-        h.state.setDayKelvin(6450);
-        activeException(h, core::ForceKelvin{6000});
-        h.state.setManualOverride(true);
-        h.state.setManualOverrideUntil(now + Seconds(5400));
+    const auto codingAtNight = [](PopupHarness& h) {
+        h.state.applyProfile(coding());
+        h.state.setNightKelvin(2950);
     };
     const auto displays = [&](int count) {
         return [count](PopupHarness& h) {
@@ -150,16 +144,15 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
         };
     };
     const Scene scenes[] = {
-        {"main-coding", Screen::Main, 1,
-         [](PopupHarness& h) {
-             h.state.applyProfile(coding());
-             h.state.setNightKelvin(2950);
-         }},
+        {"main-coding", Screen::Main, 1, codingAtNight},
         {"main-long-names", Screen::Main, 2,
          [&](PopupHarness& h) {
-             h.state.applyProfile(coding());
-             h.state.setNightKelvin(2950);
-             longNames(h);
+             codingAtNight(h);
+             h.state.saveCurrentAsProfile("Late-night reading beside the warm desk lamp");
+             h.state.setDayKelvin(6450);
+             activeException(h, core::ForceKelvin{6000});
+             h.state.setManualOverride(true);
+             h.state.setManualOverrideUntil(now + Seconds(5400));
          }},
         {"main-largest-values", Screen::Main, 1,
          [](PopupHarness& h) {
@@ -260,7 +253,8 @@ TEST(PopupLayout, EveryScreenAndStateFitsTheWidthAndTabReachesEveryControl) {
                 PopupWindow& popup = *h.controller.popup();
                 QWidget& page = *h.view().currentWidget();
                 if (stretch)
-                    stretchTexts(page);
+                    stretchTexts<QLabel, ElidedLabel>(page),
+                        stretchTexts<QAbstractButton, ElidedToolButton>(page);
                 for (int pass = 0; pass < 4; ++pass) // each layout level asks the one above on the next pass
                     QCoreApplication::processEvents();
                 test::finishAnimations(popup);
