@@ -224,10 +224,7 @@ TEST(PopupKeyboard, EscapeEndsTheInnermostThingThenGoesBack) {
         std::function<bool()> innerOpen;
     } cases[] = {
         {Screen::Hotkeys,
-         [&] {
-             RecorderField* field = h.view().findChild<HotkeysScreen*>()->fields()[0];
-             field->setFocus(Qt::TabFocusReason);
-         },
+         [&] { h.view().findChild<HotkeysScreen*>()->fields()[0]->setFocus(Qt::TabFocusReason); },
          [&] { return h.view().findChild<HotkeysScreen*>()->fields()[0]->isRecording(); }},
         {Screen::AppExceptions, [&] { h.view().findChild<AppExceptionsScreen*>()->showPicker(); },
          [&] { return h.view().findChild<AppExceptionsScreen*>()->pickerShown(); }},
