@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,13 +15,12 @@ namespace {
 
 std::string readAll(const std::string& path) {
     QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll().toStdString();
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
 void writeAll(const std::string& path, const std::string& text) {
     QFile f(QString::fromStdString(path));
+    QDir().mkpath(QFileInfo(f).absolutePath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(text.data(), static_cast<qint64>(text.size()));
 }
@@ -86,7 +86,6 @@ TEST_F(JsonFileUserDefaultsTest, RewritingTheSameValueLeavesTheFileAlone) {
 }
 
 TEST_F(JsonFileUserDefaultsTest, ALinkedFileIsWrittenWhereItPointsEvenWhenTheTargetIsMissing) {
-    QDir().mkpath(dir.path() + "/dotfiles");
     QDir().mkpath(dir.path() + "/tintwell");
     for (const bool dangling : {false, true}) {
         const std::string real =
@@ -104,7 +103,6 @@ TEST_F(JsonFileUserDefaultsTest, ALinkedFileIsWrittenWhereItPointsEvenWhenTheTar
 }
 
 TEST_F(JsonFileUserDefaultsTest, KeepsKeysAndShapesItDoesNotOwn) {
-    QDir().mkpath(dir.path() + "/tintwell");
     writeAll(path, R"({"GlobalShortcuts_tintwell.togglePause": false, "SUEnableAutomaticChecks": true,
                       "note": [1, {"x": null}], "fake": {"data": "not base64!"},
                       "huge": [1e400, -1E+999, 1e-400, "1e400", 2]})");
@@ -124,7 +122,6 @@ TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsMovedAsideNeverOverwritten) {
     for (const std::string bad : {"{\"tintwell.dayKelvin\": 5000,", "[1, 2]", ""}) {
         SCOPED_TRACE(bad);
         QDir(dir.path()).removeRecursively();
-        QDir().mkpath(dir.path() + "/tintwell");
         writeAll(path, bad);
         JsonFileUserDefaults store(path);
         ASSERT_TRUE(store.movedAsidePath());
@@ -153,20 +150,16 @@ TEST_F(JsonFileUserDefaultsTest, FileBrokenWhileOpenIsMovedAsideBeforeTheNextWri
 }
 
 TEST_F(JsonFileUserDefaultsTest, WriteInterruptedBeforeRenameLeavesPreviousFileAndNoTemporaryForLong) {
-    {
-        JsonFileUserDefaults store(path);
-        store.setDouble("tintwell.dayKelvin", 5000);
-    }
+    JsonFileUserDefaults(path).setDouble("tintwell.dayKelvin", 5000);
     const std::string before = readAll(path);
     // The process dies with the complete temporary file on disk but before it replaces the old one.
-    const int status = tintwell::test::inChild([&] {
-        JsonFileUserDefaults store(path);
-        store.setBeforeRenameHookForTesting([](const std::string&) { ::_exit(0); });
-        store.setDouble("tintwell.dayKelvin", 3000);
-        return 1;
-    });
-    ASSERT_EQ(status, 0);
-
+    ASSERT_EQ(tintwell::test::inChild([&] {
+                  JsonFileUserDefaults store(path);
+                  store.setBeforeRenameHookForTesting([](const std::string&) { ::_exit(0); });
+                  store.setDouble("tintwell.dayKelvin", 3000);
+                  return 1;
+              }),
+              0);
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(entries(dir, "/tintwell").size(), 3) << entries(dir, "/tintwell").join(' ').toStdString();
     JsonFileUserDefaults after(path);
@@ -194,7 +187,6 @@ TEST_F(JsonFileUserDefaultsTest, AWriterChangesOnlyWhatItChangedNeverAnotherWrit
 }
 
 TEST_F(JsonFileUserDefaultsTest, DeepNestingIsUnreadableAndMovedAsideIntact) {
-    QDir().mkpath(dir.path() + "/tintwell");
     for (const int depth : {JsonFileUserDefaults::maxDepth + 1, 5000, 100000}) {
         SCOPED_TRACE(depth);
         const std::string text = "{\"k\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
@@ -203,15 +195,13 @@ TEST_F(JsonFileUserDefaultsTest, DeepNestingIsUnreadableAndMovedAsideIntact) {
         const int status = tintwell::test::inChild([&] {
             JsonFileUserDefaults store(path);
             store.setBool("b", true);
-            return store.movedAsidePath() && readAll(*store.movedAsidePath()) == text &&
-                           readAll(path).size() < 100 && store.dictionaryRepresentation().size() == 1
-                       ? 0
-                       : 1;
+            const bool intact = store.movedAsidePath() && readAll(*store.movedAsidePath()) == text;
+            return intact && readAll(path).size() < 100 && store.dictionaryRepresentation().size() == 1 ? 0
+                                                                                                        : 1;
         });
         EXPECT_EQ(status, 0);
     }
-    const std::string fine = "{\"k\": " + std::string(30, '[') + std::string(30, ']') + "}";
-    writeAll(path, fine);
+    writeAll(path, "{\"k\": " + std::string(30, '[') + std::string(30, ']') + "}");
     EXPECT_FALSE(JsonFileUserDefaults(path).movedAsidePath());
 }
 
