@@ -210,11 +210,11 @@ TEST_F(GammaControllerTest, NoQueuedFrameLandsAfterARestoreAJumpOrTheControllers
         std::optional<TransferTables> shows; // on display 1 in the end
     } rows[] = {
         {"restore", [&] { controller->restoreSystem(); }, identityTables},
-        {"jump",
+        {"jump within the threshold",
          [&] {
              apply(1, Target{2300, 1, 1});
          },
-         tablesFor({2300, 1, 1})}, // within the threshold
+         tablesFor({2300, 1, 1})},
         {"controller gone", [&] { controller.reset(); }, std::nullopt},
     };
     for (const auto& row : rows) {
