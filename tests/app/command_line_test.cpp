@@ -1,6 +1,5 @@
 // The command line as a user meets it: the real program, one fresh process per call, on a private
 // settings folder.
-
 #include "app/cli/command_line.h"
 #include "support/tintwell_process.h"
 
@@ -104,11 +103,7 @@ TEST_F(CommandLineTest, ScheduleAgreesWithPrintInItsTableAndListsTheEdges) {
 }
 
 TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
-    struct Row {
-        QStringList args;
-        std::string named;
-    };
-    const Row rows[] = {
+    const std::pair<QStringList, std::string> rows[] = {
         {{"--print", "--location", "91,0"}, "91"},
         {{"--print", "--location", "10,180.01"}, "180.01"},
         {{"--print", "--location", "north,west"}, "north,west"},
@@ -126,13 +121,13 @@ TEST_F(CommandLineTest, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         {{"--set", "dayKelvin=6000", "colour=1"}, "\"colour\""},
         {{"--get", "nosuch"}, "nosuch"},
     };
-    for (const auto& row : rows) {
-        const test::Outcome r = run(row.args);
-        const auto label = row.args.join(' ').toStdString();
+    for (const auto& [args, named] : rows) {
+        const test::Outcome r = run(args);
+        const auto label = args.join(' ').toStdString();
         EXPECT_EQ(r.status, 2) << label;
         EXPECT_TRUE(r.out.empty()) << label;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << label << ": " << r.err;
-        EXPECT_NE(r.err.find(row.named), std::string::npos) << label << ": " << r.err;
+        EXPECT_NE(r.err.find(named), std::string::npos) << label << ": " << r.err;
     }
     EXPECT_FALSE(QFile::exists(path));
     // A save that fails (a folder not even root may create) is one line too, with status 1.
@@ -167,9 +162,8 @@ TEST_F(CommandLineTest, AFifoNamedLikeTheFileHangsNoMode) {
         EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
     }
     EXPECT_EQ(run({"--get", "dayKelvin"}).out, "5000\n");
-    const QStringList aside =
-        QDir(config.path() + "/tintwell").entryList({"defaults.json.unreadable-*"}, QDir::System);
-    EXPECT_EQ(aside.size(), 1);
+    EXPECT_EQ(
+        QDir(config.path() + "/tintwell").entryList({"defaults.json.unreadable-*"}, QDir::System).size(), 1);
 }
 
 TEST_F(CommandLineTest, TwoRacingSetsLoseNothingOverManyRounds) {
@@ -188,19 +182,15 @@ TEST_F(CommandLineTest, TwoRacingSetsLoseNothingOverManyRounds) {
 }
 
 TEST(ParseInstant, AcceptsZonesAndInstantsBefore1970) {
-    struct Row {
-        const char* text;
-        double seconds;
-    };
-    const Row rows[] = {
+    const std::pair<const char*, double> rows[] = {
         {"2024-06-21T12:00:00Z", 1718971200},     {"2024-06-21T14:00:00+02:00", 1718971200},
         {"2024-06-21T07:30:00-0430", 1718971200}, {"1969-12-31T23:59:59.5Z", -0.5},
         {"1900-01-01T00:00:00Z", -2208988800},
     };
-    for (const auto& row : rows) {
-        const auto t = parseInstant(row.text);
-        ASSERT_TRUE(t) << row.text;
-        EXPECT_DOUBLE_EQ(secondsSinceEpoch(*t), row.seconds) << row.text;
+    for (const auto& [text, seconds] : rows) {
+        const auto t = parseInstant(text);
+        ASSERT_TRUE(t) << text;
+        EXPECT_DOUBLE_EQ(secondsSinceEpoch(*t), seconds) << text;
     }
 }
 
