@@ -125,6 +125,10 @@ TEST(UpdaterTest, AutomaticChecksRunOnceADayAndNotifyOncePerVersion) {
     EXPECT_TRUE(f.updater->automaticCheckScheduled());
     test::spinUntil([] { return false; }, 50ms);
     EXPECT_EQ(f.server.requestCount(), 0);
+    const auto offAndOn = [&] {
+        f.updater->setAutomaticallyChecksForUpdates(false);
+        f.updater->setAutomaticallyChecksForUpdates(true);
+    };
 
     // A day since the last check: due at once.
     f.updater->setAutomaticallyChecksForUpdates(false);
@@ -140,8 +144,7 @@ TEST(UpdaterTest, AutomaticChecksRunOnceADayAndNotifyOncePerVersion) {
 
     // The same version a day later: no second notification.
     f.clock->current = instantFromSecondsSinceEpoch(secondsSinceEpoch(kNow) + day);
-    f.updater->setAutomaticallyChecksForUpdates(false);
-    f.updater->setAutomaticallyChecksForUpdates(true);
+    offAndOn();
     ASSERT_TRUE(test::spinUntil([&] { return f.server.requestCount() == 2; }));
     test::spinUntil([&] { return f.updater->automaticCheckScheduled(); });
     EXPECT_EQ(f.presenter.notifications.size(), 1u);
@@ -149,11 +152,9 @@ TEST(UpdaterTest, AutomaticChecksRunOnceADayAndNotifyOncePerVersion) {
     // Switched off while a check waits for its answer, then on again: the checks go on.
     f.server.serve("/appcast.xml", {.silent = true});
     f.clock->current = instantFromSecondsSinceEpoch(secondsSinceEpoch(kNow) + 2 * day);
-    f.updater->setAutomaticallyChecksForUpdates(false);
-    f.updater->setAutomaticallyChecksForUpdates(true);
+    offAndOn();
     ASSERT_TRUE(test::spinUntil([&] { return f.server.requestCount() == 3; }));
-    f.updater->setAutomaticallyChecksForUpdates(false);
-    f.updater->setAutomaticallyChecksForUpdates(true);
+    offAndOn();
     EXPECT_TRUE(f.updater->automaticCheckScheduled());
 }
 
@@ -176,6 +177,7 @@ struct DelegateFixture {
 
     void launch() {
         test::application();
+        delegate.reset();
         AppServices services;
         services.defaults = &defaults;
         services.displays = &displays;
@@ -198,7 +200,6 @@ TEST(UpdateWiringTest, ConsentIsWrittenBeforeTheUpdaterStartsAndFollowedAtRunTim
     EXPECT_EQ(f.defaults.string(settings::storedKey("updateConsent")), "undecided");
     EXPECT_EQ(f.switchWhenMade, settings::Value(false));
     f.delegate->appState()->setDayKelvin(6000);
-    f.delegate.reset();
     f.launch();
     EXPECT_EQ(f.delegate->appState()->updateConsent(), settings::UpdateConsent::Undecided);
     EXPECT_EQ(f.switchWhenMade, settings::Value(false));
@@ -217,7 +218,6 @@ TEST(UpdateWiringTest, ConsentIsWrittenBeforeTheUpdaterStartsAndFollowedAtRunTim
     f.delegate->onCheckForUpdates();
     EXPECT_EQ(f.updater->manualChecks, 1);
 
-    f.delegate.reset();
     f.launch();
     EXPECT_EQ(f.switchWhenMade, settings::Value(false));
 }
