@@ -1,6 +1,5 @@
 // The Wayland display and workspace services against a compositor of our own
 // (tests/support/test_compositor), which records every gamma table it is given.
-
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_display_services.h"
 #include "platform/wayland/wayland_outputs.h"
@@ -35,12 +34,7 @@ int logLines(const std::string& part) {
 
 TestCompositor::OutputSetup output(std::string name, int x, int gammaSize,
                                    std::string model = "Test Monitor") {
-    TestCompositor::OutputSetup s;
-    s.name = std::move(name);
-    s.model = std::move(model);
-    s.x = x;
-    s.gammaSize = gammaSize;
-    return s;
+    return {.name = std::move(name), .model = std::move(model), .x = x, .gammaSize = gammaSize};
 }
 
 class WaylandServicesTest : public ::testing::Test {
