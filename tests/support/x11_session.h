@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,12 @@ inline bool rampShows(const Ramp& ramp, const core::TransferTables& t, double to
     return channel(ramp.r, t.r) && channel(ramp.g, t.g) && channel(ramp.b, t.b);
 }
 
+/// Frees an xcb reply when it goes.
+template <class T>
+std::unique_ptr<T, void (*)(void*)> owned(T* reply) {
+    return {reply, std::free};
+}
+
 class X11Session {
 public:
     /// `display`: nullptr for $DISPLAY.
@@ -60,30 +67,23 @@ public:
     bool ok() const { return !xcb_connection_has_error(conn_) && root_ != XCB_NONE; }
 
     std::optional<xcb_randr_output_t> output(const std::string& name) {
-        auto* res = xcb_randr_get_screen_resources_current_reply(
-            conn_, xcb_randr_get_screen_resources_current(conn_, root_), nullptr);
-        if (!res)
-            return std::nullopt;
-        std::optional<xcb_randr_output_t> found;
-        const auto* ids = xcb_randr_get_screen_resources_current_outputs(res);
-        for (int i = 0; i < xcb_randr_get_screen_resources_current_outputs_length(res) && !found; ++i) {
-            auto* info =
-                xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, ids[i], 0), nullptr);
-            if (info && std::string(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info)),
-                                    std::size_t(xcb_randr_get_output_info_name_length(info))) == name)
-                found = ids[i];
-            std::free(info);
+        const auto res = owned(xcb_randr_get_screen_resources_current_reply(
+            conn_, xcb_randr_get_screen_resources_current(conn_, root_), nullptr));
+        const auto* ids = res ? xcb_randr_get_screen_resources_current_outputs(res.get()) : nullptr;
+        for (int i = 0; res && i < xcb_randr_get_screen_resources_current_outputs_length(res.get()); ++i) {
+            const auto info = owned(
+                xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, ids[i], 0), nullptr));
+            if (info && std::string(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                                    std::size_t(xcb_randr_get_output_info_name_length(info.get()))) == name)
+                return ids[i];
         }
-        std::free(res);
-        return found;
+        return std::nullopt;
     }
 
     xcb_randr_crtc_t crtcOf(xcb_randr_output_t output) {
-        auto* info =
-            xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, output, 0), nullptr);
-        const xcb_randr_crtc_t crtc = info ? info->crtc : XCB_NONE;
-        std::free(info);
-        return crtc;
+        const auto info = owned(
+            xcb_randr_get_output_info_reply(conn_, xcb_randr_get_output_info(conn_, output, 0), nullptr));
+        return info ? info->crtc : XCB_NONE;
     }
 
     /// The CRTC of the output `name`; none when it is off or unknown.
@@ -101,18 +101,16 @@ public:
     }
 
     Ramp readRamp(xcb_randr_crtc_t crtc) {
-        auto* reply = xcb_randr_get_crtc_gamma_reply(conn_, xcb_randr_get_crtc_gamma(conn_, crtc), nullptr);
-        Ramp ramp;
-        if (reply) {
-            const auto channel = [&](const std::uint16_t* p) {
-                return std::vector<std::uint16_t>(p, p + reply->size);
-            };
-            ramp = {channel(xcb_randr_get_crtc_gamma_red(reply)),
-                    channel(xcb_randr_get_crtc_gamma_green(reply)),
-                    channel(xcb_randr_get_crtc_gamma_blue(reply))};
-        }
-        std::free(reply);
-        return ramp;
+        const auto reply =
+            owned(xcb_randr_get_crtc_gamma_reply(conn_, xcb_randr_get_crtc_gamma(conn_, crtc), nullptr));
+        if (!reply)
+            return {};
+        const auto channel = [&](const std::uint16_t* p) {
+            return std::vector<std::uint16_t>(p, p + reply->size);
+        };
+        return {channel(xcb_randr_get_crtc_gamma_red(reply.get())),
+                channel(xcb_randr_get_crtc_gamma_green(reply.get())),
+                channel(xcb_randr_get_crtc_gamma_blue(reply.get()))};
     }
 
     void writeRamp(xcb_randr_crtc_t crtc, const Ramp& ramp) {
@@ -157,20 +155,16 @@ public:
 
     /// The pid the owner of `selection` gives in its window's _NET_WM_PID; 0 when nobody owns it.
     std::uint32_t selectionOwnerPid(const std::string& selection) {
-        auto* owner =
-            xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, atom(selection)), nullptr);
-        auto* pid = owner && owner->owner != XCB_NONE
-                        ? xcb_get_property_reply(conn_,
-                                                 xcb_get_property(conn_, 0, owner->owner, atom("_NET_WM_PID"),
-                                                                  XCB_ATOM_CARDINAL, 0, 1),
-                                                 nullptr)
-                        : nullptr;
-        const std::uint32_t found = pid && xcb_get_property_value_length(pid) == 4
-                                        ? *static_cast<const std::uint32_t*>(xcb_get_property_value(pid))
-                                        : 0;
-        std::free(pid);
-        std::free(owner);
-        return found;
+        const auto owner = owned(
+            xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, atom(selection)), nullptr));
+        if (!owner || owner->owner == XCB_NONE)
+            return 0;
+        const auto pid = owned(xcb_get_property_reply(
+            conn_, xcb_get_property(conn_, 0, owner->owner, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1),
+            nullptr));
+        return pid && xcb_get_property_value_length(pid.get()) == 4
+                   ? *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get()))
+                   : 0;
     }
 
     /// An empty `edid` takes the output's away.
@@ -223,32 +217,26 @@ public:
     }
     /// Whether some client has grabbed the whole keyboard (as an open menu does).
     bool keyboardGrabbedElsewhere() {
-        auto* reply = xcb_grab_keyboard_reply(
+        const auto reply = owned(xcb_grab_keyboard_reply(
             conn_,
             xcb_grab_keyboard(conn_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-            nullptr);
-        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+            nullptr));
         if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
             xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
-        std::free(reply);
         sync();
-        return grabbed;
+        return reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
     }
     std::uint16_t modifierState() {
-        auto* reply = xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr);
-        const std::uint16_t mask = reply ? reply->mask : 0;
-        std::free(reply);
-        return mask;
+        const auto reply = owned(xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr));
+        return reply ? reply->mask : 0;
     }
 
 private:
     void sync() { std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr)); }
     xcb_atom_t atom(const std::string& name) {
-        auto* reply = xcb_intern_atom_reply(
-            conn_, xcb_intern_atom(conn_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
-        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
-        std::free(reply);
-        return atom;
+        const auto reply = owned(xcb_intern_atom_reply(
+            conn_, xcb_intern_atom(conn_, 0, std::uint16_t(name.size()), name.c_str()), nullptr));
+        return reply ? reply->atom : XCB_NONE;
     }
 
     xcb_connection_t* conn_;
