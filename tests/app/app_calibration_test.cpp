@@ -1,6 +1,5 @@
 // The colour always right, end to end on the test X server: calibration kept through crashes, one
 // instance per display, no life after the X server, a lost tint back within seconds.
-
 #include "core/application_id.h"
 #include "platform/x11/x11_instance_selection.h"
 #include "support/app_session.h"
