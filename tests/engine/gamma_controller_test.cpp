@@ -56,10 +56,8 @@ protected:
         QThreadPool::globalInstance()->waitForDone();
     }
     std::vector<Write> writesTo(DisplayId id) {
-        std::vector<Write> out;
-        for (const Write& w : displays.writes())
-            if (w.id == id)
-                out.push_back(w);
+        std::vector<Write> out = displays.writes();
+        std::erase_if(out, [id](const Write& w) { return w.id != id; });
         return out;
     }
     TransferTables shown(DisplayId id) { return *displays.readTransferTables(id); }
