@@ -38,14 +38,10 @@ const auto decisions = [](const Output& out) {
 };
 
 TEST(SchedulerCoreTest, CurveFollowsTheTwilightBand) {
-    struct Row {
-        double altitude, kelvin;
-    };
-    const Row rows[] = {{-90, 3400},   {-6, 3400}, {-3, 3884.375}, {0, 4950},
-                        {3, 6015.625}, {6, 6500},  {45, 6500}};
-    for (const auto& row : rows)
-        EXPECT_NEAR(SchedulerCore::curveKelvin(row.altitude, 6500, 3400, 12), row.kelvin, 1e-9)
-            << row.altitude;
+    const std::pair<double, double> rows[] = {{-90, 3400},   {-6, 3400}, {-3, 3884.375}, {0, 4950},
+                                              {3, 6015.625}, {6, 6500},  {45, 6500}};
+    for (const auto& [altitude, kelvin] : rows)
+        EXPECT_NEAR(SchedulerCore::curveKelvin(altitude, 6500, 3400, 12), kelvin, 1e-9) << altitude;
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (const double width : {0.0, -4.0, nan}) {
@@ -121,18 +117,16 @@ TEST(SchedulerCoreTest, ManualOverrideExpiryAndInterval) {
 }
 
 TEST(SchedulerCoreTest, AppExceptions) {
-    const auto disable = AppExceptionRule{"org.gimp.GIMP", "GIMP", Disable{}, true};
-    const auto force = AppExceptionRule{"mpv", "mpv", ForceKelvin{4500}, false}; // `enabled` is not consulted
-
     Input in = baseInput(kMidnight);
-    in.activeOverride = disable;
+    in.activeOverride = AppExceptionRule{"org.gimp.GIMP", "GIMP", Disable{}, true};
     in.activeOverrideDisplays = {1};
     Output out = SchedulerCore::decide(in);
     EXPECT_EQ(decisions(out), (DecisionMap{{1, Native{}}, {2, Target{3400, 1, 1}}}));
     EXPECT_EQ(out.nextIntervalSec, 2);
 
     // forceKelvin carries the global brightness and gamma, never the display's own.
-    in.activeOverride = force;
+    in.activeOverride =
+        AppExceptionRule{"mpv", "mpv", ForceKelvin{4500}, false}; // `enabled` is not consulted
     in.activeOverrideDisplays = {2};
     in.brightness = 0.9;
     in.gamma = 1.3;
@@ -165,16 +159,14 @@ TEST(SchedulerCoreTest, IntervalNearTheBand) {
     Input in = baseInput(dawn);
     const double a = SchedulerCore::decide(in).altitude;
     ASSERT_NEAR(a, 2.0, 0.05);
-    struct Row {
-        double width, interval;
-    };
     // Within three quarters of the band's half-width the tick comes every ten seconds.
-    const Row rows[] = {{12, 10}, {a / 0.75 + 0.01, 10}, {a / 0.75 - 0.01, 60}, {0, 60}};
-    for (const auto& row : rows) {
-        in.transitionWidthDeg = row.width;
+    const std::pair<double, double> rows[] = {
+        {12, 10}, {a / 0.75 + 0.01, 10}, {a / 0.75 - 0.01, 60}, {0, 60}};
+    for (const auto& [width, interval] : rows) {
+        in.transitionWidthDeg = width;
         // Per-display widths never decide the interval.
         in.perDisplaySettings[1] = {6500, 3400, 40, 1, 1, 5000};
-        EXPECT_EQ(SchedulerCore::decide(in).nextIntervalSec, row.interval) << row.width;
+        EXPECT_EQ(SchedulerCore::decide(in).nextIntervalSec, interval) << width;
     }
 }
 
