@@ -43,21 +43,18 @@ TEST(RecordJsonTest, DecodingFailures) {
     EXPECT_FALSE(decodeJson<Profile>(profile).value);
     EXPECT_FALSE(decodeJsonText<std::vector<Profile>>("[{").value);
 
-    struct Row {
-        const char* text;
-        const char* error; // empty: any message
-    };
-    const Row actions[] = {
+    // Each text with its error; an empty one: any message.
+    const std::pair<const char*, const char*> actions[] = {
         {"{}", "Invalid number of keys found, expected one."},
         {R"({"disable": {}, "forceKelvin": {"_0": 1}})", "Invalid number of keys found, expected one."},
         {R"({"forceKelvin": {"_0": "warm"}})", ""},
         {R"({"dim": {}})", ""},
     };
-    for (const auto& row : actions) {
-        const auto decoded = decodeJsonText<AppExceptionAction>(row.text);
-        EXPECT_FALSE(decoded.value) << row.text;
-        if (*row.error) {
-            EXPECT_EQ(decoded.error, row.error) << row.text;
+    for (const auto& [text, error] : actions) {
+        const auto decoded = decodeJsonText<AppExceptionAction>(text);
+        EXPECT_FALSE(decoded.value) << text;
+        if (*error) {
+            EXPECT_EQ(decoded.error, error) << text;
         }
     }
 
