@@ -162,6 +162,11 @@ TEST_F(ScreensTest, ExceptionEditorDiagnosesTheRuleInForceAndAddsFromThePicker) 
     manager.setDebounceInterval(0s);
     AppExceptionsScreen screen(state, &manager, &workspace, &displays);
     EXPECT_EQ(screen.diagnosisLine(1)->fullText(), "none");
+    EXPECT_TRUE(AppExceptionsScreen(state, &manager, nullptr, &displays)
+                    .diagnosisLine(0)
+                    ->fullText()
+                    .startsWith("This desktop tells no program which window is in front"))
+        << "where the desktop keeps its windows to itself";
 
     manager.setFrontmost("editor");
     EXPECT_TRUE(std::holds_alternative<rule_scope::NoWindows>(screen.ruleScope()));

@@ -305,7 +305,12 @@ void AppExceptionsScreen::refreshDiagnosis() {
     const RuleScope scope = ruleScope();
     const auto active = exceptions_ ? exceptions_->activeOverride() : std::nullopt;
     const auto frontmost = exceptions_ ? exceptions_->frontmostBundleId() : std::nullopt;
-    const QString unavailable = workspace_ ? workspace_->unavailableReason() : QString();
+    // GNOME and Plasma on Wayland tell no client which window is in front: without that, no rule
+    // can ever come into force, and the editor should say why rather than show an idle "—".
+    const QString unavailable =
+        workspace_
+            ? workspace_->unavailableReason()
+            : "This desktop tells no program which window is in front, so exceptions cannot apply here.";
     diagnosis_[0]->setFullText(!unavailable.isEmpty() ? unavailable
                                : frontmost            ? QString::fromStdString(*frontmost)
                                                       : "—");
