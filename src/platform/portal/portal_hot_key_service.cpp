@@ -183,10 +183,10 @@ void PortalHotKeyService::bindShortcuts() {
     request("BindShortcuts", arguments, [this](unsigned response, const QVariantMap& results) {
         std::vector<KeyCombination> refused = asked_;
         if (response == 0)
-            for (const auto& [id, details] : qdbus_cast<Shortcuts>(results.value("shortcuts")))
-                std::erase_if(refused, [&](const KeyCombination& c) {
-                    return portal::shortcutId(c) == id.toStdString();
-                });
+            for (const auto& shortcut : qdbus_cast<Shortcuts>(results.value("shortcuts"))) {
+                const std::string id = shortcut.first.toStdString();
+                std::erase_if(refused, [&](const KeyCombination& c) { return portal::shortcutId(c) == id; });
+            }
         if (refused.empty())
             return;
         qCWarning(lcPortalHotKeys).noquote()
